@@ -1,0 +1,6 @@
+#include "app/StateLock.h"
+
+std::recursive_mutex& AppStateLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}

@@ -1,0 +1,34 @@
+#include "app/Strings.h"
+
+#include <unordered_map>
+
+namespace {
+const std::unordered_map<unsigned, std::string>& Table() {
+    static const std::unordered_map<unsigned, std::string> table = {
+        {103, "gasquill Graphical Interface"},
+        {61207, "Error"},
+        {61214, "Confirm"},
+        {61229, "Local Site"},
+        {61230, "Local Instrument"},
+        {61233, "You should close all front panel windows and wait for connections to close "
+                "before exiting the application. If there is a problem, however, and you want "
+                "to force the application to exit, then press \"Yes.\" Otherwise, press \"No.\""},
+        {61234, "Standard network configuration Files (*.cfg)|*.cfg|Text network configuration "
+                "Files (*.cfx)|*.cfx|All Files (*.*)|*.*||"},
+        {61235, ".cfg"},
+        {61251, "Network configuration has been modified. Save configuration?"},
+        {61253, " (Modified)"},
+        {61254, "Untitled"},
+        {61259, "Copy of "},
+        {61282, "Unable to open file %s for writing. May be read-only."},
+        {61284, "Warning"},
+    };
+    return table;
+}
+} // namespace
+
+const std::string& LoadString(unsigned id) {
+    static const std::string empty;
+    auto it = Table().find(id);
+    return it == Table().end() ? empty : it->second;
+}

@@ -1,0 +1,72 @@
+#include "app/gui/GuiAppShell.h"
+
+#include "app/Strings.h"
+#include "app/VANTIQApp.h"
+#include "app/gui/MainFrame.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+GuiAppShell::GuiAppShell(CVANTIQApp& app) : m_app(app) {}
+
+GuiAppShell::~GuiAppShell() = default;
+
+void GuiAppShell::CreateMainWindow(const Rect& placement) {
+    m_frame = std::make_unique<CMainFrame>(m_app);
+    m_frame->setGeometry(placement.left, placement.top, placement.Width(), placement.Height());
+    m_frame->show();
+}
+
+std::string GuiAppShell::GetMainWindowText() {
+    return m_frame ? m_frame->windowTitle().toLatin1().toStdString() : std::string();
+}
+
+void GuiAppShell::SetMainWindowText(const std::string& text) {
+    if (m_frame)
+        m_frame->setWindowTitle(QString::fromLatin1(text.c_str()));
+}
+
+void GuiAppShell::StartTimer(unsigned id, unsigned periodMs) {
+    QTimer*& timer = m_timers[id];
+    if (!timer) {
+        timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, id] { m_app.OnInstrumentTimer(id); });
+    }
+    timer->start(static_cast<int>(periodMs));
+}
+
+void GuiAppShell::KillTimer(unsigned id) {
+    auto it = m_timers.find(id);
+    if (it != m_timers.end())
+        it->second->stop();
+}
+
+bool GuiAppShell::TimerRunning(unsigned id) const {
+    auto it = m_timers.find(id);
+    return it != m_timers.end() && it->second->isActive();
+}
+
+int GuiAppShell::TimerInterval(unsigned id) const {
+    auto it = m_timers.find(id);
+    return it == m_timers.end() ? -1 : it->second->interval();
+}
+
+Rect GuiAppShell::DesktopRect() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return Rect{0, 0, 1024, 768};
+    const QRect g = screen->virtualGeometry();
+    return Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+std::optional<std::string> GuiAppShell::ChooseSaveFile(const std::string& initialPath) {
+    const QString path = QFileDialog::getSaveFileName(
+        m_frame.get(), QString(), QString::fromLatin1(initialPath.c_str()),
+        QStringLiteral("Standard network configuration Files (*.cfg);;Text network configuration "
+                       "Files (*.cfx);;All Files (*)"));
+    if (path.isEmpty())
+        return std::nullopt;
+    return path.toLatin1().toStdString();
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include "app/AppShell.h"
+
+#include <QObject>
+#include <map>
+#include <memory>
+
+class CMainFrame;
+class CVANTIQApp;
+class QTimer;
+
+// The application core's view of the desktop: the main window, its timers and dialogs.
+class GuiAppShell : public QObject, public AppShell {
+    Q_OBJECT
+public:
+    explicit GuiAppShell(CVANTIQApp& app);
+    ~GuiAppShell() override;
+
+    void CreateMainWindow(const Rect& placement) override;
+    std::string GetMainWindowText() override;
+    void SetMainWindowText(const std::string& text) override;
+    void StartTimer(unsigned id, unsigned periodMs) override;
+    void KillTimer(unsigned id) override;
+    Rect DesktopRect() override;
+    std::optional<std::string> ChooseSaveFile(const std::string& initialPath) override;
+
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    bool TimerRunning(unsigned id) const;
+    int TimerInterval(unsigned id) const;
+
+private:
+    CVANTIQApp& m_app;
+    std::unique_ptr<CMainFrame> m_frame;
+    std::map<unsigned, QTimer*> m_timers;
+};

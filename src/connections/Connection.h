@@ -1,0 +1,67 @@
+#pragma once
+// The transport that carries the instrument command protocol. Every site owns exactly one;
+// the kinds are the direct cable, the built-in modem, the telephony modem and TCP/IP.
+// Transports never show messages: they report failure by a false result or a short count.
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+
+class CArchive;
+class CInstrumentConnection;
+class CNamedObjectList;
+class ConfigFileTokenStream;
+
+// Keyword codes of the connection kinds (written as SITE_CONN_TYPE).
+enum : int {
+    CONN_DIRECTCABLE = 139,
+    CONN_BUILTINMODEM = 140,
+    CONN_WINDOWSMODEM = 141,
+    CONN_TCPIP = 142,
+};
+
+class CConnection {
+public:
+    CConnection() = default;
+    CConnection(const CConnection&) : m_cancel(false) {}
+    CConnection& operator=(const CConnection&) { return *this; }
+    virtual ~CConnection() = default;
+
+    // The class name and schema under which the transport is archived.
+    virtual const char* GetClassName() const = 0;
+    virtual unsigned GetSchema() const = 0;
+
+    virtual void Serialize(CArchive& ar) = 0;
+    // Takes the transport's own keyword lines; stops, without consuming it, at the first
+    // token that is not one of its keys. True if at least one keyword line was taken.
+    virtual bool ReadConfig(ConfigFileTokenStream& ts, const CNamedObjectList& modems) = 0;
+    // Appends the transport's keyword lines (CR LF line ends) to out.
+    virtual void WriteConfig(std::string& out, const CNamedObjectList& modems) const = 0;
+    virtual int GetConnectionType() const = 0;
+    // True only if the link is now usable; inst receives progress texts from the modem kinds.
+    virtual bool Open(CInstrumentConnection* inst) = 0;
+    virtual bool Close() = 0;
+    virtual bool Purge() = 0;
+    // If open: clears the cancel flag and reads up to 1000 characters.
+    virtual std::string ReadString(unsigned timeoutMs, int terminator);
+    // Stores up to maxCount bytes; never blocks longer than the time-out plus one poll step.
+    virtual size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) = 0;
+    virtual bool Write(const std::string& text) = 0;
+    virtual bool IsOpen() const = 0;
+    // Shows the kind's properties dialog (through the editor the GUI installs).
+    virtual bool EditProperties();
+    virtual CConnection* Clone() const = 0;
+
+    // Ends a read in progress on another thread.
+    void CancelRead() { m_cancel.store(true); }
+    bool IsCancelled() const { return m_cancel.load(); }
+    void ClearCancel() { m_cancel.store(false); }
+
+    // The GUI installs the dialogs that edit a transport's properties.
+    using PropertiesEditor = std::function<bool(CConnection&)>;
+    static void SetPropertiesEditor(PropertiesEditor editor);
+
+protected:
+    std::atomic<bool> m_cancel{false};
+};
