@@ -2,6 +2,7 @@
 
 #include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "app/gui/FileFilter.h"
 #include "app/gui/MainFrame.h"
 
 #include <QFileDialog>
@@ -62,11 +63,14 @@ Rect GuiAppShell::DesktopRect() {
 }
 
 std::optional<std::string> GuiAppShell::ChooseSaveFile(const std::string& initialPath) {
-    const QString path = QFileDialog::getSaveFileName(
-        m_frame.get(), QString(), QString::fromLatin1(initialPath.c_str()),
-        QStringLiteral("Standard network configuration Files (*.cfg);;Text network configuration "
-                       "Files (*.cfx);;All Files (*)"));
-    if (path.isEmpty())
+    QFileDialog dialog(m_frame.get());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(ToQtFileFilter(LoadString(IDS_CONFIG_FILTER)));
+    dialog.setDefaultSuffix(QStringLiteral("cfg"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (!initialPath.empty())
+        dialog.selectFile(QString::fromLatin1(initialPath.c_str()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path.toLatin1().toStdString();
+    return dialog.selectedFiles().front().toLatin1().toStdString();
 }

@@ -1,0 +1,8 @@
+#pragma once
+#include <QIcon>
+#include <QString>
+
+// The toolbar's 16 x 16 icons, drawn by the program itself.
+QIcon MakeToolIcon(const QString& name);
+// The program's window icon.
+QIcon MakeAppIcon();
