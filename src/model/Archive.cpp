@@ -128,3 +128,63 @@ size_t CArchive::ReadCount() {
         n = ReadUInt32();
     return n;
 }
+
+void CArchive::WriteTag(uint32_t index, bool isClass) {
+    if (index < 0x7FFF) {
+        WriteUInt16(static_cast<uint16_t>(isClass ? (0x8000u | index) : index));
+    } else {
+        WriteUInt16(0x7FFF);
+        WriteUInt32(isClass ? (0x80000000u | index) : index);
+    }
+}
+
+void CArchive::WriteObjectHeader(const std::string& className, unsigned schema) {
+    auto it = m_classIndex.find(className);
+    if (it == m_classIndex.end()) {
+        WriteUInt16(0xFFFF);
+        WriteUInt16(static_cast<uint16_t>(schema));
+        WriteUInt16(static_cast<uint16_t>(className.size()));
+        WriteBytes(className.data(), className.size());
+        m_classIndex[className] = m_nextIndex++;
+    } else {
+        WriteTag(it->second, true);
+    }
+    ++m_nextIndex; // the object's own index
+}
+
+CArchive::ObjectHeader CArchive::ReadObjectHeader() {
+    ObjectHeader h;
+    const uint16_t tag = ReadUInt16();
+    if (tag == 0)
+        return h;
+    uint32_t classIndex = 0;
+    if (tag == 0xFFFF) {
+        const unsigned schema = ReadUInt16();
+        const size_t length = ReadUInt16();
+        std::string name(length, '\0');
+        ReadBytes(name.data(), length);
+        classIndex = m_nextIndex++;
+        m_classes[classIndex] = {name, schema};
+    } else {
+        uint32_t value = tag;
+        bool isClass = (tag & 0x8000) != 0;
+        if (tag == 0x7FFF) {
+            value = ReadUInt32();
+            isClass = (value & 0x80000000u) != 0;
+            value &= 0x7FFFFFFFu;
+        } else {
+            value &= 0x7FFFu;
+        }
+        if (!isClass)
+            throw CArchiveException(CArchiveException::BadIndex,
+                                    "reference to an object already read");
+        if (!m_classes.count(value))
+            throw CArchiveException(CArchiveException::BadIndex, "unknown class index");
+        classIndex = value;
+    }
+    ++m_nextIndex;
+    h.null = false;
+    h.className = m_classes[classIndex].first;
+    h.schema = m_classes[classIndex].second;
+    return h;
+}

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+
 namespace {
 
 struct Counted : CNamedObject {
@@ -132,6 +135,93 @@ TEST(Archive, TruncatedStringThrowsInsteadOfReadingPastTheEnd) {
     EXPECT_THROW(in.ReadString(), CArchiveException);
     CArchive wide(std::vector<uint8_t>{0xFF, 0xFE, 0xFF, 2, 'h', 0, 'i', 0});
     EXPECT_EQ(wide.ReadString(), "hi");
+}
+
+} // namespace
+
+namespace {
+
+struct Plain : CNamedObject {
+    using CNamedObject::CNamedObject;
+    const char* GetClassName() const override { return "CPlain"; }
+    unsigned GetSchema() const override { return 3; }
+};
+struct Other : CNamedObject {
+    using CNamedObject::CNamedObject;
+    const char* GetClassName() const override { return "COther"; }
+};
+
+TEST(ArchiveObjects, ClassRecordOnceThenBackReferencesSharingOneCounter) {
+    Plain a("a", 1), b("b", 2);
+    Other c("c", 3), d("d", 4);
+    CArchive out;
+    out.WriteObject<CNamedObject>(&a); // class 1, object 2
+    out.WriteObject<CNamedObject>(&b); // object 3
+    out.WriteObject<CNamedObject>(&c); // class 4, object 5
+    out.WriteObject<CNamedObject>(&d); // object 6
+    out.WriteObject<CNamedObject>(nullptr);
+    const auto& bytes = out.Bytes();
+    const std::vector<uint8_t> firstRecord = {0xFF, 0xFF, 3, 0, 6, 0, 'C', 'P', 'l', 'a', 'i', 'n'};
+    ASSERT_GE(bytes.size(), firstRecord.size());
+    EXPECT_TRUE(std::equal(firstRecord.begin(), firstRecord.end(), bytes.begin()));
+    size_t pos = firstRecord.size() + 2 + 4; // payload "a", id
+    EXPECT_EQ(bytes[pos], 0x01);
+    EXPECT_EQ(bytes[pos + 1], 0x80);
+    pos += 2 + 2 + 4;
+    EXPECT_EQ(bytes[pos], 0xFF); // the second class gets a record of its own
+    pos += 2 + 2 + 2 + 6 + 2 + 4;
+    EXPECT_EQ(bytes[pos], 0x04);
+    EXPECT_EQ(bytes[pos + 1], 0x80);
+
+    ArchiveClassRegistry<CNamedObject>::Register("CPlain", [] { return new Plain; });
+    ArchiveClassRegistry<CNamedObject>::Register("COther", [] { return new Other; });
+    CArchive in(bytes);
+    std::vector<std::unique_ptr<CNamedObject>> back;
+    for (int i = 0; i < 4; ++i)
+        back.emplace_back(ArchiveClassRegistry<CNamedObject>::Read(in));
+    EXPECT_EQ(ArchiveClassRegistry<CNamedObject>::Read(in), nullptr);
+    EXPECT_EQ(back[1]->GetName(), "b");
+    EXPECT_STREQ(back[3]->GetClassName(), "COther");
+    EXPECT_EQ(back[3]->GetId(), 4u);
+}
+
+TEST(ArchiveObjects, UnknownClassesAndObjectBackReferencesAreRefused) {
+    CArchive out;
+    Plain a("a", 1);
+    out.WriteObjectHeader("CNobody", 0);
+    CArchive in(out.Bytes());
+    EXPECT_THROW(ArchiveClassRegistry<CNamedObject>::Read(in), CArchiveException);
+
+    CArchive backRef(std::vector<uint8_t>{0x02, 0x00});
+    try {
+        backRef.ReadObjectHeader();
+        ADD_FAILURE() << "an object back-reference was accepted";
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.GetCause(), CArchiveException::BadIndex);
+    }
+    CArchive unknownClass(std::vector<uint8_t>{0x05, 0x80});
+    EXPECT_THROW(unknownClass.ReadObjectHeader(), CArchiveException);
+}
+
+TEST(ArchiveObjects, LargeIndexesUseTheExtendedTag) {
+    CArchive out;
+    for (int i = 0; i < 0x4000; ++i)
+        out.WriteObjectHeader("C" + std::to_string(i), 0); // two indexes each
+    const size_t before = out.Bytes().size();
+    out.WriteObjectHeader("C16383", 0); // class index 0x7FFF
+    const auto& b = out.Bytes();
+    ASSERT_EQ(b.size(), before + 6);
+    EXPECT_EQ(b[before], 0xFF);
+    EXPECT_EQ(b[before + 1], 0x7F);
+    EXPECT_EQ(b[before + 5], 0x80);
+    EXPECT_EQ(b[before + 2], 0xFF);
+    EXPECT_EQ(b[before + 3], 0x7F);
+
+    CArchive in(b);
+    CArchive::ObjectHeader last;
+    for (int i = 0; i <= 0x4000; ++i)
+        last = in.ReadObjectHeader();
+    EXPECT_EQ(last.className, "C16383");
 }
 
 } // namespace
