@@ -4,6 +4,7 @@
 #include "app/UserPrompt.h"
 #include "app/VANTIQApp.h"
 #include "app/gui/FileFilter.h"
+#include "app/gui/HelpCommands.h"
 #include "app/gui/ToolIcons.h"
 
 #include <QApplication>
@@ -144,6 +145,11 @@ CMainFrame::CMainFrame(CVANTIQApp& app, QWidget* parent) : QMainWindow(parent), 
     SetCommandHandler(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
     SetCommandHandler(ID_APP_EXIT, [this] { close(); });
     SetCommandHandler(ID_APP_ABOUT, [this] { OnAbout(); });
+    m_help = std::make_unique<HelpCommands>(m_app, this);
+    SetCommandHandler(ID_HELP, [this] { m_help->OpenHelp(); });
+    SetCommandHandler(ID_MANUAL, [this] { m_help->OpenManual(); });
+    SetCommandHandler(ID_WEBSITE, [this] { m_help->OpenWebsite(); });
+    SetCommandHandler(ID_SUPPORT, [this] { m_help->OpenSupport(); });
 
     // The toolbar greys its buttons as the menu does, checked while the program is idle.
     auto* idle = new QTimer(this);

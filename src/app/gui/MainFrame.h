@@ -2,8 +2,10 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <memory>
 
 class CVANTIQApp;
+class HelpCommands;
 class QAction;
 class QMenu;
 class QLabel;
@@ -49,6 +51,7 @@ public:
     void OnFileSaveAs();
     void OnRecentFile(int index);
     void OnAbout();
+    HelpCommands& Help() { return *m_help; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,4 +70,5 @@ private:
     QAction* m_recentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;
     bool m_placementStored = false;
+    std::unique_ptr<HelpCommands> m_help;
 };

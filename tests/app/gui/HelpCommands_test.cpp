@@ -1,0 +1,88 @@
+#include "app/MemorySettingsStore.h"
+#include "app/VANTIQApp.h"
+#include "app/gui/HelpCommands.h"
+#include "support_lib/Fakes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+int argc = 1;
+char arg0[] = "gasquill";
+char* argv[] = {arg0, nullptr};
+
+struct HelpFixture : ::testing::Test {
+    HelpFixture() {
+        static QApplication qapp(argc, argv);
+        help.SetOpener([this](const QUrl& url) {
+            opened.push_back(url);
+            return openerWorks;
+        });
+    }
+    void UseFolder(const QString& folder) {
+        settings.WriteString("Settings", "AppFilePath", folder.toStdString());
+        app.LoadSettings();
+    }
+    MemorySettingsStore settings;
+    RecordingPrompt prompt;
+    CVANTIQApp app{settings, &prompt};
+    HelpCommands help{app, nullptr};
+    std::vector<QUrl> opened;
+    bool openerWorks = true;
+};
+
+TEST_F(HelpFixture, TheSettingFolderWinsOverTheProgramFolder) {
+    EXPECT_EQ(help.DocumentFolder(), QCoreApplication::applicationDirPath());
+    UseFolder("/opt/docs");
+    EXPECT_EQ(help.HelpPath(), "/opt/docs/gasquill-help.html");
+    EXPECT_EQ(help.ManualPath(), "/opt/docs/gasquill-manual.html");
+}
+
+TEST_F(HelpFixture, ExistingHelpAndManualAreOpened) {
+    QTemporaryDir dir;
+    for (const char* name : {"gasquill-help.html", "gasquill-manual.html"}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<html></html>");
+    }
+    UseFolder(dir.path());
+    help.OpenHelp();
+    help.OpenManual();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(dir.filePath("gasquill-help.html")));
+    EXPECT_EQ(opened[1], QUrl::fromLocalFile(dir.filePath("gasquill-manual.html")));
+    EXPECT_TRUE(prompt.asked.empty());
+}
+
+TEST_F(HelpFixture, MissingFilesGiveTheFileErrorMessages) {
+    UseFolder("/nonexistent-gasquill");
+    help.OpenHelp();
+    help.OpenManual();
+    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(prompt.asked.size(), 2u);
+    EXPECT_EQ(prompt.asked[0].text,
+              "gasquill failed to open the helpfile from the following path,  "
+              "'/nonexistent-gasquill/gasquill-help.html'.");
+    EXPECT_EQ(prompt.asked[0].caption, "File Error");
+    EXPECT_EQ(prompt.asked[0].icon, PromptIcon::Exclamation);
+    EXPECT_EQ(prompt.asked[1].text.rfind("gasquill failed to open the user's manual", 0), 0u);
+    EXPECT_EQ(prompt.asked[1].caption, "File Error");
+}
+
+TEST_F(HelpFixture, WebsiteAndSupportFailuresBlameTheBrowser) {
+    openerWorks = false;
+    help.OpenWebsite();
+    help.OpenSupport();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1].scheme(), "mailto");
+    ASSERT_EQ(prompt.asked.size(), 2u);
+    EXPECT_EQ(prompt.asked[0].text, "gasquill is unable to launch your default browser and/or use "
+                                    "your default Internet connection.");
+    EXPECT_EQ(prompt.asked[0].caption, "Browser Error");
+}
+
+} // namespace
