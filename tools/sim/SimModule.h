@@ -1,0 +1,21 @@
+#pragma once
+// One protocol area of the simulated instrument (display and keys, variables, security, and
+// later DAS and sequences). The instrument offers each command to its modules in turn.
+
+#include "sim/SimCommand.h"
+#include "sim/SimReply.h"
+#include "sim/SimState.h"
+
+class SimModule {
+public:
+    explicit SimModule(SimState& state) : m_state(state) {}
+    virtual ~SimModule() = default;
+    SimModule(const SimModule&) = delete;
+    SimModule& operator=(const SimModule&) = delete;
+
+    // Answers the command and returns true when it belongs to this area.
+    virtual bool Handle(const SimCommand& command, SimReply& reply) = 0;
+
+protected:
+    SimState& m_state;
+};
