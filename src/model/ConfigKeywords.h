@@ -79,3 +79,6 @@ constexpr uint32_t kConfigKeywordCount = 53;
 // The tables, in their sorted order once SortTokenTables has run.
 const TokenTableEntry* ConfigPunctuationTable();
 const TokenTableEntry* ConfigKeywordTable();
+
+// Part of SortTokenTables (InstrumentKeywords.h); not called on its own.
+void SortConfigTokenTables();

@@ -1,0 +1,88 @@
+#include "model/ConfigKeywords.h"
+
+#include "model/InstrumentKeywords.h"
+
+#include <iterator>
+
+namespace {
+// Written in code order; SortTokenTables puts them into search order.
+TokenTableEntry g_punctuation[] = {
+    {".", TOKEN_DOT},
+    {"+", TOKEN_PLUS},
+    {"-", TOKEN_MINUS},
+    {"=", CFG_EQUALS},
+};
+static_assert(std::size(g_punctuation) == kConfigPunctuationCount);
+
+TokenTableEntry g_keywords[] = {
+    {"MODEM_NAME", CFG_MODEM_NAME},
+    {"MODEM_COMMAND_PREFIX", CFG_MODEM_COMMAND_PREFIX},
+    {"MODEM_TONE_DIAL", CFG_MODEM_TONE_DIAL},
+    {"MODEM_ESCAPE", CFG_MODEM_ESCAPE},
+    {"MODEM_HANGUP", CFG_MODEM_HANGUP},
+    {"MODEM_INITIALIZATION_STRING", CFG_MODEM_INITIALIZATION_STRING},
+    {"MODEM_RESET", CFG_MODEM_RESET},
+    {"MODEM_OK", CFG_MODEM_OK},
+    {"MODEM_CONNECT", CFG_MODEM_CONNECT},
+    {"MODEM_TIMEOUT", CFG_MODEM_TIMEOUT},
+    {"MODEM_COMMAND_TERMINATOR", CFG_MODEM_COMMAND_TERMINATOR},
+    {"MODEM_PULSE_DIAL", CFG_MODEM_PULSE_DIAL},
+    {"MODEM_SET_REGISTER", CFG_MODEM_SET_REGISTER},
+    {"MODEM_GET_REGISTER", CFG_MODEM_GET_REGISTER},
+    {"MODEM_AUTO_ANSWER_ON", CFG_MODEM_AUTO_ANSWER_ON},
+    {"MODEM_AUTO_ANSWER_OFF", CFG_MODEM_AUTO_ANSWER_OFF},
+    {"MODEM_ANSWER", CFG_MODEM_ANSWER},
+    {"MODEM_ECHO_ON", CFG_MODEM_ECHO_ON},
+    {"MODEM_ECHO_OFF", CFG_MODEM_ECHO_OFF},
+    {"MODEM_FORCE_MODEM_ONLINE", CFG_MODEM_FORCE_MODEM_ONLINE},
+    {"MODEM_ON_HOOK", CFG_MODEM_ON_HOOK},
+    {"MODEM_OFF_HOOK", CFG_MODEM_OFF_HOOK},
+    {"MODEM_NUMERIC_RESPONSES", CFG_MODEM_NUMERIC_RESPONSES},
+    {"MODEM_VERBAL_RESPONSES", CFG_MODEM_VERBAL_RESPONSES},
+    {"SITE_NAME", CFG_SITE_NAME},
+    {"SITE_CONN_TYPE", CFG_SITE_CONN_TYPE},
+    {"SITE_MODEM", CFG_SITE_MODEM},
+    {"SITE_TELEPHONE", CFG_SITE_TELEPHONE},
+    {"SITE_TIMEOUT", CFG_SITE_TIMEOUT},
+    {"SITE_CONNECT_TIMEOUT", CFG_SITE_CONNECT_TIMEOUT},
+    {"SITE_COMM_PORT", CFG_SITE_COMM_PORT},
+    {"SITE_BAUD_RATE", CFG_SITE_BAUD_RATE},
+    {"SITE_PARITY_MODE", CFG_SITE_PARITY_MODE},
+    {"SITE_DATA_BITS", CFG_SITE_DATA_BITS},
+    {"SITE_STOP_BITS", CFG_SITE_STOP_BITS},
+    {"SITE_XON_XOFF", CFG_SITE_XON_XOFF},
+    {"SITE_TCPIP_ADDRESS", CFG_SITE_TCPIP_ADDRESS},
+    {"SITE_TCPIP_PORT", CFG_SITE_TCPIP_PORT},
+    {"DIRECTCABLE", CFG_DIRECTCABLE},
+    {"BUILTINMODEM", CFG_BUILTINMODEM},
+    {"WINDOWSMODEM", CFG_WINDOWSMODEM},
+    {"TCPIP", CFG_TCPIP},
+    {"INST_NAME", CFG_INST_NAME},
+    {"INST_ID", CFG_INST_ID},
+    {"INST_PORT", CFG_INST_PORT},
+    {"INST_MODE_VAR_NAME", CFG_INST_MODE_VAR_NAME},
+    {"INST_SITE", CFG_INST_SITE},
+    {"INST_PASSWORD", CFG_INST_PASSWORD},
+    {"INST_AUTO_DISCONNECT", CFG_INST_AUTO_DISCONNECT},
+    {"INST_SELECT", CFG_INST_SELECT},
+    {"INST_DESELECT", CFG_INST_DESELECT},
+    {"INST_RECV_TIMEOUT", CFG_INST_RECV_TIMEOUT},
+    {"INST_XMIT_DELAY", CFG_INST_XMIT_DELAY},
+};
+static_assert(std::size(g_keywords) == kConfigKeywordCount);
+} // namespace
+
+void SortConfigTokenTables() {
+    TokenStream::SortTable(g_punctuation, kConfigPunctuationCount);
+    TokenStream::SortTable(g_keywords, kConfigKeywordCount);
+}
+
+const TokenTableEntry* ConfigPunctuationTable() {
+    SortTokenTables();
+    return g_punctuation;
+}
+
+const TokenTableEntry* ConfigKeywordTable() {
+    SortTokenTables();
+    return g_keywords;
+}

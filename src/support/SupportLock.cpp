@@ -1,0 +1,6 @@
+#include "support/SupportLock.h"
+
+std::recursive_mutex& SupportLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
