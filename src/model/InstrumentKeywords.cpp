@@ -2,6 +2,7 @@
 
 #include "model/ConfigKeywords.h"
 
+#include <atomic>
 #include <mutex>
 
 #include <iterator>
@@ -128,16 +129,22 @@ TokenTableEntry g_phrases[] = {
 };
 static_assert(std::size(g_phrases) == kInstrumentPhraseCount);
 
-std::once_flag g_sorted;
+std::once_flag g_sortOnce;
+std::atomic<bool> g_sorted{false};
 } // namespace
 
 void SortTokenTables() {
-    std::call_once(g_sorted, [] {
+    std::call_once(g_sortOnce, [] {
         TokenStream::SortTable(g_punctuation, kInstrumentPunctuationCount);
         TokenStream::SortTable(g_keywords, kInstrumentKeywordCount);
         TokenStream::SortTable(g_phrases, kInstrumentPhraseCount);
         SortConfigTokenTables();
+        g_sorted.store(true);
     });
+}
+
+bool TokenTablesSorted() {
+    return g_sorted.load();
 }
 
 const TokenTableEntry* InstrumentPunctuationTable() {

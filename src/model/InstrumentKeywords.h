@@ -142,3 +142,5 @@ const TokenTableEntry* InstrumentPhraseTable();
 // Sorts the instrument and configuration-file tables for binary search. Runs once per process
 // (start-up calls it; every stream constructor makes sure it has run); safe from any thread.
 void SortTokenTables();
+// Whether SortTokenTables has run (without running it).
+bool TokenTablesSorted();

@@ -43,6 +43,17 @@ bool InstrumentTokenStream::MatchPhrase() {
 }
 
 bool InstrumentTokenStream::ResolveIdentifier() {
+    // "WT%" is a unit name although "%" cannot be part of a word; without this a script that
+    // names it could not be read back.
+    if (m_position < m_line.size() && m_line[m_position] == '%') {
+        if (EUnitDesc* unit = FindUnitByName(m_tokenText + '%')) {
+            m_tokenText += '%';
+            ++m_position;
+            m_object = unit;
+            m_tokenCode = TOKEN_UNIT;
+            return true;
+        }
+    }
     if (EUnitDesc* unit = FindUnitByName(m_tokenText)) {
         m_object = unit;
         m_tokenCode = TOKEN_UNIT;

@@ -147,11 +147,13 @@ int TokenStream::GetToken(int hint) {
     m_intValue = 0;
     m_realValue = 0.0;
     m_object = nullptr;
+    m_endOfInput = false;
 
     for (;;) {
         if (m_needLine) {
             std::string line = ReadLine();
             if (line.empty()) {
+                m_endOfInput = true;
                 m_tokenText = m_timedOut ? "<timeout>" : LoadString(IDS_END_OF_FILE);
                 return m_tokenCode;
             }

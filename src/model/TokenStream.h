@@ -86,6 +86,8 @@ public:
     bool GetNeedLine() const { return m_needLine; }
     void SetNeedLine(bool need) { m_needLine = need; }
 
+    // The last GetToken found the input ended (not just the line).
+    bool AtEndOfInput() const { return m_endOfInput; }
     bool IsTimedOut() const { return m_timedOut; }
     uint32_t GetLineCount() const { return m_lineCount; }
     uint32_t GetErrorLine() const { return m_errorLine; }
@@ -127,6 +129,7 @@ private:
     void ScanBad();
 
     bool m_timedOut = false;
+    bool m_endOfInput = false;
     const TokenTableEntry* m_punctuation;
     uint32_t m_punctuationCount;
     size_t m_longestPunctuation = 0;

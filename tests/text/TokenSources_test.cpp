@@ -1,0 +1,162 @@
+#include "app/Strings.h"
+#include "model/CommInstrumentTokenStream.h"
+#include "model/InstrumentKeywords.h"
+#include "support_lib/Fakes.h"
+#include "text/TextStreams.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Tokens = std::vector<std::pair<int, std::string>>;
+
+TEST(TokenSources, FileLinesKeepTheirLineEnds) {
+    TextStream ts("a\r\n\r\nb");
+    EXPECT_EQ(ts->ReadLine(), "a\r\n");
+    EXPECT_EQ(ts->ReadLine(), "\r\n"); // a blank line is not the end
+    EXPECT_EQ(ts->ReadLine(), "b");    // the last line has no LF
+    EXPECT_EQ(ts->ReadLine(), "");
+}
+
+TEST(TokenSources, BlankLineEndsTheLineButNotTheInput) {
+    TextStream ts("a\r\n\r\nb\r\n");
+    const Tokens expected = {{TOKEN_STRING, "a"},
+                             {TOKEN_END, ""},
+                             {TOKEN_END, ""},
+                             {TOKEN_STRING, "b"},
+                             {TOKEN_END, ""}};
+    EXPECT_EQ(AllTokens(ts.stream), expected);
+    EXPECT_EQ(ts->GetTokenCode(), TOKEN_END);
+    EXPECT_EQ(ts->GetTokenText(), "<end of file>");
+    EXPECT_EQ(ts->GetTokenText(), LoadString(61258));
+    EXPECT_EQ(ts->GetLineCount(), 3u);
+    // The end stays the end.
+    EXPECT_EQ(ts->GetToken(), TOKEN_END);
+    EXPECT_TRUE(ts->AtEndOfInput());
+    EXPECT_FALSE(ts->IsTimedOut());
+}
+
+TEST(TokenSources, SpanLinesContinuesUntilTheInputEnds) {
+    TextStream ts("seqlistbegin\r\n\r\n  seqbegin\r\n\tseqend\r\nseqlistend\r\n");
+    ts->SetSpanLines(true);
+    const Tokens expected = {{KW_SEQLISTBEGIN, "seqlistbegin"},
+                             {KW_SEQBEGIN, "seqbegin"},
+                             {KW_SEQEND, "seqend"},
+                             {KW_SEQLISTEND, "seqlistend"}};
+    EXPECT_EQ(AllTokens(ts.stream), expected);
+    EXPECT_EQ(ts->GetLineCount(), 5u);
+}
+
+TEST(TokenSources, NeedLineDropsTheRestOfTheCurrentLine) {
+    TextStream ts("D 1 2 3\r\nK 4\r\n");
+    EXPECT_EQ(ts->GetToken(), KW_D);
+    ts->SetNeedLine(true);
+    EXPECT_EQ(ts->GetToken(), KW_K);
+    EXPECT_EQ(ts->GetCurrentLine(), "K 4\r\n");
+}
+
+TEST(TokenSources, SmallBuffersGiveTheSameTokens) {
+    const std::string text = "channelbegin\r\n name \"Long channel name\" 0x1F 12.5\r\nend";
+    TextStream reference(text);
+    const Tokens expected = AllTokens(reference.stream);
+    for (size_t size : {0, 1, 2, 7, 13}) {
+        TextStream ts(text, size);
+        EXPECT_EQ(AllTokens(ts.stream), expected) << "buffer " << size;
+    }
+}
+
+TEST(TokenSources, EmptyFileEndsAtOnce) {
+    TextStream ts("");
+    EXPECT_EQ(ts->GetToken(), TOKEN_END);
+    EXPECT_TRUE(ts->AtEndOfInput());
+    EXPECT_EQ(ts->GetLineCount(), 0u);
+}
+
+// A live link, with the activity log open so that its lines can be checked.
+class LiveLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitSupportLibrary();
+        dir = fs::temp_directory_path() /
+              ("gasquill-text-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+        t->SetLogPath((dir / "Log.txt").string());
+        t->SetLogFilters(true, true, true);
+        t->OpenLog();
+    }
+    void TearDown() override {
+        t->CloseLog();
+        fs::remove_all(dir);
+    }
+    std::string LogText() {
+        t->CloseLog();
+        std::ifstream in(dir / "Log.txt", std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    TestApp t;
+    fs::path dir;
+    ScriptedConnection link;
+};
+
+TEST_F(LiveLinkTest, EachReadIsOneLoggedLine) {
+    link.Queue("LOG ON SUCCESSFUL\r\nV 001:02:03 0 CONFIG[0] = \"X\"\r\n");
+    CommInstrumentTokenStream ts(link, 500);
+    EXPECT_EQ(ts.GetToken(), PH_LOG_ON_SUCCESSFUL);
+    EXPECT_EQ(ts.GetCurrentLine(), "LOG ON SUCCESSFUL\r\n");
+    EXPECT_EQ(ts.GetToken(), TOKEN_END);
+    ts.SetReceiveTimeout(10000);
+    EXPECT_EQ(ts.GetToken(), KW_V);
+    ASSERT_EQ(link.timeouts.size(), 2u);
+    EXPECT_EQ(link.timeouts[0], 500u);
+    EXPECT_EQ(link.timeouts[1], 10000u);
+    const std::string log = LogText();
+    EXPECT_NE(log.find("Response    ,  LOG ON SUCCESSFUL\\x0D\\x0A\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Response    ,  V 001:02:03 0 CONFIG[0] = \"X\"\\x0D\\x0A\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("Error"), std::string::npos);
+}
+
+TEST_F(LiveLinkTest, EmptyReadIsATimeoutThatStaysSet) {
+    link.Queue("K 1\r\n");
+    CommInstrumentTokenStream ts(link, 200);
+    ts.SetSpanLines(true);
+    EXPECT_EQ(ts.GetToken(), KW_K);
+    EXPECT_EQ(ts.GetToken(), TOKEN_INTEGER);
+    EXPECT_FALSE(ts.IsTimedOut());
+    EXPECT_EQ(ts.GetToken(), TOKEN_END);
+    EXPECT_EQ(ts.GetTokenText(), "<timeout>");
+    EXPECT_TRUE(ts.AtEndOfInput());
+    EXPECT_TRUE(ts.IsTimedOut());
+    // A later line does not clear the flag.
+    link.Queue("K 2\r\n");
+    EXPECT_EQ(ts.GetToken(), KW_K);
+    EXPECT_TRUE(ts.IsTimedOut());
+    const std::string log = LogText();
+    EXPECT_NE(log.find("Error       ,  Timed out waiting for response from instrument.\r\n"),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(LiveLinkTest, PartialLineWithoutLineFeedIsStillALine) {
+    link.Queue("partial");
+    CommInstrumentTokenStream ts(link, 100);
+    EXPECT_EQ(ts.GetToken(), TOKEN_STRING);
+    EXPECT_EQ(ts.GetTokenText(), "partial");
+    EXPECT_EQ(ts.GetToken(), TOKEN_END);
+    EXPECT_FALSE(ts.AtEndOfInput()); // just the end of the line
+    EXPECT_EQ(ts.GetToken(), TOKEN_END);
+    EXPECT_TRUE(ts.AtEndOfInput());
+}
+
+} // namespace
