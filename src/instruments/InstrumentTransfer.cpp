@@ -1,0 +1,98 @@
+#include "instruments/InstrumentTransfer.h"
+
+#include "app/MessageTarget.h"
+#include "connections/Connection.h"
+#include "instruments/InstrumentConnection.h"
+#include "instruments/InstrumentProtocol.h"
+#include "instruments/SiteLink.h"
+#include "model/CommInstrumentTokenStream.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+CInstrumentTransfer::CInstrumentTransfer(CInstrumentConnection& instrument, MessageTarget* window,
+                                         unsigned successMessage, unsigned failureMessage)
+    : m_inst(instrument), m_window(window), m_success(successMessage), m_failure(failureMessage) {}
+
+void CInstrumentTransfer::Post(unsigned message, uintptr_t wParam) const {
+    if (m_window)
+        m_window->Post(message, wParam, 0);
+}
+
+bool CInstrumentTransfer::Run(const Body& body) {
+    SiteLink* site = m_inst.GetSiteInUse();
+    if (!m_inst.IsConnected() || !site) {
+        Post(m_failure);
+        return false;
+    }
+    CInstrumentProtocol protocol(m_inst);
+    m_protocol = &protocol;
+    site->SetBusy(true);
+    m_inst.AddIdleCount(-1);
+    protocol.Select();
+    const bool ok = body ? body(*this) : false;
+    protocol.Deselect();
+    SetSpanLines(false);
+    m_inst.AddIdleCount(1);
+    site->SetBusy(false);
+    m_protocol = nullptr;
+    Post(ok ? m_success : m_failure);
+    return ok;
+}
+
+void CInstrumentTransfer::SetSpanLines(bool span) {
+    if (CommInstrumentTokenStream* ts = m_inst.GetStream())
+        ts->SetSpanLines(span);
+}
+
+bool CInstrumentTransfer::InputEnded() {
+    CommInstrumentTokenStream* ts = m_inst.GetStream();
+    if (!ts)
+        return false;
+    return ts->GetConnection().ReadString(ts->GetReceiveTimeout(), -1).empty();
+}
+
+bool CInstrumentTransfer::SendScript(const std::string& script, unsigned progressRange,
+                                     unsigned progressStep, int confirmationCode) {
+    SiteLink* site = m_inst.GetSiteInUse();
+    CommInstrumentTokenStream* ts = m_inst.GetStream();
+    if (!site || !ts)
+        return false;
+    Post(progressRange, static_cast<uintptr_t>(std::count(script.begin(), script.end(), '\n')));
+    ts->GetConnection().Purge();
+    const int delay = m_inst.GetTransmitDelay();
+    size_t start = 0;
+    while (start < script.size()) {
+        size_t end = script.find('\n', start);
+        end = end == std::string::npos ? script.size() : end + 1;
+        if (!site->Send(script.substr(start, end - start), false))
+            return false;
+        Post(progressStep);
+        if (delay > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        start = end;
+    }
+    const unsigned saved = ts->GetReceiveTimeout();
+    ts->SetReceiveTimeout(kConfirmationTimeoutMs);
+    bool confirmed = false;
+    for (;;) {
+        ts->SetNeedLine(true);
+        int code = ts->GetToken(HINT_NONE);
+        if (code >= CInstrumentProtocol::kReplyD && code <= CInstrumentProtocol::kReplyL) {
+            // Skip the header: day:hours:minutes and the ID.
+            for (int i = 0; i < 6; ++i)
+                ts->GetToken(HINT_NONE);
+            code = ts->GetToken(HINT_NONE);
+        }
+        if (code == confirmationCode) {
+            confirmed = true;
+            break;
+        }
+        if (ts->IsTimedOut() && ts->GetTokenCode() == TOKEN_END &&
+            ts->GetTokenText() == "<timeout>")
+            break;
+    }
+    ts->SetReceiveTimeout(saved);
+    return confirmed;
+}
