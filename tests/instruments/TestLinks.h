@@ -89,8 +89,12 @@ public:
         m_writes.clear();
     }
     bool failOpen = false;
+    std::function<void(const std::string&)> onWrite; // called after each write is answered
+    std::function<void()> onOpen;
 
     bool Open(CInstrumentConnection*) override {
+        if (onOpen)
+            onOpen();
         if (failOpen || m_open)
             return false;
         m_open = true;
@@ -121,16 +125,20 @@ public:
     bool Write(const std::string& text) override {
         if (!m_open || text.empty())
             return false;
-        std::lock_guard<std::mutex> g(m_lock);
-        m_writes.push_back(text);
-        for (auto& r : m_rules) {
-            if (r.written == text && r.times != 0) {
-                m_input += r.reply;
-                if (r.times > 0)
-                    --r.times;
-                break;
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            m_writes.push_back(text);
+            for (auto& r : m_rules) {
+                if (r.written == text && r.times != 0) {
+                    m_input += r.reply;
+                    if (r.times > 0)
+                        --r.times;
+                    break;
+                }
             }
         }
+        if (onWrite)
+            onWrite(text);
         return true;
     }
     bool IsOpen() const override { return m_open; }
