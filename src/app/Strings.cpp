@@ -6,6 +6,7 @@ namespace {
 const std::unordered_map<unsigned, std::string>& Table() {
     static const std::unordered_map<unsigned, std::string> table = {
         {103, "gasquill Graphical Interface"},
+        {61206, "Unable to save network configuration file %s."},
         {61207, "Error"},
         {61214, "Confirm"},
         {61229, "Local Site"},
@@ -17,11 +18,19 @@ const std::unordered_map<unsigned, std::string>& Table() {
                 "Files (*.cfx)|*.cfx|All Files (*.*)|*.*||"},
         {61235, ".cfg"},
         {61251, "Network configuration has been modified. Save configuration?"},
+        {61252, "Unable to load network configuration file %s."},
         {61253, " (Modified)"},
         {61254, "Untitled"},
+        {61258, "<end of file>"},
         {61259, "Copy of "},
         {61282, "Unable to open file %s for writing. May be read-only."},
         {61284, "Warning"},
+        {61319, "gasquill is unable to launch your default browser and/or use your default "
+                "Internet connection."},
+        {61323, "gasquill failed to open the user's manual, the file may be missing or Acrobat "
+                "Reader is not installed on your system.  Acrobat Reader is required to view the "
+                "gasquill user's manual.  This viewer can be downloaded free of charge from "},
+        {61324, "gasquill failed to open the helpfile from the following path, "},
     };
     return table;
 }

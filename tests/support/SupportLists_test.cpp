@@ -1,0 +1,321 @@
+#include "support/ByteStream.h"
+#include "support/EGasDesc.h"
+#include "support/EUnitDesc.h"
+#include "support/ListIterator.h"
+#include "support/ListNodePool.h"
+#include "support/NamedObjectList.h"
+#include "support/TextSupport.h"
+#include "support/TypeRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class SupportLists : public ::testing::Test {
+protected:
+    void SetUp() override { InitSupportLibrary(); }
+
+    static NamedObject* Add(NamedObjectList& list, const char* name, uint32_t id) {
+        auto* o = new NamedObject(name, id);
+        EXPECT_TRUE(list.Append(o));
+        return o;
+    }
+    static std::vector<std::string> Names(const RootObjectList& list) {
+        std::vector<std::string> out;
+        ListIterator it(list);
+        for (RootObject* o = it.First(); o; o = it.Next())
+            out.push_back(static_cast<NamedObject*>(o)->GetName().str());
+        return out;
+    }
+};
+
+TEST_F(SupportLists, RegisteringAnIdTwiceKeepsTheFirstEntry) {
+    TypeRegistry r;
+    const auto* first = r.RegisterType(4211, "RootObject", [] { return new RootObject; });
+    const auto* again = r.RegisterType(4211, "Other", nullptr);
+    EXPECT_EQ(first, again);
+    EXPECT_EQ(r.Count(), 1u);
+    EXPECT_EQ(r.Find(4211)->name.str(), "RootObject");
+    std::unique_ptr<RootObject> made(r.Create(4211));
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->GetTypeId(), 4211u);
+    EXPECT_EQ(r.Create(1), nullptr);
+}
+
+TEST_F(SupportLists, CollisionsProbeByTheIdsStep) {
+    TypeRegistry r;
+    // 5 and 5 + 97 * 3 = 296 share slot 5; 296 >> 8 is 1, so it steps by 1.
+    r.RegisterType(5, "a", nullptr);
+    r.RegisterType(296, "b", nullptr);
+    EXPECT_EQ(r.SlotOf(5), 5);
+    EXPECT_EQ(r.SlotOf(296), 6);
+    // 5 + 97 * 100 = 9705: 9705 >> 8 = 37, so its path is 5, 42, ...
+    r.RegisterType(9705, "c", nullptr);
+    EXPECT_EQ(r.SlotOf(9705), 42);
+    EXPECT_EQ(TypeRegistry::ProbeStep(40), 1u); // (40 >> 8) % 48 is 0
+    EXPECT_EQ(TypeRegistry::ProbeStep(48u << 8), 1u);
+    EXPECT_EQ(TypeRegistry::ProbeStep(47u << 8), 47u);
+    EXPECT_EQ(r.SlotOf(77), -1);
+}
+
+TEST_F(SupportLists, FullTableRefusesANewType) {
+    TypeRegistry r;
+    for (uint32_t id = 0; id < TypeRegistry::kSlots; ++id)
+        ASSERT_NE(r.RegisterType(id, "t", nullptr), nullptr);
+    EXPECT_EQ(r.RegisterType(1000, "late", nullptr), nullptr);
+    EXPECT_NE(r.RegisterType(3, "known", nullptr), nullptr); // a present id is still found
+}
+
+TEST_F(SupportLists, StartUpRegistersTheBaseAndDescriptionTypes) {
+    const TypeRegistry& r = TypeRegistry::Global();
+    EXPECT_EQ(r.Find(TYPE_ROOT_OBJECT)->name.str(), "RootObject");
+    EXPECT_EQ(r.Find(TYPE_ROOT_OBJECT_LIST)->name.str(), "RootObjectList");
+    EXPECT_EQ(r.Find(TYPE_NAMED_OBJECT)->name.str(), "NamedObject");
+    EXPECT_EQ(r.Find(TYPE_NAMED_OBJECT_LIST)->name.str(), "NamedObjectList");
+    EXPECT_EQ(r.Find(TYPE_GAS_DESC)->name.str(), "EGasDesc");
+    EXPECT_EQ(r.Find(TYPE_UNIT_DESC)->name.str(), "EUnitDesc");
+    std::unique_ptr<RootObject> gas(r.Create(TYPE_GAS_DESC));
+    auto* g = dynamic_cast<EGasDesc*>(gas.get());
+    ASSERT_NE(g, nullptr);
+    EXPECT_FLOAT_EQ(g->GetMolecularWeight(), 1.0f);
+    EXPECT_FLOAT_EQ(g->GetCoefficient(), 1.0f);
+    EXPECT_FALSE(g->IsEnabled());
+}
+
+TEST_F(SupportLists, AppendFailsAtTheNodeCeiling) {
+    ListNodePool& pool = ListNodePool::Instance();
+    const size_t before = pool.InUse();
+    size_t added = 0;
+    {
+        NamedObjectList list;
+        for (;;) {
+            auto o = std::make_unique<NamedObject>("n", 1);
+            if (!list.Append(o.get()))
+                break;
+            o.release();
+            ++added;
+        }
+        EXPECT_EQ(added + before, ListNodePool::kCeiling);
+        EXPECT_EQ(pool.InUse(), ListNodePool::kCeiling);
+        EXPECT_EQ(pool.HighWater(), ListNodePool::kCeiling);
+        EXPECT_EQ(pool.Reserved(), ListNodePool::kCeiling);
+        EXPECT_EQ(list.GetCount(), added);
+        // A freed node is used again.
+        list.Destroy(list.Head()->object);
+        EXPECT_TRUE(list.Append(new NamedObject("again", 2)));
+    }
+    EXPECT_EQ(pool.InUse(), before);
+}
+
+TEST_F(SupportLists, LookupsScanAfterAnAppendUntilTheIndexIsRebuilt) {
+    NamedObjectList list;
+    Add(list, "Beta", 20);
+    Add(list, "alpha", 10);
+    list.BuildIndex(NamedObjectList::INDEX_BY_NAME | NamedObjectList::INDEX_BY_ID);
+    EXPECT_TRUE(list.IsIndexCurrent(NamedObjectList::INDEX_BY_NAME));
+    EXPECT_EQ(list.FindByName("ALPHA")->GetId(), 10u);
+    EXPECT_EQ(list.FindById(20)->GetName().str(), "Beta");
+    EXPECT_EQ(list.FindByName("gamma"), nullptr);
+
+    NamedObject* gamma = Add(list, "Gamma", 5);
+    EXPECT_FALSE(list.IsIndexCurrent(NamedObjectList::INDEX_BY_NAME));
+    EXPECT_EQ(list.FindByName("gamma"), gamma);
+    EXPECT_EQ(list.FindById(5), gamma);
+    list.BuildIndex(NamedObjectList::INDEX_BY_ID);
+    EXPECT_TRUE(list.IsIndexCurrent(NamedObjectList::INDEX_BY_ID));
+    EXPECT_FALSE(list.IsIndexCurrent(NamedObjectList::INDEX_BY_NAME));
+    EXPECT_EQ(list.FindById(5), gamma);
+    EXPECT_EQ(list.FindByName("GAMMA"), gamma);
+}
+
+TEST_F(SupportLists, ReplacingAnObjectKeepsTheCountButRetiresTheIndex) {
+    // Same count as at indexing time, different objects: the index must not be used.
+    NamedObjectList list;
+    NamedObject* old = Add(list, "old", 1);
+    Add(list, "other", 2);
+    list.BuildIndex(NamedObjectList::INDEX_BY_NAME | NamedObjectList::INDEX_BY_ID);
+    list.Destroy(old);
+    NamedObject* fresh = Add(list, "fresh", 1);
+    EXPECT_EQ(list.FindByName("old"), nullptr);
+    EXPECT_EQ(list.FindById(1), fresh);
+}
+
+TEST_F(SupportLists, DuplicateNamesAndIdsFindTheOneNearestTheHead) {
+    NamedObjectList list;
+    NamedObject* first = Add(list, "same", 7);
+    Add(list, "SAME", 7);
+    Add(list, "a", 1);
+    EXPECT_EQ(list.FindByName("same"), first);
+    EXPECT_EQ(list.FindById(7), first);
+    list.BuildIndex(NamedObjectList::INDEX_BY_NAME | NamedObjectList::INDEX_BY_ID);
+    EXPECT_EQ(list.FindByName("Same"), first);
+    EXPECT_EQ(list.FindById(7), first);
+}
+
+TEST_F(SupportLists, NameSelectionAndDefaultFlags) {
+    NamedObject o("Sulfur dioxide", 1);
+    EXPECT_EQ(o.SelectName(NAME_ALTERNATE).str(), "Sulfur dioxide"); // no alternate yet
+    o.SetAltName("SO2");
+    EXPECT_EQ(o.SelectName(NAME_ALTERNATE).str(), "SO2");
+    EXPECT_EQ(o.SelectName(NAME_PLAIN).str(), "Sulfur dioxide");
+    EXPECT_EQ(o.GetDescription(0).str(), "Sulfur dioxide");
+    SetDefaultNameFlags(NAME_ALTERNATE);
+    EXPECT_EQ(o.GetDescription(0).str(), "SO2");
+    EXPECT_EQ(o.GetDescription(0x2).str(), "SO2"); // no selecting bit: the default
+    SetDefaultNameFlags(NAME_PLAIN);
+    // Lookups use the plain name.
+    NamedObjectList list;
+    auto* copy = new NamedObject("Sulfur dioxide", 1);
+    copy->SetAltName("SO2");
+    list.Append(copy);
+    EXPECT_EQ(list.FindByName("SO2"), nullptr);
+    EXPECT_EQ(list.FindByName("sulfur DIOXIDE"), copy);
+}
+
+TEST_F(SupportLists, AssignFromBetweenDifferentTypesReportsBothNames) {
+    EGasDesc gas(GAS_SO2, "SO2", 64.0588f);
+    EUnitDesc unit(UNIT_PPB, "PPB", 0);
+    std::vector<std::string> messages;
+    const TextSink sink = [&](const SupportString& s) { messages.push_back(s.str()); };
+    EXPECT_FALSE(unit.AssignFrom(gas, 0, &sink));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Error: source object \"SO2\" and destination object \"PPB\" are "
+                           "different types (4738)\n");
+    EXPECT_FALSE(unit.AssignFrom(gas, 0)); // without a sink: quietly
+    EXPECT_EQ(unit.GetName().str(), "PPB");
+
+    NamedObject a("a", 3);
+    a.SetAltName("alt");
+    a.SetDescriptionText("desc");
+    NamedObject b;
+    EXPECT_TRUE(b.AssignFrom(a, 0));
+    EXPECT_EQ(b.GetName().str(), "a");
+    EXPECT_EQ(b.GetAltName().str(), "alt");
+    EXPECT_EQ(b.GetDescriptionText().str(), "desc");
+    EXPECT_EQ(b.GetId(), 3u);
+}
+
+TEST_F(SupportLists, CopyFromMatchesByIdAndFollowsTheSourceOrder) {
+    NamedObjectList own;
+    Add(own, "one", 1);
+    Add(own, "two", 2);
+    Add(own, "three", 3);
+    Add(own, "four", 4);
+    NamedObjectList source;
+    Add(source, "THREE", 3);
+    Add(source, "nine", 9); // no own object: ignored
+    Add(source, "ONE", 1);
+    EXPECT_TRUE(own.AssignFrom(source, 0));
+    EXPECT_EQ(Names(own), (std::vector<std::string>{"THREE", "ONE", "two", "four"}));
+}
+
+TEST_F(SupportLists, DeepAssignReplacesTheObjectsByCopies) {
+    NamedObjectList own;
+    Add(own, "gone", 1);
+    NamedObjectList source;
+    source.Append(new EGasDesc(GAS_NO, "NO", 30.0061f));
+    source.Append(new EUnitDesc(UNIT_PPM, "PPM", 1));
+    EXPECT_TRUE(own.AssignFrom(source, ASSIGN_DEEP));
+    ASSERT_EQ(own.GetCount(), 2u);
+    auto* gas = dynamic_cast<EGasDesc*>(own.Head()->object);
+    ASSERT_NE(gas, nullptr);
+    EXPECT_NE(gas, source.Head()->object);
+    EXPECT_FLOAT_EQ(gas->GetMolecularWeight(), 30.0061f);
+    EXPECT_EQ(dynamic_cast<EUnitDesc*>(own.Tail()->object)->GetDecimals(), 1);
+
+    RootObjectList plain;
+    EXPECT_FALSE(own.AssignFrom(plain, ASSIGN_DEEP)); // a different list type
+}
+
+TEST_F(SupportLists, NamedListsHoldNamedObjectsOnly) {
+    NamedObjectList list;
+    RootObject root;
+    EXPECT_FALSE(static_cast<RootObjectList&>(list).Append(&root));
+    EXPECT_TRUE(list.IsEmpty());
+}
+
+TEST_F(SupportLists, ListsReadBackWhatTheyWrote) {
+    NamedObjectList list;
+    list.Append(new EGasDesc(GAS_CO, "CO", 28.0104f));
+    auto* unit = new EUnitDesc(UNIT_PPM, "PPM", 1);
+    unit->SetAltName("ppm");
+    list.Append(unit);
+    ByteStream out;
+    const size_t written = list.SerializeTo(out);
+    EXPECT_EQ(written, out.Data().size());
+
+    NamedObjectList created;
+    ByteStream in(out.Data(), ByteStream::MODE_CREATE);
+    EXPECT_EQ(created.SerializeTo(in), written);
+    ASSERT_EQ(created.GetCount(), 2u);
+    auto* gas = dynamic_cast<EGasDesc*>(created.Head()->object);
+    ASSERT_NE(gas, nullptr);
+    EXPECT_EQ(gas->GetName().str(), "CO");
+    EXPECT_NEAR(gas->GetDensity(), 1.2497, 1e-3);
+    auto* back = dynamic_cast<EUnitDesc*>(created.Tail()->object);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->GetAltName().str(), "ppm");
+
+    // Without create mode the objects already there read themselves.
+    NamedObjectList existing;
+    existing.Append(new EGasDesc);
+    existing.Append(new EUnitDesc);
+    ByteStream again(out.Data(), 0);
+    existing.SerializeTo(again);
+    EXPECT_EQ(static_cast<NamedObject*>(existing.Head()->object)->GetName().str(), "CO");
+    EXPECT_EQ(static_cast<EUnitDesc*>(existing.Tail()->object)->GetDecimals(), 1);
+}
+
+TEST_F(SupportLists, ReadingStopsAtAnUnknownTypeOrAShortObject) {
+    NamedObjectList list;
+    list.Append(new NamedObject("kept", 1));
+    list.Append(new NamedObject("cut", 2));
+    ByteStream out;
+    list.SerializeTo(out);
+    std::vector<uint8_t> cut(out.Data().begin(), out.Data().end() - 1);
+    NamedObjectList partial;
+    ByteStream in(cut, ByteStream::MODE_CREATE);
+    partial.SerializeTo(in);
+    EXPECT_EQ(Names(partial), (std::vector<std::string>{"kept"}));
+
+    std::vector<uint8_t> unknown = out.Data();
+    unknown[4] = 0x01; // the first object's type id becomes 0x1201, never registered
+    unknown[5] = 0x12;
+    NamedObjectList none;
+    ByteStream bad(unknown, ByteStream::MODE_CREATE);
+    none.SerializeTo(bad);
+    EXPECT_TRUE(none.IsEmpty());
+}
+
+TEST_F(SupportLists, WriteDefinitionWalksInListOrderOrReversed) {
+    NamedObjectList list;
+    list.Append(new EUnitDesc(UNIT_PPB, "PPB", 0));
+    list.Append(new EUnitDesc(UNIT_PPM, "PPM", 1));
+    std::vector<std::string> lines;
+    const TextSink sink = [&](const SupportString& s) { lines.push_back(s.str()); };
+    list.WriteDefinition(sink, 0);
+    list.WriteDefinition(sink, WRITE_REVERSE);
+    EXPECT_EQ(lines, (std::vector<std::string>{"GASUNIT \"PPB\" 200 0", "GASUNIT \"PPM\" 201 1",
+                                               "GASUNIT \"PPM\" 201 1", "GASUNIT \"PPB\" 200 0"}));
+}
+
+TEST_F(SupportLists, IteratorCountsPositionsInItsDirection) {
+    NamedObjectList list;
+    Add(list, "a", 1);
+    Add(list, "b", 2);
+    ListIterator it(list, true);
+    EXPECT_EQ(static_cast<NamedObject*>(it.First())->GetName().str(), "b");
+    EXPECT_EQ(it.GetPosition(), 0);
+    EXPECT_EQ(static_cast<NamedObject*>(it.Next())->GetName().str(), "a");
+    EXPECT_EQ(it.GetPosition(), 1);
+    EXPECT_EQ(it.GetLastPosition(), 0);
+    EXPECT_EQ(it.Next(), nullptr);
+    EXPECT_EQ(it.Next(), nullptr);
+    NamedObjectList empty;
+    ListIterator none(empty);
+    EXPECT_EQ(none.First(), nullptr);
+}
+
+} // namespace
