@@ -1,0 +1,362 @@
+#include "connections/TAPIModemConnection.h"
+
+#include "app/StateLock.h"
+#include "app/VANTIQApp.h"
+#include "connections/ModemStatus.h"
+#include "connections/TAPIModemDevice.h"
+#include "instruments/InstrumentConnection.h"
+#include "model/Archive.h"
+#include "model/ConfigFileTokenStream.h"
+#include "model/ConfigKeywords.h"
+#include "platform/TelephonyClock.h"
+#include "platform/TelephonyService.h"
+#include "platform/TelephonyStream.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+constexpr unsigned kMessageWaitMs = 1000;
+constexpr int kDropWaits = 30;
+constexpr int kDrainWaits = 100;
+constexpr long kDrainLimitMs = 10000;
+constexpr unsigned kPollStepMs = 10;
+
+using SteadyClock = std::chrono::steady_clock;
+
+long ElapsedMs(SteadyClock::time_point since) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - since).count());
+}
+
+bool EndsCall(TelephonyCallState s) {
+    return s == TelephonyCallState::Busy || s == TelephonyCallState::Disconnected;
+}
+
+} // namespace
+
+CTAPIModemConnection::CTAPIModemConnection(const CTAPIModemConnection& other) : CConnection(other) {
+    StateGuard guard(AppStateLock());
+    m_telephoneNumber = other.m_telephoneNumber;
+    m_deviceId = other.m_deviceId;
+    m_connectTimeout = other.m_connectTimeout;
+}
+
+CTAPIModemConnection::~CTAPIModemConnection() {
+    // A transport destroyed with its call up must not leave the line off hook.
+    if (m_line || m_call || m_stream)
+        Close();
+}
+
+void CTAPIModemConnection::Serialize(CArchive& ar) {
+    StateGuard guard(AppStateLock());
+    if (ar.IsStoring()) {
+        ar.WriteUInt32(m_deviceId);
+        ar.WriteString(m_telephoneNumber);
+        ar.WriteInt32(m_connectTimeout);
+    } else {
+        m_deviceId = ar.ReadUInt32();
+        m_telephoneNumber = ar.ReadString();
+        m_connectTimeout = ar.ReadInt32();
+    }
+}
+
+bool CTAPIModemConnection::ReadConfig(ConfigFileTokenStream& ts, const CNamedObjectList&) {
+    bool taken = false;
+    for (;;) {
+        const int key = ts.GetTokenCode();
+        int wanted;
+        switch (key) {
+        case CFG_SITE_MODEM:
+        case CFG_SITE_CONNECT_TIMEOUT:
+            wanted = TOKEN_INTEGER;
+            break;
+        case CFG_SITE_TELEPHONE:
+            wanted = TOKEN_STRING;
+            break;
+        default:
+            return taken;
+        }
+        if (ts.GetToken() != CFG_EQUALS || ts.GetToken() != wanted) {
+            ts.NoteError();
+            return false;
+        }
+        {
+            StateGuard guard(AppStateLock());
+            if (key == CFG_SITE_MODEM)
+                m_deviceId = static_cast<uint32_t>(ts.GetIntValue());
+            else if (key == CFG_SITE_CONNECT_TIMEOUT)
+                m_connectTimeout = ts.GetIntValue();
+            else
+                m_telephoneNumber = ts.GetTokenText();
+        }
+        taken = true;
+        ts.GetToken();
+    }
+}
+
+void CTAPIModemConnection::WriteConfig(std::string& out, const CNamedObjectList&) const {
+    StateGuard guard(AppStateLock());
+    // The device ID goes out as a signed 32-bit number, as older files have it; the reader
+    // takes either form back to the same 32 bits.
+    out += "  SITE_MODEM = " + std::to_string(static_cast<int32_t>(m_deviceId)) + "\r\n";
+    out += "  SITE_TELEPHONE = \"" + m_telephoneNumber + "\"\r\n";
+    out += "  SITE_CONNECT_TIMEOUT = " + std::to_string(m_connectTimeout) + "\r\n";
+}
+
+bool CTAPIModemConnection::Open(CInstrumentConnection* inst) {
+    uint32_t index = 0;
+    std::string number;
+    int32_t timeout;
+    {
+        StateGuard guard(AppStateLock());
+        if (m_line || m_stream)
+            return false;
+        CVANTIQApp* app = CVANTIQApp::Get();
+        if (!app)
+            return false;
+        auto* device =
+            dynamic_cast<CTAPIModemDevice*>(app->TelephonyDevices().FindById(m_deviceId));
+        if (!device)
+            return false;
+        index = device->GetDeviceIndex();
+        number = m_telephoneNumber;
+        timeout = m_connectTimeout;
+    }
+    TelephonyService* service = TelephonyService::Current();
+    if (!service)
+        return false;
+    uint32_t line = 0;
+    if (service->OpenLine(index, line) != 0)
+        return false;
+    {
+        StateGuard guard(AppStateLock());
+        m_line = line;
+    }
+
+    if (inst)
+        inst->SetDisplayText(ModemDialingText(number));
+    // Notices left over from an earlier call on this line must not decide this one.
+    service->DiscardMessages(line);
+
+    uint32_t call = 0;
+    const int32_t request = service->MakeCall(line, number, call);
+    if (request < 1) {
+        Abandon(service);
+        return false;
+    }
+    {
+        StateGuard guard(AppStateLock());
+        m_call = call;
+    }
+
+    bool connected = false;
+    int n = timeout;
+    while (n >= 1 && !connected) {
+        if (inst && inst->GetDisconnectRequested())
+            break;
+        TelephonyMessage message;
+        // Only this call's notices: another site dialing at the same time keeps its own.
+        if (!service->GetMessage(message, kMessageWaitMs, call)) {
+            if (inst)
+                inst->SetDisplayText(ModemWaitingText(n));
+            --n;
+            continue;
+        }
+        if (EndsCall(message.state))
+            break;
+        connected = message.state == TelephonyCallState::Connected;
+    }
+    if (!connected) {
+        Abandon(service);
+        return false;
+    }
+
+    // A connected call without a byte stream cannot carry the protocol: hang up rather than
+    // report a link that every read and write would fail on.
+    std::unique_ptr<TelephonyStream> stream = service->GetCallStream(call);
+    if (!stream) {
+        Abandon(service);
+        return false;
+    }
+    StateGuard guard(AppStateLock());
+    m_stream = std::move(stream);
+    m_buffer.assign(kBufferSize, 0);
+    m_count = 0;
+    m_position = 0;
+    return true;
+}
+
+void CTAPIModemConnection::Abandon(TelephonyService* service) {
+    uint32_t line, call;
+    {
+        StateGuard guard(AppStateLock());
+        line = m_line;
+        call = m_call;
+        m_line = m_call = 0;
+    }
+    if (call)
+        service->Drop(call);
+    if (line)
+        service->CloseLine(line);
+}
+
+void CTAPIModemConnection::WaitForCallEnd(TelephonyService* service, uint32_t call) {
+    for (int i = 0; i < kDropWaits; ++i) {
+        TelephonyMessage message;
+        if (!service->GetMessage(message, kMessageWaitMs, call))
+            return;
+        if (EndsCall(message.state))
+            return;
+    }
+}
+
+bool CTAPIModemConnection::Close() {
+    std::unique_ptr<TelephonyStream> stream;
+    uint32_t line, call;
+    {
+        StateGuard guard(AppStateLock());
+        stream = std::move(m_stream);
+        line = m_line;
+        call = m_call;
+    }
+    if (stream) {
+        const auto start = SteadyClock::now();
+        for (int i = 0; i < kDrainWaits && ElapsedMs(start) < kDrainLimitMs; ++i) {
+            const long queued = stream->OutputWaiting();
+            if (queued <= 0)
+                break;
+            TelephonyClock::Sleep(100);
+        }
+        TelephonyClock::Sleep(100);
+        stream.reset();
+    }
+    TelephonyService* service = TelephonyService::Current();
+    if (service) {
+        if (line)
+            service->DiscardMessages(line);
+        if (call) {
+            service->Drop(call);
+            WaitForCallEnd(service, call);
+        }
+        if (line)
+            service->CloseLine(line);
+    }
+    StateGuard guard(AppStateLock());
+    m_line = m_call = 0;
+    m_buffer.clear();
+    m_buffer.shrink_to_fit();
+    m_count = m_position = 0;
+    return true;
+}
+
+bool CTAPIModemConnection::Purge() {
+    StateGuard guard(AppStateLock());
+    if (!m_stream)
+        return false;
+    m_count = 0;
+    m_position = 0;
+    return m_stream->FlushInput();
+}
+
+size_t CTAPIModemConnection::Read(char* buffer, size_t maxCount, unsigned timeoutMs,
+                                  int terminator) {
+    const auto start = SteadyClock::now();
+    size_t stored = 0;
+    while (stored < maxCount) {
+        {
+            StateGuard guard(AppStateLock());
+            if (!m_stream)
+                return stored;
+            if (m_count == 0) {
+                const long queued = m_stream->InputWaiting();
+                if (queued < 0)
+                    return stored;
+                if (queued > 0) {
+                    const size_t want = std::min(static_cast<size_t>(queued), kBufferSize);
+                    const long got = m_stream->ReadQueued(m_buffer.data(), want);
+                    if (got < 0)
+                        return stored;
+                    m_count = static_cast<size_t>(got);
+                    m_position = 0;
+                }
+            }
+            while (m_count > 0) {
+                const char c = m_buffer[m_position++];
+                --m_count;
+                buffer[stored++] = c;
+                if (stored >= maxCount)
+                    return stored;
+                if (terminator >= 0 && static_cast<unsigned char>(c) == terminator)
+                    return stored;
+            }
+        }
+        if (IsCancelled())
+            return stored;
+        if (ElapsedMs(start) > static_cast<long>(timeoutMs))
+            return stored;
+        // Waits for input rather than sleeping blindly: the step bounds the wait, and a
+        // reply is read the moment it arrives.
+        TelephonyStream* s;
+        {
+            StateGuard guard(AppStateLock());
+            s = m_stream.get();
+        }
+        if (s)
+            s->WaitReadable(kPollStepMs);
+    }
+    return stored;
+}
+
+bool CTAPIModemConnection::Write(const std::string& text) {
+    if (text.empty())
+        return false;
+    TelephonyStream* s;
+    {
+        StateGuard guard(AppStateLock());
+        s = m_stream.get();
+    }
+    // The stream is only replaced on the worker thread that writes, so it stays valid here.
+    return s && s->WriteAll(text);
+}
+
+bool CTAPIModemConnection::IsOpen() const {
+    StateGuard guard(AppStateLock());
+    return m_stream != nullptr;
+}
+
+std::string CTAPIModemConnection::GetTelephoneNumber() const {
+    StateGuard guard(AppStateLock());
+    return m_telephoneNumber;
+}
+
+void CTAPIModemConnection::SetTelephoneNumber(const std::string& number) {
+    StateGuard guard(AppStateLock());
+    m_telephoneNumber = number;
+}
+
+uint32_t CTAPIModemConnection::GetDeviceId() const {
+    StateGuard guard(AppStateLock());
+    return m_deviceId;
+}
+
+void CTAPIModemConnection::SetDeviceId(uint32_t id) {
+    StateGuard guard(AppStateLock());
+    m_deviceId = id;
+}
+
+int32_t CTAPIModemConnection::GetConnectTimeout() const {
+    StateGuard guard(AppStateLock());
+    return m_connectTimeout;
+}
+
+void CTAPIModemConnection::SetConnectTimeout(int32_t seconds) {
+    StateGuard guard(AppStateLock());
+    m_connectTimeout = seconds;
+}
+
+void CTAPIModemConnection::RegisterClass() {
+    ArchiveClassRegistry<CConnection>::Register("CTAPIModemConnection",
+                                                [] { return new CTAPIModemConnection; });
+}
