@@ -12,10 +12,13 @@ const std::unordered_map<unsigned, std::string>& Table() {
         {61210, "Setting instrument mode..."},
         {61212, " (Connected)"},
         {61214, "Confirm"},
+        {61226, "Dialing %s..."},
+        {61227, "Waiting to connect...%d"},
         {61228, "Unable to connect to site %s."},
         {61229, "Local Site"},
         {61230, "Local Instrument"},
         {61231, "Are you sure you want to disconnect?"},
+        {61232, " (In use)"},
         {61233, "You should close all front panel windows and wait for connections to close "
                 "before exiting the application. If there is a problem, however, and you want "
                 "to force the application to exit, then press \"Yes.\" Otherwise, press \"No.\""},
