@@ -80,5 +80,5 @@ constexpr uint32_t kConfigKeywordCount = 53;
 const TokenTableEntry* ConfigPunctuationTable();
 const TokenTableEntry* ConfigKeywordTable();
 
-// Part of SortTokenTables (InstrumentKeywords.h); not called on its own.
+// Run by SortTokenTables (InstrumentKeywords.h); not called on its own.
 void SortConfigTokenTables();

@@ -3,6 +3,8 @@
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/QtSettingsStore.h"
 #include "app/gui/QtUserPrompt.h"
+#include "connections/NetworkConfiguration.h"
+#include "support/TextSupport.h"
 
 #include <QApplication>
 #include <vector>
@@ -18,6 +20,8 @@ int main(int argc, char** argv) {
     CVANTIQApp app(settings, &prompt);
     GuiAppShell shell(app);
     app.SetShell(&shell);
+    InstallTextSupport(app);
+    CNetworkConfiguration::Install(app);
 
     std::vector<const char*> args(argv, argv + argc);
     if (!app.InitInstance(static_cast<int>(args.size()), args.data()))
