@@ -3,6 +3,8 @@
 #include "app/StateLock.h"
 #include "app/VANTIQApp.h"
 #include "connections/ModemStatus.h"
+#include "connections/ModemTimings.h"
+#include "connections/SiteConnection.h"
 #include "connections/TAPIModemDevice.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
@@ -17,7 +19,6 @@
 
 namespace {
 
-constexpr unsigned kMessageWaitMs = 1000;
 constexpr int kDropWaits = 30;
 constexpr int kDrainWaits = 100;
 constexpr long kDrainLimitMs = 10000;
@@ -158,7 +159,7 @@ bool CTAPIModemConnection::Open(CInstrumentConnection* inst) {
             break;
         TelephonyMessage message;
         // Only this call's notices: another site dialing at the same time keeps its own.
-        if (!service->GetMessage(message, kMessageWaitMs, call)) {
+        if (!service->GetMessage(message, ModemTimings::Get().callNoticeMs, call)) {
             if (inst)
                 inst->SetDisplayText(ModemWaitingText(n));
             --n;
@@ -205,7 +206,7 @@ void CTAPIModemConnection::Abandon(TelephonyService* service) {
 void CTAPIModemConnection::WaitForCallEnd(TelephonyService* service, uint32_t call) {
     for (int i = 0; i < kDropWaits; ++i) {
         TelephonyMessage message;
-        if (!service->GetMessage(message, kMessageWaitMs, call))
+        if (!service->GetMessage(message, ModemTimings::Get().callNoticeMs, call))
             return;
         if (EndsCall(message.state))
             return;
@@ -359,4 +360,6 @@ void CTAPIModemConnection::SetConnectTimeout(int32_t seconds) {
 void CTAPIModemConnection::RegisterClass() {
     ArchiveClassRegistry<CConnection>::Register("CTAPIModemConnection",
                                                 [] { return new CTAPIModemConnection; });
+    CSiteConnection::RegisterTransportFactory(CSiteConnection::TYPE_WINDOWSMODEM,
+                                              [] { return new CTAPIModemConnection; });
 }

@@ -56,6 +56,8 @@ public:
     int32_t GetConnectTimeout() const;
     void SetConnectTimeout(int32_t seconds);
 
+    // Registers the class with the transport archive registry and as the site's transport
+    // of its kind.
     static void RegisterClass();
 
 private:
