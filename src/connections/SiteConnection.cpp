@@ -1,0 +1,533 @@
+#include "connections/SiteConnection.h"
+
+#include "app/ActivityLog.h"
+#include "app/MessageTarget.h"
+#include "app/StateLock.h"
+#include "app/Strings.h"
+#include "app/VANTIQApp.h"
+#include "connections/CommPortConnection.h"
+#include "connections/TCPConnection.h"
+#include "instruments/InstrumentConnection.h"
+#include "instruments/InstrumentRequestHandler.h"
+#include "model/Archive.h"
+#include "model/ConfigFileTokenStream.h"
+#include "model/ConfigKeywords.h"
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+enum : unsigned { IDS_CONNECTED = 61212, IDS_UNABLE_TO_CONNECT_SITE = 61228 };
+
+std::mutex g_registryLock;
+std::map<int, CSiteConnection::TransportFactory>& Factories() {
+    static std::map<int, CSiteConnection::TransportFactory> factories;
+    return factories;
+}
+CSiteConnection::PropertiesEditor g_editor;
+
+uint32_t FreshId() {
+    CVANTIQApp* app = CVANTIQApp::Get();
+    return app ? app->GenerateObjectId() : 0;
+}
+
+int KindOfIndex(int index) {
+    switch (index) {
+    case CSiteConnection::TYPE_BUILTINMODEM:
+        return CONN_BUILTINMODEM;
+    case CSiteConnection::TYPE_WINDOWSMODEM:
+        return CONN_WINDOWSMODEM;
+    case CSiteConnection::TYPE_TCPIP:
+        return CONN_TCPIP;
+    default:
+        return CONN_DIRECTCABLE;
+    }
+}
+
+std::string FormatName(unsigned id, const std::string& name) {
+    std::string text = LoadString(id);
+    const size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, name);
+    return text;
+}
+
+} // namespace
+
+CSiteConnection::CSiteConnection()
+    : CNamedObject(IDS_LOCAL_SITE, FreshId()), m_transport(new CCommPortConnection) {}
+
+CSiteConnection::CSiteConnection(const CSiteConnection& other) : CNamedObject(other), SiteLink() {
+    StateGuard guard(AppStateLock());
+    m_transport.reset(other.m_transport ? other.m_transport->Clone() : nullptr);
+    if (!m_transport)
+        m_transport.reset(new CCommPortConnection);
+    SetId(FreshId());
+}
+
+CSiteConnection::~CSiteConnection() {
+    std::vector<std::shared_ptr<CSiteWorker>> workers;
+    {
+        StateGuard guard(AppStateLock());
+        if (m_worker)
+            workers.push_back(std::move(m_worker));
+        for (auto& w : m_retired)
+            workers.push_back(std::move(w));
+        m_retired.clear();
+    }
+    // End a read the worker is blocked in, and take no further request.
+    if (m_transport)
+        m_transport->CancelRead();
+    for (auto& w : workers)
+        w->Quit();
+    for (auto& w : workers) {
+        if (!w->WaitFinished(kJoinLimitMs)) {
+            AppLogMessage(LOG_ERROR, "Site " + GetName() +
+                                         ": the worker is still in a request; waiting for it.");
+            if (m_transport)
+                m_transport->CancelRead();
+        }
+    }
+    workers.clear(); // joins whatever is left
+    if (m_transport && m_transport->IsOpen())
+        m_transport->Close();
+}
+
+// ---- archive and copies --------------------------------------------------------------------
+
+void CSiteConnection::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        CNamedObject::Serialize(ar);
+        StateGuard guard(AppStateLock());
+        if (!m_transport)
+            m_transport.reset(new CCommPortConnection);
+        ar.WriteObject(m_transport.get());
+        return;
+    }
+    // The schema of this record; reading the transport's record replaces the archive's.
+    const unsigned schema = ar.GetObjectSchema();
+    if (schema != 5 && schema != 6)
+        throw CArchiveException(CArchiveException::BadSchema,
+                                "CSiteConnection schema " + std::to_string(schema));
+    CNamedObject::Serialize(ar);
+    std::unique_ptr<CConnection> transport(ArchiveClassRegistry<CConnection>::Read(ar));
+    if (schema == 5)
+        ar.ReadUInt32();
+    ar.SetObjectSchema(schema);
+    StateGuard guard(AppStateLock());
+    m_transport = transport ? std::move(transport) : std::make_unique<CCommPortConnection>();
+}
+
+CNamedObject* CSiteConnection::Clone() const {
+    return new CSiteConnection(*this);
+}
+
+// ---- the transport -------------------------------------------------------------------------
+
+void CSiteConnection::RegisterTransportFactory(int index, TransportFactory factory) {
+    std::lock_guard<std::mutex> guard(g_registryLock);
+    Factories()[index] = std::move(factory);
+}
+
+CConnection* CSiteConnection::CreateTransport(int index) {
+    if (index == TYPE_TCPIP)
+        return new CTCPConnection;
+    if (index == TYPE_BUILTINMODEM || index == TYPE_WINDOWSMODEM) {
+        TransportFactory factory;
+        {
+            std::lock_guard<std::mutex> guard(g_registryLock);
+            auto it = Factories().find(index);
+            if (it != Factories().end())
+                factory = it->second;
+        }
+        if (factory)
+            if (CConnection* c = factory())
+                return c;
+    }
+    return new CCommPortConnection;
+}
+
+int CSiteConnection::TypeIndexOfKind(int kindCode) {
+    switch (kindCode) {
+    case CONN_DIRECTCABLE:
+        return TYPE_DIRECTCABLE;
+    case CONN_BUILTINMODEM:
+        return TYPE_BUILTINMODEM;
+    case CONN_WINDOWSMODEM:
+        return TYPE_WINDOWSMODEM;
+    case CONN_TCPIP:
+        return TYPE_TCPIP;
+    default:
+        return -1;
+    }
+}
+
+void CSiteConnection::SetConnectionType(int index) {
+    StateGuard guard(AppStateLock());
+    if (m_transport && m_transport->GetConnectionType() == KindOfIndex(index))
+        return;
+    // The worker uses the transport without the lock: it is never replaced under it.
+    if (m_inUse > 0 || m_worker)
+        return;
+    m_transport.reset(CreateTransport(index));
+}
+
+int CSiteConnection::GetConnectionTypeIndex() const {
+    StateGuard guard(AppStateLock());
+    return m_transport ? TypeIndexOfKind(m_transport->GetConnectionType()) : TYPE_DIRECTCABLE;
+}
+
+void CSiteConnection::SetConnection(CConnection* transport) {
+    std::unique_ptr<CConnection> next(transport ? transport : new CCommPortConnection);
+    StateGuard guard(AppStateLock());
+    if (m_inUse > 0 || m_worker)
+        return; // next is deleted: the link in use keeps its transport
+    m_transport = std::move(next);
+}
+
+CConnection* CSiteConnection::GetConnection() {
+    StateGuard guard(AppStateLock());
+    return m_transport.get();
+}
+
+// ---- the shared link (worker thread) -------------------------------------------------------
+
+void CSiteConnection::DropLinkLocked() {
+    m_inUse = 0;
+    m_busy = 0;
+    if (m_worker) {
+        m_worker->SetStop();
+        m_retired.push_back(std::move(m_worker));
+    }
+}
+
+void CSiteConnection::OpenLink(CInstrumentConnection* instrument) {
+    CConnection* transport;
+    {
+        StateGuard guard(AppStateLock());
+        if (m_inUse > 0) {
+            ++m_inUse;
+            return;
+        }
+        m_inUse = 1;
+        m_busy = 0;
+        transport = m_transport.get();
+    }
+    // Without the lock: a modem may take a minute to dial.
+    if (transport->Open(instrument))
+        return;
+    {
+        StateGuard guard(AppStateLock());
+        DropLinkLocked();
+    }
+    if (instrument && instrument->GetDisconnectRequested())
+        return; // the operator gave up on this connect: no failure report
+    const std::string text = FormatName(IDS_UNABLE_TO_CONNECT_SITE, GetName());
+    AppLogMessage(LOG_ERROR, text);
+    if (instrument)
+        instrument->SetDisplayText(text);
+}
+
+bool CSiteConnection::ReleaseLink(bool force) {
+    CConnection* transport;
+    {
+        StateGuard guard(AppStateLock());
+        if (m_inUse <= 0)
+            return false;
+        if (!force && m_inUse > 1) {
+            --m_inUse;
+            return true;
+        }
+        transport = m_transport.get();
+    }
+    transport->Close();
+    StateGuard guard(AppStateLock());
+    DropLinkLocked();
+    return true;
+}
+
+bool CSiteConnection::IsConnected() const {
+    StateGuard guard(AppStateLock());
+    return m_inUse > 0;
+}
+
+bool CSiteConnection::IsBusy() const {
+    StateGuard guard(AppStateLock());
+    return m_busy > 0;
+}
+
+void CSiteConnection::SetBusy(bool busy) {
+    StateGuard guard(AppStateLock());
+    m_busy += busy ? 1 : -1;
+}
+
+int CSiteConnection::GetInUseCount() const {
+    StateGuard guard(AppStateLock());
+    return m_inUse;
+}
+
+int CSiteConnection::GetBusyCount() const {
+    StateGuard guard(AppStateLock());
+    return m_busy;
+}
+
+bool CSiteConnection::Send(const std::string& text, bool purgeFirst) {
+    CConnection* transport;
+    {
+        StateGuard guard(AppStateLock());
+        if (m_inUse <= 0)
+            return false;
+        transport = m_transport.get();
+    }
+    AppLogMessage(LOG_COMMAND, text);
+    if (purgeFirst)
+        transport->Purge();
+    return transport->Write(text);
+}
+
+bool CSiteConnection::Purge() {
+    CConnection* transport;
+    {
+        StateGuard guard(AppStateLock());
+        if (m_inUse <= 0)
+            return false;
+        transport = m_transport.get();
+    }
+    return transport->Purge();
+}
+
+void CSiteConnection::CancelRead() {
+    StateGuard guard(AppStateLock());
+    if (m_transport)
+        m_transport->CancelRead();
+}
+
+std::string CSiteConnection::GetDisplayName() const {
+    StateGuard guard(AppStateLock());
+    std::string name = GetName();
+    if (m_inUse > 0)
+        name += LoadString(IDS_CONNECTED);
+    return name;
+}
+
+// ---- the worker thread (user-interface side) ----------------------------------------------
+
+bool CSiteConnection::IsStopped() const {
+    StateGuard guard(AppStateLock());
+    return !m_worker || m_worker->IsStopped();
+}
+
+bool CSiteConnection::HasWorker() const {
+    StateGuard guard(AppStateLock());
+    return m_worker != nullptr;
+}
+
+void CSiteConnection::SetDispatch(Dispatch dispatch) {
+    StateGuard guard(AppStateLock());
+    m_dispatch = std::move(dispatch);
+}
+
+void CSiteConnection::ReapWorkers() {
+    std::vector<std::shared_ptr<CSiteWorker>> ended;
+    {
+        StateGuard guard(AppStateLock());
+        for (auto it = m_retired.begin(); it != m_retired.end();) {
+            if ((*it)->IsFinished() && !(*it)->IsWorkerThread()) {
+                ended.push_back(std::move(*it));
+                it = m_retired.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    // Joined outside the lock (they have ended, so at once).
+}
+
+bool CSiteConnection::WaitForWorkers(unsigned timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        std::vector<std::shared_ptr<CSiteWorker>> workers;
+        {
+            StateGuard guard(AppStateLock());
+            if (m_worker)
+                workers.push_back(m_worker);
+            workers.insert(workers.end(), m_retired.begin(), m_retired.end());
+        }
+        bool all = true;
+        for (auto& w : workers) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (!w->WaitFinished(left.count() > 0 ? static_cast<unsigned>(left.count()) : 0))
+                all = false;
+        }
+        ReapWorkers();
+        if (all) {
+            StateGuard guard(AppStateLock());
+            if (!m_worker || m_worker->IsFinished())
+                return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+    }
+}
+
+bool CSiteConnection::PostConnectRequest(CInstrumentConnection* instrument) {
+    if (!instrument)
+        return false;
+    ReapWorkers();
+    {
+        StateGuard guard(AppStateLock());
+        if (!m_worker) {
+            // A fresh worker has its stop flag clear.
+            m_worker = std::make_shared<CSiteWorker>([this](SiteRequest& r) { RunRequest(r); },
+                                                     kQueueLimit);
+            m_worker->Start();
+        }
+    }
+    return PostRequest(MSG_CONNECT, instrument->GetId(), 0, nullptr);
+}
+
+bool CSiteConnection::PostRequest(unsigned message, uint32_t instrumentId, uintptr_t wParam,
+                                  std::unique_ptr<InstrumentRequest> block) {
+    SiteRequest request;
+    request.message = message;
+    request.instrumentId = instrumentId;
+    request.wParam = wParam;
+    request.block = std::move(block);
+    for (unsigned attempt = 0; attempt < kPostAttempts; ++attempt) {
+        std::shared_ptr<CSiteWorker> worker;
+        {
+            StateGuard guard(AppStateLock());
+            worker = m_worker;
+        }
+        if (!worker)
+            return false;
+        if (worker->Post(request))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPostRetryMs));
+    }
+    return false;
+}
+
+void CSiteConnection::RunRequest(SiteRequest& request) {
+    // The eight keys are 1 to 8; any other number is dropped here.
+    if (request.message == MSG_KEY_PRESS && (request.wParam < 1 || request.wParam > 8))
+        return;
+    CInstrumentConnection* instrument = nullptr;
+    Dispatch dispatch;
+    {
+        StateGuard guard(AppStateLock());
+        if (CVANTIQApp* app = CVANTIQApp::Get())
+            instrument = dynamic_cast<CInstrumentConnection*>(
+                app->Instruments().FindById(request.instrumentId));
+        dispatch = m_dispatch;
+    }
+    if (!instrument)
+        return; // gone since the request was posted
+    if (dispatch)
+        dispatch(request.message, *instrument, request.wParam, request.block.get());
+    else
+        CInstrumentRequestHandler::Handle(request.message, *instrument, request.wParam,
+                                          request.block.get());
+}
+
+// ---- dialogs -------------------------------------------------------------------------------
+
+bool CSiteConnection::EditProperties() {
+    PropertiesEditor editor;
+    {
+        std::lock_guard<std::mutex> guard(g_registryLock);
+        editor = g_editor;
+    }
+    return editor ? editor(*this) : false;
+}
+
+void CSiteConnection::SetPropertiesEditor(PropertiesEditor editor) {
+    std::lock_guard<std::mutex> guard(g_registryLock);
+    g_editor = std::move(editor);
+}
+
+// ---- text form -----------------------------------------------------------------------------
+
+bool CSiteConnection::ReadConfig(ConfigFileTokenStream& ts, const CNamedObjectList& modems) {
+    if (ts.GetTokenCode() != CFG_SITE_NAME || ts.GetToken() != CFG_EQUALS ||
+        ts.GetToken() != TOKEN_STRING) {
+        ts.NoteError();
+        return false;
+    }
+    SetName(ts.GetTokenText());
+    int token = ts.GetToken();
+    for (;;) {
+        switch (token) {
+        case CFG_MODEM_NAME:
+        case CFG_SITE_NAME:
+        case CFG_INST_NAME:
+        case TOKEN_END:
+            return true;
+        case CFG_SITE_CONN_TYPE: {
+            if (ts.GetToken() != CFG_EQUALS) {
+                ts.NoteError();
+                return false;
+            }
+            const int index = TypeIndexOfKind(ts.GetToken());
+            if (index < 0) {
+                ts.NoteError();
+                return false;
+            }
+            SetConnectionType(index);
+            token = ts.GetToken();
+            break;
+        }
+        case CFG_SITE_TIMEOUT:
+            if (ts.GetToken() != CFG_EQUALS || ts.GetToken() != TOKEN_INTEGER) {
+                ts.NoteError();
+                return false;
+            }
+            token = ts.GetToken();
+            break;
+        default: {
+            const uint32_t errors = ts.GetErrorCount();
+            CConnection* transport = GetConnection();
+            if (!transport->ReadConfig(ts, modems)) {
+                // Not one of the transport's keys, or a malformed value it has noted.
+                if (ts.GetErrorCount() == errors)
+                    ts.NoteError();
+                return false;
+            }
+            token = ts.GetTokenCode();
+            break;
+        }
+        }
+    }
+}
+
+void CSiteConnection::WriteConfig(std::string& out, const CNamedObjectList& modems) const {
+    StateGuard guard(AppStateLock());
+    out += "\r\n";
+    out += ConfigFileTokenStream::TokenName(CFG_SITE_NAME);
+    out += " = \"" + GetName() + "\"\r\n  ";
+    out += ConfigFileTokenStream::TokenName(CFG_SITE_CONN_TYPE);
+    out += " = ";
+    const CConnection* transport = m_transport.get();
+    out += ConfigFileTokenStream::TokenName(transport ? transport->GetConnectionType()
+                                                      : CONN_DIRECTCABLE);
+    out += "\r\n";
+    if (transport)
+        transport->WriteConfig(out, modems);
+    else
+        CCommPortConnection().WriteConfig(out, modems);
+}
+
+void CSiteConnection::RegisterClass() {
+    ArchiveClassRegistry<CNamedObject>::Register("CSiteConnection",
+                                                 [] { return new CSiteConnection; });
+}
+
+void CSiteConnection::RegisterClasses() {
+    RegisterClass();
+    CCommPortConnection::RegisterClass();
+    CTCPConnection::RegisterClass();
+}

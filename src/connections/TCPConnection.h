@@ -1,0 +1,75 @@
+#pragma once
+// The TCP/IP transport (keyword TCPIP): one IPv4 client connection to an address or host
+// name and a port, carrying the same protocol as the serial cable, with the same buffered
+// read loop over a non-blocking socket.
+//
+// Threads: the site's worker opens, reads, writes, purges and closes; the user-interface
+// thread reads and writes the address and port. Field access takes the application state
+// lock, which is released around every socket call.
+
+#include "connections/Connection.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Socket;
+
+class CTCPConnection : public CConnection {
+public:
+    static constexpr unsigned kSchema = 0;
+    static constexpr size_t kBufferSize = 10000;
+    static constexpr unsigned kPollStepMs = 10;
+    // How long a send may wait for the peer to take the rest when no instrument says.
+    static constexpr unsigned kDefaultSendLimitMs = 2000;
+
+    CTCPConnection();
+    // Takes address and port; the copy starts closed.
+    CTCPConnection(const CTCPConnection& other);
+    CTCPConnection& operator=(const CTCPConnection&) = delete;
+    ~CTCPConnection() override;
+
+    const char* GetClassName() const override { return "CTCPConnection"; }
+    unsigned GetSchema() const override { return kSchema; }
+
+    // Address, port; the same layout for every schema.
+    void Serialize(CArchive& ar) override;
+    // SITE_TCPIP_ADDRESS (string) and SITE_TCPIP_PORT (integer). The current token is the
+    // first key; a malformed line is noted in the stream and gives false.
+    bool ReadConfig(ConfigFileTokenStream& ts, const CNamedObjectList& modems) override;
+    void WriteConfig(std::string& out, const CNamedObjectList& modems) const override;
+    int GetConnectionType() const override { return CONN_TCPIP; }
+
+    // Connects (blocking) to the address or the first address of the host name. A write
+    // that the socket takes only in part waits for the rest at most the receive time-out of
+    // inst (if given).
+    bool Open(CInstrumentConnection* inst) override;
+    // Shuts down the sending side and closes; false if no socket was open.
+    bool Close() override;
+    // Discards the buffer and everything that has arrived; true if open.
+    bool Purge() override;
+    size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) override;
+    // True only if the socket took every byte.
+    bool Write(const std::string& text) override;
+    bool IsOpen() const override;
+    CConnection* Clone() const override { return new CTCPConnection(*this); }
+
+    std::string GetAddress() const;
+    void SetAddress(const std::string& address);
+    uint32_t GetPort() const;
+    void SetPort(uint32_t port);
+
+    static void RegisterClass();
+
+private:
+    std::string m_address = "0.0.0.0";
+    uint32_t m_port = 0;
+
+    // Run-time only. Shared so that a call outside the lock never sees the socket freed.
+    std::shared_ptr<Socket> m_socket;
+    std::vector<char> m_buffer;
+    size_t m_count = 0;
+    size_t m_position = 0;
+    unsigned m_sendLimitMs = kDefaultSendLimitMs;
+};

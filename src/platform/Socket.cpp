@@ -1,0 +1,160 @@
+#include "platform/Socket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long ElapsedMs(Clock::time_point since) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
+}
+
+} // namespace
+
+Socket::~Socket() {
+    Close();
+}
+
+bool Socket::ResolveIPv4(const std::string& host, uint32_t& address) {
+    in_addr a{};
+    if (::inet_aton(host.c_str(), &a) != 0) {
+        address = a.s_addr;
+        return true;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+        return false;
+    bool ok = false;
+    for (const addrinfo* p = found; p; p = p->ai_next) {
+        if (p->ai_family == AF_INET && p->ai_addr) {
+            address = reinterpret_cast<const sockaddr_in*>(p->ai_addr)->sin_addr.s_addr;
+            ok = true;
+            break;
+        }
+    }
+    ::freeaddrinfo(found);
+    return ok;
+}
+
+bool Socket::Connect(const std::string& host, uint16_t port) {
+    if (m_fd >= 0)
+        return false;
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    if (!ResolveIPv4(host, addr.sin_addr.s_addr)) {
+        ::close(fd);
+        return false;
+    }
+    int r;
+    do {
+        r = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    } while (r != 0 && errno == EINTR);
+    if (r != 0) {
+        ::close(fd);
+        return false;
+    }
+    // Commands are short lines that each wait for their reply: send them at once.
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_peerClosed = false;
+    return true;
+}
+
+void Socket::Close() {
+    if (m_fd < 0)
+        return;
+    ::shutdown(m_fd, SHUT_WR);
+    ::close(m_fd);
+    m_fd = -1;
+}
+
+long Socket::Receive(char* buffer, size_t size) {
+    if (m_fd < 0)
+        return -1;
+    for (;;) {
+        const ssize_t n = ::recv(m_fd, buffer, size, MSG_DONTWAIT);
+        if (n > 0)
+            return static_cast<long>(n);
+        if (n == 0) {
+            if (size > 0)
+                m_peerClosed = true;
+            return 0;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        return -1;
+    }
+}
+
+size_t Socket::SendAll(const char* data, size_t size, unsigned timeoutMs) {
+    if (m_fd < 0)
+        return 0;
+    const auto start = Clock::now();
+    size_t done = 0;
+    while (done < size) {
+        // No SIGPIPE for a peer that has gone: the failed send is the report.
+        const ssize_t n = ::send(m_fd, data + done, size - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            break;
+        const long left = static_cast<long>(timeoutMs) - ElapsedMs(start);
+        if (left <= 0)
+            break;
+        pollfd p{m_fd, POLLOUT, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR)
+            break;
+        if (p.revents & (POLLERR | POLLNVAL | POLLHUP))
+            break;
+    }
+    return done;
+}
+
+bool Socket::WaitForInput(unsigned timeoutMs) {
+    if (m_fd < 0)
+        return false;
+    if (m_peerClosed) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        return false;
+    }
+    const auto start = Clock::now();
+    pollfd p{m_fd, POLLIN, 0};
+    const int r = ::poll(&p, 1, static_cast<int>(timeoutMs));
+    if (r > 0 && (p.revents & POLLIN))
+        return true;
+    const long left = static_cast<long>(timeoutMs) - ElapsedMs(start);
+    if (r != 0 && left > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(left));
+    return false;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// An IPv4 TCP client socket: a blocking connect to a dotted address or a host name, then
+// non-blocking receives and sends, with waits bounded by the caller.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class Socket {
+public:
+    Socket() = default;
+    ~Socket();
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    // The first IPv4 address of host: a dotted address as written, else the name resolved.
+    static bool ResolveIPv4(const std::string& host, uint32_t& addressNetworkOrder);
+
+    // Creates the socket and connects (blocking until the system gives up); then switches to
+    // non-blocking. False, with nothing left open, if any step fails.
+    bool Connect(const std::string& host, uint16_t port);
+    bool IsOpen() const { return m_fd >= 0; }
+    // Shuts down the sending side, then closes.
+    void Close();
+
+    // Takes what has arrived, up to size bytes, without waiting: the count, 0 if nothing has
+    // arrived or the peer has closed (PeerClosed), -1 on an error.
+    long Receive(char* buffer, size_t size);
+    bool PeerClosed() const { return m_peerClosed; }
+    // Sends all size bytes, waiting while the socket's buffer is full, for at most timeoutMs
+    // in all. The number of bytes the socket took.
+    size_t SendAll(const char* data, size_t size, unsigned timeoutMs);
+    // Waits for input for at most timeoutMs; true if there is some. Once the peer has closed
+    // it waits out the time, so that a reader polling in steps does not spin.
+    bool WaitForInput(unsigned timeoutMs);
+
+    int GetDescriptor() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+    bool m_peerClosed = false;
+};
