@@ -292,11 +292,13 @@ bool TelephonyATBackend::DropRequested(Call* call) {
     return call->dropRequested;
 }
 
-void TelephonyATBackend::SetState(Call* call, TelephonyCallState state) {
+void TelephonyATBackend::SetState(Call* call, TelephonyCallState state, bool last) {
     TelephonyMessage message;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         call->state = state;
+        if (last)
+            call->finished = true;
         message.line = call->line;
         message.call = call->handle;
         message.state = state;
@@ -371,9 +373,8 @@ void TelephonyATBackend::RunCall(Call* call) {
         before = call->state;
     }
     HangUp(call, before);
-    SetState(call, TelephonyCallState::Disconnected);
-    std::lock_guard<std::mutex> guard(m_lock);
-    call->finished = true;
+    // Finished before the notice goes out: whoever hears of the end may call again at once.
+    SetState(call, TelephonyCallState::Disconnected, true);
 }
 
 void TelephonyATBackend::HangUp(Call* call, TelephonyCallState before) {

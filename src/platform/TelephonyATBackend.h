@@ -74,7 +74,8 @@ private:
     // byte stream; false when the drop came first or the port failed.
     bool ReadResultLine(Call* call, std::string& line);
     bool DropRequested(Call* call);
-    void SetState(Call* call, TelephonyCallState state);
+    // Records and posts the state; last marks the call finished (its line free again).
+    void SetState(Call* call, TelephonyCallState state, bool last = false);
     void HangUp(Call* call, TelephonyCallState before);
     // Drops the call, waits for its thread and forgets it. Called without the lock.
     void EndCall(uint32_t call);
