@@ -1,0 +1,176 @@
+#include "app/VANTIQApp.h"
+#include "support_lib/Fakes.h"
+#include "ui/ResizableButton.h"
+#include "ui/ResizableDialog.h"
+#include "ui/ResizableListBox.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+int argc = 1;
+char arg0[] = "gasquill";
+char* argv[] = {arg0, nullptr};
+void EnsureQt() {
+    static QApplication app(argc, argv);
+}
+
+// A list filling the dialog above a centred button, as the list dialogs are built.
+class ListDialog : public CResizableDialog {
+public:
+    explicit ListDialog(int slot)
+        : CResizableDialog(slot), list(this), ok(QStringLiteral("OK"), this),
+          fixed(QStringLiteral("Fixed"), this) {
+        list.setGeometry(10, 10, 280, 150);
+        ok.setGeometry(100, 170, 100, 28);
+        fixed.setGeometry(220, 170, 60, 28);
+        resize(300, 210);
+        list.AddRule(CResizableControl::WIDTH_FULL, 100);
+        list.AddRule(CResizableControl::HEIGHT_FULL, 100);
+        ok.AddRule(CResizableControl::TOP_FULL, 100);
+        ok.AddRule(CResizableControl::LEFT_PART, 50);
+        AddControl(&list);
+        AddControl(&ok);
+        // "fixed" has no rules and is not registered: it stays where the template put it.
+    }
+    bool activateOnInit = true;
+    int initCalls = 0;
+
+    CResizableListBox list;
+    CResizableButton ok;
+    CResizableButton fixed;
+
+protected:
+    void OnInitDialog() override {
+        CResizableDialog::OnInitDialog();
+        ++initCalls;
+        if (activateOnInit)
+            Activate(true);
+    }
+};
+
+struct Fixture : ::testing::Test {
+    TestApp app;
+    void SetUp() override { EnsureQt(); }
+};
+
+using ResizableDialogTest = Fixture;
+
+TEST_F(ResizableDialogTest, InitialisationRecordsTheMinimumSizeOnce) {
+    ListDialog d(-1);
+    d.show();
+    EXPECT_TRUE(d.IsInitialised());
+    EXPECT_EQ(d.MinimumTrackSize(), QSize(300, 210));
+    EXPECT_EQ(d.minimumSize(), QSize(300, 210));
+    d.hide();
+    d.show();
+    EXPECT_EQ(d.initCalls, 1);
+}
+
+TEST_F(ResizableDialogTest, GrowingMovesControlsAndShrinkingBackRestoresEveryOne) {
+    ListDialog d(-1);
+    d.show();
+    d.resize(401, 251);
+    EXPECT_EQ(d.list.geometry(), QRect(10, 10, 381, 191));
+    EXPECT_EQ(d.ok.geometry(), QRect(150, 211, 100, 28));
+    EXPECT_EQ(d.fixed.geometry(), QRect(220, 170, 60, 28));
+    d.resize(350, 230);
+    EXPECT_EQ(d.ok.geometry(), QRect(125, 190, 100, 28));
+    d.resize(300, 210);
+    EXPECT_EQ(d.list.geometry(), QRect(10, 10, 280, 150));
+    EXPECT_EQ(d.ok.geometry(), QRect(100, 170, 100, 28));
+}
+
+TEST_F(ResizableDialogTest, ControlsDoNotMoveUntilTheDialogIsReady) {
+    ListDialog d(-1);
+    d.activateOnInit = false;
+    d.show();
+    d.resize(400, 300);
+    EXPECT_EQ(d.ok.geometry(), QRect(100, 170, 100, 28));
+    EXPECT_FALSE(d.ok.HasInitialRect());
+    // Once ready, the growth is measured from the first client size, not from the last.
+    d.Activate(true);
+    d.resize(420, 300);
+    EXPECT_EQ(d.ok.geometry(), QRect(160, 260, 100, 28));
+}
+
+TEST_F(ResizableDialogTest, DraggingAnEdgePastTheMinimumKeepsTheOppositeEdgeStill) {
+    ListDialog d(-1);
+    d.show();
+    const Rect small{100, 100, 150, 130}; // 50 x 30, below 300 x 210
+    const Rect fromLeft = d.OnSizing(CResizableDialog::EDGE_LEFT, small);
+    EXPECT_EQ(fromLeft.right, 150);
+    EXPECT_EQ(fromLeft.Width(), 300);
+    const Rect fromRight = d.OnSizing(CResizableDialog::EDGE_RIGHT, small);
+    EXPECT_EQ(fromRight.left, 100);
+    EXPECT_EQ(fromRight.Width(), 300);
+    const Rect fromTopLeft = d.OnSizing(CResizableDialog::EDGE_TOPLEFT, small);
+    EXPECT_EQ(fromTopLeft, (Rect{150 - 300, 130 - 210, 150, 130}));
+    const Rect fromBottomLeft = d.OnSizing(CResizableDialog::EDGE_BOTTOMLEFT, small);
+    EXPECT_EQ(fromBottomLeft, (Rect{150 - 300, 100, 150, 310}));
+    const Rect fromTopRight = d.OnSizing(CResizableDialog::EDGE_TOPRIGHT, small);
+    EXPECT_EQ(fromTopRight, (Rect{100, 130 - 210, 400, 130}));
+    const Rect fromBottom = d.OnSizing(CResizableDialog::EDGE_BOTTOM, small);
+    EXPECT_EQ(fromBottom, (Rect{100, 100, 400, 310}));
+    // Big enough: untouched.
+    const Rect big{0, 0, 500, 400};
+    EXPECT_EQ(d.OnSizing(CResizableDialog::EDGE_TOPLEFT, big), big);
+}
+
+TEST_F(ResizableDialogTest, AnUnsetSlotLeavesTheTemplatePlacement) {
+    app->SetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS, CVANTIQApp::UnsetRect());
+    ListDialog d(CVANTIQApp::SLOT_INSTRUMENTS);
+    d.move(33, 44);
+    d.show();
+    EXPECT_EQ(d.pos(), QPoint(33, 44));
+    EXPECT_EQ(d.size(), QSize(300, 210));
+    EXPECT_EQ(d.ok.geometry(), QRect(100, 170, 100, 28));
+}
+
+TEST_F(ResizableDialogTest, ASavedSlotIsRestoredWhenReadyAndLaysOutTheControls) {
+    app->SetWindowLayout(CVANTIQApp::SLOT_SITES, Rect{50, 60, 50 + 400, 60 + 260});
+    ListDialog d(CVANTIQApp::SLOT_SITES);
+    d.show();
+    EXPECT_EQ(d.geometry(), QRect(50, 60, 400, 260));
+    EXPECT_EQ(d.ok.geometry(), QRect(150, 220, 100, 28));
+    EXPECT_EQ(d.list.geometry(), QRect(10, 10, 380, 200));
+}
+
+TEST_F(ResizableDialogTest, OkAndCancelStoreThePlacementOtherEndingsDoNot) {
+    {
+        ListDialog d(CVANTIQApp::SLOT_MODEMS);
+        d.show();
+        d.setGeometry(70, 80, 350, 240);
+        d.accept();
+        EXPECT_EQ(app->GetWindowLayout(CVANTIQApp::SLOT_MODEMS), (Rect{70, 80, 420, 320}));
+    }
+    {
+        ListDialog d(CVANTIQApp::SLOT_MODEMS);
+        d.show();
+        d.setGeometry(90, 95, 360, 250);
+        d.reject();
+        EXPECT_EQ(app->GetWindowLayout(CVANTIQApp::SLOT_MODEMS), (Rect{90, 95, 450, 345}));
+    }
+    {
+        ListDialog d(CVANTIQApp::SLOT_MODEMS);
+        d.show();
+        d.setGeometry(10, 20, 400, 300);
+        d.done(1235);
+        EXPECT_EQ(app->GetWindowLayout(CVANTIQApp::SLOT_MODEMS), (Rect{90, 95, 450, 345}));
+    }
+    {
+        // Not remembered: no slot is touched.
+        ListDialog d(-1);
+        d.show();
+        d.setGeometry(1, 2, 400, 300);
+        d.accept();
+        for (int slot = 0; slot < CVANTIQApp::kLayoutSlots; ++slot) {
+            if (slot != CVANTIQApp::SLOT_MODEMS) {
+                EXPECT_TRUE(CVANTIQApp::IsUnset(app->GetWindowLayout(slot))) << slot;
+            }
+        }
+    }
+}
+
+} // namespace
