@@ -43,6 +43,8 @@ const std::unordered_map<unsigned, std::string>& Table() {
         {61235, ".cfg"},
         {61236, ".txt"},
         {61237, "Sequence Configuration Script Files (*.txt)|*.txt|All Files (*.*)|*.*||"},
+        {61238, "Syntax error encountered at '%s', on line %d of network configuration file %s. "
+                "File not opened."},
         {61239, ".txt"},
         {61240, "Success"},
         {61241, "Unable to save sequence configuration file %s."},

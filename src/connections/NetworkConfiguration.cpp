@@ -4,7 +4,14 @@
 #include "app/StateLock.h"
 #include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "connections/ModemConnection.h"
+#include "connections/ModemSettings.h"
+#include "connections/NetworkConfigText.h"
+#include "connections/SiteConnection.h"
+#include "connections/TAPIModemConnection.h"
+#include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
+#include "model/ArchiveList.h"
 #include "model/NamedObjectList.h"
 
 #include <cerrno>
@@ -20,17 +27,10 @@ namespace {
 
 enum : unsigned { IDS_SAVE_FAILED = 61206, IDS_LOAD_FAILED = 61252 };
 
-void WriteList(CArchive& ar, const CNamedObjectList& list) {
-    ar.WriteCount(list.GetCount());
-    for (const CNamedObject* obj : list)
-        ar.WriteObject(obj);
-}
-
-void ReadList(CArchive& ar, CNamedObjectList& into) {
-    const size_t count = ar.ReadCount();
-    for (size_t i = 0; i < count; ++i)
-        into.AddTail(ArchiveClassRegistry<CNamedObject>::Read(ar));
-}
+// The classes each list holds, as they are archived.
+const char* const kModemClass = "CModemSettings";
+const char* const kSiteClass = "CSiteConnection";
+const char* const kInstrumentClass = "CInstrumentConnection";
 
 void MoveAll(CNamedObjectList& from, CNamedObjectList& to) {
     while (CNamedObject* obj = from.RemoveHead())
@@ -69,9 +69,9 @@ std::vector<uint8_t> CNetworkConfiguration::SaveStandard(CVANTIQApp& app) {
     ar.WriteUInt32(kMagic);
     ar.WriteUInt32(kVersion);
     StateGuard guard(AppStateLock());
-    WriteList(ar, app.Modems());
-    WriteList(ar, app.Sites());
-    WriteList(ar, app.Instruments());
+    WriteObjectList(ar, app.Modems());
+    WriteObjectList(ar, app.Sites());
+    WriteObjectList(ar, app.Instruments());
     return ar.Bytes();
 }
 
@@ -90,9 +90,9 @@ bool CNetworkConfiguration::LoadStandard(CVANTIQApp& app, const std::vector<uint
             ar.Seek(0);
             ar.Skip(28);
         }
-        ReadList(ar, modems);
-        ReadList(ar, sites);
-        ReadList(ar, instruments);
+        ReadObjectList(ar, modems, kModemClass);
+        ReadObjectList(ar, sites, kSiteClass);
+        ReadObjectList(ar, instruments, kInstrumentClass);
     } catch (const CArchiveException&) {
         return false;
     }
@@ -146,9 +146,10 @@ bool CNetworkConfiguration::LoadSave(CVANTIQApp& app, const std::string& path, b
             app.ShowError(Format(save ? IDS_SAVE_FAILED : IDS_LOAD_FAILED, path));
         return false;
     };
-    if (!IsStandardForm(path))
-        return false; // the text form is read and written by its own reader and writer
-    if (save) {
+    if (!IsStandardForm(path)) {
+        if (!(save ? SaveText(app, path, reportErrors) : LoadText(app, path, reportErrors)))
+            return false;
+    } else if (save) {
         const std::vector<uint8_t> bytes = SaveStandard(app);
         if (!WriteFileAtomically(path, std::string(bytes.begin(), bytes.end())))
             return fileError();
@@ -167,7 +168,53 @@ bool CNetworkConfiguration::LoadSave(CVANTIQApp& app, const std::string& path, b
     return true;
 }
 
+bool CNetworkConfiguration::SaveText(CVANTIQApp& app, const std::string& path, bool reportErrors) {
+    std::string text, refusal;
+    if (!CNetworkConfigText::Write(app, path, text, refusal)) {
+        if (reportErrors)
+            app.ShowError(refusal);
+        return false;
+    }
+    if (!WriteFileAtomically(path, text)) {
+        if (reportErrors)
+            app.ShowError(Format(IDS_SAVE_FAILED, path));
+        return false;
+    }
+    return true;
+}
+
+bool CNetworkConfiguration::LoadText(CVANTIQApp& app, const std::string& path, bool reportErrors) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::string message;
+    CNetworkConfigText::LoadResult r = CNetworkConfigText::LoadResult::ReadError;
+    if (file) {
+        r = CNetworkConfigText::Load(app, file, path, message);
+        std::fclose(file);
+    }
+    switch (r) {
+    case CNetworkConfigText::LoadResult::Loaded:
+        return true;
+    case CNetworkConfigText::LoadResult::SyntaxError:
+        if (reportErrors)
+            app.ShowError(message);
+        return false;
+    default:
+        if (reportErrors)
+            app.ShowError(Format(IDS_LOAD_FAILED, path));
+        return false;
+    }
+}
+
+void CNetworkConfiguration::RegisterClasses() {
+    CModemSettings::RegisterClass();
+    CSiteConnection::RegisterClasses(); // with the direct-cable and TCP/IP transports
+    CModemConnection::RegisterClass();
+    CTAPIModemConnection::RegisterClass();
+    CInstrumentConnection::RegisterClass();
+}
+
 void CNetworkConfiguration::Install(CVANTIQApp& app) {
+    RegisterClasses();
     app.SetLoadSave(
         [&app](const std::string& path, bool save) { return LoadSave(app, path, save, true); });
 }

@@ -30,6 +30,16 @@ public:
     // the old file, so that a failed save leaves the old file as it was.
     static bool WriteFileAtomically(const std::string& path, const std::string& data);
 
-    // Installs LoadSave as the application's configuration loader.
+    // The text form through files: a refused or failed save and a syntax error are
+    // reported (when reportErrors is set) and leave the file and the configuration as they
+    // were.
+    static bool SaveText(CVANTIQApp& app, const std::string& path, bool reportErrors);
+    static bool LoadText(CVANTIQApp& app, const std::string& path, bool reportErrors);
+
+    // Makes the archived classes of the three lists and of the transports known to the
+    // archive reader. Safe to call more than once.
+    static void RegisterClasses();
+
+    // Registers the classes and installs LoadSave as the application's configuration loader.
     static void Install(CVANTIQApp& app);
 };

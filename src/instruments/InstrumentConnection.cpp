@@ -8,6 +8,7 @@
 #include "instruments/InstrumentOwned.h"
 #include "instruments/InstrumentPanel.h"
 #include "instruments/SiteLink.h"
+#include "model/ArchiveList.h"
 #include "model/CommInstrumentTokenStream.h"
 
 #include <mutex>
@@ -72,6 +73,75 @@ CInstrumentConnection::~CInstrumentConnection() {
     m_dasChannels.DeleteAll();
     m_dasPoints.DeleteAll();
     m_dasEvents.DeleteAll();
+}
+
+void CInstrumentConnection::Serialize(CArchive& ar) {
+    // The owned lists' classes, as they are archived.
+    static const char* const kDasEvent = "CDASEvent";
+    static const char* const kDasPoint = "CDASPoint";
+    static const char* const kDasChannel = "CDASChannel";
+    static const char* const kSequence = "CSequence";
+
+    StateGuard guard(AppStateLock());
+    if (ar.IsStoring()) {
+        CNamedObject::Serialize(ar);
+        ar.WriteString(m_selectCode);
+        ar.WriteString(m_deselectCode);
+        ar.WriteString(m_modeVarName);
+        ar.WriteUInt32(m_siteId);
+        ar.WriteUInt32(m_password);
+        ar.WriteInt32(m_instrumentId);
+        ar.WriteInt32(m_port);
+        ar.WriteInt32(m_autoDisconnectMinutes);
+        ar.WriteBool(m_usePassword);
+        ar.WriteBool(m_useInstrumentId);
+        ar.WriteBool(m_autoDisconnect);
+        ar.WriteBool(m_useSelect);
+        ar.WriteBool(m_useDeselect);
+        ar.WriteInt32(m_receiveTimeout);
+        ar.WriteInt32(m_transmitDelay);
+        ar.WriteUInt32(m_capabilities);
+        ar.WriteBool(m_showSampleCounts);
+        WriteObjectList(ar, m_dasEvents);
+        WriteObjectList(ar, m_dasPoints);
+        WriteObjectList(ar, m_dasChannels);
+        WriteObjectList(ar, m_sequences);
+        return;
+    }
+    const unsigned schema = ar.GetObjectSchema();
+    if (schema != 8 && schema != 9)
+        throw CArchiveException(CArchiveException::BadSchema,
+                                "CInstrumentConnection schema " + std::to_string(schema));
+    CNamedObject::Serialize(ar);
+    m_selectCode = ar.ReadString();
+    m_deselectCode = ar.ReadString();
+    m_modeVarName = ar.ReadString();
+    m_siteId = ar.ReadUInt32();
+    m_password = ar.ReadUInt32();
+    m_instrumentId = ar.ReadInt32();
+    m_port = ar.ReadInt32();
+    m_autoDisconnectMinutes = ar.ReadInt32();
+    m_usePassword = ar.ReadBool();
+    m_useInstrumentId = ar.ReadBool();
+    m_autoDisconnect = ar.ReadBool();
+    m_useSelect = ar.ReadBool();
+    m_useDeselect = ar.ReadBool();
+    if (schema >= 9) {
+        m_receiveTimeout = ar.ReadInt32();
+        m_transmitDelay = ar.ReadInt32();
+        m_capabilities = ar.ReadUInt32();
+        m_showSampleCounts = ar.ReadBool();
+        ReadObjectList(ar, m_dasEvents, kDasEvent);
+        ReadObjectList(ar, m_dasPoints, kDasPoint);
+        ReadObjectList(ar, m_dasChannels, kDasChannel);
+        ReadObjectList(ar, m_sequences, kSequence);
+    }
+    RepointOwnedObjects();
+}
+
+void CInstrumentConnection::RegisterClass() {
+    ArchiveClassRegistry<CNamedObject>::Register("CInstrumentConnection",
+                                                 [] { return new CInstrumentConnection; });
 }
 
 void CInstrumentConnection::RepointOwnedObjects() {

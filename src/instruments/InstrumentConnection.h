@@ -49,6 +49,14 @@ public:
     unsigned GetSchema() const override { return 9; }
     CNamedObject* Clone() const override { return new CInstrumentConnection(*this); }
 
+    // The persistent fields in the standard configuration file. Loads schemas 8 and 9 (8 ends
+    // after the five flags); the older record layouts are refused as a bad schema. The DAS and
+    // sequence lists go through the archive's class records, so an element whose class is not
+    // registered makes the load fail cleanly.
+    void Serialize(CArchive& ar) override;
+    // Makes the class known to the archive for loading the instruments list.
+    static void RegisterClass();
+
     // The mode variable a port uses unless the user names another.
     static std::string DefaultModeVarName(int32_t port);
 

@@ -126,6 +126,10 @@ size_t CArchive::ReadCount() {
     size_t n = ReadUInt16();
     if (n == 0xFFFF)
         n = ReadUInt32();
+    // Every element is at least a two-byte reference tag, so a count the rest of the file
+    // cannot hold is damage: refuse it now rather than let a caller reserve or loop for it.
+    if (n > (m_data.size() - m_pos) / 2)
+        throw CArchiveException(CArchiveException::EndOfFile, "list count beyond end of file");
     return n;
 }
 
@@ -161,8 +165,10 @@ CArchive::ObjectHeader CArchive::ReadObjectHeader() {
     if (tag == 0xFFFF) {
         const unsigned schema = ReadUInt16();
         const size_t length = ReadUInt16();
-        std::string name(length, '\0');
-        ReadBytes(name.data(), length);
+        if (length > m_data.size() - m_pos)
+            throw CArchiveException(CArchiveException::EndOfFile, "unexpected end of file");
+        std::string name(reinterpret_cast<const char*>(m_data.data() + m_pos), length);
+        m_pos += length;
         classIndex = m_nextIndex++;
         m_classes[classIndex] = {name, schema};
     } else {

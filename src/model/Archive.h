@@ -108,14 +108,23 @@ public:
     static bool Has(const std::string& className) { return Table().count(className) != 0; }
     // Reads one object reference and its payload; null for an empty reference. Throws
     // BadClass for a class that is not registered.
-    static Base* Read(CArchive& ar) {
+    static Base* Read(CArchive& ar) { return Read(ar, nullptr); }
+    // As Read, but only an object of the class named expectedClass (any registered class when
+    // null) is accepted: a list of sites must not come back holding a modem definition that a
+    // damaged file put there.
+    static Base* Read(CArchive& ar, const char* expectedClass) {
         const CArchive::ObjectHeader h = ar.ReadObjectHeader();
         if (h.null)
             return nullptr;
+        if (expectedClass && h.className != expectedClass)
+            throw CArchiveException(CArchiveException::BadClass, "unexpected class " + h.className);
         auto it = Table().find(h.className);
         if (it == Table().end())
             throw CArchiveException(CArchiveException::BadClass, "unknown class " + h.className);
         Base* object = it->second();
+        // A nested object sets its own schema; the enclosing payload may still ask for its own
+        // after reading it.
+        const unsigned enclosing = ar.GetObjectSchema();
         try {
             ar.SetObjectSchema(h.schema);
             object->Serialize(ar);
@@ -123,6 +132,7 @@ public:
             delete object;
             throw;
         }
+        ar.SetObjectSchema(enclosing);
         return object;
     }
 

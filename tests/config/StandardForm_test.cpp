@@ -1,4 +1,7 @@
+#include "connections/ModemSettings.h"
 #include "connections/NetworkConfiguration.h"
+#include "connections/SiteConnection.h"
+#include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
 #include "support_lib/Fakes.h"
 
@@ -11,17 +14,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Thing : CNamedObject {
-    using CNamedObject::CNamedObject;
-    const char* GetClassName() const override { return "CConfigTestThing"; }
-    unsigned GetSchema() const override { return 1; }
-};
+// Lists hold only their own classes, so the tests use the real ones.
+struct Classes {
+    Classes() { CNetworkConfiguration::RegisterClasses(); }
+} classes;
 
-struct Registered {
-    Registered() {
-        ArchiveClassRegistry<CNamedObject>::Register("CConfigTestThing", [] { return new Thing; });
-    }
-} registered;
+template <class T> T* Named(const std::string& name, uint32_t id) {
+    auto* obj = new T;
+    obj->SetName(name);
+    obj->SetId(id);
+    return obj;
+}
 
 fs::path TempDir() {
     fs::path dir = fs::temp_directory_path() /
@@ -51,10 +54,10 @@ TEST(StandardForm, SaveAndLoadKeepTheListsAndSetTheFlags) {
     const std::string path = (dir / "net.cfg").string();
     {
         TestApp t;
-        t->Modems().AddTail(new Thing("Modem", 11));
-        t->Sites().AddTail(new Thing("Site A", 21));
-        t->Sites().AddTail(new Thing("Site B", 22));
-        t->Instruments().AddTail(new Thing("Inst", 31));
+        t->Modems().AddTail(Named<CModemSettings>("Modem", 11));
+        t->Sites().AddTail(Named<CSiteConnection>("Site A", 21));
+        t->Sites().AddTail(Named<CSiteConnection>("Site B", 22));
+        t->Instruments().AddTail(Named<CInstrumentConnection>("Inst", 31));
         t->SetModified(true);
         ASSERT_TRUE(CNetworkConfiguration::LoadSave(*t, path, true, true));
         EXPECT_TRUE(t->IsNamed());
@@ -76,10 +79,10 @@ TEST(StandardForm, SaveAndLoadKeepTheListsAndSetTheFlags) {
 
 TEST(StandardForm, ADamagedFileLeavesTheConfigurationAsItWas) {
     TestApp t;
-    t->Sites().AddTail(new Thing("Site", 5));
+    t->Sites().AddTail(Named<CSiteConnection>("Site", 5));
     std::vector<uint8_t> bytes = CNetworkConfiguration::SaveStandard(*t);
     TestApp u;
-    u->Sites().AddTail(new Thing("Kept", 6));
+    u->Sites().AddTail(Named<CSiteConnection>("Kept", 6));
     bytes.resize(bytes.size() - 3); // cut inside the site's payload
     EXPECT_FALSE(CNetworkConfiguration::LoadStandard(*u, bytes));
     ASSERT_EQ(u->Sites().GetCount(), 1u);

@@ -1,0 +1,267 @@
+#include "model/Archive.h"
+#include "model/ArchiveList.h"
+#include "support_lib/Fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Leaf : CNamedObject {
+    const char* GetClassName() const override { return "CArchiveTestLeaf"; }
+    unsigned GetSchema() const override { return 3; }
+    void Serialize(CArchive&) override {} // no payload: only the tags are under test
+};
+
+struct Other : CNamedObject {
+    const char* GetClassName() const override { return "CArchiveTestOther"; }
+    unsigned GetSchema() const override { return 1; }
+    void Serialize(CArchive& ar) override {
+        if (ar.IsStoring())
+            ar.WriteUInt32(value);
+        else
+            value = ar.ReadUInt32();
+    }
+    uint32_t value = 0;
+};
+
+// Holds one nested object and checks that its own schema survives reading the nested one.
+struct Holder : CNamedObject {
+    const char* GetClassName() const override { return "CArchiveTestHolder"; }
+    unsigned GetSchema() const override { return 7; }
+    void Serialize(CArchive& ar) override {
+        if (ar.IsStoring()) {
+            Other o;
+            o.value = 42;
+            ar.WriteObject(&o);
+            ar.WriteUInt32(1);
+            return;
+        }
+        delete ArchiveClassRegistry<CNamedObject>::Read(ar);
+        schemaAfterNested = ar.GetObjectSchema();
+        ar.ReadUInt32();
+    }
+    unsigned schemaAfterNested = 0;
+};
+
+struct Registered {
+    Registered() {
+        ArchiveClassRegistry<CNamedObject>::Register("CArchiveTestLeaf", [] { return new Leaf; });
+        ArchiveClassRegistry<CNamedObject>::Register("CArchiveTestOther", [] { return new Other; });
+        ArchiveClassRegistry<CNamedObject>::Register("CArchiveTestHolder",
+                                                     [] { return new Holder; });
+    }
+} registered;
+
+Bytes Stored(const std::function<void(CArchive&)>& write) {
+    CArchive ar;
+    write(ar);
+    return ar.Bytes();
+}
+
+uint16_t U16At(const Bytes& b, size_t at) {
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+// ---- strings and counts at the edges of their length prefixes ---------------------------
+
+TEST(ArchiveEncoding, StringPrefixesChangeAtTheirBoundaries) {
+    struct Case {
+        size_t length;
+        Bytes prefix;
+    };
+    const std::vector<Case> cases = {
+        {0, {0x00}},
+        {254, {0xFE}},
+        {255, {0xFF, 0xFF, 0x00}},
+        {0xFFFD, {0xFF, 0xFD, 0xFF}},
+        {0xFFFE, {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
+        {70000, {0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}},
+    };
+    for (const Case& c : cases) {
+        const std::string s(c.length, 'q');
+        const Bytes b = Stored([&](CArchive& ar) { ar.WriteString(s); });
+        ASSERT_EQ(b.size(), c.prefix.size() + c.length) << c.length;
+        EXPECT_EQ(Bytes(b.begin(), b.begin() + c.prefix.size()), c.prefix) << c.length;
+        CArchive in(b);
+        EXPECT_EQ(in.ReadString(), s) << c.length;
+        EXPECT_EQ(in.Position(), b.size());
+    }
+}
+
+TEST(ArchiveEncoding, WideCharacterStringsAreReadButNeverWritten) {
+    // 0xFF, 0xFFFE, then a length of 3 and 3 sixteen-bit characters.
+    CArchive in(Bytes{0xFF, 0xFE, 0xFF, 0x03, 'a', 0, 'b', 0, 0x34, 0x12});
+    EXPECT_EQ(in.ReadString(), "ab?");
+}
+
+TEST(ArchiveEncoding, CountsUseSixteenBitsBelowFFFF) {
+    const Bytes small = Stored([](CArchive& ar) { ar.WriteCount(0xFFFE); });
+    EXPECT_EQ(small, (Bytes{0xFE, 0xFF}));
+    const Bytes large = Stored([](CArchive& ar) { ar.WriteCount(0xFFFF); });
+    EXPECT_EQ(large, (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}));
+}
+
+// ---- object references --------------------------------------------------------------
+
+TEST(ArchiveReferences, ClassesAndObjectsShareOneCounter) {
+    const Bytes b = Stored([](CArchive& ar) {
+        Leaf a, b2;
+        Other o;
+        ar.WriteObject(&a);  // class record (index 1), object 2
+        ar.WriteObject(&b2); // back-reference to class 1, object 3
+        ar.WriteObject(&o);  // class record (index 4), object 5
+        ar.WriteObject(&a);  // class 1 again, object 6
+        ar.WriteObject(&o);  // class 4 again
+        ar.WriteNullObject();
+    });
+    const std::string leaf = "CArchiveTestLeaf";
+    size_t at = 0;
+    EXPECT_EQ(U16At(b, at), 0xFFFF);
+    EXPECT_EQ(U16At(b, at + 2), 3); // schema
+    EXPECT_EQ(U16At(b, at + 4), leaf.size());
+    at += 6 + leaf.size();
+    EXPECT_EQ(U16At(b, at), 0x8001);
+    at += 2;
+    EXPECT_EQ(U16At(b, at), 0xFFFF); // Other's class record
+    at += 6 + std::string("CArchiveTestOther").size() + 4;
+    EXPECT_EQ(U16At(b, at), 0x8001);
+    at += 2;
+    EXPECT_EQ(U16At(b, at), 0x8004);
+    at += 2 + 4;
+    EXPECT_EQ(U16At(b, at), 0x0000);
+    EXPECT_EQ(at + 2, b.size());
+
+    CArchive in(b);
+    for (int i = 0; i < 5; ++i) {
+        CNamedObject* obj = ArchiveClassRegistry<CNamedObject>::Read(in);
+        ASSERT_NE(obj, nullptr) << i;
+        EXPECT_STREQ(obj->GetClassName(),
+                     i == 2 || i == 4 ? "CArchiveTestOther" : "CArchiveTestLeaf");
+        delete obj;
+    }
+    EXPECT_EQ(ArchiveClassRegistry<CNamedObject>::Read(in), nullptr);
+}
+
+TEST(ArchiveReferences, LargeIndexesUseTheExtendedTag) {
+    // 0x7FFE leaf objects take indexes 1 (class) to 0x7FFF, so the next class record gets
+    // index 0x8000 and its back-reference needs the 0x7FFF tag and a 32-bit value.
+    CArchive ar;
+    Leaf leaf;
+    for (int i = 0; i < 0x7FFE; ++i)
+        ar.WriteObject(&leaf);
+    Other o;
+    ar.WriteObject(&o);
+    const size_t at = ar.Bytes().size();
+    ar.WriteObject(&o);
+    const Bytes& b = ar.Bytes();
+    ASSERT_EQ(b.size(), at + 2 + 4 + 4);
+    EXPECT_EQ(U16At(b, at), 0x7FFF);
+    EXPECT_EQ(Bytes(b.begin() + at + 2, b.begin() + at + 6), (Bytes{0x00, 0x80, 0x00, 0x80}));
+
+    CArchive in(b);
+    for (int i = 0; i < 0x7FFE + 2; ++i)
+        delete ArchiveClassRegistry<CNamedObject>::Read(in);
+    EXPECT_EQ(in.Position(), b.size());
+}
+
+TEST(ArchiveReferences, ANestedObjectLeavesTheEnclosingSchemaInPlace) {
+    Holder h;
+    CArchive ar;
+    ar.WriteObject(&h);
+    CArchive in(ar.Bytes());
+    auto* read = dynamic_cast<Holder*>(ArchiveClassRegistry<CNamedObject>::Read(in));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->schemaAfterNested, 7u);
+    delete read;
+}
+
+// ---- damaged input ------------------------------------------------------------------
+
+CArchiveException::Cause CauseOf(const Bytes& b) {
+    CArchive in(b);
+    try {
+        CNamedObjectList list;
+        ReadObjectList(in, list, nullptr);
+    } catch (const CArchiveException& e) {
+        return e.GetCause();
+    }
+    return CArchiveException::Generic;
+}
+
+bool Throws(const Bytes& b) {
+    CArchive in(b);
+    try {
+        CNamedObjectList list;
+        ReadObjectList(in, list, nullptr);
+    } catch (const CArchiveException&) {
+        return true;
+    }
+    return false;
+}
+
+TEST(ArchiveDamage, ReferencesThatCannotBeResolvedAreRefused) {
+    // A reference back to an object, to a class never recorded, and to index 0.
+    EXPECT_EQ(CauseOf({1, 0, 0x01, 0x00}), CArchiveException::BadIndex);
+    EXPECT_EQ(CauseOf({1, 0, 0x05, 0x80}), CArchiveException::BadIndex);
+    EXPECT_EQ(CauseOf({1, 0, 0x00, 0x80}), CArchiveException::BadIndex);
+    EXPECT_EQ(CauseOf({1, 0, 0xFF, 0x7F, 0x09, 0, 0, 0x80}), CArchiveException::BadIndex);
+    // An unknown class name.
+    EXPECT_EQ(CauseOf({1, 0, 0xFF, 0xFF, 1, 0, 2, 0, 'C', 'q'}), CArchiveException::BadClass);
+}
+
+TEST(ArchiveDamage, AnEmptyReferenceInAListIsRefused) {
+    TestApp t;
+    EXPECT_TRUE(Throws({1, 0, 0, 0}));
+    EXPECT_FALSE(Throws({0, 0}));
+}
+
+TEST(ArchiveDamage, AListHoldsOnlyItsOwnClass) {
+    Other o;
+    CArchive ar;
+    ar.WriteCount(1);
+    ar.WriteObject(&o);
+    CArchive in(ar.Bytes());
+    CNamedObjectList list;
+    try {
+        ReadObjectList(in, list, "CArchiveTestLeaf");
+        ADD_FAILURE() << "an object of another class was accepted";
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.GetCause(), CArchiveException::BadClass);
+    }
+    EXPECT_EQ(list.GetCount(), 0u);
+}
+
+TEST(ArchiveDamage, HugeCountsAndLengthsFailBeforeAnythingIsAllocated) {
+    // A 32-bit count of four thousand million elements in a ten-byte file.
+    EXPECT_EQ(CauseOf({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}),
+              CArchiveException::EndOfFile);
+    // A class name longer than the rest of the file.
+    EXPECT_EQ(CauseOf({1, 0, 0xFF, 0xFF, 1, 0, 0xFF, 0xFF, 'C'}), CArchiveException::EndOfFile);
+    // A string whose 32-bit length runs past the end.
+    CArchive s(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'x'});
+    EXPECT_THROW(s.ReadString(), CArchiveException);
+    CArchive w(Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F});
+    EXPECT_THROW(w.ReadString(), CArchiveException);
+}
+
+TEST(ArchiveDamage, EveryTruncationOfAListThrows) {
+    TestApp t;
+    CArchive ar;
+    Other o;
+    Leaf leaf;
+    ar.WriteCount(3);
+    ar.WriteObject(&o);
+    ar.WriteObject(&leaf);
+    ar.WriteObject(&o);
+    const Bytes full = ar.Bytes();
+    EXPECT_FALSE(Throws(full));
+    for (size_t n = 0; n < full.size(); ++n)
+        EXPECT_TRUE(Throws(Bytes(full.begin(), full.begin() + n))) << n;
+}
+
+} // namespace

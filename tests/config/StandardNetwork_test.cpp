@@ -1,0 +1,471 @@
+#include "config/ConfigFixtures.h"
+#include "model/Archive.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace config_test;
+using Bytes = std::vector<uint8_t>;
+
+void Named(CArchive& ar, const std::string& name, uint32_t id) {
+    ar.WriteString(name);
+    ar.WriteUInt32(id);
+}
+
+void Header(CArchive& ar) {
+    ar.WriteUInt32(CNetworkConfiguration::kMagic);
+    ar.WriteUInt32(CNetworkConfiguration::kVersion);
+}
+
+// The serial part of a direct-cable or built-in-modem record, by its schema.
+void Serial(CArchive& ar, unsigned schema, const std::string& port, uint32_t baud) {
+    ar.WriteString(port);
+    ar.WriteUInt32(baud);
+    ar.WriteInt32(1); // parity
+    ar.WriteInt32(7); // data bits
+    ar.WriteInt32(2); // stop bits
+    if (schema >= 1)
+        ar.WriteInt32(2); // flow control
+}
+
+// An instrument record up to and including the five flags.
+void InstrumentUpToFlags(CArchive& ar, unsigned schema, uint32_t siteId) {
+    ar.WriteObjectHeader("CInstrumentConnection", schema);
+    Named(ar, "Old Inst", 0x1234);
+    ar.WriteString("\x02");      // select
+    ar.WriteString("\x03");      // deselect
+    ar.WriteString("COM1_MODE"); // mode variable
+    ar.WriteUInt32(siteId);
+    ar.WriteUInt32(4242); // password
+    ar.WriteInt32(17);    // instrument ID
+    ar.WriteInt32(2);     // port
+    ar.WriteInt32(9);     // auto-disconnect minutes
+    for (int flag : {1, 0, 1, 1, 0})
+        ar.WriteInt32(flag);
+}
+
+void InstrumentTail(CArchive& ar, uint16_t dasEvents = 0) {
+    ar.WriteInt32(3000);
+    ar.WriteInt32(25);
+    ar.WriteUInt32(0x80000022u);
+    ar.WriteInt32(1);
+    ar.WriteCount(dasEvents);
+    for (uint16_t i = 0; i < dasEvents; ++i) {
+        ar.WriteObjectHeader("CDASEvent", 1);
+        Named(ar, "Event", 77);
+    }
+    for (int list = 0; list < 3; ++list)
+        ar.WriteCount(0);
+}
+
+bool Load(ConfigApp& t, const Bytes& b) {
+    return CNetworkConfiguration::LoadStandard(*t, b);
+}
+
+// ---- what the writer produces -------------------------------------------------------------
+
+TEST(StandardNetwork, AFileBeginsWithTheMagicNumberAndVersion) {
+    ConfigApp t;
+    BuildNetwork(*t);
+    const Bytes b = CNetworkConfiguration::SaveStandard(*t);
+    ASSERT_GE(b.size(), 8u);
+    EXPECT_EQ(Bytes(b.begin(), b.begin() + 8), (Bytes{0xB4, 0xD0, 0x54, 0xA5, 0x14, 0, 0, 0}));
+}
+
+TEST(StandardNetwork, TheSecondSiteAndItsTransportAreClassBackReferences) {
+    ConfigApp t;
+    for (const char* name : {"A", "B"}) {
+        auto* site = new CSiteConnection;
+        site->SetName(name);
+        site->SetId(name[0]);
+        t->Sites().AddTail(site);
+    }
+    const Bytes b = CNetworkConfiguration::SaveStandard(*t);
+    // Header, no modems, two sites: the first site's class record (index 1, the site 2), its
+    // transport's class record (index 3, the transport 4); the second site refers to class 1
+    // and its transport to class 3.
+    CArchive expected;
+    Header(expected);
+    expected.WriteCount(0);
+    expected.WriteCount(2);
+    expected.WriteUInt16(0xFFFF);
+    expected.WriteUInt16(6);
+    expected.WriteUInt16(15);
+    expected.WriteBytes("CSiteConnection", 15);
+    Named(expected, "A", 'A');
+    expected.WriteUInt16(0xFFFF);
+    expected.WriteUInt16(1);
+    expected.WriteUInt16(19);
+    expected.WriteBytes("CCommPortConnection", 19);
+    expected.WriteString("COM1");
+    for (uint32_t v : {19200u, 0u, 8u, 0u, 0u})
+        expected.WriteUInt32(v);
+    expected.WriteUInt16(0x8001);
+    Named(expected, "B", 'B');
+    expected.WriteUInt16(0x8003);
+    expected.WriteString("COM1");
+    for (uint32_t v : {19200u, 0u, 8u, 0u, 0u})
+        expected.WriteUInt32(v);
+    expected.WriteCount(0);
+    EXPECT_EQ(b, expected.Bytes());
+}
+
+TEST(StandardNetwork, ASiteWithoutATransportIsWrittenWithADefaultCable) {
+    ConfigApp t;
+    auto* site = new CSiteConnection;
+    site->SetConnection(nullptr);
+    t->Sites().AddTail(site);
+    ConfigApp u;
+    ASSERT_TRUE(Load(u, CNetworkConfiguration::SaveStandard(*t)));
+    auto* read = As<CSiteConnection>(u->Sites().At(0));
+    ASSERT_NE(read, nullptr);
+    ASSERT_NE(read->GetConnection(), nullptr);
+    EXPECT_EQ(read->GetConnection()->GetConnectionType(), CONN_DIRECTCABLE);
+}
+
+// ---- round trip ---------------------------------------------------------------------------
+
+TEST(StandardNetwork, SaveAndLoadKeepEveryFieldAndEveryObjectId) {
+    ConfigApp t;
+    BuildNetwork(*t);
+    auto* src = As<CInstrumentConnection>(t->Instruments().At(0));
+    src->SetCapabilities(0x80000021u);
+    src->SetShowSampleCounts(true);
+    const Bytes b = CNetworkConfiguration::SaveStandard(*t);
+
+    ConfigApp u;
+    ASSERT_TRUE(Load(u, b));
+    ASSERT_EQ(u->Modems().GetCount(), 1u);
+    ASSERT_EQ(u->Sites().GetCount(), 4u);
+    ASSERT_EQ(u->Instruments().GetCount(), 2u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(u->Sites().At(i)->GetId(), t->Sites().At(i)->GetId());
+        EXPECT_EQ(u->Sites().At(i)->GetName(), t->Sites().At(i)->GetName());
+    }
+    auto* modem = As<CModemSettings>(u->Modems().At(0));
+    ASSERT_NE(modem, nullptr);
+    EXPECT_EQ(modem->GetId(), t->Modems().At(0)->GetId());
+    EXPECT_EQ(modem->GetToneDial(), "ATDT9,");
+    EXPECT_EQ(modem->GetConnectResponse(), "CONNECT 9600");
+
+    auto* cable = As<CCommPortConnection>(As<CSiteConnection>(u->Sites().At(0))->GetConnection());
+    ASSERT_NE(cable, nullptr);
+    EXPECT_EQ(cable->GetPortName(), "/dev/ttyUSB0");
+    EXPECT_EQ(cable->GetBaudRate(), 115200u);
+    EXPECT_EQ(cable->GetParity(), 2);
+    EXPECT_EQ(cable->GetDataBits(), 7);
+    EXPECT_EQ(cable->GetStopBits(), 2);
+    EXPECT_EQ(cable->GetFlowControl(), 2);
+    auto* dial = As<CModemConnection>(As<CSiteConnection>(u->Sites().At(1))->GetConnection());
+    ASSERT_NE(dial, nullptr);
+    EXPECT_EQ(dial->GetModemId(), modem->GetId());
+    EXPECT_EQ(dial->GetTelephoneNumber(), "555-0199");
+    EXPECT_EQ(dial->GetConnectTimeout(), 90);
+    EXPECT_EQ(dial->GetFlowControl(), 1);
+    auto* tapi = As<CTAPIModemConnection>(As<CSiteConnection>(u->Sites().At(2))->GetConnection());
+    ASSERT_NE(tapi, nullptr);
+    EXPECT_EQ(tapi->GetDeviceId(), 0xFEDCBA98u);
+    auto* tcp = As<CTCPConnection>(As<CSiteConnection>(u->Sites().At(3))->GetConnection());
+    ASSERT_NE(tcp, nullptr);
+    EXPECT_EQ(tcp->GetAddress(), "analyzer.example");
+    EXPECT_EQ(tcp->GetPort(), 3000u);
+
+    auto* inst = As<CInstrumentConnection>(u->Instruments().At(0));
+    ASSERT_NE(inst, nullptr);
+    EXPECT_EQ(inst->GetId(), src->GetId());
+    EXPECT_EQ(inst->GetSiteId(), t->Sites().At(1)->GetId());
+    EXPECT_EQ(inst->GetSelectCode(), src->GetSelectCode());
+    EXPECT_EQ(inst->GetDeselectCode(), "\x1B"
+                                       "B");
+    EXPECT_EQ(inst->GetModeVarName(), "COM2_MODE");
+    EXPECT_EQ(inst->GetPassword(), 818u);
+    EXPECT_EQ(inst->GetInstrumentId(), 700);
+    EXPECT_EQ(inst->GetPort(), CInstrumentConnection::PORT_CUSTOM);
+    EXPECT_EQ(inst->GetAutoDisconnectMinutes(), 15);
+    EXPECT_TRUE(inst->GetUsePassword() && inst->GetUseInstrumentId() && inst->GetAutoDisconnect() &&
+                inst->GetUseSelect() && inst->GetUseDeselect());
+    EXPECT_EQ(inst->GetReceiveTimeout(), 4500);
+    EXPECT_EQ(inst->GetTransmitDelay(), 20);
+    EXPECT_EQ(inst->GetCapabilities(), 0x80000021u);
+    EXPECT_TRUE(inst->GetShowSampleCounts());
+    auto* plain = As<CInstrumentConnection>(u->Instruments().At(1));
+    EXPECT_FALSE(plain->GetUsePassword() || plain->GetUseInstrumentId() ||
+                 plain->GetAutoDisconnect() || plain->GetUseSelect() || plain->GetUseDeselect());
+
+    // And the same bytes again.
+    EXPECT_EQ(CNetworkConfiguration::SaveStandard(*u), b);
+}
+
+TEST(StandardNetwork, AnUpperCaseExtensionIsTheStandardForm) {
+    TempFolder dir;
+    const std::string path = dir.File("NET.CFG");
+    ConfigApp t;
+    BuildNetwork(*t);
+    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*t, path, true, true));
+    EXPECT_EQ(ReadAll(path).substr(0, 4), "\xB4\xD0\x54\xA5");
+    ConfigApp u;
+    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*u, path, false, true));
+    EXPECT_EQ(u->Sites().At(2)->GetId(), t->Sites().At(2)->GetId());
+}
+
+// ---- older schemas --------------------------------------------------------------------
+
+TEST(StandardSchemas, OlderRecordsOfEveryClassLoad) {
+    CArchive ar;
+    Header(ar);
+    // Modem definition schema 6: one more string before the seven.
+    ar.WriteCount(1);
+    ar.WriteObjectHeader("CModemSettings", 6);
+    Named(ar, "Old Modem", 0x51);
+    ar.WriteString("discarded");
+    for (const char* s : {"ATDP", "+++", "ATH", "ATI", "ATZ0", "OK", "CONNECT"})
+        ar.WriteString(s);
+    // Site schema 5 (one more word after the transport; the schema belongs to the class
+    // record, so every site of the file has it) with a direct cable of schema 0 (no
+    // flow-control code), and a built-in modem of schema 0.
+    ar.WriteCount(4);
+    ar.WriteObjectHeader("CSiteConnection", 5);
+    Named(ar, "Old Cable", 0x61);
+    ar.WriteObjectHeader("CCommPortConnection", 0);
+    Serial(ar, 0, "COM4", 2400);
+    ar.WriteUInt32(0xDEADBEEF);
+    ar.WriteObjectHeader("CSiteConnection", 5); // a class back-reference from here on
+    Named(ar, "Old Modem Site", 0x62);
+    ar.WriteObjectHeader("CModemConnection", 0);
+    Serial(ar, 0, "COM5", 1200);
+    ar.WriteUInt32(0x51);
+    ar.WriteString("555");
+    ar.WriteInt32(45);
+    ar.WriteUInt32(0);
+    // Telephony and TCP/IP records read the same layout whatever their number.
+    ar.WriteObjectHeader("CSiteConnection", 5);
+    Named(ar, "Phone", 0x63);
+    ar.WriteObjectHeader("CTAPIModemConnection", 3);
+    ar.WriteUInt32(99);
+    ar.WriteString("777");
+    ar.WriteInt32(30);
+    ar.WriteUInt32(1);
+    ar.WriteObjectHeader("CSiteConnection", 5);
+    Named(ar, "Net", 0x64);
+    ar.WriteObjectHeader("CTCPConnection", 9);
+    ar.WriteString("10.1.2.3");
+    ar.WriteUInt32(502);
+    ar.WriteUInt32(2);
+    // Instrument schema 8 ends after the five flags.
+    ar.WriteCount(1);
+    InstrumentUpToFlags(ar, 8, 0x61);
+
+    ConfigApp t;
+    ASSERT_TRUE(Load(t, ar.Bytes()));
+    auto* modem = As<CModemSettings>(t->Modems().At(0));
+    ASSERT_NE(modem, nullptr);
+    EXPECT_EQ(modem->GetToneDial(), "ATDP");
+    EXPECT_EQ(modem->GetConnectResponse(), "CONNECT");
+    ASSERT_EQ(t->Sites().GetCount(), 4u);
+    auto* cable = As<CCommPortConnection>(As<CSiteConnection>(t->Sites().At(0))->GetConnection());
+    ASSERT_NE(cable, nullptr);
+    EXPECT_EQ(cable->GetPortName(), "COM4");
+    EXPECT_EQ(cable->GetStopBits(), 2);
+    EXPECT_EQ(cable->GetFlowControl(), 0);
+    auto* dial = As<CModemConnection>(As<CSiteConnection>(t->Sites().At(1))->GetConnection());
+    ASSERT_NE(dial, nullptr);
+    EXPECT_EQ(dial->GetPortName(), "COM5");
+    EXPECT_EQ(dial->GetFlowControl(), 0);
+    EXPECT_EQ(dial->GetModemId(), 0x51u);
+    EXPECT_EQ(dial->GetConnectTimeout(), 45);
+    auto* tapi = As<CTAPIModemConnection>(As<CSiteConnection>(t->Sites().At(2))->GetConnection());
+    ASSERT_NE(tapi, nullptr);
+    EXPECT_EQ(tapi->GetTelephoneNumber(), "777");
+    auto* tcp = As<CTCPConnection>(As<CSiteConnection>(t->Sites().At(3))->GetConnection());
+    ASSERT_NE(tcp, nullptr);
+    EXPECT_EQ(tcp->GetPort(), 502u);
+    auto* inst = As<CInstrumentConnection>(t->Instruments().At(0));
+    ASSERT_NE(inst, nullptr);
+    EXPECT_EQ(inst->GetPassword(), 4242u);
+    EXPECT_EQ(inst->GetSiteId(), 0x61u);
+    EXPECT_TRUE(inst->GetUsePassword());
+    EXPECT_FALSE(inst->GetUseInstrumentId());
+    EXPECT_TRUE(inst->GetUseSelect());
+    EXPECT_FALSE(inst->GetUseDeselect());
+    // The fields schema 8 lacks keep their defaults.
+    EXPECT_EQ(inst->GetReceiveTimeout(), 2000);
+    EXPECT_EQ(inst->GetTransmitDelay(), 0);
+    EXPECT_EQ(inst->GetCapabilities(), 0u);
+    EXPECT_FALSE(inst->GetShowSampleCounts());
+}
+
+TEST(StandardSchemas, AnOlderFileWithoutTheHeaderStartsAfter28Bytes) {
+    for (uint32_t version : {0u, 19u}) {
+        CArchive ar;
+        ar.WriteUInt32(CNetworkConfiguration::kMagic); // the magic, but a version below 20
+        ar.WriteUInt32(version);
+        for (int i = 0; i < 5; ++i)
+            ar.WriteUInt32(0xABABABAB);
+        ar.WriteCount(0);
+        ar.WriteCount(1);
+        ar.WriteObjectHeader("CSiteConnection", 6);
+        Named(ar, "Legacy", 3);
+        ar.WriteNullObject(); // a site stored without a transport gets a direct cable
+        ar.WriteCount(0);
+        ConfigApp t;
+        ASSERT_TRUE(Load(t, ar.Bytes())) << version;
+        ASSERT_EQ(t->Sites().GetCount(), 1u);
+        EXPECT_EQ(t->Sites().At(0)->GetName(), "Legacy");
+        EXPECT_EQ(As<CSiteConnection>(t->Sites().At(0))->GetConnection()->GetConnectionType(),
+                  CONN_DIRECTCABLE);
+    }
+}
+
+TEST(StandardSchemas, NumbersOutsideTheAcceptedSetsAreRefused) {
+    struct Case {
+        const char* list; // which list holds the record
+        const char* className;
+        unsigned schema;
+    };
+    const std::vector<Case> refused = {
+        {"modem", "CModemSettings", 5},
+        {"modem", "CModemSettings", 8},
+        {"modem", "CModemSettings", 1},
+        {"site", "CSiteConnection", 4},
+        {"site", "CSiteConnection", 7},
+        {"site", "CSiteConnection", 0},
+        {"instrument", "CInstrumentConnection", 5},
+        {"instrument", "CInstrumentConnection", 10},
+        {"instrument", "CInstrumentConnection", 1},
+        {"cable", "CCommPortConnection", 2},
+        {"cable", "CModemConnection", 2},
+    };
+    for (const Case& c : refused) {
+        CArchive ar;
+        Header(ar);
+        const std::string list = c.list;
+        ar.WriteCount(list == "modem" ? 1 : 0);
+        if (list == "modem") {
+            ar.WriteObjectHeader(c.className, c.schema);
+            Named(ar, "M", 1);
+            for (int i = 0; i < 8; ++i)
+                ar.WriteString("x");
+        }
+        const bool site = list == "site" || list == "cable";
+        ar.WriteCount(site ? 1 : 0);
+        if (site) {
+            ar.WriteObjectHeader("CSiteConnection", list == "site" ? c.schema : 6);
+            Named(ar, "S", 2);
+            ar.WriteObjectHeader(list == "cable" ? c.className : "CCommPortConnection",
+                                 list == "cable" ? c.schema : 1);
+            Serial(ar, 1, "COM1", 9600);
+            ar.WriteUInt32(0);
+            ar.WriteString("");
+            ar.WriteInt32(0);
+            ar.WriteUInt32(0);
+        }
+        ar.WriteCount(list == "instrument" ? 1 : 0);
+        if (list == "instrument") {
+            InstrumentUpToFlags(ar, c.schema, 2);
+            InstrumentTail(ar);
+        }
+        ConfigApp t;
+        t->Sites().AddTail(new CSiteConnection);
+        EXPECT_FALSE(Load(t, ar.Bytes())) << c.className << " " << c.schema;
+        EXPECT_EQ(t.ObjectCount(), 1u) << c.className << " " << c.schema;
+    }
+}
+
+TEST(StandardSchemas, AnInstrumentWithDasEventsFailsCleanlyUntilTheirClassIsKnown) {
+    for (uint16_t events : {0, 1}) {
+        CArchive ar;
+        Header(ar);
+        ar.WriteCount(0);
+        ar.WriteCount(0);
+        ar.WriteCount(1);
+        InstrumentUpToFlags(ar, 9, 0);
+        InstrumentTail(ar, events);
+        ConfigApp t;
+        auto* kept = new CModemSettings;
+        kept->SetName("Kept");
+        t->Modems().AddTail(kept);
+        EXPECT_EQ(Load(t, ar.Bytes()), events == 0);
+        ASSERT_EQ(t->Modems().GetCount(), events == 0 ? 0u : 1u);
+        if (events) {
+            EXPECT_EQ(t->Modems().At(0)->GetName(), "Kept");
+        }
+    }
+}
+
+// ---- damaged files ------------------------------------------------------------------------
+
+TEST(StandardDamage, AFileCutAtAnyByteFailsAndLeavesTheConfigurationAlone) {
+    ConfigApp source;
+    BuildNetwork(*source);
+    const Bytes full = CNetworkConfiguration::SaveStandard(*source);
+    ConfigApp t;
+    t->Sites().AddTail(new CSiteConnection);
+    const uint32_t keptId = t->Sites().At(0)->GetId();
+    for (size_t n = 0; n < full.size(); ++n) {
+        ASSERT_FALSE(Load(t, Bytes(full.begin(), full.begin() + n))) << n;
+        ASSERT_EQ(t.ObjectCount(), 1u) << n;
+        ASSERT_EQ(t->Sites().At(0)->GetId(), keptId) << n;
+    }
+    EXPECT_TRUE(Load(t, full));
+    EXPECT_EQ(t.ObjectCount(), 7u);
+}
+
+TEST(StandardDamage, EveryByteOverwrittenLoadsOrFailsCleanly) {
+    ConfigApp source;
+    BuildNetwork(*source);
+    const Bytes full = CNetworkConfiguration::SaveStandard(*source);
+    ConfigApp t;
+    size_t failures = 0;
+    for (size_t at = 8; at < full.size(); ++at) {
+        for (uint8_t value : {uint8_t(0x00), uint8_t(0xFF), uint8_t(0x7F), uint8_t(0x80)}) {
+            Bytes b = full;
+            if (b[at] == value)
+                continue;
+            b[at] = value;
+            t->Modems().DeleteAll();
+            t->Modems().AddTail(new CModemSettings);
+            const size_t before = t.ObjectCount();
+            if (!Load(t, b)) {
+                ++failures;
+                ASSERT_EQ(t.ObjectCount(), before) << at;
+            } else {
+                // Whatever loaded saves again and reads back the same.
+                const Bytes again = CNetworkConfiguration::SaveStandard(*t);
+                ConfigApp u;
+                ASSERT_TRUE(Load(u, again)) << at;
+            }
+        }
+    }
+    EXPECT_GT(failures, 0u);
+}
+
+TEST(StandardDamage, AWrongClassInAListIsRefused) {
+    // A site record where the modems belong.
+    CArchive ar;
+    Header(ar);
+    ar.WriteCount(1);
+    ar.WriteObjectHeader("CSiteConnection", 6);
+    Named(ar, "S", 1);
+    ar.WriteNullObject();
+    ar.WriteCount(0);
+    ar.WriteCount(0);
+    ConfigApp t;
+    EXPECT_FALSE(Load(t, ar.Bytes()));
+    // A modem definition where a site's transport belongs.
+    CArchive br;
+    Header(br);
+    br.WriteCount(0);
+    br.WriteCount(1);
+    br.WriteObjectHeader("CSiteConnection", 6);
+    Named(br, "S", 1);
+    br.WriteObjectHeader("CModemSettings", 7);
+    Named(br, "M", 2);
+    for (int i = 0; i < 7; ++i)
+        br.WriteString("x");
+    br.WriteCount(0);
+    EXPECT_FALSE(Load(t, br.Bytes()));
+    EXPECT_EQ(t.ObjectCount(), 0u);
+}
+
+} // namespace
