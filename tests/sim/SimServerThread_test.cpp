@@ -68,7 +68,8 @@ TEST(SimServer, TcpAnswersRecordsAndAcceptsTheNextClient) {
 
     int fd = ConnectLoopback(server.Port());
     ASSERT_GE(fd, 0);
-    const std::string sent("\x03\x03\r\n\r\n\x03k disp\r\n\x00\xFF", 19);
+    static const char bytes[] = "\x03\x03\r\n\r\n\x03k disp\r\n\x00\xFF";
+    const std::string sent(bytes, sizeof bytes - 1);
     Send(fd, sent);
     const std::string reply = ReadUntil(fd, "\r\n\r\n", 2000);
     EXPECT_EQ(reply.substr(0, 2), "K ");
