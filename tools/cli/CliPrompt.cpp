@@ -1,9 +1,8 @@
 #include "CliPrompt.h"
 
-#include <cstdio>
-
 PromptResult CliPrompt::Ask(const std::string& text, const std::string&, PromptButtons buttons,
                             PromptIcon, PromptResult defaultButton) {
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(m_err, "%s\n", text.c_str());
+    std::fflush(m_err);
     return buttons == PromptButtons::Ok ? PromptResult::Ok : defaultButton;
 }

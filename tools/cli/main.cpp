@@ -1,25 +1,38 @@
 // gasquill-cli: the gasquill core driven from the command line.
-#include <cstdio>
-#include <cstring>
 
-static void Usage(std::FILE* out) {
-    std::fputs("usage: gasquill-cli [GLOBAL OPTIONS] COMMAND [ARGS]\n"
-               "\n"
-               "Global options:\n"
-               "  -h, --help     show this help\n"
-               "  --version      show the program's version\n",
-               out);
-}
+#include "CliCommand.h"
+#include "CliContext.h"
+#include "CliOptions.h"
+
+#include <csignal>
+#include <cstdio>
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    // A link that the instrument closes must show as a failed write, not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    CliOptions options;
+    std::string error;
+    if (!ParseCliArguments(argc, argv, options, error)) {
+        std::fprintf(stderr, "gasquill-cli: %s\nTry gasquill-cli --help.\n", error.c_str());
+        return CLI_USAGE;
+    }
+    if (options.help) {
+        std::fputs(CliUsageText().c_str(), stdout);
+        return CLI_OK;
+    }
+    if (options.version) {
         std::printf("gasquill-cli %s\n", GASQUILL_VERSION);
-        return 0;
+        return CLI_OK;
     }
-    if (argc >= 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
-        Usage(stdout);
-        return 0;
+    const CliCommand* command = FindCliCommand(options.command);
+    if (!command) {
+        std::fprintf(stderr, "gasquill-cli: unknown command \"%s\"\nTry gasquill-cli --help.\n",
+                     options.command.c_str());
+        return CLI_USAGE;
     }
-    Usage(stderr);
-    return 2;
+    CliContext context(options, stdout, stderr);
+    if (!context.Prepare())
+        return CLI_FAILED;
+    return command->run(context, options.args);
 }

@@ -1,0 +1,117 @@
+#include "CliSession.h"
+
+#include "CliCommand.h"
+#include "CliContext.h"
+
+#include "app/MessageTarget.h"
+#include "app/StateLock.h"
+#include "app/Strings.h"
+#include "app/VANTIQApp.h"
+#include "instruments/InstrumentConnection.h"
+
+#include <chrono>
+#include <cstdlib>
+
+namespace {
+
+enum : unsigned { IDS_INVALID_SITE = 61248, IDS_SETTING_MODE = 61210 };
+
+constexpr size_t kDisplayColumns = 40;
+constexpr size_t kDisplayLength = 2 * kDisplayColumns;
+
+// The most reads with a full receive time-out that each request can take: a connect logs on,
+// reads and sets the mode and logs on again (three tries each), reads the display in both
+// forms, reads das_hold_off and the configuration listing, and drains the input once.
+constexpr unsigned kConnectTimeouts = 30;
+constexpr unsigned kKeyTimeouts = 3;
+constexpr unsigned kDisconnectTimeouts = 6;
+// Room for everything that is not a wait on the instrument.
+constexpr std::chrono::milliseconds kSlack{10000};
+
+std::string Format(unsigned id, const std::string& arg) {
+    std::string text = LoadString(id);
+    const size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, arg);
+    return text;
+}
+
+} // namespace
+
+CliSession::CliSession(CliContext& context, CInstrumentConnection& instrument)
+    : m_context(context), m_inst(instrument) {
+    m_inst.SetFrontPanel(&m_panel);
+    m_inst.SetRequestObserver([this](unsigned message) { m_panel.RequestDone(message); });
+}
+
+CliSession::~CliSession() {
+    if (m_connected)
+        Disconnect();
+    m_inst.SetRequestObserver(nullptr);
+    m_inst.SetFrontPanel(nullptr);
+}
+
+void CliSession::Wait(unsigned message, size_t count, unsigned timeouts) {
+    const auto limit =
+        std::chrono::milliseconds(static_cast<int64_t>(timeouts) * m_inst.GetReceiveTimeout()) +
+        kSlack;
+    if (m_panel.WaitForRequests(message, count, limit))
+        return;
+    // The worker is stuck beyond every time-out it was given: nothing can be handed back
+    // safely any more, so the program ends here rather than hang.
+    ReportTimeOut();
+    std::fflush(m_context.Out());
+    std::_Exit(CLI_FAILED);
+}
+
+void CliSession::ReportTimeOut() const {
+    m_context.Fail("Timed out waiting for response from instrument.");
+}
+
+bool CliSession::Connect() {
+    if (!m_inst.RequestConnect()) {
+        m_context.App().ShowError(Format(IDS_INVALID_SITE, m_inst.GetName()));
+        return false;
+    }
+    Wait(MSG_CONNECT, 1, kConnectTimeouts);
+    if (!m_inst.IsConnected()) {
+        // The connect left its failure text in the display: the site's or the log-on one.
+        m_context.Fail(m_inst.GetDisplayText());
+        return false;
+    }
+    m_connected = true;
+    // After the mode step the only text a connect shows is the instrument's display; an
+    // instrument that never showed one did not answer.
+    if (m_inst.GetDisplayText() == LoadString(IDS_SETTING_MODE)) {
+        ReportTimeOut();
+        return false;
+    }
+    return true;
+}
+
+bool CliSession::PressKey(int key) {
+    const size_t shown = m_panel.Notices(MSG_DISPLAY_CHANGED);
+    m_inst.RequestKey(key);
+    ++m_keysSent;
+    Wait(MSG_KEY_PRESS, m_keysSent, kKeyTimeouts);
+    // The instrument answers a key with its new display; without it the display is stale.
+    if (m_panel.Notices(MSG_DISPLAY_CHANGED) == shown) {
+        ReportTimeOut();
+        return false;
+    }
+    return true;
+}
+
+void CliSession::Disconnect() {
+    if (!m_connected)
+        return;
+    m_connected = false;
+    m_inst.RequestDisconnect();
+    Wait(MSG_DISCONNECT, 1, kDisconnectTimeouts);
+}
+
+std::string CliSession::DisplayLine(int row) const {
+    std::string text = m_inst.GetDisplayText();
+    text.resize(kDisplayLength, ' ');
+    return text.substr(static_cast<size_t>(row) * kDisplayColumns, kDisplayColumns);
+}
