@@ -371,6 +371,11 @@ int CVANTIQApp::NextRandom() {
     return static_cast<int>((m_randomState >> 16) & 0x7FFF);
 }
 
+namespace {
+// Per thread: only the loader's own thread hands out IDs through its claim.
+thread_local CVANTIQApp::IdClaim t_idClaim;
+} // namespace
+
 uint32_t CVANTIQApp::GenerateObjectId(bool seed) {
     StateGuard guard(AppStateLock());
     if (seed)
@@ -381,10 +386,17 @@ uint32_t CVANTIQApp::GenerateObjectId(bool seed) {
             v = (v << 8) ^ static_cast<uint32_t>(NextRandom());
         if (v == 0)
             continue;
-        if (m_modems.FindById(v) || m_sites.FindById(v) || m_instruments.FindById(v))
+        if (t_idClaim ? !t_idClaim(v)
+                      : (m_modems.FindById(v) || m_sites.FindById(v) || m_instruments.FindById(v)))
             continue;
         return v;
     }
+}
+
+CVANTIQApp::IdClaim CVANTIQApp::SetIdClaim(IdClaim claim) {
+    IdClaim previous = std::move(t_idClaim);
+    t_idClaim = std::move(claim);
+    return previous;
 }
 
 // ---- the document ----------------------------------------------------------------------

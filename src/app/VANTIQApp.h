@@ -130,6 +130,11 @@ public:
 
     // Object IDs: random, non-zero, unique over modems, sites and instruments.
     uint32_t GenerateObjectId(bool seed = false);
+    // A loader that makes thousands of objects checks their fresh IDs itself while it reads,
+    // on its own thread: claim(id) is true when id is free, and takes it. Without a claim
+    // every fresh ID walks the three lists. Returns the claim it replaces.
+    using IdClaim = std::function<bool(uint32_t id)>;
+    static IdClaim SetIdClaim(IdClaim claim);
     void SeedRandom(uint32_t seed);
 
     // The configuration document.

@@ -4,6 +4,7 @@
 #include "app/StateLock.h"
 #include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "connections/FreshIdScope.h"
 #include "connections/ModemSettings.h"
 #include "connections/SiteConnection.h"
 #include "instruments/InstrumentConnection.h"
@@ -12,8 +13,10 @@
 #include "model/NamedObjectList.h"
 
 #include <cctype>
+#include <filesystem>
 #include <memory>
 #include <random>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -64,8 +67,11 @@ std::string Refusal(const std::string& path, const char* kind, const std::string
            "file cannot hold. Remove it, or save the configuration as a standard file (.cfg).";
 }
 
+// The first site with each ID, as a walk from the head would find it.
+using SiteIndex = std::unordered_map<uint32_t, const CNamedObject*>;
+
 void WriteInstrumentBlock(std::string& out, const CInstrumentConnection& inst,
-                          const CNamedObjectList& sites) {
+                          const SiteIndex& sites) {
     out += "\r\n";
     Assign(out, "", CFG_INST_NAME, Quoted(inst.GetName()));
     if (inst.GetUseInstrumentId())
@@ -74,8 +80,8 @@ void WriteInstrumentBlock(std::string& out, const CInstrumentConnection& inst,
     Assign(out, "  ", CFG_INST_PORT, std::to_string(port));
     if (port == CInstrumentConnection::PORT_CUSTOM)
         Assign(out, "  ", CFG_INST_MODE_VAR_NAME, Quoted(inst.GetModeVarName()));
-    if (const CNamedObject* site = sites.FindById(inst.GetSiteId()))
-        Assign(out, "  ", CFG_INST_SITE, Quoted(site->GetName()));
+    if (auto it = sites.find(inst.GetSiteId()); it != sites.end())
+        Assign(out, "  ", CFG_INST_SITE, Quoted(it->second->GetName()));
     // Numbers go out as signed 32-bit values; the reader takes them back to the same bits.
     if (inst.GetUsePassword())
         Assign(out, "  ", CFG_INST_PASSWORD,
@@ -94,6 +100,13 @@ void WriteInstrumentBlock(std::string& out, const CInstrumentConnection& inst,
 }
 
 // ---- reading ---------------------------------------------------------------------------
+
+std::string FoldName(std::string name) {
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
 
 // One text load: the stream, the lists being filled and the IDs handed out so far.
 class Reader {
@@ -186,6 +199,7 @@ private:
         GiveFreshId(*site);
         const uint32_t errors = m_ts.GetErrorCount();
         const bool ok = site->ReadConfig(m_ts, m_modems);
+        m_siteByName.emplace(FoldName(site->GetName()), site.get());
         m_sites.AddTail(site.release());
         if (!ok) {
             if (m_ts.GetErrorCount() == errors)
@@ -241,8 +255,8 @@ private:
                 break;
             case CFG_INST_SITE:
                 // A site named here must have been read before; an unknown name is ignored.
-                if (const CNamedObject* site = m_sites.FindByName(text))
-                    i->SetSiteId(site->GetId());
+                if (auto it = m_siteByName.find(FoldName(text)); it != m_siteByName.end())
+                    i->SetSiteId(it->second->GetId());
                 break;
             case CFG_INST_PASSWORD:
                 i->SetPassword(static_cast<uint32_t>(n));
@@ -277,12 +291,23 @@ private:
     CNamedObjectList& m_sites;
     CNamedObjectList& m_instruments;
     std::unordered_set<uint32_t> m_ids;
+    // The sites read so far by their names as the list's name comparison sees them (A-Z
+    // folded), the first of equal names kept: one look-up per INST_SITE line instead of a
+    // walk over every site.
+    std::unordered_map<std::string, const CNamedObject*> m_siteByName;
     std::minstd_rand m_random{0x5EED};
 };
 
 void MoveAll(CNamedObjectList& from, CNamedObjectList& to) {
     while (CNamedObject* obj = from.RemoveHead())
         to.AddTail(obj);
+}
+
+// The message names the file by its full path, whatever name it was opened by.
+std::string FullPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error || path.empty() ? path : full.string();
 }
 
 std::string SyntaxErrorMessage(const ConfigFileTokenStream& ts, const std::string& path) {
@@ -300,7 +325,7 @@ std::string SyntaxErrorMessage(const ConfigFileTokenStream& ts, const std::strin
                 out += std::to_string(ts.GetErrorLine());
                 break;
             default:
-                out += path;
+                out += FullPath(path);
                 break;
             }
             ++k;
@@ -365,12 +390,15 @@ bool CNetworkConfigText::Write(CVANTIQApp& app, const std::string& path, std::st
         }
         out += block;
     }
+    SiteIndex siteIndex;
+    for (const CNamedObject* site : app.Sites())
+        siteIndex.emplace(site->GetId(), site);
     for (CNamedObject* obj : app.Instruments()) {
         auto* inst = dynamic_cast<CInstrumentConnection*>(obj);
         if (!inst)
             continue;
         std::string block;
-        WriteInstrumentBlock(block, *inst, app.Sites());
+        WriteInstrumentBlock(block, *inst, siteIndex);
         if (!BlockReadsBack(block)) {
             refusal = Refusal(path, "instrument", inst->GetName());
             return false;
@@ -389,6 +417,7 @@ bool CNetworkConfigText::Read(ConfigFileTokenStream& ts, CNamedObjectList& modem
 CNetworkConfigText::LoadResult CNetworkConfigText::Load(CVANTIQApp& app, std::FILE* file,
                                                         const std::string& path,
                                                         std::string& message) {
+    const FreshIdScope ids(app);
     CNamedObjectList modems(10), sites(10), instruments(10);
     ConfigFileTokenStream ts(file, FileInstrumentTokenStream::kDefaultBufferSize);
     const bool ok = Read(ts, modems, sites, instruments);

@@ -4,6 +4,7 @@
 #include "app/StateLock.h"
 #include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "connections/FreshIdScope.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
 #include "connections/NetworkConfigText.h"
@@ -76,6 +77,7 @@ std::vector<uint8_t> CNetworkConfiguration::SaveStandard(CVANTIQApp& app) {
 }
 
 bool CNetworkConfiguration::LoadStandard(CVANTIQApp& app, const std::vector<uint8_t>& bytes) {
+    const FreshIdScope ids(app);
     CNamedObjectList modems(10), sites(10), instruments(10);
     try {
         CArchive ar(bytes);

@@ -310,6 +310,8 @@ TEST(TextRoundTrip, NamesSettingsAndReferencesSurviveWithNewIds) {
     EXPECT_EQ(newIds.count(0), 0u);
     for (uint32_t id : newIds)
         EXPECT_EQ(oldIds.count(id), 0u);
+    // The load's own ID check ends with it.
+    EXPECT_FALSE(CVANTIQApp::SetIdClaim(nullptr));
 
     EXPECT_EQ(Transport<CModemConnection>(u, 1)->GetModemId(), u->Modems().At(0)->GetId());
     EXPECT_EQ(Inst(u, 0)->GetSiteId(), u->Sites().At(1)->GetId());
@@ -497,6 +499,16 @@ TEST(TextSyntax, ErrorsNameTheTokenAndTheLine) {
                                " of network configuration file /cfg/net.cfx. File not opened.")
             << c.text;
     }
+}
+
+TEST(TextSyntax, TheMessageNamesTheFileByItsFullPath) {
+    ConfigApp t;
+    std::string message;
+    ASSERT_EQ(CNetworkConfigText::LoadBytes(*t, "x", "sub/rel.cfx", message), Result::SyntaxError);
+    EXPECT_NE(message.find(" of network configuration file " +
+                           fs::absolute("sub/rel.cfx").string() + ". File not opened."),
+              std::string::npos)
+        << message;
 }
 
 TEST(TextSyntax, AnErrorIsLoggedShownAndLeavesTheConfigurationLoaded) {

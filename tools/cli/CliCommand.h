@@ -17,6 +17,8 @@ struct CliCommand {
     const char* usage;
     const char* summary;
     int (*run)(CliContext& context, const std::vector<std::string>& args);
+    // False for a command that names its own files: the configuration is not read first.
+    bool readsConfiguration = true;
 };
 
 const std::vector<CliCommand>& CliCommands();

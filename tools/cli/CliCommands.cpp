@@ -8,6 +8,7 @@ int RunListCommand(CliContext& context, const std::vector<std::string>& args);
 int RunInfoCommand(CliContext& context, const std::vector<std::string>& args);
 int RunDisplayCommand(CliContext& context, const std::vector<std::string>& args);
 int RunKeyCommand(CliContext& context, const std::vector<std::string>& args);
+int RunConvertCommand(CliContext& context, const std::vector<std::string>& args);
 
 const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
@@ -22,6 +23,9 @@ const std::vector<CliCommand>& CliCommands() {
          "connect, press each front-panel key 1..8 in order, printing the two display lines "
          "after each press, disconnect",
          RunKeyCommand},
+        {"convert", "convert IN OUT",
+         "load the configuration file IN and save it as OUT (.cfg standard, else text)",
+         RunConvertCommand, false},
     };
     return commands;
 }

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         return CLI_USAGE;
     }
     CliContext context(options, stdout, stderr);
-    if (!context.Prepare())
+    if (command->readsConfiguration && !context.Prepare())
         return CLI_FAILED;
     return command->run(context, options.args);
 }
