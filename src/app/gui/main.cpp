@@ -4,6 +4,7 @@
 #include "app/gui/QtSettingsStore.h"
 #include "app/gui/QtUserPrompt.h"
 #include "connections/NetworkConfiguration.h"
+#include "connections/TAPIStartup.h"
 #include "support/TextSupport.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     app.SetShell(&shell);
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
+    InstallTelephony(app);
 
     std::vector<const char*> args(argv, argv + argc);
     if (!app.InitInstance(static_cast<int>(args.size()), args.data()))
