@@ -402,12 +402,16 @@ void CInstrumentProtocol::Connect() {
     const Step step = RunConnectSteps(failureText);
     if (step == Step::Fail) {
         m_inst.SetDisplayText(failureText);
+        // Not busy before the link goes: the last release sets the busy count to 0, and
+        // marking it not busy after that would leave it at -1.
+        site->SetBusy(false);
         site->ReleaseLink(false);
         m_inst.SetStream(nullptr);
         dropConnected();
     }
     Deselect();
-    site->SetBusy(false);
+    if (step != Step::Fail)
+        site->SetBusy(false);
     m_inst.TouchActivity();
     finish();
 }

@@ -399,6 +399,7 @@ TEST_F(ProtocolTest, LogOnWithPasswordAndItsFailure) {
     REQUIRE_STRINGS({61250});
     EXPECT_EQ(inst->GetDisplayText(), "Unable to log on to instrument.");
     EXPECT_EQ(s->InUse(), 0);
+    EXPECT_EQ(s->BusyCount(), 0);
     EXPECT_EQ(s->closes, 1);
     EXPECT_EQ(CountWrites(refusing.Writes(), "\x03logon 4321\r\n"), 3u);
 }
