@@ -185,8 +185,10 @@ private:
         const uint32_t errors = m_ts.GetErrorCount();
         const bool ok = modem->ReadConfig(m_ts);
         m_modems.AddTail(modem.release());
-        if (!ok || m_ts.GetErrorCount() != errors)
+        if (m_ts.GetErrorCount() != errors)
             return false;
+        if (!ok)
+            return Fail();
         // The modem's keys end at the first token that is not one of them; it must start
         // the next block or end the file.
         return BlockEnds() || Fail();

@@ -240,6 +240,11 @@ TEST(ArchiveDamage, HugeCountsAndLengthsFailBeforeAnythingIsAllocated) {
     // A 32-bit count of four thousand million elements in a ten-byte file.
     EXPECT_EQ(CauseOf({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}),
               CArchiveException::EndOfFile);
+    // The count alone is refused, so no caller reserves or loops for it.
+    CArchive count(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x01, 0, 0, 0, 0});
+    EXPECT_THROW(count.ReadCount(), CArchiveException);
+    CArchive fits(Bytes{0x02, 0x00, 0, 0, 0, 0});
+    EXPECT_EQ(fits.ReadCount(), 2u);
     // A class name longer than the rest of the file.
     EXPECT_EQ(CauseOf({1, 0, 0xFF, 0xFF, 1, 0, 0xFF, 0xFF, 'C'}), CArchiveException::EndOfFile);
     // A string whose 32-bit length runs past the end.

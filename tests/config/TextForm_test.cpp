@@ -322,6 +322,30 @@ TEST(TextRoundTrip, NamesSettingsAndReferencesSurviveWithNewIds) {
     EXPECT_EQ(Inst(u, 0)->GetModeVarName(), "COM2_MODE");
 }
 
+TEST(TextRoundTrip, NamesKeepEveryByteTheQuotesCanHold) {
+    const std::vector<std::string> names = {
+        "", " padded ", "tab\there", "\x01\xFF\x7F", "back\\slash", "=;[]", "MODEM_NAME", "0x1F"};
+    ConfigApp t;
+    for (const std::string& name : names) {
+        auto* modem = new CModemSettings;
+        modem->SetName(name);
+        modem->SetOkResponse(name);
+        t->Modems().AddTail(modem);
+        auto* site = new CSiteConnection;
+        site->SetName(name);
+        t->Sites().AddTail(site);
+    }
+    ConfigApp u;
+    ASSERT_EQ(LoadText(u, TextOf(*t)), Result::Loaded);
+    ASSERT_EQ(u->Modems().GetCount(), names.size());
+    ASSERT_EQ(u->Sites().GetCount(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(u->Modems().At(i)->GetName(), names[i]);
+        EXPECT_EQ(As<CModemSettings>(u->Modems().At(i))->GetOkResponse(), names[i]);
+        EXPECT_EQ(u->Sites().At(i)->GetName(), names[i]);
+    }
+}
+
 TEST(TextRoundTrip, TheFlowControlCodeReadsBackAsWritten) {
     for (int32_t code : {0, 1, 2}) {
         ConfigApp t;
