@@ -4,9 +4,13 @@
 #include "app/StateLock.h"
 #include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "connections/CommPortConnection.h"
 #include "connections/FreshIdScope.h"
+#include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
 #include "connections/SiteConnection.h"
+#include "connections/TAPIModemConnection.h"
+#include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"
@@ -58,6 +62,46 @@ bool BlockReadsBack(const std::string& block) {
             return false;
     }
     return true;
+}
+
+// A quoted value ends at the next quote or line end, and a value could even hold a whole
+// assignment of its own ("x\"\r\n  MODEM_OK = \"y"), so each string that goes between quotes
+// is checked itself, and the finished lines as well for anything a transport adds.
+bool Quotable(const std::string& s) {
+    return s.find_first_of("\"\r\n") == std::string::npos;
+}
+
+bool ModemQuotable(const CModemSettings& m) {
+    for (const std::string& s :
+         {m.GetName(), m.GetToneDial(), m.GetEscape(), m.GetHangup(), m.GetInitialization(),
+          m.GetReset(), m.GetOkResponse(), m.GetConnectResponse()})
+        if (!Quotable(s))
+            return false;
+    return true;
+}
+
+bool SiteQuotable(CSiteConnection& site) {
+    if (!Quotable(site.GetName()))
+        return false;
+    CConnection* transport = site.GetConnection();
+    if (auto* serial = dynamic_cast<CCommPortConnection*>(transport);
+        serial && !Quotable(serial->GetPortName()))
+        return false;
+    if (auto* modem = dynamic_cast<CModemConnection*>(transport);
+        modem && !Quotable(modem->GetTelephoneNumber()))
+        return false;
+    if (auto* tapi = dynamic_cast<CTAPIModemConnection*>(transport);
+        tapi && !Quotable(tapi->GetTelephoneNumber()))
+        return false;
+    if (auto* tcp = dynamic_cast<CTCPConnection*>(transport); tcp && !Quotable(tcp->GetAddress()))
+        return false;
+    return true;
+}
+
+bool InstrumentQuotable(const CInstrumentConnection& inst) {
+    // The site's name is checked with the site; the codes are escaped.
+    return Quotable(inst.GetName()) && (inst.GetPort() != CInstrumentConnection::PORT_CUSTOM ||
+                                        Quotable(inst.GetModeVarName()));
 }
 
 std::string Refusal(const std::string& path, const char* kind, const std::string& name) {
@@ -374,7 +418,7 @@ bool CNetworkConfigText::Write(CVANTIQApp& app, const std::string& path, std::st
             continue;
         std::string block;
         modem->WriteConfig(block);
-        if (!BlockReadsBack(block)) {
+        if (!ModemQuotable(*modem) || !BlockReadsBack(block)) {
             refusal = Refusal(path, "modem definition", modem->GetName());
             return false;
         }
@@ -386,7 +430,7 @@ bool CNetworkConfigText::Write(CVANTIQApp& app, const std::string& path, std::st
             continue;
         std::string block;
         site->WriteConfig(block, app.Modems());
-        if (!BlockReadsBack(block)) {
+        if (!SiteQuotable(*site) || !BlockReadsBack(block)) {
             refusal = Refusal(path, "site", site->GetName());
             return false;
         }
@@ -401,7 +445,7 @@ bool CNetworkConfigText::Write(CVANTIQApp& app, const std::string& path, std::st
             continue;
         std::string block;
         WriteInstrumentBlock(block, *inst, siteIndex);
-        if (!BlockReadsBack(block)) {
+        if (!InstrumentQuotable(*inst) || !BlockReadsBack(block)) {
             refusal = Refusal(path, "instrument", inst->GetName());
             return false;
         }

@@ -179,6 +179,15 @@ TEST(TextRefusal, AQuoteOrLineBreakInANameOrValueRefusesTheSave) {
                  ->SetAddress("host\r");
          },
          "site \"Net Site\""},
+        {"modem name holding a whole line",
+         [](CVANTIQApp& a) { a.Modems().At(0)->SetName("a\"\r\n  MODEM_OK = \"b"); },
+         "modem definition \"a\""},
+        {"telephone number holding a whole line",
+         [](CVANTIQApp& a) {
+             As<CModemConnection>(As<CSiteConnection>(a.Sites().At(1))->GetConnection())
+                 ->SetTelephoneNumber("1\"\r\n  SITE_BAUD_RATE = 300\r\n  SITE_TELEPHONE = \"2");
+         },
+         "site \"Dial Site\""},
         {"instrument name", [](CVANTIQApp& a) { a.Instruments().At(1)->SetName("\"Q\""); },
          "instrument \"\"Q\"\""},
         {"mode variable",
