@@ -78,17 +78,21 @@ CSiteConnection::~CSiteConnection() {
             workers.push_back(std::move(w));
         m_retired.clear();
     }
-    // End a read the worker is blocked in, and take no further request.
-    if (m_transport)
-        m_transport->CancelRead();
+    // Take no further request, and keep ending the reads the current one blocks in (each
+    // read of an exchange clears the cancel flag as it starts).
     for (auto& w : workers)
         w->Quit();
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kJoinLimitMs);
     for (auto& w : workers) {
-        if (!w->WaitFinished(kJoinLimitMs)) {
-            AppLogMessage(LOG_ERROR, "Site " + GetName() +
-                                         ": the worker is still in a request; waiting for it.");
+        while (!w->WaitFinished(kPostRetryMs)) {
             if (m_transport)
                 m_transport->CancelRead();
+            if (std::chrono::steady_clock::now() > deadline) {
+                AppLogMessage(LOG_ERROR, "Site " + GetName() +
+                                             ": the worker is still in a request; waiting for it.");
+                break;
+            }
         }
     }
     workers.clear(); // joins whatever is left
