@@ -19,7 +19,10 @@ inline void EnsureQt() {
     static char* argv[] = {arg0, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
+    // Never destroyed: at exit Qt's input devices (made by the simulated clicks) would go
+    // after the statics they rely on.
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
 }
 
 // Runs the event loop, deferred deletes included, until done() holds or a generous bound
