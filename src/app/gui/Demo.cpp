@@ -9,9 +9,14 @@
 #include "sim/SimConfig.h"
 #include "sim/SimServer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +39,15 @@ SimConfig CalibratorConfig() {
     // A calibrator of this kind keeps sequences, not DAS records, so its panel offers them.
     c.hasDas = false;
     return c;
+}
+
+// The write end of the signal pipe; a signal handler may do no more than write to it.
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void OnQuitSignal(int) {
+    const char byte = 1;
+    if (g_signalPipe[1] >= 0)
+        (void)!::write(g_signalPipe[1], &byte, 1);
 }
 
 } // namespace
@@ -67,7 +81,30 @@ bool Demo::Start(std::string& error) {
         return false;
     }
     WriteSettings();
+    QuitOnSignals();
     return true;
+}
+
+void Demo::QuitOnSignals() {
+    if (!QCoreApplication::instance() || g_signalPipe[0] >= 0)
+        return;
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        g_signalPipe[0] = g_signalPipe[1] = -1;
+        return;
+    }
+    m_signalNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(m_signalNotifier.get(), &QSocketNotifier::activated, [] {
+        char buf[16];
+        while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
+        }
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 void Demo::WriteSettings() {
@@ -134,6 +171,14 @@ std::vector<std::string> Demo::Arguments(int argc, const char* const* argv) cons
 }
 
 void Demo::Stop() {
+    if (m_signalNotifier) {
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+        m_signalNotifier.reset();
+        ::close(g_signalPipe[0]);
+        ::close(g_signalPipe[1]);
+        g_signalPipe[0] = g_signalPipe[1] = -1;
+    }
     if (m_monitor)
         m_monitor->Stop();
     if (m_calibrator)

@@ -11,6 +11,7 @@
 #include <vector>
 
 class CVANTIQApp;
+class QSocketNotifier;
 class SimServer;
 
 class Demo {
@@ -47,8 +48,12 @@ public:
 
 private:
     void WriteSettings();
+    // Ctrl+C or a polite kill ends the program through its event loop, so the demo's folder
+    // and simulators go away with it rather than being left behind.
+    void QuitOnSignals();
 
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<SimServer> m_monitor;
     std::unique_ptr<SimServer> m_calibrator;
+    std::unique_ptr<QSocketNotifier> m_signalNotifier;
 };
