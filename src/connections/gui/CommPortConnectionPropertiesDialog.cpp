@@ -1,0 +1,64 @@
+#include "connections/gui/CommPortConnectionPropertiesDialog.h"
+
+#include "app/StateLock.h"
+#include "connections/CommPortConnection.h"
+#include "connections/gui/DialogSupport.h"
+#include "connections/gui/SerialPortChoices.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CCommPortConnectionPropertiesDialog::CCommPortConnectionPropertiesDialog(
+    CCommPortConnection& connection, QWidget* parent)
+    : QDialog(parent), m_connection(connection), m_settings(GetLineSettings(connection)) {
+    setWindowTitle(QStringLiteral("Direct Cable Connection Properties"));
+    m_port = new QComboBox(this);
+    m_port->setMinimumContentsLength(12);
+    m_settingsButton = new QPushButton(QStringLiteral("&Settings..."), this);
+    auto* label = new QLabel(QStringLiteral("Comm. &Port:"), this);
+    label->setBuddy(m_port);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(m_port, 0, 1);
+    grid->addWidget(m_settingsButton, 0, 2);
+    grid->setColumnStretch(1, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this,
+            &CCommPortConnectionPropertiesDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this,
+            &CCommPortConnectionPropertiesDialog::reject);
+    connect(m_settingsButton, &QPushButton::clicked, this,
+            &CCommPortConnectionPropertiesDialog::OnSettings);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    layout->addWidget(buttons);
+
+    FillPortCombo(*m_port, connection.GetPortName());
+    m_settingsButton->setEnabled(m_port->currentIndex() >= 0);
+    connect(m_port, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_settingsButton->setEnabled(index >= 0); });
+}
+
+void CCommPortConnectionPropertiesDialog::OnSettings() {
+    if (m_port->currentIndex() < 0)
+        return;
+    CPortSettingsDialog dlg(m_port->currentText(), m_settings, this);
+    if (dlg.exec() == QDialog::Accepted)
+        m_settings = dlg.Settings();
+}
+
+void CCommPortConnectionPropertiesDialog::accept() {
+    if (m_port->currentIndex() >= 0) {
+        StateGuard guard(AppStateLock());
+        m_connection.SetPortName(FromQt(m_port->currentText()));
+        SetLineSettings(m_connection, m_settings);
+    }
+    QDialog::accept();
+}

@@ -1,0 +1,117 @@
+#include "connections/gui/ModemConnectionPropertiesDialog.h"
+
+#include "app/StateLock.h"
+#include "app/VANTIQApp.h"
+#include "connections/ModemConnection.h"
+#include "connections/gui/DialogSupport.h"
+#include "connections/gui/ModemsDialog.h"
+#include "connections/gui/SerialPortChoices.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <climits>
+
+CModemConnectionPropertiesDialog::CModemConnectionPropertiesDialog(CModemConnection& connection,
+                                                                   QWidget* parent)
+    : QDialog(parent), m_connection(connection), m_settings(GetLineSettings(connection)) {
+    setWindowTitle(QStringLiteral("Modem Connection Properties"));
+    m_port = new QComboBox(this);
+    m_port->setMinimumContentsLength(12);
+    m_settingsButton = new QPushButton(QStringLiteral("&Settings..."), this);
+    m_modem = new QComboBox(this);
+    m_modem->setMinimumContentsLength(20);
+    m_modemsButton = new QPushButton(QStringLiteral("&..."), this);
+    m_modemsButton->setMaximumWidth(m_modemsButton->fontMetrics().horizontalAdvance("....") + 24);
+    m_telephone = new QLineEdit(this);
+    m_timeout = new QLineEdit(this);
+
+    auto* grid = new QGridLayout;
+    auto addRow = [&](int row, const QString& text, QWidget* field, QWidget* button) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(field);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(field, row, 1);
+        if (button)
+            grid->addWidget(button, row, 2);
+    };
+    addRow(0, QStringLiteral("Comm. &Port:"), m_port, m_settingsButton);
+    addRow(1, QStringLiteral("&Modem Type:"), m_modem, m_modemsButton);
+    addRow(2, QStringLiteral("&Telephone\nNumber:"), m_telephone, nullptr);
+    addRow(3, QStringLiteral("&Connection\nTimeout (sec.):"), m_timeout, nullptr);
+    grid->setColumnStretch(1, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CModemConnectionPropertiesDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CModemConnectionPropertiesDialog::reject);
+    connect(m_settingsButton, &QPushButton::clicked, this,
+            &CModemConnectionPropertiesDialog::OnSettings);
+    connect(m_modemsButton, &QPushButton::clicked, this,
+            &CModemConnectionPropertiesDialog::OnModems);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    layout->addWidget(buttons);
+
+    StateGuard guard(AppStateLock());
+    FillPortCombo(*m_port, connection.GetPortName());
+    m_settingsButton->setEnabled(m_port->currentIndex() >= 0);
+    connect(m_port, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_settingsButton->setEnabled(index >= 0); });
+    FillModems(connection.GetModemId());
+    m_telephone->setText(ToQt(connection.GetTelephoneNumber()));
+    m_timeout->setText(QString::number(connection.GetConnectTimeout()));
+}
+
+void CModemConnectionPropertiesDialog::FillModems(uint32_t selectId) {
+    m_modem->clear();
+    CVANTIQApp* app = CVANTIQApp::Get();
+    if (!app)
+        return;
+    StateGuard guard(AppStateLock());
+    for (CNamedObject* modem : app->Modems())
+        InsertSortedItem(*m_modem, ToQt(modem->GetName()), modem->GetId());
+    m_modem->setCurrentIndex(m_modem->findData(QVariant::fromValue<quint32>(selectId)));
+}
+
+void CModemConnectionPropertiesDialog::OnSettings() {
+    if (m_port->currentIndex() < 0)
+        return;
+    CPortSettingsDialog dlg(m_port->currentText(), m_settings, this);
+    if (dlg.exec() == QDialog::Accepted)
+        m_settings = dlg.Settings();
+}
+
+void CModemConnectionPropertiesDialog::OnModems() {
+    bool selected = false;
+    const uint32_t id = SelectedId(*m_modem, &selected);
+    CModemsDialog::Run(this);
+    FillModems(selected ? id : 0);
+}
+
+void CModemConnectionPropertiesDialog::accept() {
+    if (m_port->currentIndex() < 0) {
+        QDialog::accept(); // nothing to store without a port
+        return;
+    }
+    long long timeout = 0;
+    if (!ReadIntegerField(*m_timeout, INT32_MIN, INT32_MAX, timeout))
+        return;
+    bool modemSelected = false;
+    const uint32_t modemId = SelectedId(*m_modem, &modemSelected);
+    {
+        StateGuard guard(AppStateLock());
+        m_connection.SetPortName(FromQt(m_port->currentText()));
+        SetLineSettings(m_connection, m_settings);
+        m_connection.SetTelephoneNumber(FromQt(m_telephone->text()));
+        m_connection.SetConnectTimeout(static_cast<int32_t>(timeout));
+        // With no definitions to choose from the stored reference is left as it was.
+        if (modemSelected)
+            m_connection.SetModemId(modemId);
+    }
+    QDialog::accept();
+}

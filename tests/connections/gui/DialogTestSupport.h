@@ -1,0 +1,160 @@
+#pragma once
+// Shared by the property-dialog tests: the Qt application, an application object with a
+// recording prompt, a transport that opens at once (to make a site connected without a
+// link), a driver that acts on the next modal dialog of a given type from inside its event
+// loop, and screenshots with a check that no control is squeezed below the size it asks for.
+
+#include "app/StateLock.h"
+#include "app/VANTIQApp.h"
+#include "connections/Connection.h"
+#include "connections/ModemSettings.h"
+#include "connections/SiteConnection.h"
+#include "connections/gui/SerialPortChoices.h"
+#include "support_lib/Fakes.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <ostream>
+#include <string>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace dialogtest {
+
+inline QApplication& Qt() {
+    static int argc = 1;
+    static char arg0[] = "gasquill";
+    static char* argv[] = {arg0, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// A transport that opens and closes at once and carries nothing.
+class OpenAtOnceTransport : public CConnection {
+public:
+    const char* GetClassName() const override { return "OpenAtOnceTransport"; }
+    unsigned GetSchema() const override { return 0; }
+    void Serialize(CArchive&) override {}
+    bool ReadConfig(ConfigFileTokenStream&, const CNamedObjectList&) override { return false; }
+    void WriteConfig(std::string&, const CNamedObjectList&) const override {}
+    int GetConnectionType() const override { return CONN_DIRECTCABLE; }
+    bool Open(CInstrumentConnection*) override { return m_open = true; }
+    bool Close() override {
+        const bool was = m_open;
+        m_open = false;
+        return was;
+    }
+    bool Purge() override { return m_open; }
+    size_t Read(char*, size_t, unsigned, int) override { return 0; }
+    bool Write(const std::string&) override { return m_open; }
+    bool IsOpen() const override { return m_open; }
+    CConnection* Clone() const override { return new OpenAtOnceTransport; }
+
+private:
+    bool m_open = false;
+};
+
+// Acts on the next modal dialog of type T, from inside the modal loop that shows it. If none
+// appears within the given number of looks, every modal dialog still open is rejected so
+// that the test ends by itself; Seen() then tells the test.
+template <class T> class WhenModal {
+public:
+    explicit WhenModal(std::function<void(T&)> action, int looks = 500)
+        : m_action(std::move(action)), m_looksLeft(looks) {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Look(); });
+        m_timer.start();
+    }
+    bool Seen() const { return m_seen; }
+
+private:
+    void Look() {
+        if (auto* dlg = dynamic_cast<T*>(QApplication::activeModalWidget())) {
+            m_timer.stop();
+            m_seen = true;
+            m_action(*dlg);
+            return;
+        }
+        if (--m_looksLeft > 0)
+            return;
+        m_timer.stop();
+        while (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            open->reject();
+    }
+
+    std::function<void(T&)> m_action;
+    int m_looksLeft;
+    bool m_seen = false;
+    QTimer m_timer;
+};
+
+// Saves the widget's picture under /tmp/shots and checks that every visible label, button,
+// edit and list inside is at least as large as it asks to be (a squeezed one shows its text
+// cut off).
+inline void Shot(QWidget& widget, const std::string& name) {
+    widget.show();
+    QApplication::processEvents();
+    const QPixmap picture = widget.grab();
+    EXPECT_FALSE(picture.isNull());
+    EXPECT_TRUE(picture.save(QString::fromStdString("/tmp/shots/" + name + ".png")));
+    for (QWidget* child : widget.findChildren<QWidget*>()) {
+        // The edit inside an editable drop-down list is the list's business.
+        if (!child->isVisible() || qobject_cast<QComboBox*>(child->parentWidget()))
+            continue;
+        const std::string what = name + ": " + child->metaObject()->className() + " \"" +
+                                 child->property("text").toString().toStdString() + "\"";
+        if (auto* button = qobject_cast<QPushButton*>(child)) {
+            // A push button may be narrower than the style's usual minimum, not than its text.
+            QString text = button->text();
+            text.remove(QLatin1Char('&'));
+            EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(text) + 8)
+                << what << " is too narrow";
+            EXPECT_GE(button->height(), button->fontMetrics().height() + 4)
+                << what << " is too low";
+            continue;
+        }
+        if (!qobject_cast<QLabel*>(child) && !qobject_cast<QAbstractButton*>(child) &&
+            !qobject_cast<QLineEdit*>(child) && !qobject_cast<QComboBox*>(child))
+            continue;
+        const QSize wanted = child->minimumSizeHint();
+        EXPECT_GE(child->width(), wanted.width()) << what << " is too narrow";
+        EXPECT_GE(child->height(), wanted.height()) << what << " is too low";
+    }
+}
+
+// The fixture: a Qt application and a small application object of the test's own.
+struct DialogTest : ::testing::Test {
+    void SetUp() override { Qt(); }
+    // The editors are process-wide: every test starts and ends without any.
+    void TearDown() override {
+        CConnection::SetPropertiesEditor(nullptr);
+        CSiteConnection::SetPropertiesEditor(nullptr);
+        CModemSettings::SetPropertiesEditor(nullptr);
+        SetPortLister(nullptr);
+    }
+    TestApp app;
+    CNamedObjectList& Sites() { return app->Sites(); }
+    CNamedObjectList& Modems() { return app->Modems(); }
+    // The texts of the questions asked so far.
+    std::vector<std::string> Asked() const {
+        std::vector<std::string> texts;
+        for (const auto& q : app.prompt.asked)
+            texts.push_back(q.text);
+        return texts;
+    }
+};
+
+} // namespace dialogtest
