@@ -242,15 +242,17 @@ int32_t TelephonyATBackend::MakeCall(uint32_t lineHandle, const std::string& num
 }
 
 int32_t TelephonyATBackend::Drop(uint32_t handle) {
+    int32_t request;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         auto it = m_calls.find(handle);
         if (it == m_calls.end())
             return ERR_BAD_CALL;
         it->second->dropRequested = true;
+        request = m_nextRequest++;
     }
     m_dropSignal.notify_all();
-    return m_nextRequest++;
+    return request;
 }
 
 std::unique_ptr<TelephonyStream> TelephonyATBackend::GetCallStream(uint32_t handle) {

@@ -120,6 +120,23 @@ TEST_F(ATLine, DropWhileDialingEndsTheDialAndHangsUp) {
     EXPECT_TRUE(fake.WaitForCommand("ATH0"));
 }
 
+TEST_F(ATLine, DropsFromTwoThreadsAtOnceAreTwoRequests) {
+    fake.SetDialAnswer(DialAnswer::Silent);
+    uint32_t call = 0;
+    ASSERT_GT(backend->MakeCall(line, "5551234", call), 0);
+    int32_t a = 0, b = 0;
+    std::thread t1([&] { a = backend->Drop(call); });
+    std::thread t2([&] { b = backend->Drop(call); });
+    t1.join();
+    t2.join();
+    EXPECT_GT(a, 0);
+    EXPECT_GT(b, 0);
+    EXPECT_NE(a, b);
+    TelephonyCallState state;
+    ASSERT_TRUE(Outcome(call, state));
+    EXPECT_EQ(state, TelephonyCallState::Disconnected);
+}
+
 TEST_F(ATLine, NumbersThatCouldCarryACommandAreRefused) {
     uint32_t call = 7;
     EXPECT_EQ(backend->MakeCall(line, "", call), TelephonyService::ERR_INVALID);
