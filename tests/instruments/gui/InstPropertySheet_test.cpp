@@ -1,0 +1,468 @@
+#include "connections/SiteConnection.h"
+#include "connections/gui/DialogTestSupport.h"
+#include "connections/gui/SitesDialog.h"
+#include "instruments/Capabilities.h"
+#include "instruments/InstrumentConnection.h"
+#include "instruments/gui/InstPropertyPages.h"
+#include "instruments/gui/InstPropertySheet.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+namespace {
+
+using dialogtest::DialogTest;
+
+struct InstSheetTest : DialogTest {
+    void TearDown() override {
+        CInstBasicPropertyPage::SetConfigurationOpener(nullptr);
+        DialogTest::TearDown();
+    }
+    CSiteConnection* AddSite(const std::string& name) {
+        auto* site = new CSiteConnection;
+        site->SetName(name);
+        Sites().AddTail(site);
+        return site;
+    }
+    std::string LastMessage() const {
+        return app.prompt.asked.empty() ? std::string() : app.prompt.asked.back().text;
+    }
+    // OK on a shown sheet; true when it closed.
+    bool PressOk(CInstPropertySheet& sheet) {
+        sheet.accept();
+        return sheet.result() == QDialog::Accepted && !sheet.isVisible();
+    }
+    CInstrumentConnection inst;
+};
+
+// ---- loading and storing
+
+TEST_F(InstSheetTest, HasTheFivePagesInOrderLoadedFromTheInstrument) {
+    CSiteConnection* site = AddSite("Harbour");
+    inst.SetName("Monitor 7");
+    inst.SetSiteId(site->GetId());
+    inst.SetInstrumentId(42);
+    inst.SetUseInstrumentId(true);
+    inst.SetPort(CInstrumentConnection::PORT_CUSTOM);
+    inst.SetModeVarName("COM2_MODE");
+    inst.SetAutoDisconnect(true);
+    inst.SetAutoDisconnectMinutes(15);
+    inst.SetUseSelect(true);
+    inst.SetSelectCode(std::string("\x1B"
+                                   "A",
+                                   2));
+    inst.SetReceiveTimeout(3000);
+    inst.SetTransmitDelay(20);
+    inst.SetUsePassword(true);
+    inst.SetPassword(123456);
+
+    CInstPropertySheet sheet(inst);
+    EXPECT_EQ(sheet.windowTitle(), "Instrument Properties");
+    QStringList titles;
+    for (int i = 0; i < sheet.Tabs()->count(); ++i)
+        titles.push_back(sheet.Tabs()->tabText(i));
+    EXPECT_EQ(titles, (QStringList{"Basic", "Automatic Disconnect", "Code-Activated Switch",
+                                   "Handshaking", "Security"}));
+    CInstBasicPropertyPage& basic = sheet.Basic();
+    EXPECT_EQ(basic.Name().text(), "Monitor 7");
+    EXPECT_EQ(basic.Id().text(), "42");
+    EXPECT_TRUE(basic.UseId().isChecked());
+    EXPECT_TRUE(basic.Custom().isChecked());
+    EXPECT_EQ(basic.ModeVarName().text(), "COM2_MODE");
+    EXPECT_EQ(basic.Site().currentText(), "Harbour");
+    EXPECT_TRUE(sheet.AutoDisconnect().Enabled().isChecked());
+    EXPECT_EQ(sheet.AutoDisconnect().Minutes().text(), "15");
+    EXPECT_EQ(sheet.CodeSwitch().SelectCode().text(), "\\x1B\\x41");
+    EXPECT_TRUE(sheet.CodeSwitch().UseSelect().isChecked());
+    EXPECT_FALSE(sheet.CodeSwitch().UseDeselect().isChecked());
+    EXPECT_EQ(sheet.Handshake().ReceiveTimeout().text(), "3000");
+    EXPECT_EQ(sheet.Handshake().TransmitDelay().text(), "20");
+    EXPECT_TRUE(sheet.Security().UsePassword().isChecked());
+    EXPECT_EQ(sheet.Security().Password().text(), "123456");
+}
+
+TEST_F(InstSheetTest, OkCopiesEveryPageBackAndMarksModifiedEvenWithoutChanges) {
+    inst.SetName("Unchanged");
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    EXPECT_TRUE(PressOk(sheet));
+    EXPECT_EQ(inst.GetName(), "Unchanged");
+    EXPECT_TRUE(app->IsModified());
+}
+
+TEST_F(InstSheetTest, OkStoresWhatThePagesHold) {
+    CSiteConnection* a = AddSite("Airport");
+    CSiteConnection* b = AddSite("Bay");
+    inst.SetSiteId(a->GetId());
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    sheet.Basic().Name().setText("Calibrator 2");
+    sheet.Basic().UseId().setChecked(true);
+    sheet.Basic().Id().setText("9999");
+    sheet.Basic().Port2().click();
+    sheet.Basic().Site().setCurrentText("Bay");
+    sheet.AutoDisconnect().Enabled().setChecked(true);
+    sheet.AutoDisconnect().Minutes().setText("60");
+    sheet.CodeSwitch().UseDeselect().setChecked(true);
+    sheet.CodeSwitch().DeselectCode().setText("\\r\\n");
+    sheet.Handshake().ReceiveTimeout().setText("10000");
+    sheet.Handshake().TransmitDelay().setText("500");
+    sheet.Security().UsePassword().setChecked(true);
+    sheet.Security().Password().setText("999999");
+    ASSERT_TRUE(PressOk(sheet));
+    EXPECT_EQ(inst.GetName(), "Calibrator 2");
+    EXPECT_TRUE(inst.GetUseInstrumentId());
+    EXPECT_EQ(inst.GetInstrumentId(), 9999);
+    EXPECT_EQ(inst.GetPort(), CInstrumentConnection::PORT_2);
+    EXPECT_EQ(inst.GetModeVarName(), "RS232_MODE2");
+    EXPECT_EQ(inst.GetSiteId(), b->GetId());
+    EXPECT_TRUE(inst.GetAutoDisconnect());
+    EXPECT_EQ(inst.GetAutoDisconnectMinutes(), 60);
+    EXPECT_TRUE(inst.GetUseDeselect());
+    EXPECT_EQ(inst.GetDeselectCode(), "\r\n");
+    EXPECT_EQ(inst.GetReceiveTimeout(), 10000);
+    EXPECT_EQ(inst.GetTransmitDelay(), 500);
+    EXPECT_TRUE(inst.GetUsePassword());
+    EXPECT_EQ(inst.GetPassword(), 999999u);
+}
+
+TEST_F(InstSheetTest, CancelChangesNothing) {
+    inst.SetName("Kept");
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    sheet.Basic().Name().setText("Lost");
+    sheet.Handshake().ReceiveTimeout().setText("700");
+    sheet.reject();
+    EXPECT_EQ(inst.GetName(), "Kept");
+    EXPECT_EQ(inst.GetReceiveTimeout(), 2000);
+    EXPECT_FALSE(app->IsModified());
+}
+
+// ---- port and mode variable
+
+TEST_F(InstSheetTest, CustomKeepsTheCurrentNameAndAPortPutsItsOwn) {
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    CInstBasicPropertyPage& basic = sheet.Basic();
+    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE");
+    EXPECT_FALSE(basic.ModeVarName().isEnabled());
+
+    basic.Custom().click();
+    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE");
+    EXPECT_TRUE(basic.ModeVarName().isEnabled());
+    basic.ModeVarName().setText("AUX_MODE");
+    basic.Port2().click();
+    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE2");
+    EXPECT_FALSE(basic.ModeVarName().isEnabled());
+    basic.Custom().click();
+    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE2");
+    basic.Port1().click();
+    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE");
+    EXPECT_EQ(basic.ModeVarName().maxLength(), 20);
+
+    basic.Custom().click();
+    basic.ModeVarName().setText("MY_MODE");
+    ASSERT_TRUE(PressOk(sheet));
+    EXPECT_EQ(inst.GetPort(), CInstrumentConnection::PORT_CUSTOM);
+    EXPECT_EQ(inst.GetModeVarName(), "MY_MODE");
+}
+
+// ---- the enabling boxes
+
+TEST_F(InstSheetTest, EachBoxEnablesItsField) {
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    struct Pair {
+        QCheckBox& box;
+        QLineEdit& edit;
+        int page;
+    } pairs[] = {
+        {sheet.Basic().UseId(), sheet.Basic().Id(), CInstPropertySheet::PAGE_BASIC},
+        {sheet.AutoDisconnect().Enabled(), sheet.AutoDisconnect().Minutes(),
+         CInstPropertySheet::PAGE_AUTO_DISCONNECT},
+        {sheet.CodeSwitch().UseSelect(), sheet.CodeSwitch().SelectCode(),
+         CInstPropertySheet::PAGE_CAS},
+        {sheet.CodeSwitch().UseDeselect(), sheet.CodeSwitch().DeselectCode(),
+         CInstPropertySheet::PAGE_CAS},
+        {sheet.Security().UsePassword(), sheet.Security().Password(),
+         CInstPropertySheet::PAGE_SECURITY},
+    };
+    for (Pair& p : pairs) {
+        ASSERT_TRUE(sheet.SetActivePage(p.page));
+        EXPECT_FALSE(p.edit.isEnabled()) << p.box.text().toStdString();
+        p.box.click();
+        EXPECT_TRUE(p.edit.isEnabled()) << p.box.text().toStdString();
+        p.box.click();
+        EXPECT_FALSE(p.edit.isEnabled()) << p.box.text().toStdString();
+    }
+}
+
+// ---- select codes
+
+TEST_F(InstSheetTest, SelectCodesAreStoredAsTheBytesTheEscapesStandFor) {
+    {
+        CInstPropertySheet sheet(inst);
+        sheet.show();
+        sheet.CodeSwitch().UseSelect().setChecked(true);
+        sheet.CodeSwitch().SelectCode().setText("\\x1B\\x41");
+        sheet.CodeSwitch().DeselectCode().setText("\\x1BA");
+        ASSERT_TRUE(PressOk(sheet));
+    }
+    EXPECT_EQ(inst.GetSelectCode(), std::string("\x1B\x41", 2));
+    // Every hexadecimal digit after \x belongs to the escape: 0x1BA, low 8 bits kept.
+    EXPECT_EQ(inst.GetDeselectCode(), std::string("\xBA", 1));
+    EXPECT_FALSE(inst.GetUseDeselect());
+
+    CInstPropertySheet again(inst);
+    EXPECT_EQ(again.CodeSwitch().SelectCode().text(), "\\x1B\\x41");
+    EXPECT_EQ(again.CodeSwitch().DeselectCode().text(), "\\xBA");
+}
+
+TEST_F(InstSheetTest, BackslashesAndQuotesSurviveAnUnchangedRoundTrip) {
+    const std::string code = std::string("\\\"A\0\x7F", 5);
+    inst.SetSelectCode(code);
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    ASSERT_TRUE(PressOk(sheet));
+    EXPECT_EQ(inst.GetSelectCode(), code);
+}
+
+// ---- range checks
+
+struct Refusal {
+    int page;
+    const char* field;
+    const char* text;
+    const char* message;
+};
+
+class InstSheetRangeTest : public InstSheetTest, public ::testing::WithParamInterface<Refusal> {
+protected:
+    QLineEdit& Field(CInstPropertySheet& sheet, const std::string& name) {
+        if (name == "id")
+            return sheet.Basic().Id();
+        if (name == "minutes")
+            return sheet.AutoDisconnect().Minutes();
+        if (name == "receive")
+            return sheet.Handshake().ReceiveTimeout();
+        if (name == "transmit")
+            return sheet.Handshake().TransmitDelay();
+        return sheet.Security().Password();
+    }
+};
+
+TEST_P(InstSheetRangeTest, IsRefusedWithTheMessageAndThePageShown) {
+    const Refusal& r = GetParam();
+    inst.SetName("Before");
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    sheet.Basic().Name().setText("After");
+    Field(sheet, r.field).setText(r.text);
+    EXPECT_FALSE(PressOk(sheet));
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_EQ(LastMessage(), r.message);
+    EXPECT_EQ(app.prompt.asked.back().caption, "Error");
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), r.page);
+    EXPECT_EQ(inst.GetName(), "Before"); // nothing was copied back
+    EXPECT_FALSE(app->IsModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, InstSheetRangeTest,
+    ::testing::Values(Refusal{CInstPropertySheet::PAGE_HANDSHAKE, "receive", "400",
+                              "Please enter an integer between 500 and 10000."},
+                      Refusal{CInstPropertySheet::PAGE_HANDSHAKE, "receive", "10001",
+                              "Please enter an integer between 500 and 10000."},
+                      Refusal{CInstPropertySheet::PAGE_HANDSHAKE, "transmit", "501",
+                              "Please enter an integer between 0 and 500."},
+                      Refusal{CInstPropertySheet::PAGE_SECURITY, "password", "1000000",
+                              "Please enter an integer between 0 and 999999."},
+                      Refusal{CInstPropertySheet::PAGE_SECURITY, "password", "-1",
+                              "Please enter an integer between 0 and 999999."},
+                      Refusal{CInstPropertySheet::PAGE_BASIC, "id", "10000",
+                              "Please enter an integer between 0 and 9999."},
+                      Refusal{CInstPropertySheet::PAGE_AUTO_DISCONNECT, "minutes", "61",
+                              "Please enter an integer between 0 and 60."},
+                      Refusal{CInstPropertySheet::PAGE_AUTO_DISCONNECT, "minutes", "ten",
+                              "Please enter an integer."}));
+
+TEST_F(InstSheetTest, TheLimitsThemselvesAreAccepted) {
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    sheet.Handshake().ReceiveTimeout().setText("500");
+    sheet.Handshake().TransmitDelay().setText("0");
+    sheet.Security().Password().setText("0");
+    sheet.Basic().Id().setText("0");
+    sheet.AutoDisconnect().Minutes().setText("0");
+    EXPECT_TRUE(PressOk(sheet));
+    EXPECT_TRUE(app.prompt.asked.empty());
+    EXPECT_EQ(inst.GetReceiveTimeout(), 500);
+}
+
+// ---- defaults
+
+TEST_F(InstSheetTest, DefaultsResetAllFivePages) {
+    CSiteConnection* site = AddSite("Harbour");
+    inst.SetName("Monitor");
+    inst.SetSiteId(site->GetId());
+    inst.SetUseInstrumentId(true);
+    inst.SetInstrumentId(5);
+    inst.SetPort(CInstrumentConnection::PORT_2);
+    inst.SetAutoDisconnect(true);
+    inst.SetAutoDisconnectMinutes(9);
+    inst.SetUseSelect(true);
+    inst.SetSelectCode("S");
+    inst.SetUseDeselect(true);
+    inst.SetDeselectCode("D");
+    inst.SetReceiveTimeout(9000);
+    inst.SetTransmitDelay(100);
+    inst.SetUsePassword(true);
+    inst.SetPassword(77);
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    sheet.Basic().DefaultsButton().click();
+
+    EXPECT_EQ(sheet.Basic().Name().text(), "Local Instrument");
+    EXPECT_FALSE(sheet.Basic().UseId().isChecked());
+    EXPECT_EQ(sheet.Basic().Id().text(), "0");
+    EXPECT_FALSE(sheet.Basic().Id().isEnabled());
+    EXPECT_TRUE(sheet.Basic().Port1().isChecked());
+    EXPECT_EQ(sheet.Basic().ModeVarName().text(), "RS232_MODE");
+    EXPECT_EQ(sheet.Basic().Site().currentIndex(), -1);
+    EXPECT_FALSE(sheet.AutoDisconnect().Enabled().isChecked());
+    EXPECT_EQ(sheet.AutoDisconnect().Minutes().text(), "0");
+    EXPECT_FALSE(sheet.CodeSwitch().UseSelect().isChecked());
+    EXPECT_TRUE(sheet.CodeSwitch().SelectCode().text().isEmpty());
+    EXPECT_FALSE(sheet.CodeSwitch().UseDeselect().isChecked());
+    EXPECT_TRUE(sheet.CodeSwitch().DeselectCode().text().isEmpty());
+    EXPECT_EQ(sheet.Handshake().ReceiveTimeout().text(), "2000");
+    EXPECT_EQ(sheet.Handshake().TransmitDelay().text(), "0");
+    EXPECT_FALSE(sheet.Security().UsePassword().isChecked());
+    EXPECT_EQ(sheet.Security().Password().text(), "0");
+    // Only the pages changed until OK.
+    EXPECT_EQ(inst.GetName(), "Monitor");
+    ASSERT_TRUE(PressOk(sheet));
+    EXPECT_EQ(inst.GetSiteId(), 0u);
+    EXPECT_EQ(inst.GetPassword(), 0u);
+    EXPECT_FALSE(inst.GetUseSelect());
+}
+
+// ---- sites
+
+TEST_F(InstSheetTest, SiteListNamesEverySiteSortedWithTheInstrumentsSiteSelected) {
+    AddSite("zeta");
+    CSiteConnection* chosen = AddSite("Alpha");
+    AddSite("Mid");
+    inst.SetSiteId(chosen->GetId());
+    CInstPropertySheet sheet(inst);
+    QComboBox& combo = sheet.Basic().Site();
+    QStringList items;
+    for (int i = 0; i < combo.count(); ++i)
+        items.push_back(combo.itemText(i));
+    EXPECT_EQ(items, (QStringList{"Alpha", "Mid", "zeta"}));
+    EXPECT_EQ(combo.currentText(), "Alpha");
+}
+
+TEST_F(InstSheetTest, AnInstrumentWhoseSiteWasDeletedShowsLocalSite) {
+    CSiteConnection* site = AddSite("Harbour");
+    AddSite("Other");
+    inst.SetSiteId(site->GetId());
+    Sites().Delete(site);
+    EXPECT_EQ(inst.GetSiteName(), "Local Site");
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    EXPECT_EQ(sheet.Basic().Site().currentIndex(), -1); // "Other" is not chosen for it
+    EXPECT_EQ(sheet.Basic().Site().placeholderText(), "Local Site");
+    dialogtest::Shot(sheet, "instrument-basic-deleted-site");
+}
+
+TEST_F(InstSheetTest, TheSitesButtonOpensTheListAndRefillsKeepingTheChoice) {
+    CSiteConnection* site = AddSite("Harbour");
+    inst.SetSiteId(site->GetId());
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    dialogtest::WhenModal<CSitesDialog> driver([](CSitesDialog& sites) {
+        sites.SelectRow(0);
+        sites.OnDuplicate();
+        sites.accept();
+    });
+    sheet.Basic().SitesButton().click();
+    EXPECT_TRUE(driver.Seen());
+    QComboBox& combo = sheet.Basic().Site();
+    ASSERT_EQ(combo.count(), 2);
+    EXPECT_EQ(combo.itemText(0), "Copy of Harbour");
+    EXPECT_EQ(combo.currentText(), "Harbour");
+}
+
+// ---- configuration button
+
+TEST_F(InstSheetTest, ConfigurationButtonFollowsTheCapabilities) {
+    std::vector<bool> opened;
+    CInstBasicPropertyPage::SetConfigurationOpener(
+        [&opened](QWidget*, CInstrumentConnection&, bool das) { opened.push_back(das); });
+    struct Case {
+        uint32_t caps;
+        bool enabled;
+        const char* text;
+    } cases[] = {
+        {0, false, "&DAS Configuration..."},
+        {CAP_CALIBRATOR, false, "Se&quence Configuration..."},
+        {CAP_DAS, true, "&DAS Configuration..."},
+        {CAP_CAL_SCRIPT, true, "Se&quence Configuration..."},
+        {CAP_DAS | CAP_CAL_SCRIPT, true, "&DAS Configuration..."},
+    };
+    for (const Case& c : cases) {
+        inst.SetCapabilities(c.caps);
+        CInstPropertySheet sheet(inst);
+        sheet.show();
+        QPushButton& button = sheet.Basic().ConfigurationButton();
+        EXPECT_EQ(button.isEnabled(), c.enabled) << c.caps;
+        if (c.enabled) {
+            EXPECT_EQ(button.text(), c.text) << c.caps;
+        }
+        button.click();
+    }
+    EXPECT_EQ(opened, (std::vector<bool>{true, false, true}));
+
+    // Until those windows are installed the button offers nothing.
+    CInstBasicPropertyPage::SetConfigurationOpener(nullptr);
+    inst.SetCapabilities(CAP_DAS);
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    EXPECT_FALSE(sheet.Basic().ConfigurationButton().isEnabled());
+}
+
+// ---- the editor and the pictures
+
+TEST_F(InstSheetTest, EditPropertiesRunsTheSheetOnceInstalled) {
+    EXPECT_FALSE(inst.EditProperties()); // nothing installed yet in this program
+    InstallInstrumentPropertySheet();
+    dialogtest::WhenModal<CInstPropertySheet> driver([](CInstPropertySheet& sheet) {
+        sheet.Basic().Name().setText("Edited");
+        sheet.accept();
+    });
+    EXPECT_TRUE(inst.EditProperties());
+    EXPECT_TRUE(driver.Seen());
+    EXPECT_EQ(inst.GetName(), "Edited");
+    CInstrumentConnection::SetPropertiesEditor(nullptr);
+}
+
+TEST_F(InstSheetTest, EveryPageShowsWhole) {
+    AddSite("Harbour");
+    inst.SetCapabilities(CAP_DAS);
+    CInstBasicPropertyPage::SetConfigurationOpener([](QWidget*, CInstrumentConnection&, bool) {});
+    CInstPropertySheet sheet(inst);
+    const char* names[] = {"instrument-basic", "instrument-auto-disconnect",
+                           "instrument-code-switch", "instrument-handshaking",
+                           "instrument-security"};
+    for (int i = 0; i < sheet.PageCount(); ++i) {
+        ASSERT_TRUE(sheet.SetActivePage(i));
+        dialogtest::Shot(sheet, names[i]);
+    }
+}
+
+} // namespace
