@@ -6,7 +6,9 @@
 #include "app/gui/QtUserPrompt.h"
 #include "connections/NetworkConfiguration.h"
 #include "connections/TAPIStartup.h"
+#include "connections/gui/ConnectionDialogs.h"
 #include "instruments/gui/FrontPanelDialog.h"
+#include "instruments/gui/InstPropertySheet.h"
 #include "support/TextSupport.h"
 
 #include <QApplication>
@@ -40,6 +42,8 @@ int main(int argc, char** argv) {
     app.SetShell(&shell);
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
+    InstallConnectionDialogs();
+    InstallInstrumentPropertySheet();
     InstallTelephony(app);
     CFrontPanelDialog::Install(app);
 
