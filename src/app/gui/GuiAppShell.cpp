@@ -9,15 +9,38 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
 
-GuiAppShell::GuiAppShell(CVANTIQApp& app) : m_app(app) {}
+GuiAppShell::GuiAppShell(CVANTIQApp& app) : m_app(app) {
+    m_app.SetMainThreadTarget(this);
+}
 
-GuiAppShell::~GuiAppShell() = default;
+GuiAppShell::~GuiAppShell() {
+    m_app.SetMainThreadTarget(nullptr);
+}
+
+void GuiAppShell::Post(unsigned message, uintptr_t, intptr_t lParam) {
+    if (message != MSG_CONNECTION_CHANGED)
+        return;
+    const auto id = static_cast<uint32_t>(lParam);
+    QMetaObject::invokeMethod(
+        this, [this, id] { m_app.ForwardConnectionChanged(id); }, Qt::QueuedConnection);
+}
 
 void GuiAppShell::CreateMainWindow(const Rect& placement) {
     m_frame = std::make_unique<CMainFrame>(m_app);
     m_frame->setGeometry(placement.left, placement.top, placement.Width(), placement.Height());
     m_frame->show();
+    // Start-up timing: report once the event loop runs (start-up finished, window shown),
+    // and optionally quit there.
+    if (qEnvironmentVariableIsSet("GASQUILL_STARTUP_PROBE")) {
+        QTimer::singleShot(0, this, [] {
+            std::fprintf(stdout, "gasquill: ready\n");
+            std::fflush(stdout);
+            if (qEnvironmentVariable("GASQUILL_STARTUP_PROBE") == QLatin1String("quit"))
+                QCoreApplication::quit();
+        });
+    }
 }
 
 std::string GuiAppShell::GetMainWindowText() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/AppShell.h"
+#include "app/MessageTarget.h"
 
 #include <QObject>
 #include <map>
@@ -9,8 +10,10 @@ class CMainFrame;
 class CVANTIQApp;
 class QTimer;
 
-// The application core's view of the desktop: the main window, its timers and dialogs.
-class GuiAppShell : public QObject, public AppShell {
+// The application core's view of the desktop: the main window, its timers and dialogs. It is
+// also the application's main-thread target: connection notices posted from site workers are
+// queued here and forwarded to the instruments window on the user-interface thread.
+class GuiAppShell : public QObject, public AppShell, public MessageTarget {
     Q_OBJECT
 public:
     explicit GuiAppShell(CVANTIQApp& app);
@@ -23,6 +26,9 @@ public:
     void KillTimer(unsigned id) override;
     Rect DesktopRect() override;
     std::optional<std::string> ChooseSaveFile(const std::string& initialPath) override;
+
+    // Thread-safe: queues the message for the user-interface thread.
+    void Post(unsigned message, uintptr_t wParam, intptr_t lParam) override;
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
     bool TimerRunning(unsigned id) const;

@@ -3,8 +3,11 @@
 #include "app/Strings.h"
 #include "app/UserPrompt.h"
 #include "app/VANTIQApp.h"
+#include "app/gui/AboutDialog.h"
 #include "app/gui/FileFilter.h"
 #include "app/gui/HelpCommands.h"
+#include "app/gui/InstrumentsDialog.h"
+#include "app/gui/OptionsPropertySheet.h"
 #include "app/gui/ToolIcons.h"
 
 #include <QApplication>
@@ -145,6 +148,16 @@ CMainFrame::CMainFrame(CVANTIQApp& app, QWidget* parent) : QMainWindow(parent), 
     SetCommandHandler(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
     SetCommandHandler(ID_APP_EXIT, [this] { close(); });
     SetCommandHandler(ID_APP_ABOUT, [this] { OnAbout(); });
+    SetCommandHandler(ID_CONNECT, [this] {
+        CInstrumentsDialog::Run(m_app, CInstrumentsDialog::MODE_CONNECT, this);
+    });
+    SetCommandHandler(ID_INSTRUMENTS, [this] {
+        CInstrumentsDialog::Run(m_app, CInstrumentsDialog::MODE_EDIT, this);
+    });
+    SetCommandHandler(ID_OPTIONS, [this] {
+        COptionsPropertySheet sheet(m_app, this);
+        sheet.Run();
+    });
     m_help = std::make_unique<HelpCommands>(m_app, this);
     SetCommandHandler(ID_HELP, [this] { m_help->OpenHelp(); });
     SetCommandHandler(ID_MANUAL, [this] { m_help->OpenManual(); });
@@ -267,14 +280,8 @@ void CMainFrame::OnRecentFile(int index) {
 }
 
 void CMainFrame::OnAbout() {
-    QMessageBox box(this);
-    box.setWindowTitle(QStringLiteral("About gasquill"));
-    box.setIconPixmap(MakeAppIcon().pixmap(32, 32));
-    box.setText(QStringLiteral("<b>gasquill</b> version %1").arg(QStringLiteral(GASQUILL_VERSION)));
-    box.setInformativeText(
-        QStringLiteral("A desktop front end for ambient air-quality analyzers and calibrators."));
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    CAboutDialog about(this);
+    about.exec();
 }
 
 void CMainFrame::StorePlacement() {
