@@ -34,10 +34,8 @@ public:
     void Post(unsigned message, uintptr_t, intptr_t) override {
         if (message != MSG_DISPLAY_CHANGED)
             return;
-        {
-            std::lock_guard<std::mutex> g(m_lock);
-            ++m_shown;
-        }
+        std::lock_guard<std::mutex> g(m_lock);
+        ++m_shown;
         m_changed.notify_all();
     }
     void ClosePanel() override {}
@@ -79,13 +77,11 @@ struct Bench {
         }
         inst->SetFrontPanel(&panel);
         inst->SetRequestObserver([this](unsigned message) {
-            {
-                std::lock_guard<std::mutex> g(lock);
-                if (message == MSG_CONNECT)
-                    connected = true;
-                if (message == MSG_DISCONNECT)
-                    disconnected = true;
-            }
+            std::lock_guard<std::mutex> g(lock);
+            if (message == MSG_CONNECT)
+                connected = true;
+            if (message == MSG_DISCONNECT)
+                disconnected = true;
             changed.notify_all();
         });
         inst->RequestConnect();

@@ -127,10 +127,10 @@ public:
         }
         inst->SetFrontPanel(&panel);
         inst->SetRequestObserver([this](unsigned message) {
-            {
-                std::lock_guard<std::mutex> g(m_lock);
-                ++m_done[message];
-            }
+            // Notified under the lock, so that a waiter that returns and ends the rig
+            // finds the worker done with the condition variable.
+            std::lock_guard<std::mutex> g(m_lock);
+            ++m_done[message];
             m_changed.notify_all();
         });
     }

@@ -2,19 +2,19 @@
 
 #include <algorithm>
 
+// The worker notifies while it still holds the lock: the waiting thread may return and
+// destroy the panel as soon as it sees the count, so the worker must be done with the
+// condition variable by the time the lock is free.
+
 void CliPanel::Post(unsigned message, uintptr_t, intptr_t) {
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_notices.push_back(message);
-    }
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_notices.push_back(message);
     m_changed.notify_all();
 }
 
 void CliPanel::RequestDone(unsigned message) {
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_done.push_back(message);
-    }
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_done.push_back(message);
     m_changed.notify_all();
 }
 
