@@ -1,11 +1,13 @@
 // End to end against the simulated instruments of the built-in demo: the demo's
-// configuration file is read back, an instrument is connected over loopback TCP, its
-// display reaches the front panel, a key changes it, and closing the panel disconnects.
+// configuration file is read back, an instrument is connected from the instruments dialog
+// over loopback TCP, its display reaches the front panel, a key changes it, and closing the
+// panel disconnects.
 // Set GASQUILL_SCREENSHOT_DIR to keep pictures of the panel and the information window.
 
 #include "PanelTestSupport.h"
 #include "app/StateLock.h"
 #include "app/gui/Demo.h"
+#include "app/gui/InstrumentsDialog.h"
 #include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "instruments/Capabilities.h"
@@ -15,6 +17,7 @@
 #include "sim/SimServer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QPointer>
 #include <QPushButton>
@@ -101,7 +104,17 @@ TEST_F(PanelSimulatorTest, DemoConfigurationReachesBothSimulatedInstruments) {
 TEST_F(PanelSimulatorTest, ConnectShowsTheDisplayAKeyChangesItAndClosingDisconnects) {
     CInstrumentConnection* inst = FindInstrument(*app, Demo::kMonitorName);
     ASSERT_NE(inst, nullptr);
-    ASSERT_TRUE(inst->RequestConnect());
+
+    // File > Connect...: the instruments dialog, kept open to watch the entry's state.
+    CInstrumentsDialog instruments(*app, CInstrumentsDialog::MODE_CONNECT, nullptr);
+    app->SetInstrumentsWindow(&instruments);
+    instruments.show();
+    const int row =
+        static_cast<int>(instruments.EntryTexts().indexOf(QString::fromLatin1(Demo::kMonitorName)));
+    ASSERT_GE(row, 0) << instruments.EntryTexts().join(',').toStdString();
+    instruments.SelectRow(row);
+    instruments.CloseOnConnectBox().setChecked(false);
+    QTest::mouseClick(&instruments.ConnectButton(), Qt::LeftButton);
     QPointer<CFrontPanelDialog> panel = dynamic_cast<CFrontPanelDialog*>(inst->GetFrontPanel());
     ASSERT_FALSE(panel.isNull());
     EXPECT_EQ(panel->windowTitle(), "Demo Monitor at Demo Monitor Site");
@@ -113,6 +126,9 @@ TEST_F(PanelSimulatorTest, ConnectShowsTheDisplayAKeyChangesItAndClosingDisconne
     EXPECT_TRUE(panel->CommandButton()->isEnabled());
     EXPECT_TRUE(inst->IsConnected());
     EXPECT_EQ(panel->Display().RowText(1).substr(0, 14), "<TST TST> CAL ");
+    EXPECT_TRUE(PumpUntil([&] {
+        return instruments.EntryTexts().contains(QStringLiteral("Demo Monitor (Connected)"));
+    })) << instruments.EntryTexts().join(',').toStdString();
     KeepPicture(*panel, "front-panel.png");
 
     // The information window shows what the identification learnt.
@@ -153,6 +169,10 @@ TEST_F(PanelSimulatorTest, ConnectShowsTheDisplayAKeyChangesItAndClosingDisconne
     ASSERT_TRUE(PumpUntil([&] { return !site->IsConnected(); }));
     EXPECT_EQ(inst->GetFrontPanel(), nullptr);
     EXPECT_EQ(inst->GetSiteInUse(), nullptr);
+    EXPECT_TRUE(PumpUntil([&] {
+        return instruments.EntryTexts().contains(QString::fromLatin1(Demo::kMonitorName));
+    })) << instruments.EntryTexts().join(',').toStdString();
+    app->SetInstrumentsWindow(nullptr);
 }
 
 TEST_F(PanelSimulatorTest, TheCalibratorOffersItsSequences) {
