@@ -2,27 +2,33 @@
 // Shared by the front panel tests: one QApplication for the program, an application object
 // with a recording prompt, and a way to let queued events run until something holds.
 
+#include "connections/gui/DialogTestSupport.h"
 #include "support_lib/Fakes.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QInputDevice>
 #include <chrono>
 #include <functional>
 #include <thread>
 
 namespace paneltest {
 
+// Qt keeps its list of input devices in a global made on first use. The application object
+// of the tests is a static too, destroyed at exit in the reverse order of making, and it
+// takes the pointing devices of the simulated clicks with it: the list must be made first so
+// that it is still there then.
+inline const bool kInputDevicesFirst = [] {
+    (void)QInputDevice::devices();
+    return true;
+}();
+
 inline void EnsureQt() {
-    static int argc = 1;
-    static char arg0[] = "gasquill";
-    static char* argv[] = {arg0, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: at exit Qt's input devices (made by the simulated clicks) would go
-    // after the statics they rely on.
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+    // One application object per test program, shared with the other dialog tests here.
+    dialogtest::Qt();
 }
 
 // Runs the event loop, deferred deletes included, until done() holds or a generous bound
