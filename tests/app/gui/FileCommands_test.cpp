@@ -7,6 +7,7 @@
 #include "app/gui/QtSettingsStore.h"
 #include "support_lib/Fakes.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -18,16 +19,14 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 #include <set>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
 void EnsureQt() {
-    static QApplication app(argc, argv);
+    EnsureGuiTestApp();
 }
 
 struct ConnectedInstrument : CNamedObject, AppInstrument {

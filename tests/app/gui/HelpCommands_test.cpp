@@ -3,21 +3,19 @@
 #include "app/gui/HelpCommands.h"
 #include "support_lib/Fakes.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
-
 struct HelpFixture : ::testing::Test {
     HelpFixture() {
-        static QApplication qapp(argc, argv);
+        EnsureGuiTestApp();
         help.SetOpener([this](const QUrl& url) {
             opened.push_back(url);
             return openerWorks;

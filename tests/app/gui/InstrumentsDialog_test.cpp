@@ -8,19 +8,18 @@
 #include "instruments/SiteLink.h"
 #include "support_lib/Fakes.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
 void EnsureQt() {
-    static QApplication app(argc, argv);
+    EnsureGuiTestApp();
 }
 
 // A site that only counts the connect requests it is given.

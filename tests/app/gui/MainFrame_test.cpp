@@ -6,21 +6,19 @@
 #include "app/gui/MainFrame.h"
 #include "support_lib/Fakes.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QAction>
 #include <QApplication>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
-
 void EnsureQt() {
-    static QApplication app(argc, argv);
+    EnsureGuiTestApp();
 }
 
 struct ConnectedInstrument : CNamedObject, AppInstrument {

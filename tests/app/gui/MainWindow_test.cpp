@@ -4,18 +4,15 @@
 #include "app/gui/MainFrame.h"
 #include "support_lib/Fakes.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QApplication>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
-
 QApplication& Qt() {
-    static QApplication app(argc, argv);
-    return app;
+    return EnsureGuiTestApp();
 }
 
 TEST(MainWindow, StartsWithTheTitleAndPlacementAndShutsDown) {

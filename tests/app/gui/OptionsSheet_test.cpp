@@ -6,6 +6,7 @@
 #include "support_lib/Fakes.h"
 #include "ui/AppFileDialog.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -13,15 +14,13 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
 void EnsureQt() {
-    static QApplication app(argc, argv);
+    EnsureGuiTestApp();
 }
 
 std::string ReadAll(const QString& path) {

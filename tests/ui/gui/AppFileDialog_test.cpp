@@ -2,6 +2,7 @@
 #include "ui/AppFileDialog.h"
 #include "ui/FileSaveAsDialog.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -9,15 +10,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
 void EnsureQt() {
-    static QApplication app(argc, argv);
+    EnsureGuiTestApp();
 }
 
 constexpr unsigned kSaveFlags =

@@ -1,21 +1,20 @@
 #include "ui/AppPropertyPage.h"
 #include "ui/AppPropertySheet.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
 void EnsureQt() {
-    static QApplication app(argc, argv);
+    EnsureGuiTestApp();
 }
 
 // Records every call into one shared journal, so the order across pages shows.

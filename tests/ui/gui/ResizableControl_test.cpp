@@ -2,17 +2,16 @@
 #include "ui/ResizableControl.h"
 #include "ui/ResizableWidget.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QApplication>
 #include <QWidget>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
 void EnsureQt() {
-    static QApplication app(argc, argv);
+    EnsureGuiTestApp();
 }
 
 using G = CResizableControl::Geometry;

@@ -4,16 +4,15 @@
 #include "ui/ResizableDialog.h"
 #include "ui/ResizableListBox.h"
 
+#include "support_lib/GuiTestApp.h"
 #include <QApplication>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-int argc = 1;
-char arg0[] = "gasquill";
-char* argv[] = {arg0, nullptr};
 void EnsureQt() {
-    static QApplication app(argc, argv);
+    EnsureGuiTestApp();
 }
 
 // A list filling the dialog above a centred button, as the list dialogs are built.
