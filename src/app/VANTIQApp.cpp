@@ -38,13 +38,18 @@ CVANTIQApp::CVANTIQApp(SettingsStore& settings, UserPrompt* prompt, AppShell* sh
 
 CVANTIQApp::~CVANTIQApp() {
     m_log.CloseLog();
+    // The objects leave the lists under the lock but are deleted outside it, sites first: a
+    // site still running a worker waits for that worker, which needs the lock to finish and
+    // may still be using one of the instruments.
+    std::vector<CNamedObject*> doomed;
     {
         StateGuard guard(AppStateLock());
-        m_instruments.DeleteAll();
-        m_sites.DeleteAll();
-        m_modems.DeleteAll();
-        m_telephonyDevices.DeleteAll();
+        for (CNamedObjectList* list : {&m_sites, &m_instruments, &m_modems, &m_telephonyDevices})
+            while (CNamedObject* object = list->RemoveHead())
+                doomed.push_back(object);
     }
+    for (CNamedObject* object : doomed)
+        delete object;
     CVANTIQApp* self = this;
     g_app.compare_exchange_strong(self, nullptr);
 }

@@ -33,6 +33,16 @@ CModemSettings* FindModem(uint32_t id) {
     return dynamic_cast<CModemSettings*>(app->Modems().FindById(id));
 }
 
+// Built piece by piece: GCC 12 warns falsely about overlapping copies in "\"" + s + "\"".
+std::string Quoted(const std::string& text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '"';
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
 void Line(std::string& out, int keyword, const std::string& value) {
     out += "  ";
     out += ConfigFileTokenStream::TokenName(keyword);
@@ -153,8 +163,8 @@ void CModemConnection::WriteConfig(std::string& out, const CNamedObjectList& mod
     {
         StateGuard guard(AppStateLock());
         if (const CNamedObject* modem = modems.FindById(m_modemId); modem && m_modemId != 0)
-            Line(out, CFG_SITE_MODEM, "\"" + modem->GetName() + "\"");
-        Line(out, CFG_SITE_TELEPHONE, "\"" + m_telephoneNumber + "\"");
+            Line(out, CFG_SITE_MODEM, Quoted(modem->GetName()));
+        Line(out, CFG_SITE_TELEPHONE, Quoted(m_telephoneNumber));
         Line(out, CFG_SITE_CONNECT_TIMEOUT, std::to_string(m_connectTimeout));
     }
     WriteSerialLines(out);

@@ -75,7 +75,8 @@ CommInstrumentTokenStream* CInstrumentProtocol::Stream() const {
 
 std::string CInstrumentProtocol::FrameCommand(const std::string& type,
                                               const std::string& text) const {
-    std::string line = "\x03" + type;
+    std::string line(1, '\x03');
+    line += type;
     {
         StateGuard guard(AppStateLock());
         if (m_inst.GetUseInstrumentId())

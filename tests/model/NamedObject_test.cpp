@@ -110,6 +110,9 @@ TEST(Archive, StringAndCountPrefixes) {
     out.WriteString(std::string(0x10000, 'c'));
     out.WriteCount(3);
     out.WriteCount(0x12345);
+    // A count is only believed when the rest of the file can hold that many references.
+    for (uint32_t i = 0; i < 0x12345; ++i)
+        out.WriteUInt16(0);
     const auto& b = out.Bytes();
     EXPECT_EQ(b[0], 254);
     EXPECT_EQ(b[255], 0xFF);
@@ -127,6 +130,8 @@ TEST(Archive, StringAndCountPrefixes) {
     EXPECT_EQ(in.ReadString().size(), 0x10000u);
     EXPECT_EQ(in.ReadCount(), 3u);
     EXPECT_EQ(in.ReadCount(), 0x12345u);
+    for (uint32_t i = 0; i < 0x12345; ++i)
+        ASSERT_EQ(in.ReadUInt16(), 0u);
     EXPECT_THROW(in.ReadUInt8(), CArchiveException);
 }
 
