@@ -9,6 +9,8 @@
 #include "app/gui/InstrumentsDialog.h"
 #include "app/gui/OptionsPropertySheet.h"
 #include "app/gui/ToolIcons.h"
+#include "connections/gui/ModemsDialog.h"
+#include "connections/gui/SitesDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -154,6 +156,8 @@ CMainFrame::CMainFrame(CVANTIQApp& app, QWidget* parent) : QMainWindow(parent), 
     SetCommandHandler(ID_INSTRUMENTS, [this] {
         CInstrumentsDialog::Run(m_app, CInstrumentsDialog::MODE_EDIT, this);
     });
+    SetCommandHandler(ID_SITES, [this] { CSitesDialog::Run(this); });
+    SetCommandHandler(ID_MODEMS, [this] { CModemsDialog::Run(this); });
     SetCommandHandler(ID_OPTIONS, [this] {
         COptionsPropertySheet sheet(m_app, this);
         sheet.Run();
