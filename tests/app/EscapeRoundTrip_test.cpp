@@ -9,8 +9,9 @@
 TEST(EscapeRoundTrip, ArbitraryBytesReadBackUnchanged) {
     std::mt19937 rng(20261207);
     // Weighted towards the awkward bytes: controls, backslashes and hex digits after them.
-    const std::string awkward =
-        std::string("\\x0123456789abcdefABCDEF\x1B\r\n\t\x7F\xFF", 34) + std::string(1, '\0');
+    static const char awkwardBytes[] = "\\x0123456789abcdefABCDEF\x1B\r\n\t\x7F\xFF";
+    // The array's own terminating NUL is one of the awkward bytes too.
+    const std::string awkward(awkwardBytes, sizeof awkwardBytes);
     for (int round = 0; round < 2000; ++round) {
         std::string bytes;
         const int length = static_cast<int>(rng() % 24);
