@@ -5,6 +5,7 @@
 #include "app/Strings.h"
 #include "app/UserPrompt.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -100,8 +101,14 @@ void ActivityLog::WriteLine(int category, const std::string& text) {
         return;
     const std::time_t now = m_clock ? m_clock() : std::time(nullptr);
     const std::string line = FormatLine(now, category, text);
-    std::fwrite(line.data(), 1, line.size(), m_file);
-    std::fflush(m_file);
+    // Straight to the descriptor in one call, never through the stream's buffer, so a long
+    // line cannot reach the file in pieces. A short write (a full disk) is not retried: write
+    // failures are not reported.
+    const int fd = ::fileno(m_file);
+    ssize_t n;
+    do
+        n = ::write(fd, line.data(), line.size());
+    while (n < 0 && errno == EINTR);
 }
 
 void ActivityLog::OpenLog(UserPrompt* prompt) {

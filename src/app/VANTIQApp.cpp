@@ -41,15 +41,7 @@ CVANTIQApp::~CVANTIQApp() {
     // The objects leave the lists under the lock but are deleted outside it, sites first: a
     // site still running a worker waits for that worker, which needs the lock to finish and
     // may still be using one of the instruments.
-    std::vector<CNamedObject*> doomed;
-    {
-        StateGuard guard(AppStateLock());
-        for (CNamedObjectList* list : {&m_sites, &m_instruments, &m_modems, &m_telephonyDevices})
-            while (CNamedObject* object = list->RemoveHead())
-                doomed.push_back(object);
-    }
-    for (CNamedObject* object : doomed)
-        delete object;
+    DeleteOutsideLock(DetachAll({&m_sites, &m_instruments, &m_modems, &m_telephonyDevices}));
     CVANTIQApp* self = this;
     g_app.compare_exchange_strong(self, nullptr);
 }
@@ -109,7 +101,8 @@ bool CVANTIQApp::InitInstance(int argc, const char* const* argv) {
     }
 
     Step("start sockets");
-    m_socketsStarted = RunHook(Hook::StartSockets);
+    // POSIX sockets need no library start-up; a hook, where one is installed, decides.
+    m_socketsStarted = m_hooks.count(Hook::StartSockets) ? RunHook(Hook::StartSockets) : true;
 
     Step("start telephony");
     RunHook(Hook::StartTelephony);
@@ -166,13 +159,8 @@ int CVANTIQApp::ExitInstance() {
     Step("save settings");
     SaveSettings();
     Step("destroy model");
-    {
-        StateGuard guard(AppStateLock());
-        m_instruments.DeleteAll();
-        m_sites.DeleteAll();
-        m_modems.DeleteAll();
-        m_telephonyDevices.DeleteAll();
-    }
+    DeleteModel();
+    DeleteOutsideLock(DetachAll({&m_telephonyDevices}));
     Step("free support");
     RunHook(Hook::FreeDisplayFont);
     RunHook(Hook::FreeSupport);
@@ -503,17 +491,45 @@ bool CVANTIQApp::QuerySaveConfiguration(bool onExit) {
     }
 }
 
-void CVANTIQApp::DeleteModel() {
+std::vector<CNamedObject*> CVANTIQApp::DetachAll(std::initializer_list<CNamedObjectList*> lists) {
+    std::vector<CNamedObject*> doomed;
     StateGuard guard(AppStateLock());
-    m_instruments.DeleteAll();
-    m_sites.DeleteAll();
-    m_modems.DeleteAll();
+    for (CNamedObjectList* list : lists)
+        while (CNamedObject* object = list->RemoveHead())
+            doomed.push_back(object);
+    return doomed;
+}
+
+void CVANTIQApp::DeleteOutsideLock(std::vector<CNamedObject*> objects) {
+    for (CNamedObject* object : objects)
+        delete object;
+}
+
+void CVANTIQApp::DeleteModel() {
+    // Sites go first and are deleted without the lock held: a site still running a worker
+    // waits for it, and that worker needs the lock to finish and may still be using one of
+    // the instruments.
+    DeleteOutsideLock(DetachAll({&m_sites, &m_instruments, &m_modems}));
+}
+
+void CVANTIQApp::ReplaceModel(CNamedObjectList& modems, CNamedObjectList& sites,
+                              CNamedObjectList& instruments) {
+    std::vector<CNamedObject*> doomed;
+    {
+        StateGuard guard(AppStateLock());
+        doomed = DetachAll({&m_sites, &m_instruments, &m_modems});
+        for (auto [from, to] : {std::pair{&modems, &m_modems}, std::pair{&sites, &m_sites},
+                                std::pair{&instruments, &m_instruments}})
+            while (CNamedObject* object = from->RemoveHead())
+                to->AddTail(object);
+    }
+    DeleteOutsideLock(std::move(doomed));
 }
 
 void CVANTIQApp::FileNew() {
+    DeleteModel();
     {
         StateGuard guard(AppStateLock());
-        DeleteModel();
         m_configPath.clear();
         m_named = false;
         m_modified = false;

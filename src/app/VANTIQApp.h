@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <mutex>
 #include <string>
@@ -159,7 +160,13 @@ public:
     bool FileSaveAs();
     bool OpenRecentFile(size_t index);
     RecentFileList& RecentFiles() { return m_recent; }
+    // Empties the modems, sites and instruments lists. The objects leave the lists under the
+    // state lock and are deleted after it is released, sites first.
     void DeleteModel();
+    // Swaps in a configuration read elsewhere (the three lists end empty); the old objects are
+    // deleted as DeleteModel deletes them.
+    void ReplaceModel(CNamedObjectList& modems, CNamedObjectList& sites,
+                      CNamedObjectList& instruments);
 
     // Connected instruments.
     bool IsAnyInstrumentConnected() const;
@@ -191,6 +198,9 @@ public:
     std::recursive_mutex& StateLock();
 
 private:
+    static std::vector<CNamedObject*> DetachAll(std::initializer_list<CNamedObjectList*> lists);
+    static void DeleteOutsideLock(std::vector<CNamedObject*> objects);
+
     bool RunHook(Hook hook);
     void Step(const char* name) { m_trace.emplace_back(name); }
     int NextRandom();

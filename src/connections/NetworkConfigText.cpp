@@ -344,11 +344,6 @@ private:
     std::minstd_rand m_random{0x5EED};
 };
 
-void MoveAll(CNamedObjectList& from, CNamedObjectList& to) {
-    while (CNamedObject* obj = from.RemoveHead())
-        to.AddTail(obj);
-}
-
 // The message names the file by its full path, whatever name it was opened by.
 std::string FullPath(const std::string& path) {
     std::error_code error;
@@ -473,13 +468,7 @@ CNetworkConfigText::LoadResult CNetworkConfigText::Load(CVANTIQApp& app, std::FI
         message = SyntaxErrorMessage(ts, path);
         return LoadResult::SyntaxError;
     }
-    StateGuard guard(AppStateLock());
-    app.Instruments().DeleteAll();
-    app.Sites().DeleteAll();
-    app.Modems().DeleteAll();
-    MoveAll(modems, app.Modems());
-    MoveAll(sites, app.Sites());
-    MoveAll(instruments, app.Instruments());
+    app.ReplaceModel(modems, sites, instruments);
     return LoadResult::Loaded;
 }
 

@@ -33,11 +33,6 @@ const char* const kModemClass = "CModemSettings";
 const char* const kSiteClass = "CSiteConnection";
 const char* const kInstrumentClass = "CInstrumentConnection";
 
-void MoveAll(CNamedObjectList& from, CNamedObjectList& to) {
-    while (CNamedObject* obj = from.RemoveHead())
-        to.AddTail(obj);
-}
-
 std::string Format(unsigned id, const std::string& arg) {
     const std::string& f = LoadString(id);
     std::string out;
@@ -98,15 +93,7 @@ bool CNetworkConfiguration::LoadStandard(CVANTIQApp& app, const std::vector<uint
     } catch (const CArchiveException&) {
         return false;
     }
-    {
-        StateGuard guard(AppStateLock());
-        app.Instruments().DeleteAll();
-        app.Sites().DeleteAll();
-        app.Modems().DeleteAll();
-        MoveAll(modems, app.Modems());
-        MoveAll(sites, app.Sites());
-        MoveAll(instruments, app.Instruments());
-    }
+    app.ReplaceModel(modems, sites, instruments);
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -254,7 +255,13 @@ bool TokenStream::ScanNumber(int hint) {
             double value = 0.0;
             const char* first = s.data() + digitsStart;
             const char* last = s.data() + i;
-            std::from_chars(first, last, value, std::chars_format::fixed);
+            if (std::from_chars(first, last, value, std::chars_format::fixed).ec ==
+                std::errc::result_out_of_range) {
+                // Too large for a double when any whole digit is not zero, else too small.
+                const bool large =
+                    std::any_of(first, first + intDigits, [](char d) { return d != '0'; });
+                value = large ? HUGE_VAL : 0.0;
+            }
             m_tokenCode = TOKEN_REAL;
             m_realValue = negative ? -value : value;
             m_tokenText.assign(s, start, i - start);

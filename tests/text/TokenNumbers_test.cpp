@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using Tokens = std::vector<std::pair<int, std::string>>;
@@ -148,6 +150,18 @@ TEST(TokenNumbers, OverlongNumbersWrapInsteadOfOverflowing) {
     EXPECT_EQ(ts->GetIntValue(), INT32_MIN);
     EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
     EXPECT_EQ(ts->GetIntValue(), -1);
+}
+
+TEST(TokenNumbers, RealsBeyondTheDoubleRangeSaturateInsteadOfReadingAsZero) {
+    const std::string huge = std::string(400, '9') + ".5";
+    const std::string tiny = "0." + std::string(400, '0') + "1";
+    TextStream ts(huge + " -" + huge + " " + tiny);
+    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
+    EXPECT_EQ(ts->GetRealValue(), HUGE_VAL);
+    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
+    EXPECT_EQ(ts->GetRealValue(), -HUGE_VAL);
+    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
+    EXPECT_EQ(ts->GetRealValue(), 0.0);
 }
 
 } // namespace
