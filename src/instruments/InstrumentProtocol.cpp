@@ -153,11 +153,11 @@ int CInstrumentProtocol::ReadReplyHeader(int64_t& minutes, int& id) {
 // ---- variables and log on ------------------------------------------------------------------
 
 bool CInstrumentProtocol::ReadVariableReply(const std::string& name, bool real, int32_t& intValue,
-                                            double& realValue) {
+                                            double& realValue, const int32_t* expected) {
     CommInstrumentTokenStream* ts = Stream();
     if (!ts)
         return false;
-    for (;;) {
+    for (int line = 0; line < kMaxReplyLines; ++line) {
         int64_t minutes = 0;
         int id = 0;
         const int header = ReadReplyHeader(minutes, id);
@@ -165,7 +165,7 @@ bool CInstrumentProtocol::ReadVariableReply(const std::string& name, bool real, 
             CNamedObjectList::NamesEqual(ts->GetTokenText(), name) &&
             ts->GetToken(HINT_NONE) == TOK_EQUALS) {
             const int code = ts->GetToken(real ? HINT_AS_REAL : HINT_NONE);
-            if (!real && code == TOKEN_INTEGER) {
+            if (!real && code == TOKEN_INTEGER && (!expected || ts->GetIntValue() == *expected)) {
                 intValue = ts->GetIntValue();
                 return true;
             }
@@ -177,6 +177,7 @@ bool CInstrumentProtocol::ReadVariableReply(const std::string& name, bool real, 
         if (ts->GetTokenCode() == TOKEN_END)
             return false;
     }
+    return false;
 }
 
 bool CInstrumentProtocol::GetIntVariable(const std::string& name, int32_t& value) {
@@ -213,7 +214,7 @@ bool CInstrumentProtocol::SetIntVariable(const std::string& name, int32_t value)
         SendCommand("v", command);
         int32_t reported = 0;
         double unused = 0;
-        ok = ReadVariableReply(name, false, reported, unused) && reported == value;
+        ok = ReadVariableReply(name, false, reported, unused, &value);
     }
     Deselect();
     return ok;
@@ -223,7 +224,7 @@ bool CInstrumentProtocol::ReadLogReply(int successCode, int otherSuccessCode) {
     CommInstrumentTokenStream* ts = Stream();
     if (!ts)
         return false;
-    for (;;) {
+    for (int line = 0; line < kMaxReplyLines; ++line) {
         int64_t minutes = 0;
         int id = 0;
         if (ReadReplyHeader(minutes, id) == kReplyL) {
@@ -234,6 +235,7 @@ bool CInstrumentProtocol::ReadLogReply(int successCode, int otherSuccessCode) {
         if (ts->GetTokenCode() == TOKEN_END)
             return false;
     }
+    return false;
 }
 
 bool CInstrumentProtocol::LogOn() {
@@ -268,7 +270,7 @@ bool CInstrumentProtocol::ReadDisplay() {
         return false;
     std::string collected;
     int lines = 0;
-    for (;;) {
+    for (int line = 0; line < kMaxReplyLines; ++line) {
         int64_t minutes = 0;
         int id = 0;
         if (ReadReplyHeader(minutes, id) == kReplyK) {
@@ -284,6 +286,7 @@ bool CInstrumentProtocol::ReadDisplay() {
         if (ts->GetTokenCode() == TOKEN_END)
             return false;
     }
+    return false;
 }
 
 bool CInstrumentProtocol::UpdateDisplay(bool retry) {
@@ -506,7 +509,7 @@ void CInstrumentProtocol::Identify() {
     bool sawConfigLine = false;
     for (int attempt = 0; attempt < kRetries && !sawConfigLine; ++attempt) {
         SendCommand("v", "config");
-        for (;;) {
+        for (int line = 0; line < kMaxReplyLines; ++line) {
             int64_t minutes = 0;
             int id = 0;
             const int expected[] = {KW_CONFIG, TOK_LBRACKET, TOKEN_INTEGER, TOK_RBRACKET,
@@ -599,7 +602,7 @@ std::optional<int64_t> CInstrumentProtocol::GetInstrumentDate() {
     std::optional<int64_t> result;
     for (int attempt = 0; attempt < kRetries && !result; ++attempt) {
         SendCommand("v", "curr_date");
-        for (;;) {
+        for (int line = 0; line < kMaxReplyLines; ++line) {
             int64_t minutes = 0;
             int id = 0;
             if (ReadReplyHeader(minutes, id) == kReplyV &&

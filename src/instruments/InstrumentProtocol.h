@@ -22,6 +22,9 @@ public:
     // The type letters of reply lines, as ReadReplyHeader returns them.
     static constexpr int kReplyD = 113, kReplyK = 114, kReplyV = 115, kReplyL = 116;
     static constexpr int kRetries = 3;
+    // A reply is a few lines. An instrument that keeps sending lines without ever giving the
+    // one awaited is treated as not answering, so it cannot hold the site worker for ever.
+    static constexpr int kMaxReplyLines = 200;
     static constexpr int kWakeUpLength = 6;
     static const char kWakeUp[]; // 03 03 CR LF CR LF
 
@@ -60,8 +63,10 @@ private:
     // Connect's steps 9 to 14; the result says where to go on.
     Step RunConnectSteps(std::string& failureText);
     void Identify();
-    bool ReadVariableReply(const std::string& name, bool real, int32_t& intValue,
-                           double& realValue);
+    // Reads the reply to a "v" command up to the line that reports the variable; with
+    // expected, only a line reporting that value ends it and others are read past.
+    bool ReadVariableReply(const std::string& name, bool real, int32_t& intValue, double& realValue,
+                           const int32_t* expected = nullptr);
     bool ReadLogReply(int successCode, int otherSuccessCode);
     void DrainInput();
     void NotifyConnected();

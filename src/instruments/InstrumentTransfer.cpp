@@ -76,7 +76,10 @@ bool CInstrumentTransfer::SendScript(const std::string& script, unsigned progres
     const unsigned saved = ts->GetReceiveTimeout();
     ts->SetReceiveTimeout(kConfirmationTimeoutMs);
     bool confirmed = false;
-    for (;;) {
+    // The instrument may answer every script line before it confirms, but not without end.
+    const size_t lineLimit = static_cast<size_t>(std::count(script.begin(), script.end(), '\n')) +
+                             CInstrumentProtocol::kMaxReplyLines;
+    for (size_t line = 0; line < lineLimit; ++line) {
         ts->SetNeedLine(true);
         int code = ts->GetToken(HINT_NONE);
         if (code >= CInstrumentProtocol::kReplyD && code <= CInstrumentProtocol::kReplyL) {

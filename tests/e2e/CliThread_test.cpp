@@ -315,6 +315,52 @@ TEST(CliConfiguration, ASyntaxErrorIsReported) {
         << r.err;
 }
 
+TEST(CliConvert, TextToStandardAndBackKeepsTheConfiguration) {
+    const std::string text = "\r\nMODEM_NAME = \"Hayes\"\r\n"
+                             "  MODEM_TONE_DIAL = \"ATDT\"\r\n"
+                             "  MODEM_ESCAPE = \"+++\"\r\n"
+                             "  MODEM_HANGUP = \"ATH0\"\r\n"
+                             "  MODEM_INITIALIZATION_STRING = \"AT&F\"\r\n"
+                             "  MODEM_RESET = \"ATZ\"\r\n"
+                             "  MODEM_OK = \"OK\"\r\n"
+                             "  MODEM_CONNECT = \"CONNECT\"\r\n"
+                             "\r\nSITE_NAME = \"North\"\r\n"
+                             "  SITE_CONN_TYPE = TCPIP\r\n"
+                             "  SITE_TCPIP_ADDRESS = \"10.0.0.7\"\r\n"
+                             "  SITE_TCPIP_PORT = 3000\r\n"
+                             "\r\nINST_NAME = \"Ozone\"\r\n"
+                             "  INST_ID = 200\r\n"
+                             "  INST_PORT = 0\r\n"
+                             "  INST_SITE = \"North\"\r\n"
+                             "  INST_RECV_TIMEOUT = 3000\r\n"
+                             "  INST_XMIT_DELAY = 10\r\n";
+    const std::string in = WriteConfig("e2e_convert_in.cfx", text);
+    const std::string standard = ::testing::TempDir() + "e2e_convert.cfg";
+    const std::string back = ::testing::TempDir() + "e2e_convert_back.cfx";
+    std::remove(standard.c_str());
+    std::remove(back.c_str());
+    RunResult r = RunCli({"convert", in, standard});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(e2e::ReadFile(standard).substr(0, 8), std::string("\xB4\xD0\x54\xA5\x14\0\0\0", 8));
+    r = RunCli({"convert", standard, back});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(e2e::ReadFile(back), text);
+}
+
+TEST(CliConvert, ASyntaxErrorLeavesTheOutputAloneAndReachesTheLog) {
+    const std::string in = WriteConfig("e2e_convert_bad.cfx", "\r\nSITE_NAME = \"A\"\r\n  X\r\n");
+    const std::string out = WriteConfig("e2e_convert_keep.cfx", "kept");
+    const std::string log = ::testing::TempDir() + "e2e_convert.log";
+    std::remove(log.c_str());
+    const RunResult r = RunCli({"--log", log, "--log-errors", "convert", in, out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Syntax error encountered at 'X', on line 3"), std::string::npos) << r.err;
+    EXPECT_EQ(e2e::ReadFile(out), "kept");
+    const std::string logged = e2e::ReadFile(log);
+    EXPECT_NE(logged.find("Error       ,  Syntax error encountered at 'X'"), std::string::npos)
+        << logged;
+}
+
 TEST(CliUsage, UsageErrorsExitWithTwo) {
     const std::vector<std::vector<std::string>> cases = {
         {},

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -179,6 +182,47 @@ TEST_F(ProtocolTest, RetriesStopAtTheFirstSuccess) {
     link.On("\x03logoff \r\n", Reply('L', " MUST LOG ON") + "\r\n");
     EXPECT_TRUE(p.LogOff()); // not logged on counts as logged off
     EXPECT_EQ(Writes().size(), 1u);
+}
+
+TEST_F(ProtocolTest, ASetIsConfirmedByAnyLineOfItsReplyThatReportsTheValue) {
+    Attach();
+    CInstrumentProtocol p(*inst);
+    link.On("\x03v RS232_MODE=3\r\n",
+            Reply('V', " RS232_MODE=4") + Reply('V', " RS232_MODE=3") + "\r\n");
+    EXPECT_TRUE(p.SetIntVariable("RS232_MODE", 3));
+    EXPECT_EQ(Writes().size(), 1u);
+}
+
+// An instrument that never stops sending lines, none of them the one awaited.
+class EndlessTalker : public ScriptedConnection {
+public:
+    size_t Read(char* buffer, size_t max, unsigned, int) override {
+        const std::string line = "V 034:14:05 0000 OTHER=1\r\n";
+        ++linesRead;
+        const size_t n = std::min(max, line.size());
+        std::memcpy(buffer, line.data(), n);
+        return n;
+    }
+    std::atomic<int> linesRead{0};
+};
+
+TEST_F(ProtocolTest, AnInstrumentThatNeverStopsTalkingCannotHoldAReadForEver) {
+    EndlessTalker talker;
+    TestSite talkingSite("Chatter", &talker);
+    inst->SetSiteInUse(&talkingSite);
+    talkingSite.OpenLink(inst);
+    inst->SetConnected(true);
+    inst->SetStream(std::make_unique<CommInstrumentTokenStream>(talker, 2000));
+    CInstrumentProtocol p(*inst);
+    int32_t value = 0;
+    EXPECT_FALSE(p.GetIntVariable("RS232_MODE", value));
+    EXPECT_EQ(talker.linesRead,
+              CInstrumentProtocol::kRetries * CInstrumentProtocol::kMaxReplyLines);
+    EXPECT_EQ(talker.Writes().size(), 3u);
+    EXPECT_FALSE(p.LogOn());
+    EXPECT_FALSE(p.UpdateDisplay(false));
+    inst->SetStream(nullptr);
+    inst->SetSiteInUse(site);
 }
 
 TEST_F(ProtocolTest, ReplyHeaders) {

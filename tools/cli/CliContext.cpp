@@ -49,14 +49,17 @@ void CliContext::UsageError(const std::string& text) const {
     std::fflush(m_err);
 }
 
+void CliContext::OpenLog() {
+    if (!m_options.logPath)
+        return;
+    const bool some = m_options.logCommands || m_options.logResponses || m_options.logErrors;
+    m_app->SetLogPath(*m_options.logPath);
+    m_app->SetLogFilters(!some || m_options.logCommands, !some || m_options.logResponses,
+                         !some || m_options.logErrors);
+    m_app->OpenLog();
+}
+
 bool CliContext::Prepare() {
-    if (m_options.logPath) {
-        const bool some = m_options.logCommands || m_options.logResponses || m_options.logErrors;
-        m_app->SetLogPath(*m_options.logPath);
-        m_app->SetLogFilters(!some || m_options.logCommands, !some || m_options.logResponses,
-                             !some || m_options.logErrors);
-        m_app->OpenLog();
-    }
     if (m_options.AdHoc())
         return BuildAdHocConfiguration();
     // The loader reports its own failures (through the prompt, on stderr).

@@ -30,8 +30,10 @@ public:
     std::FILE* Out() const { return m_out; }
     std::FILE* Err() const { return m_err; }
 
-    // Opens the activity log when asked, then reads the configuration file or builds the
-    // one-site configuration. False once the failure has been reported on stderr.
+    // Opens the activity log when --log asked for one.
+    void OpenLog();
+    // Reads the configuration file or builds the one-site configuration. False once the
+    // failure has been reported on stderr.
     bool Prepare();
 
     // Whether name is the name of an instrument of the configuration (ASCII case ignored).

@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
         return CLI_USAGE;
     }
     CliContext context(options, stdout, stderr);
+    // Every command logs, those that bring their own files (convert) included.
+    context.OpenLog();
     if (command->readsConfiguration && !context.Prepare())
         return CLI_FAILED;
     return command->run(context, options.args);
