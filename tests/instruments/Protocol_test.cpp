@@ -506,6 +506,32 @@ TEST_F(ProtocolTest, NoSiteInUse) {
 
 // ---- the transfer frame
 
+// Counts what reaches the worker's queue instead of running it.
+class CountingSite : public TestSite {
+public:
+    using TestSite::TestSite;
+    bool PostRequest(unsigned message, uint32_t, uintptr_t,
+                     std::unique_ptr<InstrumentRequest>) override {
+        posted.push_back(message);
+        return true;
+    }
+    std::vector<unsigned> posted;
+};
+
+TEST_F(ProtocolTest, RefreshesAndKeysAreDroppedWhileATransferHoldsTheSite) {
+    CountingSite counting("Counting", &link);
+    inst->SetSiteInUse(&counting);
+    counting.SetBusy(true);
+    inst->RequestDisplayUpdate();
+    inst->RequestKey(3);
+    EXPECT_TRUE(counting.posted.empty());
+    counting.SetBusy(false);
+    inst->RequestDisplayUpdate();
+    inst->RequestKey(3);
+    EXPECT_EQ(counting.posted, (std::vector<unsigned>{MSG_REFRESH_DISPLAY, MSG_KEY_PRESS}));
+    inst->SetSiteInUse(site);
+}
+
 TEST_F(ProtocolTest, TransferFrameTellsTheWindowAndRestoresTheSite) {
     RecordingTarget window;
     CInstrumentTransfer notConnected(*inst, &window, 1038, 1039);
