@@ -47,6 +47,15 @@ TEST(StandardForm, AnEmptyConfigurationIsTheHeaderAndThreeZeroCounts) {
     TestApp t;
     const std::vector<uint8_t> expected = {0xB4, 0xD0, 0x54, 0xA5, 0x14, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(CNetworkConfiguration::SaveStandard(*t), expected);
+
+    // Read back, it empties whatever was loaded before.
+    TestApp u;
+    u->Sites().AddTail(Named<CSiteConnection>("Old", 7));
+    u->Modems().AddTail(Named<CModemSettings>("Old", 8));
+    ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*u, expected));
+    EXPECT_TRUE(u->Sites().IsEmpty());
+    EXPECT_TRUE(u->Modems().IsEmpty());
+    EXPECT_TRUE(u->Instruments().IsEmpty());
 }
 
 TEST(StandardForm, SaveAndLoadKeepTheListsAndSetTheFlags) {
