@@ -207,19 +207,25 @@ bool CModemConnection::WaitForResponse(const std::string& expected, unsigned tim
     if (expected.empty())
         return false;
     const std::string wanted = Upper(expected);
+    // Each line may take the whole time-out, as long as lines keep coming: an echo followed
+    // by a slow OK still counts. A line that never stops talking (a modem repeating RING,
+    // noise at the wrong speed) would hold the site's worker for ever, though, and nothing
+    // else ends this wait (the disconnect request is seen only between countdown steps), so
+    // the lines together get a generous multiple of the time-out and no more.
+    const long long limit = static_cast<long long>(timeoutMs) * kResponseLimitFactor;
     const auto start = Clock::now();
-    unsigned left = timeoutMs;
+    unsigned wait = timeoutMs;
     for (;;) {
-        const std::string line = ReadString(left, '\n');
+        const std::string line = ReadString(wait, '\n');
         if (line.empty())
             return false;
         if (Upper(line).find(wanted) != std::string::npos)
             return true;
-        const auto spent =
+        const long long spent =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-        if (spent > static_cast<long long>(timeoutMs))
+        if (spent > limit)
             return false;
-        left = timeoutMs - static_cast<unsigned>(spent);
+        wait = static_cast<unsigned>(std::min<long long>(timeoutMs, limit - spent));
     }
 }
 

@@ -23,6 +23,8 @@ public:
     static constexpr int32_t kDefaultConnectTimeout = 120;
     // Tries of a command that waits for the OK response.
     static constexpr int kCommandTries = 3;
+    // How many time-outs a response may take in all while other lines keep arriving.
+    static constexpr unsigned kResponseLimitFactor = 10;
 
     CModemConnection() = default;
     // Takes the serial settings, modem definition ID, telephone number and time-out; the copy
@@ -59,9 +61,10 @@ public:
     // three tries of purge, write, wait; true at the first OK. Without waiting: one purge and
     // write, and false. False without a definition attached or for an empty command.
     bool SendModemCommand(const std::string& command, bool waitForOk);
-    // Reads lines until one contains expected (both upper-cased) and gives true; false for an
-    // empty expected text, when nothing arrives within timeoutMs, or when timeoutMs has
-    // passed in all (a line that never stops talking cannot hold the caller for ever).
+    // Reads lines, each with up to timeoutMs, until one contains expected (both upper-cased)
+    // and gives true; false for an empty expected text, when a line's wait brings nothing,
+    // or once kResponseLimitFactor times timeoutMs have passed in all (a line that never
+    // stops talking cannot hold the caller for ever).
     bool WaitForResponse(const std::string& expected, unsigned timeoutMs);
 
     uint32_t GetModemId() const;

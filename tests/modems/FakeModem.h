@@ -5,6 +5,8 @@
 // passes data through (echoing it back) until the escape sequence "+++" brings it back to
 // command mode with OK. Everything it received is recorded.
 
+#include "platform/SerialBaudRate.h"
+
 #include <atomic>
 #include <cctype>
 #include <chrono>
@@ -29,7 +31,11 @@ public:
         NoCarrier,       // "NO CARRIER"
         Silent,          // nothing at all
         Chatter,         // "RING" over and over, never a connect
+        // "CONNECT 9600" ended by a lone CR with the far end's first data right behind it
+        // (kEarlyData), as a modem set to end its lines with CR alone sends it.
+        ConnectLoneCrWithData,
     };
+    static constexpr const char* kEarlyData = "HELLO";
 
     FakeModem() {
         m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -78,6 +84,15 @@ public:
         std::lock_guard<std::mutex> guard(m_lock);
         m_answersOk = on;
     }
+    // A slow modem with echo on: a command other than a dial is echoed echoMs after it came
+    // and answered with OK okMs after the echo. Both 0: no echo, OK at once.
+    void SetSlowEchoedReplies(unsigned echoMs, unsigned okMs) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_echoMs = echoMs;
+        m_okMs = okMs;
+    }
+    // The speed the port was set to (the terminal's settings are the two ends' in common).
+    bool LineSpeed(uint32_t& baud) const { return GetSerialBaudRate(m_master, baud); }
 
     // The command lines received (without their carriage return) and each escape sequence
     // as "+++", in the order they came.
@@ -167,12 +182,20 @@ private:
             return;
         DialAnswer answer;
         bool answersOk;
+        unsigned echoMs, okMs;
         {
             std::lock_guard<std::mutex> guard(m_lock);
             answer = m_dialAnswer;
             answersOk = m_answersOk;
+            echoMs = m_echoMs;
+            okMs = m_okMs;
         }
         if (upper.rfind("ATD", 0) != 0) {
+            if (echoMs || okMs) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(echoMs));
+                Send(line + "\r\n");
+                std::this_thread::sleep_for(std::chrono::milliseconds(okMs));
+            }
             if (answersOk)
                 Reply("OK");
             return;
@@ -204,6 +227,10 @@ private:
             break;
         case DialAnswer::Chatter:
             next = State::Chattering;
+            break;
+        case DialAnswer::ConnectLoneCrWithData:
+            Send(std::string("\rCONNECT 9600\r") + kEarlyData);
+            next = State::Data;
             break;
         }
         std::lock_guard<std::mutex> guard(m_lock);
@@ -289,6 +316,8 @@ private:
     mutable std::condition_variable m_changed;
     DialAnswer m_dialAnswer = DialAnswer::Connect;
     bool m_answersOk = true;
+    unsigned m_echoMs = 0;
+    unsigned m_okMs = 0;
     State m_state = State::Command;
     std::vector<std::string> m_commands;
     std::string m_data;

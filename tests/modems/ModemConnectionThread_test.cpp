@@ -1,5 +1,7 @@
-// The built-in modem opening on a worker thread while the user-interface thread looks on.
+// The built-in modem opening on a worker thread while the user-interface thread looks on,
+// and a built-in-modem site dialing and hanging up.
 
+#include "connections/SiteConnection.h"
 #include "modems/ModemLinkFixture.h"
 
 #include <atomic>
@@ -88,6 +90,38 @@ TEST_F(ModemWorker, TwoLinksOnOneDefinitionOpenAndCloseTogether) {
     c1.join();
     c2.join();
     EXPECT_EQ(modem->GetInUseCount(), 0);
+}
+
+// ---- a built-in-modem site ------------------------------------------------------------------
+
+TEST(ModemSiteKinds, BuiltInModemSiteDialsAndReleasingTheLinkHangsUp) {
+    FakeModem fake;
+    ASSERT_TRUE(fake.Ready());
+    TelephonyClock::SetSleep([](unsigned) {});
+    TestApp app;
+    CSiteConnection::RegisterClasses();
+    CModemConnection::RegisterClass();
+    auto* definition = new CModemSettings;
+    app->Modems().AddTail(definition);
+    {
+        CSiteConnection site;
+        site.SetConnectionType(CSiteConnection::TYPE_BUILTINMODEM);
+        auto* modem = dynamic_cast<CModemConnection*>(site.GetConnection());
+        ASSERT_NE(modem, nullptr);
+        modem->SetPortName(fake.Path());
+        modem->SetModemId(definition->GetId());
+        modem->SetTelephoneNumber("5551234");
+        modem->SetConnectTimeout(5);
+        CInstrumentConnection inst;
+        site.OpenLink(&inst);
+        EXPECT_TRUE(site.IsConnected());
+        EXPECT_TRUE(definition->IsInUse());
+        EXPECT_TRUE(site.ReleaseLink(false));
+        EXPECT_FALSE(site.IsConnected());
+        EXPECT_FALSE(definition->IsInUse());
+        EXPECT_EQ(fake.CountCommand("ATH0"), 1u);
+    }
+    TelephonyClock::SetSleep(nullptr);
 }
 
 } // namespace

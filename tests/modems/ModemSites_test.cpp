@@ -2,14 +2,11 @@
 
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
-#include "connections/ModemTimings.h"
 #include "connections/SiteConnection.h"
 #include "connections/TAPIModemConnection.h"
 #include "connections/TAPIStartup.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
-#include "modems/FakeModem.h"
-#include "platform/TelephonyClock.h"
 #include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -78,35 +75,6 @@ TEST(ModemSiteKinds, WindowsModemSiteWithoutTelephonyNeverConnects) {
         EXPECT_EQ(inst.GetDisplayText(), "Unable to connect to site Remote.");
     }
     app->ExitInstance();
-}
-
-TEST(ModemSiteKinds, BuiltInModemSiteDialsAndReleasingTheLinkHangsUp) {
-    FakeModem fake;
-    ASSERT_TRUE(fake.Ready());
-    TelephonyClock::SetSleep([](unsigned) {});
-    TestApp app;
-    RegisterModemKinds();
-    auto* definition = new CModemSettings;
-    app->Modems().AddTail(definition);
-    {
-        CSiteConnection site;
-        site.SetConnectionType(CSiteConnection::TYPE_BUILTINMODEM);
-        auto* modem = dynamic_cast<CModemConnection*>(site.GetConnection());
-        ASSERT_NE(modem, nullptr);
-        modem->SetPortName(fake.Path());
-        modem->SetModemId(definition->GetId());
-        modem->SetTelephoneNumber("5551234");
-        modem->SetConnectTimeout(5);
-        CInstrumentConnection inst;
-        site.OpenLink(&inst);
-        EXPECT_TRUE(site.IsConnected());
-        EXPECT_TRUE(definition->IsInUse());
-        EXPECT_TRUE(site.ReleaseLink(false));
-        EXPECT_FALSE(site.IsConnected());
-        EXPECT_FALSE(definition->IsInUse());
-        EXPECT_EQ(fake.CountCommand("ATH0"), 1u);
-    }
-    TelephonyClock::SetSleep(nullptr);
 }
 
 } // namespace
