@@ -138,8 +138,10 @@ bool CTAPIModemConnection::Open(CInstrumentConnection* inst) {
 
     if (inst)
         inst->SetDisplayText(ModemDialingText(number));
-    // Notices left over from an earlier call on this line must not decide this one.
-    service->DiscardMessages(line);
+    // Everything still queued goes, whatever line or call it came from: notices left over
+    // from earlier calls (a call's last notice comes after its transport stopped listening,
+    // and line handles are never reused) would otherwise pile up in the shared queue.
+    service->DiscardMessages();
 
     uint32_t call = 0;
     const int32_t request = service->MakeCall(line, number, call);
@@ -235,8 +237,7 @@ bool CTAPIModemConnection::Close() {
     }
     TelephonyService* service = TelephonyService::Current();
     if (service) {
-        if (line)
-            service->DiscardMessages(line);
+        service->DiscardMessages();
         if (call) {
             service->Drop(call);
             WaitForCallEnd(service, call);

@@ -1,5 +1,6 @@
 #include "platform/TelephonyATBackend.h"
 
+#include "platform/PosixSerialPort.h"
 #include "platform/TelephonyClock.h"
 #include "platform/TelephonyStream.h"
 
@@ -17,20 +18,6 @@ namespace {
 // A result line ended by a lone carriage return counts once nothing follows for this long.
 constexpr int kLoneCrMs = 50;
 constexpr int kPollStepMs = 20;
-
-bool SpeedCode(uint32_t speed, speed_t& code) {
-    static const std::pair<uint32_t, speed_t> table[] = {
-        {300, B300},       {1200, B1200},     {2400, B2400},     {4800, B4800},
-        {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-        {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
-    };
-    for (const auto& [value, c] : table)
-        if (value == speed) {
-            code = c;
-            return true;
-        }
-    return false;
-}
 
 bool WriteText(int fd, const std::string& text) {
     TelephonyStream stream(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
@@ -122,31 +109,27 @@ bool TelephonyATBackend::GetLineInfo(size_t index, TelephonyLineInfo& info) cons
     return true;
 }
 
-int TelephonyATBackend::OpenPort(const TelephonyLineConfig& config) {
-    speed_t speed;
-    if (!SpeedCode(config.speed, speed))
-        return -1;
-    const int fd = ::open(config.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
+std::unique_ptr<PosixSerialPort> TelephonyATBackend::OpenPort(const TelephonyLineConfig& config) {
+    // The serial layer opens the port exclusively and sets any rate the kernel takes, not
+    // only the standard ones.
+    auto port = std::make_unique<PosixSerialPort>(config.device);
+    if (!port->Open())
+        return nullptr;
+    const int fd = port->GetDescriptor();
+    // Dropping DTR as the port closes hangs up a modem that follows it; set before the line
+    // settings, which keep it.
     termios tio{};
-    if (::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &tio) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    ::cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD | HUPCL;
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
-    if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
-        ::close(fd);
-        return -1;
-    }
+    if (::tcgetattr(fd, &tio) != 0)
+        return nullptr;
+    tio.c_cflag |= HUPCL;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0)
+        return nullptr;
+    SerialSettings settings; // eight data bits, no parity, one stop bit, no flow control
+    settings.baudRate = config.speed;
+    if (!port->SetSettings(settings))
+        return nullptr;
     ::tcflush(fd, TCIOFLUSH);
-    return fd;
+    return port;
 }
 
 int32_t TelephonyATBackend::OpenLine(size_t index, uint32_t& handle) {
@@ -160,16 +143,15 @@ int32_t TelephonyATBackend::OpenLine(size_t index, uint32_t& handle) {
             return ERR_IN_USE;
         config = m_lines[index].config;
     }
-    const int fd = OpenPort(config);
-    if (fd < 0)
+    std::unique_ptr<PosixSerialPort> port = OpenPort(config);
+    if (!port)
         return ERR_DEVICE;
     std::lock_guard<std::mutex> guard(m_lock);
     Line& line = m_lines[index];
-    if (line.handle) { // opened by another thread meanwhile
-        ::close(fd);
+    if (line.handle) // opened by another thread meanwhile; this port closes as it goes
         return ERR_IN_USE;
-    }
-    line.fd = fd;
+    line.fd = port->GetDescriptor();
+    line.port = std::move(port);
     line.handle = handle = m_nextHandle++;
     return 0;
 }
@@ -196,8 +178,7 @@ int32_t TelephonyATBackend::CloseLine(uint32_t handle) {
     Line* line = FindLine(handle);
     if (!line)
         return ERR_BAD_LINE;
-    if (line->fd >= 0)
-        ::close(line->fd);
+    line->port.reset();
     line->fd = -1;
     line->handle = 0;
     line->call = 0;
@@ -264,7 +245,11 @@ std::unique_ptr<TelephonyStream> TelephonyATBackend::GetCallStream(uint32_t hand
     const int fd = ::fcntl(it->second->fd, F_DUPFD_CLOEXEC, 0);
     if (fd < 0)
         return nullptr;
-    return std::make_unique<TelephonyStream>(fd);
+    // Data that came straight after the connect line's lone CR was read with it: the stream
+    // gives it first. The call's thread reads no more result lines once connected.
+    std::string early;
+    early.swap(it->second->carry);
+    return std::make_unique<TelephonyStream>(fd, std::move(early));
 }
 
 void TelephonyATBackend::EndCall(uint32_t handle) {

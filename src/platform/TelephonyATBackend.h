@@ -10,6 +10,7 @@
 // Every call has a thread of its own that reads the result codes and later hangs up, so
 // MakeCall and Drop return at once, as the telephone service's own calls do.
 
+#include "platform/PosixSerialPort.h"
 #include "platform/TelephonyService.h"
 
 #include <condition_variable>
@@ -54,7 +55,8 @@ private:
         TelephonyLineConfig config;
         uint32_t permanentId = 0;
         uint32_t handle = 0;
-        int fd = -1;
+        std::unique_ptr<PosixSerialPort> port; // open while the line is
+        int fd = -1;                           // the port's descriptor
         uint32_t call = 0;
     };
     struct Call {
@@ -62,7 +64,9 @@ private:
         uint32_t line = 0;
         int fd = -1;
         std::string number;
-        std::string carry; // read past a lone CR: the start of the next result line
+        // Read past a lone CR: the start of the next result line, or after the connect line
+        // the first data of the call (handed to its byte stream).
+        std::string carry;
         TelephonyCallState state = TelephonyCallState::Dialing;
         bool dropRequested = false;
         bool finished = false;
@@ -80,7 +84,9 @@ private:
     // Drops the call, waits for its thread and forgets it. Called without the lock.
     void EndCall(uint32_t call);
     Line* FindLine(uint32_t handle);
-    static int OpenPort(const TelephonyLineConfig& config);
+    // The line's port, open at the configured speed (any the kernel takes); null if it
+    // cannot be opened or set.
+    static std::unique_ptr<PosixSerialPort> OpenPort(const TelephonyLineConfig& config);
 
     mutable std::mutex m_lock;
     std::condition_variable m_dropSignal;

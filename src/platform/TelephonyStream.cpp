@@ -1,5 +1,6 @@
 #include "platform/TelephonyStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
@@ -7,7 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-TelephonyStream::TelephonyStream(int fd) : m_fd(fd) {}
+TelephonyStream::TelephonyStream(int fd, std::string early) : m_fd(fd), m_early(std::move(early)) {}
 
 TelephonyStream::~TelephonyStream() {
     Close();
@@ -17,7 +18,7 @@ long TelephonyStream::InputWaiting() const {
     int n = 0;
     if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &n) != 0)
         return -1;
-    return n;
+    return n + static_cast<long>(m_early.size());
 }
 
 long TelephonyStream::OutputWaiting() const {
@@ -30,13 +31,21 @@ long TelephonyStream::OutputWaiting() const {
 long TelephonyStream::ReadQueued(char* buffer, size_t max) {
     if (m_fd < 0)
         return -1;
+    const size_t early = std::min(max, m_early.size());
+    m_early.copy(buffer, early);
+    m_early.erase(0, early);
+    if (early == max)
+        return static_cast<long>(early);
     for (;;) {
-        const ssize_t n = ::read(m_fd, buffer, max);
+        const ssize_t n = ::read(m_fd, buffer + early, max - early);
         if (n >= 0)
-            return n;
+            return static_cast<long>(early) + n;
         if (errno == EINTR)
             continue;
-        return errno == EAGAIN ? 0 : -1;
+        // The early bytes are delivered even if the port has nothing or fails.
+        if (errno == EAGAIN || early > 0)
+            return static_cast<long>(early);
+        return -1;
     }
 }
 
@@ -67,12 +76,15 @@ bool TelephonyStream::WriteAll(const std::string& text, unsigned timeoutMs) {
 }
 
 bool TelephonyStream::FlushInput() {
+    m_early.clear();
     return m_fd >= 0 && ::tcflush(m_fd, TCIFLUSH) == 0;
 }
 
 bool TelephonyStream::WaitReadable(unsigned ms) const {
     if (m_fd < 0)
         return false;
+    if (!m_early.empty())
+        return true;
     pollfd p{m_fd, POLLIN, 0};
     const int r = ::poll(&p, 1, static_cast<int>(ms));
     if (r > 0 && (p.revents & POLLIN) != 0)
@@ -87,4 +99,5 @@ void TelephonyStream::Close() {
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    m_early.clear();
 }

@@ -54,6 +54,10 @@ public:
     int32_t makeCallResult = 1;
     uint32_t nextLine = 5;
     uint32_t nextCall = 70;
+    // Bytes of the call read before its stream was handed over (the stream gives them first).
+    std::string earlyData;
+    // Notices of other sites' calls that arrive while this call is being placed.
+    std::vector<TelephonyMessage> othersDuringCall;
 
     // What was asked: "open <index>", "close <line>", "call <line> <number>", "drop <call>",
     // "stream <call>".
@@ -109,6 +113,8 @@ public:
         if (makeCallResult < 1)
             return makeCallResult;
         call = nextCall++;
+        for (const TelephonyMessage& m : othersDuringCall)
+            PostMessage(m);
         switch (outcome) {
         case Outcome::Connect:
             Notice(line, call, TelephonyCallState::Connected);
@@ -139,7 +145,7 @@ public:
         Record("stream " + std::to_string(call));
         if (!giveStream || m_slave < 0)
             return nullptr;
-        return std::make_unique<TelephonyStream>(::fcntl(m_slave, F_DUPFD_CLOEXEC, 0));
+        return std::make_unique<TelephonyStream>(::fcntl(m_slave, F_DUPFD_CLOEXEC, 0), earlyData);
     }
 
 private:

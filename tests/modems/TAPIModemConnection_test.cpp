@@ -120,7 +120,7 @@ TEST(TelephonyLines, TwoLinesOfOneNameStillHaveDistinctIdentifiers) {
 
 TEST(TelephonyLines, RefusesBadIndexesDevicesAndNumbers) {
     TelephonyATBackend backend(
-        {{"Nowhere", "/nonexistent/ttyS9", 19200}, {"Odd speed", "/dev/null", 12345}});
+        {{"Nowhere", "/nonexistent/ttyS9", 19200}, {"Not a terminal", "/dev/null", 19200}});
     uint32_t line = 99;
     EXPECT_EQ(backend.OpenLine(2, line), TelephonyService::ERR_BAD_INDEX);
     EXPECT_EQ(line, 0u);
@@ -304,8 +304,18 @@ TEST_F(TAPILink, NoticesOtherThanTheEndsAreIgnored) {
     EXPECT_TRUE(link.Open(&inst));
 }
 
-TEST_F(TAPILink, NoticesOfAnotherSitesCallAreLeftForIt) {
-    service.Notice(9, 99, TelephonyCallState::Busy);
+TEST_F(TAPILink, NoticesQueuedBeforeTheCallAreDiscardedWhateverTheirLineOrCall) {
+    service.Notice(9, 99, TelephonyCallState::Connected);
+    // Stale notices with the very handles this call gets must not decide it either.
+    service.Notice(5, 70, TelephonyCallState::Busy);
+    service.Notice(5, 70, TelephonyCallState::Disconnected);
+    EXPECT_TRUE(link.Open(&inst));
+    TelephonyMessage m;
+    EXPECT_FALSE(service.GetMessage(m, 0));
+}
+
+TEST_F(TAPILink, ANoticeOfAnotherCallArrivingDuringTheWaitIsLeftForIt) {
+    service.othersDuringCall = {{9, 99, TelephonyCallState::Busy}};
     EXPECT_TRUE(link.Open(&inst));
     TelephonyMessage m;
     ASSERT_TRUE(service.GetMessage(m, 0, 99));
@@ -350,13 +360,28 @@ TEST_F(TAPILink, ConnectedCallCarriesDataAsTheDirectCable) {
     EXPECT_EQ(link.ReadString(0, '\r'), "");
 }
 
+TEST_F(TAPILink, BytesTheServiceReadBeforeHandingOverTheStreamAreReadFirst) {
+    service.earlyData = "AB";
+    ASSERT_TRUE(link.Open(&inst));
+    ASSERT_TRUE(service.PeerWrite("CD\r"));
+    EXPECT_EQ(link.ReadString(5000, '\r'), "ABCD\r");
+    link.Close();
+
+    // A purge discards them with the rest.
+    ASSERT_TRUE(link.Open(&inst));
+    EXPECT_TRUE(link.Purge());
+    ASSERT_TRUE(service.PeerWrite("E\r"));
+    EXPECT_EQ(link.ReadString(5000, '\r'), "E\r");
+}
+
 TEST_F(TAPILink, CloseDropsTheCallWaitsForItsEndAndClosesTheLine) {
     ASSERT_TRUE(link.Open(&inst));
+    service.Notice(9, 99, TelephonyCallState::Busy); // another line's: discarded too
     EXPECT_TRUE(link.Close());
     EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(service.Log(), (Log{"open 1", "call 5 5551234", "stream 70", "drop 70", "close 5"}));
     TelephonyMessage m;
-    EXPECT_FALSE(service.GetMessage(m, 0)); // the disconnected notice was taken
+    EXPECT_FALSE(service.GetMessage(m, 0)); // and the disconnected notice was taken
     char c;
     EXPECT_EQ(link.Read(&c, 1, 0, -1), 0u);
     EXPECT_FALSE(link.Purge());

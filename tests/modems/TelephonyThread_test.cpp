@@ -88,6 +88,27 @@ TEST_F(ATLine, RingReportBeforeTheConnectIsPassedOver) {
     EXPECT_EQ(state, TelephonyCallState::Connected);
 }
 
+TEST_F(ATLine, DataRightBehindAConnectEndedByALoneCrReachesTheStream) {
+    fake.SetDialAnswer(DialAnswer::ConnectLoneCrWithData);
+    uint32_t call = 0;
+    ASSERT_GT(backend->MakeCall(line, "5551234", call), 0);
+    TelephonyCallState state;
+    ASSERT_TRUE(Outcome(call, state));
+    ASSERT_EQ(state, TelephonyCallState::Connected);
+    std::unique_ptr<TelephonyStream> stream = backend->GetCallStream(call);
+    ASSERT_NE(stream, nullptr);
+    const std::string want = FakeModem::kEarlyData;
+    std::string got;
+    while (got.size() < want.size() && stream->WaitReadable(5000)) {
+        char buffer[16];
+        const long n = stream->ReadQueued(buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        got.append(buffer, static_cast<size_t>(n));
+    }
+    EXPECT_EQ(got, want);
+}
+
 TEST_F(ATLine, BusyAndNoCarrierEndTheCallWithoutAStream) {
     const std::pair<DialAnswer, TelephonyCallState> cases[] = {
         {DialAnswer::Busy, TelephonyCallState::Busy},
@@ -159,6 +180,24 @@ TEST_F(ATLine, ClosingTheLineEndsItsCallAndTheLineOpensAgain) {
     line = again;
 }
 
+TEST(ATLineSpeed, ALineOpensAtARateWithoutAStandardCode) {
+    FakeModem fake;
+    ASSERT_TRUE(fake.Ready());
+    TelephonyClock::SetSleep([](unsigned) {});
+    {
+        TelephonyATBackend backend({{"Odd rate", fake.Path(), 12345}});
+        uint32_t line = 0;
+        ASSERT_EQ(backend.OpenLine(0, line), 0);
+        uint32_t baud = 0;
+        ASSERT_TRUE(fake.LineSpeed(baud));
+        EXPECT_EQ(baud, 12345u);
+        uint32_t call = 0;
+        ASSERT_GT(backend.MakeCall(line, "5551234", call), 0);
+        EXPECT_TRUE(fake.WaitForCommand("ATD5551234"));
+    }
+    TelephonyClock::SetSleep(nullptr);
+}
+
 // ---- the Windows-modem transport over the AT-command layer ------------------------------------
 
 class WindowsModemSite : public ::testing::Test {
@@ -206,6 +245,32 @@ TEST_F(WindowsModemSite, BusyLineFailsAtOnce) {
     // The line is free again for the next try.
     fake.SetDialAnswer(DialAnswer::Connect);
     EXPECT_TRUE(link.Open(&inst));
+}
+
+TEST_F(WindowsModemSite, RepeatedCallsDoNotPileUpNoticesInTheSharedQueue) {
+    // Each failed call leaves its closing notice behind (it comes once the transport has
+    // stopped listening); the next call clears it, so it never grows past one.
+    fake.SetDialAnswer(DialAnswer::Busy);
+    link.SetConnectTimeout(300);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(link.Open(&inst));
+    TelephonyService* service = TelephonyService::Current();
+    ASSERT_NE(service, nullptr);
+    size_t left = 0;
+    for (TelephonyMessage m; service->GetMessage(m, 0);)
+        ++left;
+    EXPECT_EQ(left, 1u);
+
+    fake.SetDialAnswer(DialAnswer::Busy);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(link.Open(&inst));
+    fake.SetDialAnswer(DialAnswer::Connect);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(link.Open(&inst));
+        EXPECT_TRUE(link.Close());
+    }
+    TelephonyMessage m;
+    EXPECT_FALSE(service->GetMessage(m, 0));
 }
 
 TEST_F(WindowsModemSite, DisconnectRequestDuringTheWaitDropsTheCall) {
