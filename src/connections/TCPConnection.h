@@ -21,7 +21,7 @@ public:
     static constexpr unsigned kSchema = 0;
     static constexpr size_t kBufferSize = 10000;
     static constexpr unsigned kPollStepMs = 10;
-    // How long a send may wait for the peer to take the rest when no instrument says.
+    // How long a write may take in all when no instrument gives a receive time-out.
     static constexpr unsigned kDefaultSendLimitMs = 2000;
 
     CTCPConnection();
@@ -42,8 +42,8 @@ public:
     int GetConnectionType() const override { return CONN_TCPIP; }
 
     // Connects (blocking) to the address or the first address of the host name. A write
-    // that the socket takes only in part waits for the rest at most the receive time-out of
-    // inst (if given).
+    // that the socket cannot take at once may wait for the peer, but takes no longer in all
+    // than the receive time-out of inst (if given).
     bool Open(CInstrumentConnection* inst) override;
     // Shuts down the sending side and closes; false if no socket was open.
     bool Close() override;

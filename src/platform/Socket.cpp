@@ -116,16 +116,15 @@ long Socket::Receive(char* buffer, size_t size) {
 size_t Socket::SendAll(const char* data, size_t size, unsigned timeoutMs) {
     if (m_fd < 0)
         return 0;
-    // The time-out bounds a stall, not the whole write: a large block over a slow link keeps
-    // going while the peer takes bytes, and a peer that takes none ends it.
-    auto start = Clock::now();
+    // One limit for the whole write: a peer that takes a few bytes now and then must not
+    // hold the site's worker for the size of the block times the time-out.
+    const auto start = Clock::now();
     size_t done = 0;
     while (done < size) {
         // No SIGPIPE for a peer that has gone: the failed send is the report.
         const ssize_t n = ::send(m_fd, data + done, size - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             done += static_cast<size_t>(n);
-            start = Clock::now();
             continue;
         }
         if (n < 0 && errno == EINTR)

@@ -27,8 +27,9 @@ public:
     // arrived or the peer has closed (PeerClosed), -1 on an error.
     long Receive(char* buffer, size_t size);
     bool PeerClosed() const { return m_peerClosed; }
-    // Sends all size bytes, waiting while the socket's buffer is full; gives up when the
-    // socket has taken nothing for timeoutMs. The number of bytes the socket took.
+    // Sends all size bytes, waiting while the socket's buffer is full; gives up once
+    // timeoutMs have passed since the call, however much the peer has taken meanwhile. The
+    // number of bytes the socket took.
     size_t SendAll(const char* data, size_t size, unsigned timeoutMs);
     // Waits for input for at most timeoutMs; true if there is some. Once the peer has closed
     // it waits out the time, so that a reader polling in steps does not spin.

@@ -14,12 +14,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
 using conntest::Listener;
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long MsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
 
 std::string ReadSome(CConnection& c, size_t max, unsigned timeoutMs, int terminator) {
     std::vector<char> buf(max + 1);
@@ -110,16 +118,23 @@ TEST(TcpRead, AfterThePeerClosesTheBufferedBytesComeThenTheReadRunsToItsTimeOut)
     ::close(link.peer);
     link.peer = -1;
     EXPECT_EQ(ReadSome(link.conn, 100, 50, -1), "last words");
-    EXPECT_EQ(ReadSome(link.conn, 100, 20, '\n'), "");
+    // The closed peer does not end the read: it runs to its time-out.
+    const auto start = Clock::now();
+    EXPECT_EQ(ReadSome(link.conn, 100, 200, '\n'), "");
+    EXPECT_GE(MsSince(start), 200);
     EXPECT_TRUE(link.conn.IsOpen());
     EXPECT_TRUE(link.conn.Close());
     EXPECT_FALSE(link.conn.IsOpen());
 }
 
-TEST(TcpPurge, WithNothingPendingReturnsTrue) {
+TEST(TcpPurge, WithNothingPendingReturnsTrueAtOnce) {
     Linked link;
     ASSERT_TRUE(link.Ok());
+    const auto start = Clock::now();
     EXPECT_TRUE(link.conn.Purge());
+    EXPECT_LT(MsSince(start), 2000); // nothing to wait for, so it must not wait
+    link.Feed("after\n");
+    EXPECT_EQ(link.conn.ReadString(2000, '\n'), "after\n");
     CTCPConnection closed;
     EXPECT_FALSE(closed.Purge());
 }
@@ -151,7 +166,11 @@ TEST(TcpWrite, APeerThatTakesNothingFailsTheWriteAfterTheWait) {
     ASSERT_TRUE(link.Ok());
     // Far more than both socket buffers hold: the rest cannot go.
     const std::string big(16 * 1024 * 1024, 'x');
+    const auto start = Clock::now();
     EXPECT_FALSE(link.conn.Write(big));
+    const long spent = MsSince(start);
+    EXPECT_GE(spent, static_cast<long>(CTCPConnection::kDefaultSendLimitMs));
+    EXPECT_LT(spent, 20000);
 }
 
 TEST(TcpWrite, AWriteToAPeerThatHasGoneFailsWithoutKillingTheProcess) {

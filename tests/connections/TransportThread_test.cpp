@@ -1,6 +1,7 @@
 // The transports across threads: a cancel from another thread ends a blocked read, a reply
 // is read as soon as it arrives, other threads can use the state lock while a read waits,
-// and a large write completes while the peer reads slowly.
+// a large write completes while the peer reads, and a peer that only trickles cannot hold a
+// TCP write past its time-out.
 
 #include "ConnTestSupport.h"
 
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using conntest::Listener;
@@ -44,21 +46,33 @@ struct Tcp {
     }
 };
 
-// Starts a read that only a cancel can end, cancels it from this thread and returns what
-// the read gave back.
+using Clock = std::chrono::steady_clock;
+
+long MsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+// Starts a ten-minute read that only a cancel can end, cancels it from this thread and
+// returns what the read gave back. The read must end soon after the cancel.
 std::string CancelBlockedRead(CConnection& conn) {
     std::atomic<bool> started{false};
+    std::atomic<bool> ended{false};
     std::string got = "unset";
     std::thread reader([&] {
         char buf[64];
         started = true;
         const size_t n = conn.Read(buf, sizeof buf, 600000, '\n');
         got.assign(buf, n);
+        ended = true;
     });
-    conntest::WaitUntil([&] { return started.load(); });
+    EXPECT_TRUE(conntest::WaitUntil([&] { return started.load(); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(ended.load()); // still blocked before the cancel
+    const auto cancelled = Clock::now();
     conn.CancelRead();
     reader.join();
+    EXPECT_LT(MsSince(cancelled), 2000);
     return got;
 }
 
@@ -117,6 +131,48 @@ TEST(TransportThreads, TheStateLockIsFreeWhileAReadWaits) {
     EXPECT_EQ(c.conn.GetBaudRate(), 19200u);
     c.conn.CancelRead();
     reader.join();
+}
+
+TEST(TransportThreads, EveryByteGoesOutUnchangedOnTheCable) {
+    Cable c;
+    ASSERT_TRUE(c.opened);
+    std::string all;
+    for (int i = 0; i < 256; ++i)
+        all += static_cast<char>(i);
+    // Bigger than a terminal's buffer, so the write has to wait for the reader.
+    std::string big;
+    for (int i = 0; i < 64; ++i)
+        big += all;
+    std::string got;
+    std::thread reader([&] { got = c.pty.Take(big.size(), 5000); });
+    EXPECT_TRUE(c.conn.Write(big));
+    reader.join();
+    EXPECT_EQ(got, big);
+}
+
+TEST(TransportThreads, ATcpWriteToAPeerThatOnlyTricklesEndsAtItsTimeOut) {
+    Tcp t;
+    ASSERT_GE(t.peer, 0);
+    // The peer keeps taking a little, so the socket never stalls for long; the write still
+    // may not take longer in all than its time-out.
+    std::atomic<bool> stop{false};
+    std::thread peer([&] {
+        char buf[4096];
+        while (!stop.load()) {
+            if (conntest::Readable(t.peer, 10) && ::read(t.peer, buf, sizeof buf) <= 0)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    const std::string big(16 * 1024 * 1024, 't');
+    const auto start = Clock::now();
+    const bool written = t.conn.Write(big);
+    const long spent = MsSince(start);
+    stop = true;
+    peer.join();
+    EXPECT_FALSE(written);
+    EXPECT_GE(spent, static_cast<long>(CTCPConnection::kDefaultSendLimitMs));
+    EXPECT_LT(spent, 15000);
 }
 
 TEST(TransportThreads, ALargeTcpWriteWaitsForASlowReaderAndArrivesWhole) {
