@@ -62,7 +62,8 @@ CSiteConnection::CSiteConnection()
 
 CSiteConnection::CSiteConnection(const CSiteConnection& other) : CNamedObject(other), SiteLink() {
     StateGuard guard(AppStateLock());
-    m_transport.reset(other.m_transport ? other.m_transport->Clone() : nullptr);
+    const CConnection* source = other.EditedTransportLocked();
+    m_transport.reset(source ? source->Clone() : nullptr);
     if (!m_transport)
         m_transport.reset(new CCommPortConnection);
     SetId(FreshId());
@@ -108,7 +109,7 @@ void CSiteConnection::Serialize(CArchive& ar) {
         StateGuard guard(AppStateLock());
         if (!m_transport)
             m_transport.reset(new CCommPortConnection);
-        ar.WriteObject(m_transport.get());
+        ar.WriteObject(EditedTransportLocked());
         return;
     }
     // The schema of this record; reading the transport's record replaces the archive's.
@@ -122,7 +123,8 @@ void CSiteConnection::Serialize(CArchive& ar) {
         ar.ReadUInt32();
     ar.SetObjectSchema(schema);
     StateGuard guard(AppStateLock());
-    m_transport = transport ? std::move(transport) : std::make_unique<CCommPortConnection>();
+    InstallTransportLocked(transport ? std::move(transport)
+                                     : std::make_unique<CCommPortConnection>());
 }
 
 CNamedObject* CSiteConnection::Clone() const {
@@ -169,27 +171,60 @@ int CSiteConnection::TypeIndexOfKind(int kindCode) {
     }
 }
 
+bool CSiteConnection::TransportInUseLocked() const {
+    if (m_inUse > 0 || m_worker)
+        return true;
+    // A worker whose link has closed may still be finishing the request that closed it.
+    for (const auto& w : m_retired)
+        if (!w->IsFinished())
+            return true;
+    return false;
+}
+
+void CSiteConnection::InstallTransportLocked(std::unique_ptr<CConnection> next) {
+    // A worker uses the transport without the lock, so it is never replaced under one: the
+    // new one waits and is installed before the next worker starts.
+    if (TransportInUseLocked()) {
+        m_pending = std::move(next);
+        return;
+    }
+    m_pending.reset();
+    m_transport = std::move(next);
+}
+
+CConnection* CSiteConnection::EditedTransportLocked() const {
+    return m_pending ? m_pending.get() : m_transport.get();
+}
+
 void CSiteConnection::SetConnectionType(int index) {
     StateGuard guard(AppStateLock());
-    if (m_transport && m_transport->GetConnectionType() == KindOfIndex(index))
+    if (const CConnection* current = EditedTransportLocked();
+        current && current->GetConnectionType() == KindOfIndex(index))
         return;
-    // The worker uses the transport without the lock: it is never replaced under it.
-    if (m_inUse > 0 || m_worker)
-        return;
-    m_transport.reset(CreateTransport(index));
+    InstallTransportLocked(std::unique_ptr<CConnection>(CreateTransport(index)));
 }
 
 int CSiteConnection::GetConnectionTypeIndex() const {
     StateGuard guard(AppStateLock());
-    return m_transport ? TypeIndexOfKind(m_transport->GetConnectionType()) : TYPE_DIRECTCABLE;
+    const CConnection* transport = EditedTransportLocked();
+    return transport ? TypeIndexOfKind(transport->GetConnectionType()) : TYPE_DIRECTCABLE;
 }
 
-void CSiteConnection::SetConnection(CConnection* transport) {
+bool CSiteConnection::SetConnection(CConnection* transport) {
     std::unique_ptr<CConnection> next(transport ? transport : new CCommPortConnection);
     StateGuard guard(AppStateLock());
-    if (m_inUse > 0 || m_worker)
-        return; // next is deleted: the link in use keeps its transport
-    m_transport = std::move(next);
+    InstallTransportLocked(std::move(next));
+    return m_pending == nullptr;
+}
+
+bool CSiteConnection::HasPendingConnection() const {
+    StateGuard guard(AppStateLock());
+    return m_pending != nullptr;
+}
+
+CConnection* CSiteConnection::GetEditedConnection() {
+    StateGuard guard(AppStateLock());
+    return EditedTransportLocked();
 }
 
 CConnection* CSiteConnection::GetConnection() {
@@ -384,6 +419,8 @@ bool CSiteConnection::PostConnectRequest(CInstrumentConnection* instrument) {
     ReapWorkers();
     {
         StateGuard guard(AppStateLock());
+        if (m_pending && !TransportInUseLocked())
+            m_transport = std::move(m_pending);
         if (!m_worker) {
             // A fresh worker has its stop flag clear.
             m_worker = std::make_shared<CSiteWorker>([this](SiteRequest& r) { RunRequest(r); },
@@ -494,7 +531,7 @@ bool CSiteConnection::ReadConfig(ConfigFileTokenStream& ts, const CNamedObjectLi
             break;
         default: {
             const uint32_t errors = ts.GetErrorCount();
-            CConnection* transport = GetConnection();
+            CConnection* transport = GetEditedConnection();
             if (!transport->ReadConfig(ts, modems)) {
                 // Not one of the transport's keys, or a malformed value it has noted.
                 if (ts.GetErrorCount() == errors)
@@ -515,7 +552,7 @@ void CSiteConnection::WriteConfig(std::string& out, const CNamedObjectList& mode
     out += " = \"" + GetName() + "\"\r\n  ";
     out += ConfigFileTokenStream::TokenName(CFG_SITE_CONN_TYPE);
     out += " = ";
-    const CConnection* transport = m_transport.get();
+    const CConnection* transport = EditedTransportLocked();
     out += ConfigFileTokenStream::TokenName(transport ? transport->GetConnectionType()
                                                       : CONN_DIRECTCABLE);
     out += "\r\n";

@@ -73,10 +73,20 @@ public:
     // Keeps a transport of the kind the index names with its settings; else installs a new
     // default transport of that kind.
     void SetConnectionType(int index);
+    // The kind of the edited transport (see GetEditedConnection).
     int GetConnectionTypeIndex() const;
-    // Takes ownership; null installs a default direct cable. Not while connected.
-    void SetConnection(CConnection* transport);
+    // Takes ownership; null installs a default direct cable. While the link is in use (or a
+    // worker still runs) the transport in use stays, and the new one waits and takes its
+    // place at the next connect request: the result is false then, true if it took its
+    // place at once. SetConnectionType and a loaded archive go the same way.
+    bool SetConnection(CConnection* transport);
+    // Whether a transport is waiting for the link to be free.
+    bool HasPendingConnection() const;
+    // The transport in use (the worker's).
     CConnection* GetConnection() override;
+    // The transport as last set: the one waiting, if any, else the one in use. The archive,
+    // the text form and copies of the site take this one.
+    CConnection* GetEditedConnection();
 
     // ---- SiteLink
     std::string GetSiteName() const override { return GetName(); }
@@ -127,10 +137,17 @@ private:
     // Marks the link closed: counts 0, stop flag set, the worker forgotten (it ends by
     // itself). Under the state lock.
     void DropLinkLocked();
+    // Whether a worker may be using the transport.
+    bool TransportInUseLocked() const;
+    // Replaces the transport now, or keeps next waiting while the transport is in use.
+    void InstallTransportLocked(std::unique_ptr<CConnection> next);
+    CConnection* EditedTransportLocked() const;
     // Joins the workers that have ended. Not on a worker thread.
     void ReapWorkers();
 
     std::unique_ptr<CConnection> m_transport;
+    // Set while the link was in use; installed before the next worker starts.
+    std::unique_ptr<CConnection> m_pending;
     int32_t m_inUse = 0;
     int32_t m_busy = 0;
     // The worker of the link in use; the ones that were forgotten run out in m_retired.

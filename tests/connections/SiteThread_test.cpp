@@ -8,9 +8,12 @@
 
 #include "app/MessageTarget.h"
 #include "app/StateLock.h"
+#include "connections/CommPortConnection.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"
+#include "model/InstrumentKeywords.h"
+#include "model/NamedObjectList.h"
 #include "sim/SimServer.h"
 #include "support_lib/Fakes.h"
 
@@ -132,6 +135,61 @@ TEST_F(SiteThreads, ALinkClosedOnceOpensAgainWithANewWorker) {
     EXPECT_EQ(transport->opens.load(), 2);
     EXPECT_TRUE(site->IsConnected());
     EXPECT_FALSE(site->IsStopped());
+}
+
+TEST_F(SiteThreads, ATransportSetWhileTheLinkIsInUseTakesOverAtTheNextConnect) {
+    CInstrumentConnection* a = AddInstrument("A");
+    ASSERT_TRUE(site->PostConnectRequest(a));
+    ASSERT_TRUE(stub->WaitFor(1));
+    ASSERT_TRUE(site->IsConnected());
+    auto* next = new CountingTransport;
+    EXPECT_FALSE(site->SetConnection(next)); // not at once: it waits
+    EXPECT_TRUE(site->HasPendingConnection());
+    // The link in use keeps its transport; the edit is what the site now reports.
+    EXPECT_EQ(site->GetConnection(), transport);
+    EXPECT_EQ(site->GetEditedConnection(), next);
+    EXPECT_TRUE(transport->IsOpen());
+
+    ASSERT_TRUE(site->PostRequest(1026, a->GetId(), 0, nullptr));
+    ASSERT_TRUE(stub->WaitFor(2));
+    ASSERT_TRUE(site->WaitForWorkers(5000));
+    EXPECT_EQ(transport->closes.load(), 1); // the release closed the old one
+    EXPECT_EQ(site->GetConnection(), transport);
+
+    ASSERT_TRUE(site->PostConnectRequest(a));
+    ASSERT_TRUE(stub->WaitFor(3));
+    EXPECT_EQ(site->GetConnection(), next);
+    EXPECT_FALSE(site->HasPendingConnection());
+    EXPECT_EQ(next->opens.load(), 1);
+    EXPECT_TRUE(site->IsConnected());
+    transport = next; // the old one is gone
+}
+
+TEST_F(SiteThreads, AKindChosenWhileTheLinkIsInUseIsWhatTheFileAndCopiesGet) {
+    SortTokenTables();
+    CInstrumentConnection* a = AddInstrument("A");
+    ASSERT_TRUE(site->PostConnectRequest(a));
+    ASSERT_TRUE(stub->WaitFor(1));
+    site->SetConnectionType(CSiteConnection::TYPE_DIRECTCABLE);
+    EXPECT_EQ(site->GetConnection(), transport);
+    EXPECT_EQ(site->GetConnectionTypeIndex(), CSiteConnection::TYPE_DIRECTCABLE);
+    auto* cable = dynamic_cast<CCommPortConnection*>(site->GetEditedConnection());
+    ASSERT_NE(cable, nullptr);
+    cable->SetBaudRate(1200);
+    site->SetConnectionType(CSiteConnection::TYPE_DIRECTCABLE); // the same kind: kept
+    EXPECT_EQ(site->GetEditedConnection(), cable);
+
+    std::string out;
+    site->WriteConfig(out, CNamedObjectList());
+    EXPECT_NE(out.find("SITE_CONN_TYPE = DIRECTCABLE"), std::string::npos) << out;
+    EXPECT_NE(out.find("SITE_BAUD_RATE = 1200"), std::string::npos) << out;
+    std::unique_ptr<CNamedObject> copy(site->Clone());
+    auto* copied = dynamic_cast<CSiteConnection*>(copy.get());
+    ASSERT_NE(copied, nullptr);
+    auto* copiedCable = dynamic_cast<CCommPortConnection*>(copied->GetConnection());
+    ASSERT_NE(copiedCable, nullptr);
+    EXPECT_EQ(copiedCable->GetBaudRate(), 1200u);
+    EXPECT_TRUE(transport->IsOpen());
 }
 
 TEST_F(SiteThreads, RequestsRunOneAtATimeInPostingOrder) {
