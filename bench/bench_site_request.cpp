@@ -79,9 +79,15 @@ private:
     std::thread m_thread;
 };
 
+// A result the worker posts within about a second (its read time-out); one that has not
+// come in this long has been lost, and the run ends with an error instead of waiting.
+constexpr unsigned kResultLimitMs = 10000;
+
 // The window that is told the result.
 class ResultTarget : public MessageTarget {
 public:
+    enum class Outcome { Ok, Failed, Lost };
+
     void Post(unsigned, uintptr_t, intptr_t lParam) override {
         {
             std::lock_guard<std::mutex> g(m_lock);
@@ -90,10 +96,13 @@ public:
         }
         m_changed.notify_all();
     }
-    bool WaitFor(long count) {
+    // Waits until count results have come (at most kResultLimitMs).
+    Outcome WaitFor(long count) {
         std::unique_lock<std::mutex> g(m_lock);
-        m_changed.wait(g, [&] { return m_count >= count; });
-        return m_ok;
+        if (!m_changed.wait_for(g, std::chrono::milliseconds(kResultLimitMs),
+                                [&] { return m_count >= count; }))
+            return Outcome::Lost;
+        return m_ok ? Outcome::Ok : Outcome::Failed;
     }
 
 private:
@@ -132,9 +141,12 @@ void BM_SiteRequestRoundTrip(benchmark::State& state) {
                 site->ReleaseLink(true);
             }
         });
-    site->PostConnectRequest(inst);
     long expected = 1;
-    if (!target.WaitFor(expected)) {
+    if (!site->PostConnectRequest(inst)) {
+        state.SkipWithError("the connect request could not be posted");
+        return;
+    }
+    if (target.WaitFor(expected) != ResultTarget::Outcome::Ok) {
         state.SkipWithError("the site did not connect");
         return;
     }
@@ -142,13 +154,20 @@ void BM_SiteRequestRoundTrip(benchmark::State& state) {
     std::vector<double> samples;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        site->PostRequest(MSG_REFRESH_DISPLAY, inst->GetId(), 0, nullptr);
-        const bool ok = target.WaitFor(++expected);
+        if (!site->PostRequest(MSG_REFRESH_DISPLAY, inst->GetId(), 0, nullptr)) {
+            state.SkipWithError("a request could not be posted");
+            break;
+        }
+        const ResultTarget::Outcome outcome = target.WaitFor(++expected);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(seconds);
         samples.push_back(seconds * 1e6);
-        if (!ok) {
+        if (outcome == ResultTarget::Outcome::Lost) {
+            state.SkipWithError("a reply never came back");
+            break;
+        }
+        if (outcome == ResultTarget::Outcome::Failed) {
             state.SkipWithError("a reply did not come back whole");
             break;
         }
