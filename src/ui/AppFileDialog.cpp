@@ -2,6 +2,7 @@
 
 #include "app/gui/FileFilter.h"
 #include "ui/FileSaveAsDialog.h"
+#include "ui/WindowModal.h"
 
 #include <QFileInfo>
 
@@ -64,6 +65,11 @@ bool CAppFileDialog::OnFileNameOK(const QString& fileName) {
     default:
         return false;
     }
+}
+
+int CAppFileDialog::exec() {
+    MakeWindowModal(*this);
+    return QFileDialog::exec();
 }
 
 void CAppFileDialog::accept() {

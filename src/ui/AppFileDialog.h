@@ -41,6 +41,8 @@ public:
 
     // The chooser's check of the chosen name: accepts it or keeps the chooser open.
     bool OnFileNameOK(const QString& fileName);
+    // Runs modally over the owner's window only (WindowModal.h).
+    int exec() override;
     void accept() override;
 
 private:

@@ -1,6 +1,7 @@
 #include "ui/AppPropertySheet.h"
 
 #include "ui/AppPropertyPage.h"
+#include "ui/WindowModal.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -17,6 +18,8 @@ CAppPropertySheet::CAppPropertySheet(const QString& title, QWidget* parent) : QD
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CAppPropertySheet::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CAppPropertySheet::reject);
     auto* layout = new QVBoxLayout(this);
+    // A property sheet is not resizable: it takes the size of its largest page.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_tabs);
     layout->addWidget(m_buttons);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CAppPropertySheet::OnTabChanged);
@@ -93,6 +96,11 @@ void CAppPropertySheet::OnTabChanged(int index) {
     m_current = index;
     if (CAppPropertyPage* page = ActivePage())
         page->OnSetActive();
+}
+
+int CAppPropertySheet::exec() {
+    MakeWindowModal(*this);
+    return QDialog::exec();
 }
 
 void CAppPropertySheet::accept() {

@@ -47,6 +47,8 @@ public:
     QPushButton* OkButton() const { return m_ok; }
     QPushButton* CancelButton() const { return m_cancel; }
 
+    // Runs modally over the owner's window only (WindowModal.h).
+    int exec() override;
     // Checks the visible page, then closes with Accepted.
     void accept() override;
 

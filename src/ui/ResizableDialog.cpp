@@ -2,6 +2,7 @@
 
 #include "app/VANTIQApp.h"
 #include "ui/ResizableControl.h"
+#include "ui/WindowModal.h"
 
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -90,6 +91,11 @@ void CResizableDialog::StorePlacement() {
         app->SetWindowLayout(m_layoutSlot,
                              Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
     }
+}
+
+int CResizableDialog::exec() {
+    MakeWindowModal(*this);
+    return QDialog::exec();
 }
 
 void CResizableDialog::accept() {

@@ -61,6 +61,8 @@ public:
     // The client area changed size: moves every registered control when ready.
     void OnSize(int width, int height);
 
+    // Runs modally over the owner's window only (WindowModal.h).
+    int exec() override;
     void accept() override;
     void reject() override;
 

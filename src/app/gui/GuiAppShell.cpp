@@ -4,6 +4,8 @@
 #include "app/VANTIQApp.h"
 #include "app/gui/FileFilter.h"
 #include "app/gui/MainFrame.h"
+#include "app/gui/QtUserPrompt.h"
+#include "ui/WindowModal.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -29,7 +31,10 @@ void GuiAppShell::Post(unsigned message, uintptr_t, intptr_t lParam) {
 
 void GuiAppShell::CreateMainWindow(const Rect& placement) {
     m_frame = std::make_unique<CMainFrame>(m_app);
-    m_frame->setGeometry(placement.left, placement.top, placement.Width(), placement.Height());
+    // Message boxes with no window of their own to sit on sit on the main window.
+    if (auto* prompt = dynamic_cast<QtUserPrompt*>(m_app.GetPrompt()))
+        prompt->SetOwner(m_frame.get());
+    m_frame->PlaceFrame(placement);
     m_frame->show();
     // Start-up timing: report once the event loop runs (start-up finished, window shown),
     // and optionally quit there.
@@ -93,7 +98,7 @@ std::optional<std::string> GuiAppShell::ChooseSaveFile(const std::string& initia
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (!initialPath.empty())
         dialog.selectFile(QString::fromLatin1(initialPath.c_str()));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecWindowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front().toLatin1().toStdString();
 }

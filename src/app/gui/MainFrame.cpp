@@ -11,16 +11,19 @@
 #include "app/gui/ToolIcons.h"
 #include "connections/gui/ModemsDialog.h"
 #include "connections/gui/SitesDialog.h"
+#include "ui/WindowModal.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 namespace {
 
@@ -138,6 +141,16 @@ CMainFrame::CMainFrame(CVANTIQApp& app, QWidget* parent) : QMainWindow(parent), 
     connect(showStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     m_actions[ID_VIEW_STATUS_BAR] = showStatus;
 
+    // The message pane, then the keyboard indicators. The lock states are the keyboard's and
+    // not known here, so the indicators show greyed, as they do with the lock off.
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* pane = new QLabel(QString::fromLatin1(indicator), statusBar());
+        pane->setObjectName(QStringLiteral("Indicator%1").arg(QString::fromLatin1(indicator)));
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(pane->text()) + 10);
+        pane->setEnabled(false);
+        statusBar()->addPermanentWidget(pane);
+    }
     statusBar()->showMessage(IdlePrompt());
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty())
@@ -167,6 +180,14 @@ CMainFrame::CMainFrame(CVANTIQApp& app, QWidget* parent) : QMainWindow(parent), 
     SetCommandHandler(ID_MANUAL, [this] { m_help->OpenManual(); });
     SetCommandHandler(ID_WEBSITE, [this] { m_help->OpenWebsite(); });
     SetCommandHandler(ID_SUPPORT, [this] { m_help->OpenSupport(); });
+    // F1 opens the help from any window of the program that is not held by a modal dialog,
+    // front panels included, as the status bar's idle prompt promises.
+    auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    helpKey->setContext(Qt::ApplicationShortcut);
+    connect(helpKey, &QShortcut::activated, this, [this] {
+        if (QAction* help = Action(ID_HELP); help && help->isEnabled())
+            RunCommand(ID_HELP);
+    });
 
     // The toolbar greys its buttons as the menu does, checked while the program is idle.
     auto* idle = new QTimer(this);
@@ -266,7 +287,7 @@ void CMainFrame::OnFileOpen() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(ToQtFileFilter(LoadString(IDS_CONFIG_FILTER)));
     dialog.setDefaultSuffix(QStringLiteral("cfg"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecWindowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     m_app.OpenConfiguration(dialog.selectedFiles().front().toLatin1().toStdString());
 }
@@ -285,7 +306,49 @@ void CMainFrame::OnRecentFile(int index) {
 
 void CMainFrame::OnAbout() {
     CAboutDialog about(this);
-    about.exec();
+    ExecWindowModal(about);
+}
+
+QMargins CMainFrame::FrameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+void CMainFrame::PlaceFrame(const Rect& outer) {
+    m_placement = outer;
+    FitPlacement();
+}
+
+void CMainFrame::FitPlacement() {
+    if (!m_placement)
+        return;
+    const Rect& r = *m_placement;
+    m_fittedMargins = FrameMargins();
+    resize(std::max(1, r.Width() - m_fittedMargins.left() - m_fittedMargins.right()),
+           std::max(1, r.Height() - m_fittedMargins.top() - m_fittedMargins.bottom()));
+    // A window's position is its frame's.
+    move(r.left, r.top);
+    // Once the frame is there, the placement is done; until then the window system may still
+    // add one, and the rectangle is fitted again when it does.
+    if (!m_fittedMargins.isNull())
+        m_placement.reset();
+}
+
+bool CMainFrame::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+        if (m_placement && isVisible() && FrameMargins() != m_fittedMargins)
+            FitPlacement();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void CMainFrame::StorePlacement() {
@@ -294,7 +357,8 @@ void CMainFrame::StorePlacement() {
     m_placementStored = true;
     if (isMinimized() || isMaximized())
         return;
-    const QRect g = geometry();
+    // The outer rectangle, as PlaceFrame puts it back.
+    const QRect g = frameGeometry();
     m_app.SetWindowLayout(CVANTIQApp::SLOT_MAIN,
                           Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
 }

@@ -1,8 +1,12 @@
 #pragma once
+#include "app/Rect.h"
+
 #include <QMainWindow>
+#include <QMargins>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class CVANTIQApp;
 class HelpCommands;
@@ -44,6 +48,9 @@ public:
     // Greys New, Open and Exit while an instrument is connected; fills the recent files.
     void UpdateCommandStates();
     QString IdlePrompt() const;
+    // Places the window by its outer rectangle, frame included, as layout slot 0 keeps it
+    // and as the front panel is placed, so that the panel's default place lies just below.
+    void PlaceFrame(const Rect& outer);
 
     void OnFileNew();
     void OnFileOpen();
@@ -55,6 +62,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     QAction* AddCommand(QMenu* menu, int id, const QString& text, const QString& icon,
@@ -62,6 +70,8 @@ private:
     void RunCommand(int id);
     void FillRecentFiles();
     void StorePlacement();
+    QMargins FrameMargins() const;
+    void FitPlacement();
 
     CVANTIQApp& m_app;
     std::map<int, QAction*> m_actions;
@@ -70,5 +80,9 @@ private:
     QAction* m_recentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;
     bool m_placementStored = false;
+    // The outer rectangle asked for, kept until the window system has given the window its
+    // frame (the frame's size is not known before), and the frame it was last fitted with.
+    std::optional<Rect> m_placement;
+    QMargins m_fittedMargins;
     std::unique_ptr<HelpCommands> m_help;
 };

@@ -1,7 +1,6 @@
 #include "app/gui/OptFrontPanelPropertyPage.h"
 
 #include "app/Strings.h"
-#include "app/UserPrompt.h"
 #include "app/VANTIQApp.h"
 
 #include <QHBoxLayout>
@@ -65,9 +64,8 @@ bool COptFrontPanelPropertyPage::Validate() {
                    .toLatin1()
                    .toStdString();
     }
-    if (UserPrompt* prompt = m_app.GetPrompt())
-        prompt->Ask(text, LoadString(IDS_ERROR), PromptButtons::Ok, PromptIcon::Exclamation,
-                    PromptResult::Ok);
+    // Shown and logged as an error, as every dialog's number check is.
+    m_app.ShowError(text);
     m_period.setFocus();
     m_period.selectAll();
     return false;

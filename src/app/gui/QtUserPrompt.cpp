@@ -1,5 +1,6 @@
 #include "app/gui/QtUserPrompt.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -18,9 +19,17 @@ QMessageBox::StandardButton ToButton(PromptResult r) {
 }
 } // namespace
 
+QWidget* QtUserPrompt::Owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return m_owner.data();
+}
+
 PromptResult QtUserPrompt::Ask(const std::string& text, const std::string& caption,
                                PromptButtons buttons, PromptIcon icon, PromptResult defaultButton) {
-    QMessageBox box(m_owner);
+    QMessageBox box(Owner());
     box.setText(QString::fromLatin1(text.c_str()));
     box.setWindowTitle(QString::fromLatin1(caption.c_str()));
     switch (icon) {

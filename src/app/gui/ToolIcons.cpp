@@ -1,5 +1,7 @@
 #include "app/gui/ToolIcons.h"
 
+#include "instruments/gui/PanelArtwork.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -84,14 +86,6 @@ QIcon MakeToolIcon(const QString& name) {
 }
 
 QIcon MakeAppIcon() {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.fillRect(2, 6, 28, 20, QColor(70, 70, 75));
-    p.fillRect(4, 8, 24, 9, QColor(10, 25, 20));
-    p.fillRect(6, 11, 14, 2, QColor(90, 255, 210));
-    for (int i = 0; i < 4; ++i)
-        p.fillRect(5 + i * 6, 20, 4, 3, QColor(220, 220, 220));
-    p.end();
-    return QIcon(pm);
+    // One icon for every window of the program: the front panel's picture.
+    return PanelArtwork::WindowIcon();
 }

@@ -4,6 +4,7 @@
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/QtSettingsStore.h"
 #include "app/gui/QtUserPrompt.h"
+#include "app/gui/ToolIcons.h"
 #include "connections/NetworkConfiguration.h"
 #include "connections/TAPIStartup.h"
 #include "connections/gui/ConnectionDialogs.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Brenmoor"));
     QCoreApplication::setApplicationName(QStringLiteral("gasquill"));
     QCoreApplication::setApplicationVersion(QStringLiteral(GASQUILL_VERSION));
+    QApplication::setWindowIcon(MakeAppIcon());
 
     // --demo: simulated instruments and a settings profile of the demo's own (Demo.h).
     std::unique_ptr<Demo> demo;
@@ -61,7 +63,6 @@ int main(int argc, char** argv) {
     }
     if (!app.InitInstance(static_cast<int>(args.size()), args.data()))
         return 1;
-    prompt.SetOwner(nullptr);
     const int rc = QApplication::exec();
     app.ExitInstance();
     return rc;

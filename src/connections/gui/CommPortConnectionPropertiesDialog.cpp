@@ -4,6 +4,7 @@
 #include "connections/CommPortConnection.h"
 #include "connections/gui/DialogSupport.h"
 #include "connections/gui/SerialPortChoices.h"
+#include "ui/WindowModal.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -36,6 +37,8 @@ CCommPortConnectionPropertiesDialog::CCommPortConnectionPropertiesDialog(
     connect(m_settingsButton, &QPushButton::clicked, this,
             &CCommPortConnectionPropertiesDialog::OnSettings);
     auto* layout = new QVBoxLayout(this);
+    // Not resizable: the window keeps the size its contents ask for.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(grid);
     layout->addStretch(1);
     layout->addWidget(buttons);
@@ -50,7 +53,7 @@ void CCommPortConnectionPropertiesDialog::OnSettings() {
     if (m_port->currentIndex() < 0)
         return;
     CPortSettingsDialog dlg(m_port->currentText(), m_settings, this);
-    if (dlg.exec() == QDialog::Accepted)
+    if (ExecWindowModal(dlg) == QDialog::Accepted)
         m_settings = dlg.Settings();
 }
 

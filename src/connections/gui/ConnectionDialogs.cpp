@@ -13,24 +13,25 @@
 #include "connections/gui/SitePropertiesDialog.h"
 #include "connections/gui/TAPIModemConnectionPropertiesDialog.h"
 #include "connections/gui/TCPConnectionPropertiesDialog.h"
+#include "ui/WindowModal.h"
 
 bool EditConnectionProperties(QWidget* parent, CConnection& connection) {
     // The modem kind first: it is also a direct cable.
     if (auto* modem = dynamic_cast<CModemConnection*>(&connection)) {
         CModemConnectionPropertiesDialog dlg(*modem, parent);
-        return dlg.exec() == QDialog::Accepted;
+        return ExecWindowModal(dlg) == QDialog::Accepted;
     }
     if (auto* cable = dynamic_cast<CCommPortConnection*>(&connection)) {
         CCommPortConnectionPropertiesDialog dlg(*cable, parent);
-        return dlg.exec() == QDialog::Accepted;
+        return ExecWindowModal(dlg) == QDialog::Accepted;
     }
     if (auto* tapi = dynamic_cast<CTAPIModemConnection*>(&connection)) {
         CTAPIModemConnectionPropertiesDialog dlg(*tapi, parent);
-        return dlg.exec() == QDialog::Accepted;
+        return ExecWindowModal(dlg) == QDialog::Accepted;
     }
     if (auto* tcp = dynamic_cast<CTCPConnection*>(&connection)) {
         CTCPConnectionPropertiesDialog dlg(*tcp, parent);
-        return dlg.exec() == QDialog::Accepted;
+        return ExecWindowModal(dlg) == QDialog::Accepted;
     }
     return false;
 }
@@ -41,10 +42,10 @@ void InstallConnectionDialogs() {
     });
     CSiteConnection::SetPropertiesEditor([](CSiteConnection& site) {
         CSitePropertiesDialog dlg(site, DialogParent());
-        return dlg.exec() == QDialog::Accepted;
+        return ExecWindowModal(dlg) == QDialog::Accepted;
     });
     CModemSettings::SetPropertiesEditor([](CModemSettings& modem) {
         CModemPropertiesDialog dlg(modem, DialogParent());
-        return dlg.exec() == QDialog::Accepted;
+        return ExecWindowModal(dlg) == QDialog::Accepted;
     });
 }

@@ -6,6 +6,7 @@
 #include "connections/gui/DialogSupport.h"
 #include "connections/gui/ModemsDialog.h"
 #include "connections/gui/SerialPortChoices.h"
+#include "ui/WindowModal.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -53,6 +54,8 @@ CModemConnectionPropertiesDialog::CModemConnectionPropertiesDialog(CModemConnect
     connect(m_modemsButton, &QPushButton::clicked, this,
             &CModemConnectionPropertiesDialog::OnModems);
     auto* layout = new QVBoxLayout(this);
+    // Not resizable: the window keeps the size its contents ask for.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(grid);
     layout->addStretch(1);
     layout->addWidget(buttons);
@@ -82,7 +85,7 @@ void CModemConnectionPropertiesDialog::OnSettings() {
     if (m_port->currentIndex() < 0)
         return;
     CPortSettingsDialog dlg(m_port->currentText(), m_settings, this);
-    if (dlg.exec() == QDialog::Accepted)
+    if (ExecWindowModal(dlg) == QDialog::Accepted)
         m_settings = dlg.Settings();
 }
 

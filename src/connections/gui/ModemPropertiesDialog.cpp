@@ -71,6 +71,8 @@ CModemPropertiesDialog::CModemPropertiesDialog(CModemSettings& modem, QWidget* p
     connect(buttons, &QDialogButtonBox::rejected, this, &CModemPropertiesDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
+    // Not resizable: the window keeps the size its contents ask for.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(general);
     layout->addWidget(responses);
     layout->addWidget(commands);

@@ -75,6 +75,8 @@ CPortSettingsDialog::CPortSettingsDialog(const QString& portName, const PortLine
     connect(buttons, &QDialogButtonBox::rejected, this, &CPortSettingsDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
+    // Not resizable: the window keeps the size its contents ask for.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(form);
     layout->addWidget(buttons);
     Show(settings);

@@ -51,6 +51,8 @@ CSitePropertiesDialog::CSitePropertiesDialog(CSiteConnection& site, QWidget* par
     connect(m_defaults, &QPushButton::clicked, this, &CSitePropertiesDialog::OnDefaults);
     connect(m_type, &QComboBox::currentIndexChanged, this, &CSitePropertiesDialog::OnTypeChanged);
     auto* layout = new QVBoxLayout(this);
+    // Not resizable: the window keeps the size its contents ask for.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(grid);
     layout->addStretch(1);
     layout->addWidget(buttons);

@@ -56,6 +56,8 @@ CTAPIDeviceSettingsDialog::CTAPIDeviceSettingsDialog(const CTAPIModemDevice& dev
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &CTAPIDeviceSettingsDialog::reject);
     auto* layout = new QVBoxLayout(this);
+    // Not resizable: the window keeps the size its contents ask for.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(form);
     layout->addWidget(note);
     layout->addWidget(buttons);

@@ -6,6 +6,7 @@
 #include "connections/TAPIModemDevice.h"
 #include "connections/gui/DialogSupport.h"
 #include "connections/gui/TAPIDeviceSettingsDialog.h"
+#include "ui/WindowModal.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -48,6 +49,8 @@ CTAPIModemConnectionPropertiesDialog::CTAPIModemConnectionPropertiesDialog(
     connect(m_settingsButton, &QPushButton::clicked, this,
             &CTAPIModemConnectionPropertiesDialog::OnSettings);
     auto* layout = new QVBoxLayout(this);
+    // Not resizable: the window keeps the size its contents ask for.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(grid);
     layout->addStretch(1);
     layout->addWidget(buttons);
@@ -80,7 +83,7 @@ void CTAPIModemConnectionPropertiesDialog::OnSettings() {
     if (!device)
         return;
     CTAPIDeviceSettingsDialog dlg(*device, this);
-    dlg.exec();
+    ExecWindowModal(dlg);
 }
 
 void CTAPIModemConnectionPropertiesDialog::accept() {

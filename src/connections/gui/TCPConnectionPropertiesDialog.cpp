@@ -23,6 +23,8 @@ CTCPConnectionPropertiesDialog::CTCPConnectionPropertiesDialog(CTCPConnection& c
     connect(buttons, &QDialogButtonBox::accepted, this, &CTCPConnectionPropertiesDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CTCPConnectionPropertiesDialog::reject);
     auto* layout = new QVBoxLayout(this);
+    // Not resizable: the window keeps the size its contents ask for.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(form);
     layout->addStretch(1);
     layout->addWidget(buttons);

@@ -6,12 +6,14 @@
 #include "app/VANTIQApp.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/MainFrame.h"
+#include "app/gui/ToolIcons.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/SiteLink.h"
 #include "instruments/gui/DisplayFont.h"
 #include "instruments/gui/FrontPanelKey.h"
 #include "instruments/gui/InstInfoDialog.h"
 #include "instruments/gui/PanelArtwork.h"
+#include "ui/WindowModal.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -151,7 +153,7 @@ CFrontPanelDialog::CFrontPanelDialog(CInstrumentConnection& instrument)
     if (SiteLink* site = instrument.GetSiteInUse())
         setWindowTitle(Latin1(
             FillNames(LoadString(IDS_PANEL_TITLE), instrument.GetName(), site->GetSiteName())));
-    setWindowIcon(PanelArtwork::WindowIcon());
+    setWindowIcon(MakeAppIcon());
     PlaceWindow();
     ShowDisplayText(std::string());
     OpenPanels().insert(this);
@@ -255,6 +257,10 @@ void CFrontPanelDialog::OnCommand() {
     CInstrumentConnection* inst = Instrument();
     if (!inst || m_commandMode == MODE_NONE)
         return;
+    // The configuration window is modal to the main window only, so the panel still answers
+    // while it is open: one window per instrument at a time.
+    if (!inst->GetFrontPanelActive())
+        return;
     CommandWindow window;
     {
         std::lock_guard<std::mutex> guard(g_hookLock);
@@ -290,7 +296,7 @@ void CFrontPanelDialog::RunSystemCommand(unsigned id) {
             window(*inst, MainWindow());
         } else {
             CInstInfoDialog dialog(*inst, MainWindow());
-            dialog.exec();
+            ExecWindowModal(dialog);
         }
     } else if ((id == ID_DAS_COMMAND && m_commandMode == MODE_DAS) ||
                (id == ID_SEQUENCE_COMMAND && m_commandMode == MODE_SEQUENCES)) {

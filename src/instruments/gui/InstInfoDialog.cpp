@@ -18,7 +18,6 @@ CInstInfoDialog::CInstInfoDialog(const CInstrumentConnection& instrument, QWidge
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Instrument Information"));
     setObjectName(QStringLiteral("InstInfo"));
-    setModal(true);
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(16);

@@ -186,7 +186,7 @@ TEST(FileCommands, TheWindowCommandsAreWired) {
     QDir().mkpath("/tmp/shots");
     QApplication::processEvents();
     EXPECT_EQ(d.Frame().statusBar()->currentMessage(), "For Help, press F1");
-    d.Frame().grab().save("/tmp/shots/main-window.png");
+    EXPECT_TRUE(d.Frame().grab().save("/tmp/shots/main-window.png"));
 }
 
 TEST(AboutBox, ShowsTheNameAndVersion) {
@@ -197,7 +197,7 @@ TEST(AboutBox, ShowsTheNameAndVersion) {
     EXPECT_EQ(about.VersionLabel()->text(), QStringLiteral("gasquill Version ") + GASQUILL_VERSION);
     about.show();
     QDir().mkpath("/tmp/shots");
-    about.grab().save("/tmp/shots/about.png");
+    EXPECT_TRUE(about.grab().save("/tmp/shots/about.png"));
     about.OkButton()->click();
     EXPECT_EQ(about.result(), QDialog::Accepted);
 }

@@ -3,15 +3,22 @@
 #include "app/VANTIQApp.h"
 #include "app/gui/FileFilter.h"
 #include "app/gui/GuiAppShell.h"
+#include "app/gui/HelpCommands.h"
 #include "app/gui/MainFrame.h"
 #include "support_lib/Fakes.h"
 
 #include "support_lib/GuiTestApp.h"
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +98,52 @@ TEST(MainFrame, ToolbarPromptsAndTips) {
     d.Frame().statusBar()->showMessage("Connects to an instrument");
     d.Frame().statusBar()->clearMessage();
     EXPECT_EQ(d.Frame().statusBar()->currentMessage(), "For Help, press F1");
+
+    // The keyboard indicators follow the message pane, in this order, at the right.
+    d.Frame().show();
+    QApplication::processEvents();
+    int left = d.Frame().statusBar()->width() / 2;
+    for (const char* text : {"CAP", "NUM", "SCRL"}) {
+        auto* pane = d.Frame().statusBar()->findChild<QLabel*>(
+            QStringLiteral("Indicator%1").arg(QString::fromLatin1(text)));
+        ASSERT_NE(pane, nullptr) << text;
+        EXPECT_EQ(pane->text(), QString::fromLatin1(text));
+        EXPECT_TRUE(pane->isVisible()) << text;
+        EXPECT_GT(pane->x(), left) << text;
+        EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(pane->text())) << text;
+        left = pane->x() + pane->width() - 1;
+    }
+}
+
+TEST(MainFrame, F1OpensTheHelpAsTheIdlePromptSays) {
+    Desktop d;
+    QTemporaryDir dir;
+    QFile page(QDir(dir.path()).filePath(QStringLiteral("gasquill-help.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html></html>");
+    page.close();
+    d.settings.WriteString("Settings", "AppFilePath", dir.path().toStdString());
+    d.app.LoadSettings();
+    std::vector<QUrl> opened;
+    d.Frame().Help().SetOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    d.Frame().show();
+    QApplication::setActiveWindow(&d.Frame());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d.Frame()));
+    QTest::keyClick(&d.Frame(), Qt::Key_F1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(page.fileName()));
+
+    // Also from another window of the program, such as a front panel.
+    QWidget panel;
+    panel.show();
+    QApplication::setActiveWindow(&panel);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    QTest::keyClick(&panel, Qt::Key_F1);
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(d.prompt.asked.empty());
 }
 
 TEST(MainFrame, NewOpenAndExitGreyedWhileConnectedAndClosingWarns) {

@@ -2,6 +2,7 @@
 #include "app/VANTIQApp.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/MainFrame.h"
+#include "instruments/gui/FrontPanelDialog.h"
 #include "support_lib/Fakes.h"
 
 #include "support_lib/GuiTestApp.h"
@@ -29,8 +30,11 @@ TEST(MainWindow, StartsWithTheTitleAndPlacementAndShutsDown) {
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->windowTitle().toStdString(), "Untitled - gasquill Graphical Interface");
-    EXPECT_EQ(frame->geometry().width(), 528);
-    EXPECT_EQ(frame->geometry().height(), 164);
+    // The outer rectangle, frame included, as the front panel is placed: the panel's default
+    // place is directly under the main window's.
+    EXPECT_EQ(frame->frameGeometry(), QRect(20, 20, 528, 164));
+    EXPECT_EQ(frame->frameGeometry().left(), CFrontPanelDialog::kDefaultLeft);
+    EXPECT_EQ(frame->frameGeometry().bottom() + 1, CFrontPanelDialog::kDefaultTop);
     EXPECT_TRUE(shell.TimerRunning(TIMER_AUTO_UPDATE));
     EXPECT_EQ(shell.TimerInterval(TIMER_AUTO_UPDATE), 10000);
     EXPECT_EQ(shell.TimerInterval(TIMER_AUTO_DISCONNECT), 10000);
@@ -50,6 +54,34 @@ TEST(MainWindow, StartsWithTheTitleAndPlacementAndShutsDown) {
 
     EXPECT_EQ(app.ExitInstance(), 0);
     EXPECT_TRUE(settings.Has("Settings", "WindowLayout"));
+}
+
+TEST(MainWindow, OpensWhereItsOuterRectangleWasLeft) {
+    Qt();
+    MemorySettingsStore settings;
+    RecordingPrompt prompt;
+    const char* args[] = {"gasquill"};
+    {
+        CVANTIQApp app(settings, &prompt);
+        GuiAppShell shell(app);
+        app.SetShell(&shell);
+        ASSERT_TRUE(app.InitInstance(1, args));
+        CMainFrame* frame = shell.MainFrame();
+        frame->move(140, 90);
+        frame->resize(frame->size() + QSize(60, 40));
+        QApplication::processEvents();
+        ASSERT_TRUE(frame->close());
+        EXPECT_EQ(app.GetWindowLayout(CVANTIQApp::SLOT_MAIN), (Rect{140, 90, 728, 294}));
+        app.ExitInstance();
+    }
+    CVANTIQApp app(settings, &prompt);
+    GuiAppShell shell(app);
+    app.SetShell(&shell);
+    ASSERT_TRUE(app.InitInstance(1, args));
+    EXPECT_EQ(shell.MainFrame()->frameGeometry(), QRect(140, 90, 588, 204))
+        << "the same outer rectangle, not one grown by the frame";
+    ASSERT_TRUE(shell.MainFrame()->close());
+    app.ExitInstance();
 }
 
 } // namespace

@@ -110,6 +110,9 @@ TEST_F(OptionsTest, OkStoresEveryPageAndAnUnvisitedPeriodBelowFiveIsKept) {
 }
 
 TEST_F(OptionsTest, ThePeriodMustBeAnIntegerFromFiveToSixty) {
+    app->SetLogPath(Path("Log.txt").toStdString());
+    app->SetLogFilters(false, false, true);
+    app->OpenLog();
     COptionsPropertySheet sheet(*app);
     sheet.show();
     ASSERT_TRUE(sheet.SetActivePage(1));
@@ -127,6 +130,12 @@ TEST_F(OptionsTest, ThePeriodMustBeAnIntegerFromFiveToSixty) {
     EXPECT_TRUE(sheet.isVisible());
     ASSERT_EQ(app.prompt.asked.size(), 4u);
     EXPECT_EQ(app.prompt.asked[3].text, "Please enter an integer.");
+    // Logged as errors, as every dialog's number check is.
+    const std::string log = ReadAll(Path("Log.txt"));
+    EXPECT_NE(log.find("Error       ,  Please enter an integer between 5 and 60.\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("Error       ,  Please enter an integer.\r\n"), std::string::npos) << log;
     for (const char* good : {"5", "60"}) {
         period.setText(QString::fromLatin1(good));
         EXPECT_TRUE(sheet.FrontPanel().Validate()) << good;

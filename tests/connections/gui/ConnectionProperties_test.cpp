@@ -52,6 +52,7 @@ TEST_F(ConnectionTest, PortListNamesTheFirstNineStandardPortsComAndOthersByPath)
     EXPECT_EQ(Items(dlg.Port()), (QStringList{"COM1", "COM3", "/dev/ttyS9", "/dev/ttyUSB0"}));
     EXPECT_EQ(dlg.Port().currentText(), "COM3");
     dialogtest::Shot(dlg, "direct-cable");
+    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
 }
 
 TEST_F(ConnectionTest, APortThatIsNotThereNowIsOfferedRatherThanQuietlyReplaced) {
@@ -83,6 +84,7 @@ TEST_F(ConnectionTest, SettingsEditAWorkingCopyThatOnlyOkStores) {
     dlg.show();
     dialogtest::WhenModal<CPortSettingsDialog> driver([](CPortSettingsDialog& s) {
         dialogtest::Shot(s, "port-settings");
+        EXPECT_TRUE(dialogtest::KeepsItsSize(s));
         s.BaudRate().setEditText("57600");
         s.DataBits().setCurrentText("7");
         s.Parity().setCurrentText("Even");
@@ -171,6 +173,7 @@ TEST_F(ModemConnectionTest, ShowsTheFieldsWithTheStoredDefinitionSelected) {
     EXPECT_EQ(dlg.Telephone().text(), "5551234");
     EXPECT_EQ(dlg.Timeout().text(), "45");
     dialogtest::Shot(dlg, "modem-connection");
+    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
 }
 
 TEST_F(ModemConnectionTest, OkStoresPortDefinitionNumberAndTimeOut) {
@@ -252,6 +255,7 @@ TEST_F(TAPIConnectionTest, ListsTheDevicesSortedWithTheStoredOneSelected) {
     EXPECT_EQ(dlg.Telephone().maxLength(), 100);
     EXPECT_EQ(dlg.Timeout().text(), "120");
     dialogtest::Shot(dlg, "windows-modem");
+    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
 
     dlg.Modem().setCurrentText("Internal Modem");
     dlg.Telephone().setText("1234");
@@ -304,6 +308,7 @@ TEST_F(TAPIConnectionTest, SettingsShowTheSelectedDevicesConfiguration) {
     QString device, speed, name;
     dialogtest::WhenModal<CTAPIDeviceSettingsDialog> driver([&](CTAPIDeviceSettingsDialog& s) {
         dialogtest::Shot(s, "windows-modem-settings");
+        EXPECT_TRUE(dialogtest::KeepsItsSize(s));
         name = s.NameText();
         device = s.DeviceText();
         speed = s.SpeedText();
@@ -325,6 +330,7 @@ TEST_F(ConnectionTest, TcpPortMustBeAnIntegerFromZeroTo65535) {
     EXPECT_EQ(dlg.Address().text(), "0.0.0.0");
     EXPECT_EQ(dlg.Port().text(), "0");
     dialogtest::Shot(dlg, "tcpip");
+    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
     dlg.Address().setText("analyzer.local");
     for (const char* bad : {"65536", "-1", "99999999999999999999"}) {
         dlg.Port().setText(bad);

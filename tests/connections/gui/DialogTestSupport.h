@@ -2,7 +2,8 @@
 // Shared by the property-dialog tests: the Qt application, an application object with a
 // recording prompt, a transport that opens at once (to make a site connected without a
 // link), a driver that acts on the next modal dialog of a given type from inside its event
-// loop, and screenshots with a check that no control is squeezed below the size it asks for.
+// loop, screenshots with a check that no control is squeezed below the size it asks for, and
+// a check that a window keeps its size.
 
 #include "app/StateLock.h"
 #include "app/VANTIQApp.h"
@@ -133,6 +134,20 @@ inline void Shot(QWidget& widget, const std::string& name) {
         EXPECT_GE(child->width(), wanted.width()) << what << " is too narrow";
         EXPECT_GE(child->height(), wanted.height()) << what << " is too low";
     }
+}
+
+// Whether the shown window refuses a bigger size, as a dialog that is not meant to be resized
+// does; the window is left at the size it had.
+inline bool KeepsItsSize(QWidget& window) {
+    window.show();
+    QApplication::processEvents();
+    const QSize before = window.size();
+    window.resize(before + QSize(80, 40));
+    QApplication::processEvents();
+    const bool kept = window.size() == before;
+    window.resize(before);
+    QApplication::processEvents();
+    return kept;
 }
 
 // The fixture: a Qt application and a small application object of the test's own.

@@ -42,6 +42,7 @@ TEST_F(ModemsTest, PropertiesShowTheEightStringsInFieldsOfFortyCharacters) {
     dial.insert(QString(45, QLatin1Char('9')));
     EXPECT_EQ(dial.text().size(), 40);
     dialogtest::Shot(dlg, "modem-properties");
+    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
 }
 
 TEST_F(ModemsTest, AnyClearedFieldKeepsTheDialogOpenWithTheMessage) {
@@ -124,6 +125,7 @@ TEST_F(ModemsTest, TwoNewDefinitionsAreBothStandardWithDifferentIds) {
     EXPECT_EQ(dlg.RowTexts(), (QStringList{"Standard", "Standard"}));
     EXPECT_TRUE(app->IsModified());
     dialogtest::Shot(dlg, "modems");
+    EXPECT_FALSE(dialogtest::KeepsItsSize(dlg)) << "the list is resizable";
 }
 
 TEST_F(ModemsTest, ANewDefinitionCancelledIsDiscarded) {

@@ -39,6 +39,7 @@ TEST_F(SitePropertiesTest, ListsTheFourKindsInTheirOrderAndShowsTheSitesKind) {
     EXPECT_EQ(dlg.ConnectionType().currentText(), "Other Modem");
     EXPECT_EQ(dlg.Name().text(), "Harbour");
     dialogtest::Shot(dlg, "site-properties");
+    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
 }
 
 TEST_F(SitePropertiesTest, EachItemGivesANewDefaultTransportOfItsKind) {

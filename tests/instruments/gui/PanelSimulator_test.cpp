@@ -1,8 +1,7 @@
 // End to end against the simulated instruments of the built-in demo: the demo's
 // configuration file is read back, an instrument is connected from the instruments dialog
 // over loopback TCP, its display reaches the front panel, a key changes it, and closing the
-// panel disconnects.
-// Set GASQUILL_SCREENSHOT_DIR to keep pictures of the panel and the information window.
+// panel disconnects. Pictures of the panel and the information window go to /tmp/shots.
 
 #include "PanelTestSupport.h"
 #include "app/StateLock.h"
@@ -41,11 +40,11 @@ CSiteConnection* SiteOf(CInstrumentConnection& inst) {
 }
 
 void KeepPicture(QWidget& w, const char* name) {
-    const QByteArray dir = qgetenv("GASQUILL_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(QString::fromLocal8Bit(dir));
-    w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
+    const QString dir = QStringLiteral("/tmp/shots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QPixmap picture = w.grab();
+    ASSERT_FALSE(picture.isNull()) << name;
+    EXPECT_TRUE(picture.save(dir + QLatin1Char('/') + QLatin1String(name))) << name;
 }
 
 class PanelSimulatorTest : public ::testing::Test {

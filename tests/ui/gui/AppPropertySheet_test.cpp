@@ -148,4 +148,25 @@ TEST_F(SheetTest, TheBasePageDoesNothingAndAcceptsBeingLeft) {
     EXPECT_EQ(page.Title(), QStringLiteral("Plain"));
 }
 
+TEST_F(SheetTest, TheSheetFitsItsLargestPageAndIsNotResizable) {
+    CAppPropertySheet sheet(QStringLiteral("Props"));
+    auto* small = new TracePage("small", j);
+    auto* large = new TracePage("large", j);
+    large->setMinimumSize(420, 260);
+    sheet.AddPage(small);
+    sheet.AddPage(large);
+    sheet.show();
+    QApplication::processEvents();
+    const QSize shown = sheet.size();
+    // The large page fits, though it is not the visible one.
+    EXPECT_GE(sheet.Tabs()->width(), 420);
+    EXPECT_GE(sheet.Tabs()->height(), 260);
+    sheet.resize(shown + QSize(80, 40));
+    QApplication::processEvents();
+    EXPECT_EQ(sheet.size(), shown);
+    sheet.resize(shown - QSize(80, 40));
+    QApplication::processEvents();
+    EXPECT_EQ(sheet.size(), shown);
+}
+
 } // namespace
