@@ -70,6 +70,8 @@ CPortSettingsDialog::CPortSettingsDialog(const QString& portName, const PortLine
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     QPushButton* defaults =
         buttons->addButton(QStringLiteral("&Restore Defaults"), QDialogButtonBox::ResetRole);
+    // The style widens short captions to a minimum only; the long one gets the same margins.
+    defaults->setMinimumWidth(defaults->sizeHint().width() + 12);
     connect(defaults, &QPushButton::clicked, this, &CPortSettingsDialog::OnRestoreDefaults);
     connect(buttons, &QDialogButtonBox::accepted, this, &CPortSettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CPortSettingsDialog::reject);
