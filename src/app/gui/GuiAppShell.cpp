@@ -31,7 +31,7 @@ void GuiAppShell::Post(unsigned message, uintptr_t, intptr_t lParam) {
 
 void GuiAppShell::CreateMainWindow(const Rect& placement) {
     m_frame = std::make_unique<CMainFrame>(m_app);
-    // Message boxes with no window of their own to sit on sit on the main window.
+    // Message boxes that find no modal dialog or active window to sit on use the main window.
     if (auto* prompt = dynamic_cast<QtUserPrompt*>(m_app.GetPrompt()))
         prompt->SetOwner(m_frame.get());
     m_frame->PlaceFrame(placement);

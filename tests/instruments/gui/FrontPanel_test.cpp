@@ -520,6 +520,28 @@ TEST_F(FrontPanelTest, InformationItemOpensTheInformationWindowModally) {
     EXPECT_TRUE(modal);
 }
 
+TEST_F(FrontPanelTest, ClosingThePanelWhileItsInformationWindowIsOpenDisconnects) {
+    // The information window holds the main window only; the panel can still be closed
+    // from under it, from the menu item's own call.
+    Open();
+    QAction* item = panel->SystemMenu()->actions().back();
+    bool closedUnder = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CInstInfoDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        app.prompt.Answer(PromptResult::Yes);
+        panel->close();
+        closedUnder = PumpUntil([&] { return panel.isNull(); }, 5000);
+        dialog->reject();
+    });
+    item->trigger();
+    EXPECT_TRUE(closedUnder);
+    EXPECT_TRUE(panel.isNull());
+    EXPECT_EQ(inst->GetFrontPanel(), nullptr);
+    EXPECT_TRUE(inst->GetDisconnectRequested());
+}
+
 // ---- posted messages -----------------------------------------------------------------------
 
 TEST(QtMessageTarget, DeliversOnTheReceiversThreadInPostingOrder) {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <ostream>
 
 namespace {
 
@@ -239,6 +240,11 @@ struct Refusal {
     const char* text;
     const char* message;
 };
+
+// Printed by its fields: the default byte dump would read the padding after the page.
+void PrintTo(const Refusal& r, std::ostream* os) {
+    *os << r.field << "=" << r.text;
+}
 
 class InstSheetRangeTest : public InstSheetTest, public ::testing::WithParamInterface<Refusal> {
 protected:
