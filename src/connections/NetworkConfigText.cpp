@@ -83,7 +83,7 @@ bool ModemQuotable(const CModemSettings& m) {
 bool SiteQuotable(CSiteConnection& site) {
     if (!Quotable(site.GetName()))
         return false;
-    CConnection* transport = site.GetConnection();
+    CConnection* transport = site.GetEditedConnection();
     if (auto* serial = dynamic_cast<CCommPortConnection*>(transport);
         serial && !Quotable(serial->GetPortName()))
         return false;

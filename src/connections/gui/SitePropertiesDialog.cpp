@@ -59,7 +59,7 @@ CSitePropertiesDialog::CSitePropertiesDialog(CSiteConnection& site, QWidget* par
 
     StateGuard guard(AppStateLock());
     m_name->setText(ToQt(site.GetName()));
-    CConnection* transport = site.GetConnection();
+    CConnection* transport = site.GetEditedConnection();
     m_working.reset(transport ? transport->Clone() : new CCommPortConnection);
     ShowType(CSiteConnection::TypeIndexOfKind(m_working->GetConnectionType()));
 }
