@@ -1,6 +1,7 @@
 #include "app/gui/OptFrontPanelPropertyPage.h"
 
 #include "app/Strings.h"
+#include "app/UserPrompt.h"
 #include "app/VANTIQApp.h"
 
 #include <QHBoxLayout>
@@ -64,8 +65,10 @@ bool COptFrontPanelPropertyPage::Validate() {
                    .toLatin1()
                    .toStdString();
     }
-    // Shown and logged as an error, as every dialog's number check is.
-    m_app.ShowError(text);
+    // The options sheet shows its checks but logs nothing.
+    if (UserPrompt* prompt = m_app.GetPrompt())
+        prompt->Ask(text, LoadString(IDS_ERROR), PromptButtons::Ok, PromptIcon::Exclamation,
+                    PromptResult::Ok);
     m_period.setFocus();
     m_period.selectAll();
     return false;
