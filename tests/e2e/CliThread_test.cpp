@@ -396,7 +396,7 @@ TEST(CliUsage, HelpListsEveryCommand) {
     const RunResult r = RunCli({"--help"});
     ASSERT_EQ(r.exitCode, 0);
     for (const char* command : {"list", "info [INSTRUMENT]", "display [INSTRUMENT]",
-                                "key [INSTRUMENT] KEY...", "--serial SPEC", "--port-mode"})
+                                "key [INSTRUMENT] KEY...", "--serial SETTINGS", "--port-mode"})
         EXPECT_NE(r.out.find(command), std::string::npos) << command;
 }
 

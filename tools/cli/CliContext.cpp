@@ -99,14 +99,14 @@ bool CliContext::BuildAdHocConfiguration() {
         tcp->SetPort(m_options.tcpPort);
         site->SetConnection(tcp.release());
     } else {
-        const SerialSpec& spec = *m_options.serial;
+        const SerialSettings& line = *m_options.serial;
         auto serial = std::make_unique<CCommPortConnection>();
-        serial->SetPortName(spec.port);
-        serial->SetBaudRate(spec.baud);
-        serial->SetDataBits(spec.dataBits);
-        serial->SetParity(spec.parity);
-        serial->SetStopBits(spec.stopBits);
-        serial->SetFlowControl(spec.flow);
+        serial->SetPortName(line.port);
+        serial->SetBaudRate(line.baud);
+        serial->SetDataBits(line.dataBits);
+        serial->SetParity(line.parity);
+        serial->SetStopBits(line.stopBits);
+        serial->SetFlowControl(line.flow);
         site->SetConnection(serial.release());
     }
 

@@ -40,7 +40,7 @@ const char* CliGlobalUsage() {
            "                        the text form); default ./gasquill.cfg\n"
            "  --tcp HOST:PORT       no configuration file: one TCP/IP site \"Command Line\" with\n"
            "                        one instrument \"Instrument\"\n"
-           "  --serial SPEC         likewise over a serial port: PORT[:BAUD[:FORMAT[:FLOW]]],\n"
+           "  --serial SETTINGS     likewise over a serial port: PORT[:BAUD[:FORMAT[:FLOW]]],\n"
            "                        e.g. /dev/ttyUSB0:19200:8N1:none (FLOW none|rtscts|xonxoff)\n"
            "  --id N                instrument ID number (0..9999) for --tcp/--serial\n"
            "  --password N          log-on password (0..999999) for --tcp/--serial\n"
@@ -52,21 +52,21 @@ const char* CliGlobalUsage() {
            "  -h, --help, --version\n";
 }
 
-bool ParseSerialSpec(const std::string& text, SerialSpec& spec, std::string& error) {
+bool ParseSerialSettings(const std::string& text, SerialSettings& line, std::string& error) {
     const std::vector<std::string> parts = Split(text, ':');
     if (parts.size() > 4 || parts[0].empty()) {
-        error = "bad serial port specification: " + text;
+        error = "bad serial port settings: " + text;
         return false;
     }
-    spec = SerialSpec{};
-    spec.port = parts[0];
+    line = SerialSettings{};
+    line.port = parts[0];
     long n = 0;
     if (parts.size() > 1) {
         if (!ParseNumber(parts[1], 1, 4000000, n)) {
             error = "bad baud rate: " + parts[1];
             return false;
         }
-        spec.baud = static_cast<uint32_t>(n);
+        line.baud = static_cast<uint32_t>(n);
     }
     if (parts.size() > 2) {
         const std::string& f = parts[2];
@@ -78,18 +78,18 @@ bool ParseSerialSpec(const std::string& text, SerialSpec& spec, std::string& err
             error = "bad serial format (data bits, parity N/O/E/M/S, stop bits): " + f;
             return false;
         }
-        spec.dataBits = f[0] - '0';
-        spec.parity = static_cast<int>(
+        line.dataBits = f[0] - '0';
+        line.parity = static_cast<int>(
             parities.find(static_cast<char>(std::toupper(static_cast<unsigned char>(f[1])))));
-        spec.stopBits = f[2] == '2' ? 2 : 0;
+        line.stopBits = f[2] == '2' ? 2 : 0;
     }
     if (parts.size() > 3) {
         if (parts[3] == "none")
-            spec.flow = 0;
+            line.flow = 0;
         else if (parts[3] == "rtscts")
-            spec.flow = 1;
+            line.flow = 1;
         else if (parts[3] == "xonxoff")
-            spec.flow = 2;
+            line.flow = 2;
         else {
             error = "bad flow control (none, rtscts or xonxoff): " + parts[3];
             return false;
@@ -143,10 +143,10 @@ bool ParseCliArguments(int argc, const char* const* argv, CliOptions& o, std::st
             o.tcpHost = value.substr(0, colon);
             o.tcpPort = static_cast<uint16_t>(n);
         } else if (opt == "--serial") {
-            SerialSpec spec;
-            if (!ParseSerialSpec(value, spec, error))
+            SerialSettings line;
+            if (!ParseSerialSettings(value, line, error))
                 return false;
-            o.serial = spec;
+            o.serial = line;
         } else if (opt == "--id") {
             if (!ParseNumber(value, 0, 9999, n)) {
                 error = "bad --id (0..9999): " + value;

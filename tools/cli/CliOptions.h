@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct SerialSpec {
+struct SerialSettings {
     std::string port;
     uint32_t baud = 19200;
     int dataBits = 8;
@@ -21,7 +21,7 @@ struct CliOptions {
     // An ad-hoc site instead of a configuration file.
     std::optional<std::string> tcpHost;
     uint16_t tcpPort = 0;
-    std::optional<SerialSpec> serial;
+    std::optional<SerialSettings> serial;
     std::optional<int32_t> instrumentId;
     std::optional<uint32_t> password;
     std::optional<std::string> portMode; // "1", "2" or a variable name
@@ -38,7 +38,7 @@ struct CliOptions {
 
 // False with a message for a usage error.
 bool ParseCliArguments(int argc, const char* const* argv, CliOptions& options, std::string& error);
-bool ParseSerialSpec(const std::string& text, SerialSpec& spec, std::string& error);
+bool ParseSerialSettings(const std::string& text, SerialSettings& line, std::string& error);
 
 // The global part of the usage text; the commands add their own lines.
 const char* CliGlobalUsage();
