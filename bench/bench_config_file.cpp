@@ -1,7 +1,7 @@
 // Saving and loading a large network (1000 sites, 2000 instruments, 10 modem definitions)
 // in both file forms, through the files, as the Open and Save commands do.
-#include "app/MemorySettingsStore.h"
 #include "app/VANTIQApp.h"
+#include "base/MemorySettingsStore.h"
 #include "connections/CommPortConnection.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"

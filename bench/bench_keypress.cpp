@@ -2,10 +2,10 @@
 // display text updated by the site's worker, against the simulated instrument over
 // loopback TCP. Reports the median and the 99th percentile of the round trips.
 
-#include "app/MemorySettingsStore.h"
-#include "app/MessageTarget.h"
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/MemorySettingsStore.h"
+#include "base/MessageTarget.h"
+#include "base/StateLock.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"

@@ -2,9 +2,9 @@
 // the worker writes a command line to an echoing peer, reads the reply line and posts the
 // result back. Reports the median and the 99th percentile of the round trip.
 
-#include "app/MemorySettingsStore.h"
-#include "app/MessageTarget.h"
 #include "app/VANTIQApp.h"
+#include "base/MemorySettingsStore.h"
+#include "base/MessageTarget.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"

@@ -1,7 +1,7 @@
 // Arbitrary bytes through the standard configuration reader: it must end, without a crash,
 // either with the three lists read or with the configuration in memory as it was.
-#include "app/MemorySettingsStore.h"
 #include "app/VANTIQApp.h"
+#include "base/MemorySettingsStore.h"
 #include "connections/NetworkConfiguration.h"
 #include "model/InstrumentKeywords.h"
 #include "support/TextSupport.h"

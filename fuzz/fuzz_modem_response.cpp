@@ -7,8 +7,8 @@
 // commands, byte 2 whether the definition has an OK response and whether the whole dialogue
 // runs (one input in sixteen: closing a serial link pauses for real, so most inputs talk to a
 // link that stays open); the rest is what the modem says.
-#include "app/MemorySettingsStore.h"
 #include "app/VANTIQApp.h"
+#include "base/MemorySettingsStore.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
 #include "connections/ModemTimings.h"

@@ -1,9 +1,9 @@
 #include "app/ActivityLog.h"
 
-#include "app/EscapeText.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
-#include "app/UserPrompt.h"
+#include "base/EscapeText.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
+#include "base/UserPrompt.h"
 
 #include <cerrno>
 #include <cstdio>

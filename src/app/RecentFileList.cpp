@@ -1,6 +1,6 @@
 #include "app/RecentFileList.h"
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 #include <algorithm>
 

@@ -1,13 +1,13 @@
 #include "app/VANTIQApp.h"
 
 #include "app/AppCommandLineInfo.h"
-#include "app/AppInstrument.h"
-#include "app/AppShell.h"
-#include "app/MessageTarget.h"
-#include "app/SettingsStore.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
-#include "app/UserPrompt.h"
+#include "base/AppInstrument.h"
+#include "base/AppShell.h"
+#include "base/MessageTarget.h"
+#include "base/SettingsStore.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
+#include "base/UserPrompt.h"
 
 #include <atomic>
 #include <cstring>

@@ -5,7 +5,7 @@
 
 #include "app/ActivityLog.h"
 #include "app/RecentFileList.h"
-#include "app/Rect.h"
+#include "base/Rect.h"
 #include "model/NamedObjectList.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "connections/CommPortConnection.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"

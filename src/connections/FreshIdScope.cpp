@@ -1,6 +1,6 @@
 #include "connections/FreshIdScope.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 
 FreshIdScope::FreshIdScope(CVANTIQApp& app) {
     {

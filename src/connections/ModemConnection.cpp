@@ -1,7 +1,7 @@
 #include "connections/ModemConnection.h"
 
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
 #include "connections/ModemSettings.h"
 #include "connections/ModemStatus.h"
 #include "connections/ModemTimings.h"

@@ -1,8 +1,8 @@
 #include "connections/ModemSettings.h"
 
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"

@@ -1,6 +1,6 @@
 #include "connections/ModemStatus.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 namespace {
 

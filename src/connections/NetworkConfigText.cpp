@@ -1,9 +1,9 @@
 #include "connections/NetworkConfigText.h"
 
-#include "app/EscapeText.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "base/EscapeText.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/CommPortConnection.h"
 #include "connections/FreshIdScope.h"
 #include "connections/ModemConnection.h"

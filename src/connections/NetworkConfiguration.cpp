@@ -1,9 +1,9 @@
 #include "connections/NetworkConfiguration.h"
 
 #include "app/ActivityLog.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/FreshIdScope.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"

@@ -1,10 +1,10 @@
 #include "connections/SiteConnection.h"
 
 #include "app/ActivityLog.h"
-#include "app/MessageTarget.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "base/MessageTarget.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/CommPortConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"

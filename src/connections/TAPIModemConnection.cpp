@@ -1,7 +1,7 @@
 #include "connections/TAPIModemConnection.h"
 
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
 #include "connections/ModemStatus.h"
 #include "connections/ModemTimings.h"
 #include "connections/SiteConnection.h"

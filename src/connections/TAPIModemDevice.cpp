@@ -1,6 +1,6 @@
 #include "connections/TAPIModemDevice.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 #include "model/NamedObjectList.h"
 #include "platform/TelephonyService.h"
 

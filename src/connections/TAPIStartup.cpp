@@ -1,8 +1,8 @@
 #include "connections/TAPIStartup.h"
 
-#include "app/SettingsStore.h"
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/SettingsStore.h"
+#include "base/StateLock.h"
 #include "connections/TAPIModemDevice.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "connections/TCPConnection.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"

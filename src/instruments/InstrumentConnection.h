@@ -7,7 +7,7 @@
 // This is the side the rest of the program calls: the Request... operations post work to the
 // site's worker thread and return at once; the work itself is CInstrumentProtocol's.
 
-#include "app/AppInstrument.h"
+#include "base/AppInstrument.h"
 #include "instruments/Capabilities.h"
 #include "model/NamedObject.h"
 #include "model/NamedObjectList.h"

@@ -1,7 +1,7 @@
 #include "instruments/InstrumentInfo.h"
 
-#include "app/StateLock.h"
-#include "app/Strings.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
 

@@ -3,7 +3,7 @@
 // identification (1035) notices, and a way to close it (closing disconnects). The desktop's
 // front panel window and the command-line tool each provide one.
 
-#include "app/MessageTarget.h"
+#include "base/MessageTarget.h"
 
 class InstrumentPanel : public MessageTarget {
 public:

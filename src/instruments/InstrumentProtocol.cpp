@@ -1,9 +1,9 @@
 #include "instruments/InstrumentProtocol.h"
 
-#include "app/MessageTarget.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "base/MessageTarget.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/Connection.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"

@@ -1,6 +1,6 @@
 #include "instruments/InstrumentRequestHandler.h"
 
-#include "app/MessageTarget.h"
+#include "base/MessageTarget.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentProtocol.h"
 #include "instruments/SiteLink.h"

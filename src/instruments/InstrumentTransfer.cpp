@@ -1,6 +1,6 @@
 #include "instruments/InstrumentTransfer.h"
 
-#include "app/MessageTarget.h"
+#include "base/MessageTarget.h"
 #include "connections/Connection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentProtocol.h"

@@ -1,7 +1,7 @@
 #include "model/NamedObject.h"
 
-#include "app/StateLock.h"
-#include "app/Strings.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "model/Archive.h"
 
 CNamedObject::CNamedObject(std::string name, uint32_t id) : m_name(std::move(name)), m_id(id) {}

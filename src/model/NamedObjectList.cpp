@@ -1,7 +1,7 @@
 #include "model/NamedObjectList.h"
 
-#include "app/StateLock.h"
-#include "app/Strings.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 
 #include <algorithm>
 

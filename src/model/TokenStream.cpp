@@ -1,6 +1,6 @@
 #include "model/TokenStream.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "support/EGasDesc.h"
 #include "support/EUnitDesc.h"
 

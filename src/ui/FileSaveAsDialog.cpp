@@ -1,6 +1,6 @@
 #include "ui/FileSaveAsDialog.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 
 #include <QApplication>
 #include <QStyle>

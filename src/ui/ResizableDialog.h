@@ -16,7 +16,7 @@
 //      another result closes without storing it.
 // OnInitDialog() runs once, when the dialog is first shown (exec(), open() or show()).
 
-#include "app/Rect.h"
+#include "base/Rect.h"
 
 #include <QDialog>
 #include <vector>

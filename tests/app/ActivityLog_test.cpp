@@ -1,5 +1,5 @@
 #include "app/ActivityLog.h"
-#include "app/EscapeText.h"
+#include "base/EscapeText.h"
 #include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "app/AppInstrument.h"
-#include "app/Strings.h"
+#include "base/AppInstrument.h"
+#include "base/Strings.h"
 #include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/EscapeText.h"
+#include "base/EscapeText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "app/ActivityLog.h"
-#include "app/EscapeText.h"
+#include "base/EscapeText.h"
 #include "config/ConfigFixtures.h"
 #include "connections/NetworkConfigText.h"
 

@@ -6,8 +6,8 @@
 #include "ConnTestSupport.h"
 #include "SiteTestSupport.h"
 
-#include "app/MessageTarget.h"
-#include "app/StateLock.h"
+#include "base/MessageTarget.h"
+#include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"

@@ -3,7 +3,7 @@
 
 #include "ConnTestSupport.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 #include "connections/TCPConnection.h"
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"

@@ -5,7 +5,7 @@
 
 #include "ConnTestSupport.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
 #include "connections/TCPConnection.h"
 

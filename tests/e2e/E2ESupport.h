@@ -5,8 +5,8 @@
 // limits so that a fault shows as a failed check instead of a hung test; no check measures
 // how long anything took.
 
-#include "app/MessageTarget.h"
-#include "app/StateLock.h"
+#include "base/MessageTarget.h"
+#include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"

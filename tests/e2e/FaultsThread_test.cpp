@@ -4,7 +4,7 @@
 
 #include "E2ESupport.h"
 
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "instruments/Capabilities.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "TestLinks.h"
-#include "app/EscapeText.h"
+#include "base/EscapeText.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentInfo.h"

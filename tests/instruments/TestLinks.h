@@ -4,10 +4,10 @@
 // thread that hands requests to the instrument request handler.
 
 #include "app/ActivityLog.h"
-#include "app/MessageTarget.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "base/MessageTarget.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/Connection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentRequestHandler.h"

@@ -1,11 +1,11 @@
 #pragma once
 // Small stand-ins for the user interface, shared by the tests.
 
-#include "app/AppShell.h"
-#include "app/MemorySettingsStore.h"
-#include "app/MessageTarget.h"
-#include "app/UserPrompt.h"
 #include "app/VANTIQApp.h"
+#include "base/AppShell.h"
+#include "base/MemorySettingsStore.h"
+#include "base/MessageTarget.h"
+#include "base/UserPrompt.h"
 
 #include <deque>
 #include <map>

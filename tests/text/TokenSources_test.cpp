@@ -1,4 +1,4 @@
-#include "app/Strings.h"
+#include "base/Strings.h"
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "support_lib/Fakes.h"

@@ -1,7 +1,7 @@
 #include "CliContext.h"
 
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
 #include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"

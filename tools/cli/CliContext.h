@@ -6,7 +6,7 @@
 #include "CliOptions.h"
 #include "CliPrompt.h"
 
-#include "app/MemorySettingsStore.h"
+#include "base/MemorySettingsStore.h"
 
 #include <cstdio>
 #include <memory>

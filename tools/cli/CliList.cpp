@@ -4,8 +4,8 @@
 #include "CliCommand.h"
 #include "CliContext.h"
 
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
 #include "connections/Connection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/SiteLink.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes of the core, written to standard error; questions take their default answer.
 
-#include "app/UserPrompt.h"
+#include "base/UserPrompt.h"
 
 #include <cstdio>
 

@@ -3,10 +3,10 @@
 #include "CliCommand.h"
 #include "CliContext.h"
 
-#include "app/MessageTarget.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "base/MessageTarget.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "instruments/InstrumentConnection.h"
 
 #include <chrono>

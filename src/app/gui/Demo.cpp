@@ -1,7 +1,7 @@
 #include "app/gui/Demo.h"
 
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
 #include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"

@@ -1,10 +1,10 @@
 #include "app/gui/GuiAppShell.h"
 
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
 #include "app/gui/FileFilter.h"
 #include "app/gui/MainFrame.h"
 #include "app/gui/QtUserPrompt.h"
+#include "base/Strings.h"
 #include "ui/WindowModal.h"
 
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/AppShell.h"
-#include "app/MessageTarget.h"
+#include "base/AppShell.h"
+#include "base/MessageTarget.h"
 
 #include <QObject>
 #include <map>

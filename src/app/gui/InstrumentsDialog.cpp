@@ -1,9 +1,9 @@
 #include "app/gui/InstrumentsDialog.h"
 
-#include "app/StateLock.h"
-#include "app/Strings.h"
-#include "app/UserPrompt.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
+#include "base/UserPrompt.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/NamedObjectList.h"
 

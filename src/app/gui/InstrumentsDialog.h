@@ -4,7 +4,7 @@
 // by it, ignoring case; each carries its instrument's object ID, so an entry never points
 // at an instrument that is gone.
 
-#include "app/MessageTarget.h"
+#include "base/MessageTarget.h"
 #include "ui/ResizableButton.h"
 #include "ui/ResizableDialog.h"
 #include "ui/ResizableListBox.h"

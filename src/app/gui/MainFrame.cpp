@@ -1,7 +1,5 @@
 #include "app/gui/MainFrame.h"
 
-#include "app/Strings.h"
-#include "app/UserPrompt.h"
 #include "app/VANTIQApp.h"
 #include "app/gui/AboutDialog.h"
 #include "app/gui/FileFilter.h"
@@ -9,6 +7,8 @@
 #include "app/gui/InstrumentsDialog.h"
 #include "app/gui/OptionsPropertySheet.h"
 #include "app/gui/ToolIcons.h"
+#include "base/Strings.h"
+#include "base/UserPrompt.h"
 #include "connections/gui/ModemsDialog.h"
 #include "connections/gui/SitesDialog.h"
 #include "ui/WindowModal.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Rect.h"
+#include "base/Rect.h"
 
 #include <QMainWindow>
 #include <QMargins>

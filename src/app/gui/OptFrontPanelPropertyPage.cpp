@@ -1,8 +1,8 @@
 #include "app/gui/OptFrontPanelPropertyPage.h"
 
-#include "app/Strings.h"
-#include "app/UserPrompt.h"
 #include "app/VANTIQApp.h"
+#include "base/Strings.h"
+#include "base/UserPrompt.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

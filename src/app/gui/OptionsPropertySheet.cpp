@@ -1,11 +1,11 @@
 #include "app/gui/OptionsPropertySheet.h"
 
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
 #include "app/gui/OptFrontPanelPropertyPage.h"
 #include "app/gui/OptGeneralPropertyPage.h"
 #include "app/gui/OptLoggingPropertyPage.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 
 #include <QApplication>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/UserPrompt.h"
+#include "base/UserPrompt.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
 #include "connections/gui/CommPortConnectionPropertiesDialog.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
 #include "connections/gui/DialogSupport.h"
 #include "connections/gui/SerialPortChoices.h"

@@ -1,7 +1,7 @@
 #include "connections/gui/ModemConnectionPropertiesDialog.h"
 
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
 #include "connections/ModemConnection.h"
 #include "connections/gui/DialogSupport.h"
 #include "connections/gui/ModemsDialog.h"

@@ -1,7 +1,7 @@
 #include "connections/gui/ModemPropertiesDialog.h"
 
-#include "app/StateLock.h"
-#include "app/Strings.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/ModemSettings.h"
 #include "connections/gui/DialogSupport.h"
 

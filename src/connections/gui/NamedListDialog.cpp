@@ -1,6 +1,6 @@
 #include "connections/gui/NamedListDialog.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 #include "connections/gui/DialogSupport.h"
 #include "model/NamedObject.h"
 #include "model/NamedObjectList.h"

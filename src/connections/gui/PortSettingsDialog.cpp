@@ -1,6 +1,6 @@
 #include "connections/gui/PortSettingsDialog.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
 #include "connections/gui/DialogSupport.h"
 

@@ -1,7 +1,7 @@
 #include "connections/gui/SitePropertiesDialog.h"
 
-#include "app/StateLock.h"
-#include "app/Strings.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/CommPortConnection.h"
 #include "connections/ModemConnection.h"
 #include "connections/SiteConnection.h"

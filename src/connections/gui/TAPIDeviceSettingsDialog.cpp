@@ -1,7 +1,7 @@
 #include "connections/gui/TAPIDeviceSettingsDialog.h"
 
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
 #include "connections/TAPIModemDevice.h"
 #include "connections/TAPIStartup.h"
 #include "connections/gui/DialogSupport.h"

@@ -1,7 +1,7 @@
 #include "connections/gui/TAPIModemConnectionPropertiesDialog.h"
 
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
 #include "connections/TAPIModemConnection.h"
 #include "connections/TAPIModemDevice.h"
 #include "connections/gui/DialogSupport.h"

@@ -1,6 +1,6 @@
 #include "connections/gui/TCPConnectionPropertiesDialog.h"
 
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 #include "connections/TCPConnection.h"
 #include "connections/gui/DialogSupport.h"
 

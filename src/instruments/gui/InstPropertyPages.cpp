@@ -1,9 +1,9 @@
 #include "instruments/gui/InstPropertyPages.h"
 
-#include "app/EscapeText.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/VANTIQApp.h"
+#include "base/EscapeText.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/gui/DialogSupport.h"
 #include "connections/gui/SitesDialog.h"
 #include "instruments/Capabilities.h"

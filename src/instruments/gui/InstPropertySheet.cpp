@@ -1,7 +1,7 @@
 #include "instruments/gui/InstPropertySheet.h"
 
-#include "app/StateLock.h"
-#include "app/Strings.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/gui/DialogSupport.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/gui/InstPropertyPages.h"

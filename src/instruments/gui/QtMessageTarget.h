@@ -4,7 +4,7 @@
 // receiver's thread, where the handler runs. Once detached, or once the receiver is gone,
 // messages are dropped, never delivered to a window that no longer exists.
 
-#include "app/MessageTarget.h"
+#include "base/MessageTarget.h"
 
 #include <functional>
 #include <memory>

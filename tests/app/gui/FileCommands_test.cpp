@@ -1,10 +1,10 @@
-#include "app/AppInstrument.h"
-#include "app/MemorySettingsStore.h"
 #include "app/VANTIQApp.h"
 #include "app/gui/AboutDialog.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/MainFrame.h"
 #include "app/gui/QtSettingsStore.h"
+#include "base/AppInstrument.h"
+#include "base/MemorySettingsStore.h"
 #include "support_lib/Fakes.h"
 
 #include "support_lib/GuiTestApp.h"

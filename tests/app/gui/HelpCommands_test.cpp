@@ -1,6 +1,6 @@
-#include "app/MemorySettingsStore.h"
 #include "app/VANTIQApp.h"
 #include "app/gui/HelpCommands.h"
+#include "base/MemorySettingsStore.h"
 #include "support_lib/Fakes.h"
 
 #include "support_lib/GuiTestApp.h"

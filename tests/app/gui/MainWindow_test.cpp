@@ -1,7 +1,7 @@
-#include "app/MemorySettingsStore.h"
 #include "app/VANTIQApp.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/MainFrame.h"
+#include "base/MemorySettingsStore.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "support_lib/Fakes.h"
 

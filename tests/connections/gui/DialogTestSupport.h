@@ -5,8 +5,8 @@
 // loop, screenshots with a check that no control is squeezed below the size it asks for, and
 // a check that a window keeps its size.
 
-#include "app/StateLock.h"
 #include "app/VANTIQApp.h"
+#include "base/StateLock.h"
 #include "connections/Connection.h"
 #include "connections/ModemSettings.h"
 #include "connections/SiteConnection.h"

@@ -3,10 +3,10 @@
 // of the instrument.
 
 #include "PanelTestSupport.h"
-#include "app/StateLock.h"
-#include "app/Strings.h"
 #include "app/gui/InstrumentsDialog.h"
 #include "app/gui/ToolIcons.h"
+#include "base/StateLock.h"
+#include "base/Strings.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentProtocol.h"
 #include "instruments/SiteLink.h"

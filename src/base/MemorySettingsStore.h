@@ -1,5 +1,5 @@
 #pragma once
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 #include <map>
 #include <variant>

@@ -1,4 +1,4 @@
-#include "app/StateLock.h"
+#include "base/StateLock.h"
 
 std::recursive_mutex& AppStateLock() {
     static std::recursive_mutex lock;

@@ -2,7 +2,7 @@
 // What the application core needs of its main window: created by the GUI, replaced by a
 // small fake in tests. Timers are the main window's (33245 auto-update, 20858 auto-disconnect).
 
-#include "app/Rect.h"
+#include "base/Rect.h"
 
 #include <optional>
 #include <string>

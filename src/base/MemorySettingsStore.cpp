@@ -1,4 +1,4 @@
-#include "app/MemorySettingsStore.h"
+#include "base/MemorySettingsStore.h"
 
 const MemorySettingsStore::Value* MemorySettingsStore::Find(const std::string& section,
                                                             const std::string& name) const {
