@@ -48,7 +48,9 @@ public:
     bool Close() {
         if (m_append) {
             const bool ok = std::fflush(m_append) == 0;
-            return std::fclose(m_append) == 0 && ok;
+            const bool closed = std::fclose(m_append) == 0;
+            m_append = nullptr;
+            return closed && ok;
         }
         return m_replace.Commit();
     }
