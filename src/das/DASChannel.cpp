@@ -10,6 +10,7 @@
 #include "model/ArchiveList.h"
 #include "model/InstrumentKeywords.h"
 
+#include <atomic>
 #include <ctime>
 #include <mutex>
 
@@ -17,6 +18,7 @@ namespace {
 
 enum : unsigned { IDS_CHANNEL_TEXT = 61297, IDS_NAME_ONLY = 61318 };
 
+std::atomic<uint32_t> g_nextHandle{1};
 std::mutex g_editorLock;
 CDASChannel::Editor g_editor;
 
@@ -65,11 +67,12 @@ const char* Word(bool on) {
 } // namespace
 
 CDASChannel::CDASChannel(CInstrumentConnection* instrument)
-    : CNamedObject(std::string(), 0), m_instrument(instrument),
+    : CNamedObject(std::string(), 0), m_handle(g_nextHandle++), m_instrument(instrument),
       m_startDate(DateTime::Now().GetYear(), 1, 1), m_activeSelection(&m_selection) {}
 
 CDASChannel::CDASChannel(const CDASChannel& other)
-    : CNamedObject(other), InstrumentOwned(), m_activeSelection(&m_selection) {
+    : CNamedObject(other), InstrumentOwned(), m_handle(g_nextHandle++),
+      m_activeSelection(&m_selection) {
     StateGuard guard(AppStateLock());
     m_instrument = other.m_instrument;
     for (const CNamedObject* obj : other.m_parameters) {
@@ -405,6 +408,16 @@ std::string CDASChannel::GetText(unsigned flags) const {
 void CDASChannel::SetOwnerInstrument(CInstrumentConnection* owner) {
     StateGuard guard(AppStateLock());
     m_instrument = owner;
+}
+
+CDASChannel* CDASChannel::FindByHandle(const CInstrumentConnection& instrument, uint32_t handle) {
+    StateGuard guard(AppStateLock());
+    for (CNamedObject* obj : instrument.DasChannels()) {
+        auto* ch = static_cast<CDASChannel*>(obj);
+        if (ch->m_handle == handle)
+            return ch;
+    }
+    return nullptr;
 }
 
 CInstrumentConnection* CDASChannel::GetInstrument() const {

@@ -50,6 +50,12 @@ public:
     // TEXT_SCRIPT: the channel's script block; TEXT_NAME_ONLY: the name; 0: the display text.
     virtual std::string GetText(unsigned flags) const;
 
+    // A number that names this channel object for the life of the process (not archived):
+    // a download request lists its channels by it, and the worker finds them again under the
+    // lock, so a channel deleted meanwhile is skipped, never used.
+    uint32_t GetHandle() const { return m_handle; }
+    static CDASChannel* FindByHandle(const CInstrumentConnection& instrument, uint32_t handle);
+
     // InstrumentOwned
     void SetOwnerInstrument(CInstrumentConnection* owner) override;
     CInstrumentConnection* GetInstrument() const;
@@ -132,6 +138,7 @@ private:
     bool ParseScript(TokenStream& ts);
     bool ParseListing(TokenStream& ts);
 
+    uint32_t m_handle;
     CInstrumentConnection* m_instrument;
     CNamedObjectList m_parameters{10};
     std::string m_event;
