@@ -462,4 +462,13 @@ TEST(DASDataFile, RecordTexts) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(r.GetText(row.flags, row.precision), row.text) << row.flags;
+    // Values and sample counts come out as printf writes them, whatever the precision.
+    for (double v : {0.0, -0.5, 2.5, 0.125, 1e10, -123.456789, 0.0005, 1e300, -1e-300})
+        for (int precision : {-1, 0, 1, 3, 4, 12}) {
+            char want[512];
+            std::snprintf(want, sizeof want, ",%-10.*f, %10ld", precision, v, -42L);
+            EXPECT_EQ(CDataRecord(v, -42, 0, true).GetText(REC_VALUE | REC_SAMPLES, precision),
+                      std::string(want).substr(1))
+                << v << " " << precision;
+        }
 }
