@@ -422,3 +422,24 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
         EXPECT_EQ(P(1)->GetRecordCount(), r.o3);
     }
 }
+
+TEST_F(DASExchangeTest, RequestsReachTheInstalledTransfers) {
+    inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS);
+    ch->SetSelected(true);
+    link.OnTimes("\x03"
+                 "d report \"CONC1\" hex\r\n",
+                 HexLine(9, {{1, 2}, {3, 0}}, kLayout), 1);
+    InstrumentRequest request;
+    request.window = &window;
+    // The second handle names a channel that is gone: it is passed over.
+    request.channels = {ch->GetHandle(), 0xFFFFFFFFu};
+    CInstrumentRequestHandler::Handle(MSG_DOWNLOAD_DAS_RECORDS, *inst, 0, &request);
+    EXPECT_EQ(Messages().back(), DASM_DOWNLOAD_OK);
+    EXPECT_EQ(P(1)->GetRecordCount(), 1u);
+    link.OnTimes("\x03"
+                 "d print\r\n",
+                 "SETUP PROPERTIES FOR X\r\nPARAMETERS: 0\r\n", 1);
+    CInstrumentRequestHandler::Handle(MSG_GET_DAS_CONFIG, *inst, 0, &request);
+    EXPECT_EQ(Messages().back(), DASM_FETCH_OK);
+    EXPECT_EQ(inst->DasChannels().GetCount(), 1u);
+}
