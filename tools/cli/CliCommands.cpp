@@ -1,9 +1,5 @@
 #include "CliCommand.h"
 
-#include "CliOptions.h"
-
-#include <cstdio>
-
 int RunListCommand(CliContext& context, const std::vector<std::string>& args);
 int RunInfoCommand(CliContext& context, const std::vector<std::string>& args);
 int RunDisplayCommand(CliContext& context, const std::vector<std::string>& args);
@@ -35,18 +31,4 @@ const CliCommand* FindCliCommand(const std::string& name) {
         if (name == command.name)
             return &command;
     return nullptr;
-}
-
-std::string CliUsageText() {
-    std::string text = CliGlobalUsage();
-    text += "Commands (INSTRUMENT: a name of the configuration, ignoring ASCII case; optional "
-            "with --tcp/--serial):\n";
-    for (const CliCommand& command : CliCommands()) {
-        char line[512];
-        std::snprintf(line, sizeof line, "  %-24s %s\n", command.usage, command.summary);
-        text += line;
-    }
-    text += "Exit status: 0 success; 1 the operation failed (the message on stderr); 2 usage "
-            "error.\n";
-    return text;
 }
