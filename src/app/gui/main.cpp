@@ -1,4 +1,5 @@
 // gasquill: the desktop program.
+#include "app/DASSupport.h"
 #include "app/VANTIQApp.h"
 #include "app/gui/Demo.h"
 #include "app/gui/GuiAppShell.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     app.SetShell(&shell);
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
+    InstallDASSupport(app);
     InstallConnectionDialogs();
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
