@@ -5,6 +5,9 @@ int RunInfoCommand(CliContext& context, const std::vector<std::string>& args);
 int RunDisplayCommand(CliContext& context, const std::vector<std::string>& args);
 int RunKeyCommand(CliContext& context, const std::vector<std::string>& args);
 int RunConvertCommand(CliContext& context, const std::vector<std::string>& args);
+int RunDasGetCommand(CliContext& context, const std::vector<std::string>& args);
+int RunDasSendCommand(CliContext& context, const std::vector<std::string>& args);
+int RunDasDownloadCommand(CliContext& context, const std::vector<std::string>& args);
 
 const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
@@ -22,6 +25,15 @@ const std::vector<CliCommand>& CliCommands() {
         {"convert", "convert IN OUT",
          "load the configuration file IN and save it as OUT (.cfg standard, else text)",
          RunConvertCommand, false},
+        {"das get", "das get [INSTRUMENT] [-o FILE]",
+         "fetch the DAS configuration and write its script form (stdout without -o)",
+         RunDasGetCommand},
+        {"das send", "das send [INSTRUMENT] FILE",
+         "load a DAS script file and send it to the instrument", RunDasSendCommand},
+        {"das download",
+         "das download [INSTRUMENT] [--channel NAME]... [--select SEL] [--no-instrument-dates] "
+         "[-o PATH] [--append] [--samples]",
+         "download DAS records into one data file per channel", RunDasDownloadCommand},
     };
     return commands;
 }
