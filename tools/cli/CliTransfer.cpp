@@ -25,9 +25,12 @@ void CliTransfer::Post(unsigned message, uintptr_t wParam, intptr_t lParam) {
             StateGuard state(AppStateLock());
             m_channel = channel->GetName();
         }
-    } else if (message == DASM_STEP && !m_channel.empty()) {
+    } else if (message == DASM_STEP) {
+        // One per record: counted, never a reason to wake the waiting thread.
         ++m_received;
-        ShowProgress(false);
+        if (!m_channel.empty())
+            ShowProgress(false);
+        return;
     } else if (message == DASM_DOWNLOAD_OK || message == DASM_DOWNLOAD_FAILED) {
         if (!m_channel.empty())
             ShowProgress(true);
@@ -54,13 +57,10 @@ unsigned CliTransfer::Wait(unsigned ok, unsigned failed, std::chrono::millisecon
     std::unique_lock<std::mutex> guard(m_lock);
     for (;;) {
         const uint64_t seen = m_posted;
-        if (m_changed.wait_for(guard, quiet, [&] {
-                return m_last == ok || m_last == failed || m_posted != seen;
-            })) {
-            if (m_last == ok || m_last == failed)
-                return m_last;
-            continue; // progress: the limit starts again
-        }
-        return 0;
+        if (m_changed.wait_for(guard, quiet, [&] { return m_last == ok || m_last == failed; }))
+            return m_last;
+        if (m_posted == seen)
+            return 0;
+        // Progress came meanwhile: the limit starts again.
     }
 }

@@ -43,8 +43,8 @@ struct SimConfig {
     bool hasDas = true;
     bool slashKeyboard = true;
     unsigned replyDelayMs = 0;
-    // Bytes leave at the pace of a serial line of this many baud (10 bits a byte); 0: as
-    // fast as the link takes them.
+    // Record reports leave at the pace of a serial line of this many baud (10 bits a
+    // byte); 0: as fast as the link takes them.
     uint32_t lineRate = 0;
     // Records each DAS channel holds; 0: a year's worth for its report period.
     uint32_t dasRecords = 0;

@@ -208,7 +208,10 @@ bool SimServer::Send(const std::string& bytes) {
 }
 
 bool SimServer::SendOutput(SimInstrument::Output& out) {
-    if (!out.reply.empty() && !Send(out.reply))
+    // Short replies leave at once: the program reads a reply only up to the line it wants
+    // and discards the rest before its next command, which a reply still trickling in
+    // would defeat. Only the long ones, the record reports, keep the line's pace.
+    if (!out.reply.empty() && !WriteAll(m_clientFd, out.reply))
         return false;
     if (!out.stream)
         return true;

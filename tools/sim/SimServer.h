@@ -46,7 +46,7 @@ private:
     void Run();
     void ServeBytes(const char* data, size_t n);
     bool WriteAll(int fd, const std::string& bytes);
-    // WriteAll at the configured line rate, when there is one.
+    // WriteAll at the configured line rate, when there is one (streamed replies).
     bool Send(const std::string& bytes);
     // Sends an output, its stream included; false when the client is gone.
     bool SendOutput(SimInstrument::Output& out);
