@@ -3,6 +3,7 @@
 
 #include "../instruments/TestLinks.h"
 #include "DASTestUtil.h"
+#include "connections/NetworkConfiguration.h"
 #include "das/DASExchange.h"
 #include "das/DASScript.h"
 #include "das/HexRecordReader.h"
@@ -421,4 +422,45 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
         }
         EXPECT_EQ(P(1)->GetRecordCount(), r.o3);
     }
+}
+
+TEST_F(DASExchangeTest, RequestsReachTheInstalledTransfers) {
+    inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS);
+    ch->SetSelected(true);
+    link.OnTimes("\x03"
+                 "d report \"CONC1\" hex\r\n",
+                 HexLine(9, {{1, 2}, {3, 0}}, kLayout), 1);
+    InstrumentRequest request;
+    request.window = &window;
+    // The second handle names a channel that is gone: it is passed over.
+    request.channels = {ch->GetHandle(), 0xFFFFFFFFu};
+    CInstrumentRequestHandler::Handle(MSG_DOWNLOAD_DAS_RECORDS, *inst, 0, &request);
+    EXPECT_EQ(Messages().back(), DASM_DOWNLOAD_OK);
+    EXPECT_EQ(P(1)->GetRecordCount(), 1u);
+    link.OnTimes("\x03"
+                 "d print\r\n",
+                 "SETUP PROPERTIES FOR X\r\nPARAMETERS: 0\r\n", 1);
+    CInstrumentRequestHandler::Handle(MSG_GET_DAS_CONFIG, *inst, 0, &request);
+    EXPECT_EQ(Messages().back(), DASM_FETCH_OK);
+    EXPECT_EQ(inst->DasChannels().GetCount(), 1u);
+}
+
+TEST(DASConfigurationFile, StandardFileWithDASListsLoadsAndSavesByteExact) {
+    TestApp app;
+    CNetworkConfiguration::RegisterClasses();
+    InstallDAS();
+    auto* inst = new CInstrumentConnection;
+    inst->SetName("T400");
+    FillInstrument(*inst);
+    app->Instruments().AddTail(inst);
+    const std::vector<uint8_t> bytes = CNetworkConfiguration::SaveStandard(*app);
+    TestApp other;
+    ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*other, bytes));
+    EXPECT_EQ(CNetworkConfiguration::SaveStandard(*other), bytes);
+    auto* loaded = static_cast<CInstrumentConnection*>(other->Instruments().At(0));
+    ASSERT_EQ(loaded->DasChannels().GetCount(), 2u);
+    auto* cal = static_cast<CDASChannel*>(loaded->DasChannels().At(1));
+    EXPECT_EQ(cal->GetInstrument(), loaded);
+    EXPECT_EQ(loaded->DasEvents().GetCount(), 2u);
+    EXPECT_EQ(loaded->DasPoints().GetCount(), 1u);
 }

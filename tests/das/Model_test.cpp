@@ -157,6 +157,13 @@ TEST(DASModel, SelectionTypesAndStartTimes) {
         s.SetType(given);
         EXPECT_EQ(s.GetType(), stored) << given;
     }
+    // Read from an archive, a type is kept as stored.
+    CArchive out;
+    for (uint32_t v : {9u, 0u, 0u, 1u, 1u, 1u, 1u, 1u, 1u})
+        out.WriteUInt32(v);
+    CArchive in(out.Bytes());
+    s.Serialize(in);
+    EXPECT_EQ(s.GetType(), 9);
     // 2024-03-14 (a Thursday) 15:42:10 UTC.
     const uint32_t now = DateTime(2024, 3, 14, 15, 42, 10).GetSeconds();
     struct Row {
