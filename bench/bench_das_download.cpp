@@ -5,8 +5,9 @@
 // that only drains the socket. BM_DownloadRecords: the program's download of the same
 // records, timed from the request to the last record stored ("to_last_record_s") and to the
 // end of the download, which comes one quiet receive time-out after the last line
-// ("to_end_s"). The ratio to the simulator's own time is reported as "vs_sim". At a line
-// rate (BM_DownloadAtLineRate) "of_line_rate" is the download's byte rate over the line's.
+// ("to_end_s"); its time set against BM_SimulatorSendsRecords is the download's overhead.
+// At a line rate (BM_DownloadAtLineRate) "of_line_rate" is the download's byte rate over
+// the line's.
 
 #include "app/DASSupport.h"
 #include "app/VANTIQApp.h"
