@@ -2,6 +2,7 @@
 
 #include "base/StateLock.h"
 #include "base/Strings.h"
+#include "connections/NetworkConfiguration.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/FileInstrumentTokenStream.h"
@@ -13,8 +14,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -157,26 +156,8 @@ bool SaveSequenceScript(CInstrumentConnection& inst, const std::string& path,
     }
     const std::string text = BuildSequenceScript(inst, kSequenceFileFlags);
     if (!text.empty()) {
-        // Beside the target, so the rename stays on one file system and replaces it whole.
-        std::string temp = path + ".XXXXXX";
-        const int fd = ::mkstemp(temp.data());
-        bool ok = fd >= 0;
-        if (ok) {
-            // The new file keeps the old one's permissions (mkstemp makes it private).
-            struct stat old {};
-            ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-            size_t done = 0;
-            while (ok && done < text.size()) {
-                const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-                ok = n > 0;
-                done += ok ? static_cast<size_t>(n) : 0;
-            }
-            ok = ::fsync(fd) == 0 && ok;
-            ok = ::close(fd) == 0 && ok;
-            ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-            if (!ok)
-                ::unlink(temp.c_str());
-        }
+        // Through a temporary file beside it: a failed save keeps the old file.
+        const bool ok = CNetworkConfiguration::WriteFileAtomically(path, text);
         if (!ok) {
             Report(FormatText(IDS_SAVE_FAILED, path.c_str()), message);
             return false;

@@ -8,6 +8,7 @@
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/InstrumentKeywords.h"
+#include "sequences/SequenceSupport.h"
 #include "support/TextSupport.h"
 
 #include <vector>
@@ -18,6 +19,9 @@ CliContext::CliContext(const CliOptions& options, std::FILE* out, std::FILE* err
     InitSupportLibrary();
     SortTokenTables();
     CNetworkConfiguration::Install(*m_app);
+    CVANTIQApp* app = m_app.get();
+    CSequenceSupport::Install({[app] { app->SetModified(true); },
+                               [app](const std::string& text) { app->ShowError(text); }});
 }
 
 CliContext::~CliContext() {

@@ -10,6 +10,7 @@
 #include "connections/gui/ConnectionDialogs.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstPropertySheet.h"
+#include "sequences/SequenceSupport.h"
 #include "support/TextSupport.h"
 
 #include <QApplication>
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     app.SetShell(&shell);
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
+    CSequenceSupport::Install({[&app] { app.SetModified(true); },
+                               [&app](const std::string& text) { app.ShowError(text); }});
     InstallConnectionDialogs();
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
