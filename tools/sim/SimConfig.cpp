@@ -22,6 +22,8 @@ constexpr FaultName kFaultNames[] = {
     {SimFault::BlankFirst, "blank-first"},
     {SimFault::SecondTry, "second-try"},
     {SimFault::OddDisplay, "odd-display"},
+    {SimFault::SeqNoConfirm, "seq-no-confirm"},
+    {SimFault::SeqHalfReply, "seq-half-reply"},
 };
 
 bool ParseLong(const std::string& text, long min, long max, long& out) {
@@ -123,7 +125,8 @@ const char* SimUsageText() {
            "Behaviour:\n"
            "  --delay MS            wait before every reply (default 0)\n"
            "  --fault MODE          none, close, silent, garbage, noise, truncate, blank-first,\n"
-           "                        second-try, odd-display (default none)\n"
+           "                        second-try, odd-display, seq-no-confirm, seq-half-reply\n"
+           "                        (default none)\n"
            "  --fault-after N       received lines answered normally first (default 0)\n"
            "  --record FILE         write every received byte to FILE\n"
            "  -h, --help, --version\n";

@@ -2,6 +2,7 @@
 
 #include "sim/SimDisplay.h"
 #include "sim/SimSecurity.h"
+#include "sim/SimSequences.h"
 #include "sim/SimVariables.h"
 
 SimInstrument::SimInstrument(const SimConfig& config) : m_state(config) {
@@ -10,6 +11,8 @@ SimInstrument::SimInstrument(const SimConfig& config) : m_state(config) {
     auto display = std::make_unique<SimDisplay>(m_state);
     m_display = display.get();
     m_modules.push_back(std::move(display));
+    if (config.type == "Calibrator")
+        m_modules.push_back(std::make_unique<SimSequences>(m_state));
 }
 
 void SimInstrument::AddModule(std::unique_ptr<SimModule> module) {
@@ -54,6 +57,10 @@ SimInstrument::Output SimInstrument::Receive(const std::string& bytes) {
 }
 
 std::string SimInstrument::HandleLine(const std::string& line, bool& close) {
+    std::string raw;
+    for (auto& module : m_modules)
+        if (module->TakeRawLine(line, raw))
+            return raw;
     const auto command = SimCommand::Parse(line);
     if (!command)
         return {};
