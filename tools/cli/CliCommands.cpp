@@ -9,6 +9,7 @@ int RunInfoCommand(CliContext& context, const std::vector<std::string>& args);
 int RunDisplayCommand(CliContext& context, const std::vector<std::string>& args);
 int RunKeyCommand(CliContext& context, const std::vector<std::string>& args);
 int RunConvertCommand(CliContext& context, const std::vector<std::string>& args);
+int RunSeqCommand(CliContext& context, const std::vector<std::string>& args);
 
 const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
@@ -26,6 +27,11 @@ const std::vector<CliCommand>& CliCommands() {
         {"convert", "convert IN OUT",
          "load the configuration file IN and save it as OUT (.cfg standard, else text)",
          RunConvertCommand, false},
+        {"seq", "seq get [INSTRUMENT] [-o FILE]",
+         "connect, fetch the calibration sequences and write their script (stdout without -o)",
+         RunSeqCommand},
+        {"seq", "seq send [INSTRUMENT] FILE",
+         "load a sequence script file, connect and send it to the instrument", RunSeqCommand},
     };
     return commands;
 }

@@ -39,6 +39,7 @@ CliContext::~CliContext() {
         site->WaitForWorkers(CSiteConnection::kJoinLimitMs);
     m_app->DeleteModel();
     m_app->CloseLog();
+    CSequenceSupport::Install({}); // the hooks name the application that goes now
     m_app.reset();
     FreeSupportLibrary();
 }
