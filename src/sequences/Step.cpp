@@ -17,8 +17,10 @@
 #include "sequences/StepStandby.h"
 #include "sequences/StepStatusBlock.h"
 
+#include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <utility>
 
 CStep::CStep(const char* keyword) : CNamedObject(keyword, 0) {}
@@ -99,16 +101,22 @@ void CStep::RegisterClasses() {
         ArchiveClassRegistry<CNamedObject>::Register(name, factory);
 }
 
-bool CStep::ReadNumber(TokenStream& ts, double& value) {
-    const int code = ts.GetToken();
-    if (code == TOKEN_INTEGER) {
+bool CStep::CurrentNumber(const TokenStream& ts, double& value) {
+    if (ts.GetTokenCode() == TOKEN_INTEGER) {
         value = ts.GetIntValue();
         return true;
     }
-    if (code == TOKEN_REAL) {
+    if (ts.GetTokenCode() == TOKEN_REAL) {
         value = ts.GetRealValue();
-        return true;
+        return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max();
     }
+    return false;
+}
+
+bool CStep::ReadNumber(TokenStream& ts, double& value) {
+    ts.GetToken();
+    if (CurrentNumber(ts, value))
+        return true;
     ts.NoteError();
     return false;
 }

@@ -57,6 +57,9 @@ protected:
     // Shared readers: each leaves the token after what it read current; on failure the
     // offending token has been noted.
     static bool ReadNumber(TokenStream& ts, double& value);
+    // The current token as a number a 32-bit float field can hold and the script can write
+    // back (no infinity or NaN).
+    static bool CurrentNumber(const TokenStream& ts, double& value);
     static void ArchiveFloat(CArchive& ar, float& value);
 
 private:

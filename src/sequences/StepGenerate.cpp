@@ -22,8 +22,7 @@ bool CStepGenerate::Parse(TokenStream& ts) {
         ts.GetToken();
         return true;
     }
-    if (code == TOKEN_INTEGER || code == TOKEN_REAL) {
-        value = code == TOKEN_INTEGER ? ts.GetIntValue() : ts.GetRealValue();
+    if (CurrentNumber(ts, value)) {
         if (ts.GetToken() == TOKEN_UNIT && ts.GetUnit()) {
             const uint32_t unit = ts.GetUnit()->GetId();
             if (ts.GetToken() == TOKEN_GAS && ts.GetGas()) {

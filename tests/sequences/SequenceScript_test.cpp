@@ -235,6 +235,8 @@ TEST_F(SeqTest, SyntaxErrorsNameTheirTokenAndLine) {
         {"STEPBEGIN MANUAL ZERO 1 2 FAST STEPEND", "FAST"},
         {"STEPBEGIN MANUAL ZERO 1 2 CONST STEPEND", "STEPEND"},
         {"STEPBEGIN DELAY LONG STEPEND", "LONG"},
+        {"STEPBEGIN DELAY 1e400 STEPEND", "1e400"}, // would be written back as "inf"
+        {"STEPBEGIN MANUAL ZERO 1e39 1 OFF STEPEND", "1e39"},
         {"STEPBEGIN EXECSEQ 5 STEPEND", "5"},
         {"STEPBEGIN SELOUTPUT \"C\" STEPEND", "C"},
         {"STEPBEGIN SETCCOUTPUT 1 STEPEND", "1"},
