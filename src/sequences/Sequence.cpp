@@ -1,9 +1,11 @@
 #include "sequences/Sequence.h"
 
 #include "base/StateLock.h"
+#include "instruments/InstrumentConnection.h"
 #include "model/ArchiveList.h"
 #include "model/InstrumentKeywords.h"
 #include "model/TextFlags.h"
+#include "sequences/SequenceSupport.h"
 #include "sequences/Step.h"
 #include "support/DateFormat.h"
 
@@ -282,3 +284,13 @@ LOCKED_FIELD(int32_t, RepeatCount, m_repeatCount)
 LOCKED_FIELD(bool, TimerEnabled, m_timerEnabled)
 LOCKED_FIELD(bool, Expanded, m_expanded)
 #undef LOCKED_FIELD
+
+void CSequence::SetAllExpanded(CInstrumentConnection& inst, bool expanded) {
+    {
+        StateGuard guard(AppStateLock());
+        for (CNamedObject* obj : inst.Sequences())
+            if (auto* seq = dynamic_cast<CSequence*>(obj))
+                seq->m_expanded = expanded;
+    }
+    CSequenceSupport::MarkModified();
+}

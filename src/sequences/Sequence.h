@@ -75,6 +75,9 @@ public:
     void SetTimerEnabled(bool enabled);
     bool GetExpanded() const;
     void SetExpanded(bool expanded);
+    // Expands or collapses every sequence of the instrument in the configuration tree; the
+    // configuration counts as modified.
+    static void SetAllExpanded(CInstrumentConnection& inst, bool expanded);
 
 private:
     bool ParseTimerStart(TokenStream& ts);

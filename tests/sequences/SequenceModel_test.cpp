@@ -3,132 +3,64 @@
 
 #include "SeqFixtures.h"
 #include "model/TextFlags.h"
-#include "sequences/EGasValue.h"
-#include "sequences/StepCCOutput.h"
-#include "sequences/StepDelay.h"
-#include "sequences/StepExecSeq.h"
-#include "sequences/StepGPT.h"
-#include "sequences/StepGPTPreset.h"
-#include "sequences/StepGenerate.h"
-#include "sequences/StepLevel.h"
-#include "sequences/StepManual.h"
-#include "sequences/StepPurge.h"
-#include "sequences/StepSelOutput.h"
-#include "sequences/StepStandby.h"
-#include "sequences/StepStatusBlock.h"
-#include "support/EGasDesc.h"
-#include "support/EUnitDesc.h"
 
-#include <functional>
+#include <iterator>
 #include <memory>
 
 namespace seq_test {
 namespace {
 
-struct StepRow {
-    std::function<CStep*()> make;
-    const char* display;
-    const char* script;      // TEXT_SCRIPT
-    const char* scriptNames; // TEXT_SCRIPT | TEXT_STEP_NAMES
-    bool editable;
-};
-
-template <class T> std::function<CStep*()> Default() {
-    return [] { return new T; };
-}
-
-TEST_F(SeqTest, StepTextsInEveryForm) {
-    const StepRow rows[] = {
-        {Default<CStepGenerate>(), "GENERATE ZERO", "GENERATE ZERO", "GENERATE ZERO", true},
-        {[] {
-             auto* s = new CStepGenerate;
-             s->SetConcentration(EGasValue(400, UNIT_PPB, GAS_SO2));
-             return s;
-         },
-         "GENERATE 400 PPB SO2", "GENERATE 400 PPB SO2", "GENERATE 400 PPB SO2", true},
-        {[] {
-             auto* s = new CStepGenerate;
-             s->SetConcentration(EGasValue(12.34, UNIT_PPM, GAS_CO));
-             return s;
-         },
-         "GENERATE 12.3 PPM CO", "GENERATE 12.3 PPM CO", "GENERATE 12.3 PPM CO", true},
-        {Default<CStepGPT>(), "GPT 0 PPB NO 0 PPB O3", "GPT 0 PPB 0 PPB", "GPT 0 PPB 0 PPB", true},
-        {[] {
-             auto* s = new CStepGPTPreset;
-             s->SetNO(EGasValue(450, UNIT_PPB, GAS_NO));
-             s->SetO3(EGasValue(400, UNIT_PPB, GAS_O3));
-             return s;
-         },
-         "GPT PRESET 450 PPB NO 400 PPB O3", "GPTPS 450 PPB 400 PPB", "GPTPS 450 PPB 400 PPB",
-         true},
-        {Default<CStepManual>(), "MANUAL ZERO 0.000 0.000 OFF", "MANUAL ZERO 0.000 0.000 OFF",
-         "MANUAL ZERO 0.000 0.000 OFF", true},
-        {[] {
-             auto* s = new CStepManual;
-             s->SetCalFlow(1);
-             s->SetDiluentFlow(5);
-             s->SetMode(CStepManual::MODE_CONST);
-             s->SetSetpoint(250);
-             return s;
-         },
-         "MANUAL ZERO 1.000 5.000 CONST 250.0", "MANUAL ZERO 1.000 5.000 CONST 250.0",
-         "MANUAL ZERO 1.000 5.000 CONST 250.0", true},
-        {[] {
-             auto* s = new CStepManual;
-             s->SetGasId(GAS_NO2);
-             s->SetMode(CStepManual::MODE_BENCH);
-             s->SetSetpoint(80.25f);
-             return s;
-         },
-         "MANUAL NO2 0.000 0.000 BENCH 80.2", "MANUAL NO2 0.000 0.000 BENCH 80.2",
-         "MANUAL NO2 0.000 0.000 BENCH 80.2", true},
-        {Default<CStepPurge>(), "PURGE", "PURGE", "PURGE", false},
-        {Default<CStepStandby>(), "STANDBY", "STANDBY", "STANDBY", false},
-        {[] {
-             auto* s = new CStepDelay;
-             s->SetMinutes(4.5f);
-             return s;
-         },
-         "DURATION 4.5 MIN", "DELAY 4.5", "DURATION 4.5", true},
-        {[] {
-             auto* s = new CStepExecSeq;
-             s->SetSequenceName("CAL2");
-             return s;
-         },
-         "EXECUTE SEQUENCE CAL2", "EXECSEQ \"CAL2\"", "EXECSEQ \"CAL2\"", true},
-        {Default<CStepSelOutput>(), "SELECT OUTPUT A", "SELOUTPUT \"A\"", "SELOUTPUT \"A\"", true},
-        {[] {
-             auto* s = new CStepSelOutput;
-             s->SetOutput(1);
-             return s;
-         },
-         "SELECT OUTPUT B", "SELOUTPUT \"B\"", "SELOUTPUT \"B\"", true},
-        {[] {
-             auto* s = new CStepCCOutput;
-             s->SetOutputs(CContactClosures(1, true, false));
-             return s;
-         },
-         "SET CC OUTPUT 100000000000", "SETCCOUTPUT \"100000000000\"",
-         "SETCCOUTPUT \"100000000000\"", true},
-        {Default<CStepLevel>(), "LEVEL 10", "LEVEL 10", "LEVEL 10", true},
-        {[] {
-             auto* s = new CStepStatusBlock;
-             s->SetBlock1(CContactClosures(1, true, true));
-             return s;
-         },
-         "SET STATUS BLOCK 00000001 00000000", "SETSTATUSBLOCK \"00000001\" \"00000000\"",
-         "SETSTATUSBLOCK \"00000001\" \"00000000\"", true},
+TEST_F(SeqTest, StepDisplayTextsOfNewAndEditedSteps) {
+    const struct {
+        int keyword;
+        const char* text;
+        bool editable;
+    } fresh[] = {
+        {KW_GENERATE, "GENERATE ZERO", true},
+        {KW_GPT, "GPT 0 PPB NO 0 PPB O3", true},
+        {KW_GPTPS, "GPT PRESET 0 PPB NO 0 PPB O3", true},
+        {KW_MANUAL, "MANUAL ZERO 0.000 0.000 OFF", true},
+        {KW_PURGE, "PURGE", false},
+        {KW_STANDBY, "STANDBY", false},
+        {KW_DELAY, "DURATION 0.0 MIN", true},
+        {KW_DURATION, "DURATION 0.0 MIN", true},
+        {KW_EXECSEQ, "EXECUTE SEQUENCE ", true},
+        {KW_SELOUTPUT, "SELECT OUTPUT A", true},
+        {KW_SETCCOUTPUT, "SET CC OUTPUT 000000000000", true},
+        {KW_LEVEL, "LEVEL 10", true},
+        {KW_SETSTATUSBLOCK, "SET STATUS BLOCK 00000000 00000000", true},
     };
-    for (const StepRow& row : rows) {
-        std::unique_ptr<CStep> step(row.make());
-        SCOPED_TRACE(row.display);
-        EXPECT_EQ(step->GetText(0), row.display);
-        EXPECT_EQ(step->GetText(TEXT_SCRIPT), row.script);
-        EXPECT_EQ(step->GetText(TEXT_SCRIPT | TEXT_STEP_NAMES), row.scriptNames);
+    for (const auto& row : fresh) {
+        SCOPED_TRACE(row.text);
+        std::unique_ptr<CStep> step(CStep::Create(row.keyword));
+        ASSERT_NE(step, nullptr);
+        EXPECT_EQ(step->GetText(0), row.text);
         EXPECT_EQ(step->IsEditable(), row.editable);
+    }
+    EXPECT_EQ(CStep::Create(KW_SEQEND), nullptr);
+
+    FillEveryKind(*inst);
+    const char* const edited[] = {"GENERATE ZERO",
+                                  "GENERATE 400 PPB SO2",
+                                  "GPT 450 PPB NO 0.4 PPM O3",
+                                  "GPT PRESET 45 PPB NO 0 PPB O3",
+                                  "MANUAL CO 1.500 5.000 REF 250.0",
+                                  "PURGE",
+                                  "STANDBY",
+                                  "DURATION 4.5 MIN",
+                                  "EXECUTE SEQUENCE CAL2",
+                                  "SELECT OUTPUT B",
+                                  "SET CC OUTPUT 100000000001",
+                                  "LEVEL 42",
+                                  "SET STATUS BLOCK 00000001 DISABLED"};
+    auto* seq = static_cast<CSequence*>(inst->Sequences().At(0));
+    ASSERT_EQ(seq->Steps().GetCount(), std::size(edited));
+    for (size_t i = 0; i < std::size(edited); ++i) {
+        auto* step = static_cast<CStep*>(seq->Steps().At(i));
+        EXPECT_EQ(step->GetText(0), edited[i]);
         std::unique_ptr<CStep> copy(step->Clone());
-        EXPECT_EQ(copy->GetText(TEXT_SCRIPT), row.script);
         EXPECT_STREQ(copy->GetClassName(), step->GetClassName());
+        EXPECT_EQ(copy->GetText(TEXT_SCRIPT), step->GetText(TEXT_SCRIPT));
     }
 }
 

@@ -5,22 +5,7 @@
 #include "SeqFixtures.h"
 #include "model/Archive.h"
 #include "model/TextFlags.h"
-#include "sequences/EGasValue.h"
 #include "sequences/SequenceScript.h"
-#include "sequences/StepCCOutput.h"
-#include "sequences/StepDelay.h"
-#include "sequences/StepExecSeq.h"
-#include "sequences/StepGPT.h"
-#include "sequences/StepGPTPreset.h"
-#include "sequences/StepGenerate.h"
-#include "sequences/StepLevel.h"
-#include "sequences/StepManual.h"
-#include "sequences/StepPurge.h"
-#include "sequences/StepSelOutput.h"
-#include "sequences/StepStandby.h"
-#include "sequences/StepStatusBlock.h"
-#include "support/EGasDesc.h"
-#include "support/EUnitDesc.h"
 
 #include <fstream>
 #include <iterator>
@@ -28,59 +13,10 @@
 namespace seq_test {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using config_test::ReadAll;
 
 void WriteAll(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
-}
-
-// One sequence holding every step kind with values other than the defaults, and a second one
-// without steps whose name has blanks.
-void FillEveryKind(CInstrumentConnection& inst) {
-    auto* seq = new CSequence(&inst, "CAL1");
-    seq->SetRepeatCount(5);
-    seq->SetCCInputs(CContactClosures(5, true, false));
-    seq->SetTimerEnabled(true);
-    seq->SetTimerStart(DateTime(2004, 1, 15, 8, 30, 0));
-    seq->SetTimerPeriod(TimeSpan(2, 3, 4, 0));
-    auto* gen = new CStepGenerate;
-    gen->SetConcentration(EGasValue(400, UNIT_PPB, GAS_SO2));
-    auto* gpt = new CStepGPT;
-    gpt->SetNO(EGasValue(450, UNIT_PPB, GAS_NO));
-    gpt->SetO3(EGasValue(0.4, UNIT_PPM, GAS_O3));
-    auto* gptps = new CStepGPTPreset;
-    gptps->SetNO(EGasValue(45, UNIT_PPB, GAS_NO));
-    auto* manual = new CStepManual;
-    manual->SetGasId(GAS_CO);
-    manual->SetCalFlow(1.5f);
-    manual->SetDiluentFlow(5);
-    manual->SetMode(CStepManual::MODE_REF);
-    manual->SetSetpoint(250);
-    auto* delay = new CStepDelay;
-    delay->SetMinutes(4.5f);
-    auto* exec = new CStepExecSeq;
-    exec->SetSequenceName("CAL2");
-    auto* sel = new CStepSelOutput;
-    sel->SetOutput(1);
-    auto* cc = new CStepCCOutput;
-    cc->SetOutputs(CContactClosures(0x801, true, false));
-    auto* level = new CStepLevel;
-    level->SetLevel(42);
-    auto* status = new CStepStatusBlock;
-    status->SetBlock1(CContactClosures(1, true, true));
-    status->SetBlock2(CContactClosures(0, false, true));
-    for (CStep* s :
-         std::initializer_list<CStep*>{new CStepGenerate, gen, gpt, gptps, manual, new CStepPurge,
-                                       new CStepStandby, delay, exec, sel, cc, level, status})
-        seq->AddStep(s);
-    inst.Sequences().AddTail(seq);
-    auto* copy = new CSequence(&inst, "Copy of CAL1");
-    copy->SetRepeatCount(0);
-    copy->SetCCOutputs(CContactClosures(0, true, false));
-    inst.Sequences().AddTail(copy);
 }
 
 const char* const kEveryKindScript = "SEQLISTBEGIN\r\n"
@@ -314,8 +250,6 @@ TEST_F(SeqTest, LoadingAScriptFile) {
         {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    REPEATCOUNT 101\r\n  SEQEND\r\nSEQLISTEND\r\n",
          "Syntax error encountered at '101', on line 3 of sequence configuration script file "
          "%s. File not loaded."},
-        {"", "Syntax error encountered at '<end of file>', on line 0 of sequence configuration "
-             "script file %s. File not loaded."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
