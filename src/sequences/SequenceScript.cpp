@@ -2,7 +2,6 @@
 
 #include "base/StateLock.h"
 #include "base/Strings.h"
-#include "connections/NetworkConfiguration.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/FileInstrumentTokenStream.h"
@@ -12,8 +11,12 @@
 #include "sequences/SequenceSupport.h"
 #include "sequences/StepExecSeq.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -42,6 +45,31 @@ bool Unquotable(const std::string& text) {
 void RemoveAllSequences(CInstrumentConnection& inst) {
     StateGuard guard(AppStateLock());
     inst.Sequences().DeleteAll();
+}
+
+// Writes data through a temporary file beside path that is renamed over it, so a failed save
+// leaves the old file as it was; the new file keeps the old one's permissions.
+bool WriteAtomically(const std::string& path, const std::string& data) {
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    struct stat old {};
+    ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    bool ok = true;
+    for (size_t done = 0; ok && done < data.size();) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        done += ok ? static_cast<size_t>(n) : 0;
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
 }
 
 void Report(const std::string& text, std::string* message) {
@@ -157,7 +185,7 @@ bool SaveSequenceScript(CInstrumentConnection& inst, const std::string& path,
     const std::string text = BuildSequenceScript(inst, kSequenceFileFlags);
     if (!text.empty()) {
         // Through a temporary file beside it: a failed save keeps the old file.
-        const bool ok = CNetworkConfiguration::WriteFileAtomically(path, text);
+        const bool ok = WriteAtomically(path, text);
         if (!ok) {
             Report(FormatText(IDS_SAVE_FAILED, path.c_str()), message);
             return false;

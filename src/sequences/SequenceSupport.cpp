@@ -1,6 +1,10 @@
 #include "sequences/SequenceSupport.h"
 
+#include "base/AppServices.h"
+#include "base/LogCategory.h"
 #include "base/MessageTarget.h"
+#include "base/Strings.h"
+#include "base/UserPrompt.h"
 #include "instruments/InstrumentRequestHandler.h"
 #include "model/Archive.h"
 #include "model/NamedObject.h"
@@ -8,20 +12,7 @@
 #include "sequences/SequenceTransfer.h"
 #include "sequences/Step.h"
 
-#include <mutex>
-
-namespace {
-
-std::mutex g_hooksLock;
-CSequenceSupport::Hooks g_hooks;
-
-} // namespace
-
-void CSequenceSupport::Install(Hooks hooks) {
-    {
-        std::lock_guard<std::mutex> guard(g_hooksLock);
-        g_hooks = std::move(hooks);
-    }
+void CSequenceSupport::Install() {
     RegisterClasses();
     CInstrumentRequestHandler::SetTransferBody(
         MSG_GET_SEQUENCES, [](CInstrumentTransfer& t) { return FetchSequences(t); });
@@ -35,21 +26,13 @@ void CSequenceSupport::RegisterClasses() {
 }
 
 void CSequenceSupport::MarkModified() {
-    std::function<void()> hook;
-    {
-        std::lock_guard<std::mutex> guard(g_hooksLock);
-        hook = g_hooks.markModified;
-    }
-    if (hook)
-        hook();
+    AppSetModified();
 }
 
 void CSequenceSupport::ReportError(const std::string& text) {
-    std::function<void(const std::string&)> hook;
-    {
-        std::lock_guard<std::mutex> guard(g_hooksLock);
-        hook = g_hooks.reportError;
-    }
-    if (hook)
-        hook(text);
+    AppLogMessage(LOG_ERROR, text);
+    AppServices* app = AppServices::Get();
+    if (UserPrompt* prompt = app ? app->GetPrompt() : nullptr)
+        prompt->Ask(text, LoadString(IDS_ERROR), PromptButtons::Ok, PromptIcon::Exclamation,
+                    PromptResult::Ok);
 }

@@ -1,22 +1,18 @@
 #pragma once
-// What the sequence code needs of the program around it, installed once at start-up: how to
-// mark the configuration modified and how to report an error (activity log and an "Error"
-// box). Installing also makes the sequence and step classes known to the archive and gives
-// the site worker the fetch and send transfers.
+// Installed once at start-up: makes the sequence and step classes known to the archive and
+// gives the site worker the fetch and send transfers. Also the two things the sequence code
+// asks of the application (through AppServices): marking the configuration modified and
+// reporting an error (activity log and an "Error" box).
 
-#include <functional>
 #include <string>
 
 class CSequenceSupport {
 public:
-    struct Hooks {
-        std::function<void()> markModified;
-        std::function<void(const std::string&)> reportError;
-    };
-    static void Install(Hooks hooks);
+    static void Install();
     // The archive classes alone (for readers that need nothing else).
     static void RegisterClasses();
 
     static void MarkModified();
+    // In the log (error category) and in an "Error" box; call it on the user's thread.
     static void ReportError(const std::string& text);
 };

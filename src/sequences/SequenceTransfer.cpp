@@ -1,5 +1,7 @@
 #include "sequences/SequenceTransfer.h"
 
+#include "base/AppServices.h"
+#include "base/LogCategory.h"
 #include "base/StateLock.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentProtocol.h"
@@ -48,7 +50,8 @@ bool SendSequences(CInstrumentTransfer& t) {
     CInstrumentConnection& inst = t.Instrument();
     const std::string unwritable = FindUnwritableSequence(inst);
     if (!unwritable.empty()) {
-        CSequenceSupport::ReportError(UnwritableSequenceMessage(unwritable));
+        // On the worker: the log only; the window reports the failed send.
+        AppLogMessage(LOG_ERROR, UnwritableSequenceMessage(unwritable));
         return false;
     }
     const std::string script = BuildSequenceScript(inst, SequenceSendFlags(inst));

@@ -18,5 +18,5 @@ enum : unsigned {
 // "SEQLISTEND" and nothing after it; sequences read before a failure stay.
 bool FetchSequences(CInstrumentTransfer& transfer);
 // Sends the configuration; true when the instrument confirmed it. A configuration the script
-// cannot hold is refused before anything is sent.
+// cannot hold is refused before anything is sent (the reason goes to the activity log).
 bool SendSequences(CInstrumentTransfer& transfer);

@@ -19,7 +19,7 @@ TEST(SeqRig, FetchEditSendAndFetchBackOverASerialLink) {
     c.hasDas = false;
     e2e::Rig rig(c, e2e::Rig::Link::Pty);
     ASSERT_TRUE(rig.started);
-    CSequenceSupport::Install({});
+    CSequenceSupport::Install();
     ASSERT_TRUE(rig.Connect());
     ASSERT_TRUE(rig.inst->IsConnected());
 

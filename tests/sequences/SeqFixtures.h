@@ -3,7 +3,6 @@
 // archive classes ready, an instrument in its list, and a token stream over a string.
 
 #include "../config/ConfigFixtures.h"
-#include "connections/NetworkConfiguration.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/InstrumentKeywords.h"
 #include "model/InstrumentTokenStream.h"
@@ -105,13 +104,11 @@ protected:
         InitSupportLibrary();
         SortTokenTables();
         CNetworkConfiguration::RegisterClasses();
-        CSequenceSupport::Install({[this] { ++modifiedCalls; },
-                                   [this](const std::string& text) { errors.push_back(text); }});
+        CSequenceSupport::Install();
         inst = new CInstrumentConnection;
         inst->SetName("Cal");
         app->Instruments().AddTail(inst);
     }
-    ~SeqTest() override { CSequenceSupport::Install({}); }
 
     CSequence* AddSequence(const std::string& name) {
         auto* seq = new CSequence(inst, name);
@@ -121,8 +118,13 @@ protected:
 
     TestApp app;
     CInstrumentConnection* inst = nullptr;
-    int modifiedCalls = 0;
-    std::vector<std::string> errors;
+    // The texts of the error boxes shown so far.
+    std::vector<std::string> Errors() const {
+        std::vector<std::string> texts;
+        for (const auto& q : app.prompt.asked)
+            texts.push_back(q.text);
+        return texts;
+    }
 };
 
 using config_test::TempFolder;

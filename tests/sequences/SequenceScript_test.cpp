@@ -231,11 +231,12 @@ TEST_F(SeqTest, LoadingAScriptFile) {
     WriteAll(good, EveryKindScript());
     AddSequence("OLD");
     inst->SetSequencesModified(true);
+    app->SetModified(false);
     std::string message;
     EXPECT_TRUE(LoadSequenceScript(*inst, good, &message));
     EXPECT_EQ(BuildSequenceScript(*inst, kSequenceFileFlags), EveryKindScript());
     EXPECT_FALSE(inst->GetSequencesModified());
-    EXPECT_EQ(modifiedCalls, 1);
+    EXPECT_TRUE(app->IsModified());
 
     const struct {
         const char* text;
@@ -255,12 +256,12 @@ TEST_F(SeqTest, LoadingAScriptFile) {
         SCOPED_TRACE(row.text);
         const std::string bad = folder.File("bad.txt");
         WriteAll(bad, row.text);
-        errors.clear();
+        app.prompt.asked.clear();
         EXPECT_FALSE(LoadSequenceScript(*inst, bad, &message));
         std::string expected = row.message;
         expected.replace(expected.find("%s"), 2, bad);
         EXPECT_EQ(message, expected);
-        EXPECT_EQ(errors, std::vector<std::string>{expected});
+        EXPECT_EQ(Errors(), std::vector<std::string>{expected});
         EXPECT_EQ(inst->Sequences().GetCount(), 0u);
     }
 
@@ -285,12 +286,12 @@ TEST_F(SeqTest, SavingAScriptFile) {
     for (const char* name : {"BAD\"NAME", "TWO\r\nLINES"}) {
         SCOPED_TRACE(name);
         static_cast<CSequence*>(inst->Sequences().At(1))->SetName(name);
-        errors.clear();
+        app.prompt.asked.clear();
         std::string message;
         EXPECT_FALSE(SaveSequenceScript(*inst, path, &message));
         const std::string shown = name[0] == 'B' ? "'BAD\"NAME'" : "'TWO  LINES'";
         EXPECT_NE(message.find(shown), std::string::npos) << message;
-        EXPECT_EQ(errors.size(), 1u);
+        EXPECT_EQ(Errors().size(), 1u);
         EXPECT_EQ(ReadAll(path), EveryKindScript());
     }
     static_cast<CSequence*>(inst->Sequences().At(1))->SetName("OK");

@@ -12,6 +12,7 @@
 namespace seq_test {
 namespace {
 
+using config_test::ReadAll;
 using testlinks::ScriptedConnection;
 using testlinks::TestSite;
 
@@ -135,13 +136,18 @@ TEST_F(SeqTransferTest, SendWritesTheScriptLineByLineAndWaitsForTheConfirmation)
     EXPECT_FALSE(inst->GetSequencesModified());
     EXPECT_EQ(inst->GetStream()->GetReceiveTimeout(), 2000u);
 
-    // A name the script cannot hold is refused before anything is sent.
+    // A name the script cannot hold is refused before anything is sent; the log says why.
+    TempFolder folder;
+    app->SetLogPath(folder.File("Log.txt"));
+    app->SetLogFilters(false, false, true);
+    app->OpenLog();
     seq->SetName("A\"B");
     link.ClearWrites();
     EXPECT_EQ(Run(MSG_SEND_SEQUENCES)->Count(MSG_SEQ_SEND_FAILED), 1u);
     EXPECT_TRUE(link.Writes().empty());
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].find("'A\"B'"), std::string::npos);
+    app->CloseLog();
+    EXPECT_NE(ReadAll(folder.File("Log.txt")).find("Sequence 'A\"B' has a double quote"),
+              std::string::npos);
 }
 
 } // namespace

@@ -19,9 +19,7 @@ CliContext::CliContext(const CliOptions& options, std::FILE* out, std::FILE* err
     InitSupportLibrary();
     SortTokenTables();
     CNetworkConfiguration::Install(*m_app);
-    CVANTIQApp* app = m_app.get();
-    CSequenceSupport::Install({[app] { app->SetModified(true); },
-                               [app](const std::string& text) { app->ShowError(text); }});
+    CSequenceSupport::Install();
 }
 
 CliContext::~CliContext() {
@@ -39,7 +37,6 @@ CliContext::~CliContext() {
         site->WaitForWorkers(CSiteConnection::kJoinLimitMs);
     m_app->DeleteModel();
     m_app->CloseLog();
-    CSequenceSupport::Install({}); // the hooks name the application that goes now
     m_app.reset();
     FreeSupportLibrary();
 }

@@ -46,8 +46,7 @@ int main(int argc, char** argv) {
     app.SetShell(&shell);
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
-    CSequenceSupport::Install({[&app] { app.SetModified(true); },
-                               [&app](const std::string& text) { app.ShowError(text); }});
+    CSequenceSupport::Install();
     InstallConnectionDialogs();
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
