@@ -11,16 +11,19 @@
 // Faults the simulator can show, each named so that tests and demos can ask for one.
 enum class SimFault {
     None,
-    CloseAfter,   // closes the link after the fault-after count of received lines
-    Silent,       // stops answering (still records what arrives)
-    Garbage,      // a line of binary junk before every reply
-    Noise,        // junk lines instead of replies, with no blank line to end them
-    Truncate,     // every reply stops in the middle of its first line
-    BlankFirst,   // every reply starts with a blank line, which ends it for the reader
-    SecondTry,    // a command is answered only when it is repeated straight away
-    OddDisplay,   // display replies carry display lines one character short and long
-    SeqNoConfirm, // a Calibrator takes an uploaded sequence script without confirming it
-    SeqHalfReply, // a Calibrator's sequence listing stops halfway
+    CloseAfter, // closes the link after the fault-after count of received lines
+    Silent,     // stops answering (still records what arrives)
+    Garbage,    // a line of binary junk before every reply
+    Noise,      // junk lines instead of replies, with no blank line to end them
+    Truncate,   // every reply stops in the middle of its first line
+    BlankFirst, // every reply starts with a blank line, which ends it for the reader
+    SecondTry,  // a command is answered only when it is repeated straight away
+    OddDisplay, // display replies carry display lines one character short and long
+
+    // A Calibrator takes an uploaded sequence script without confirming it (nor keeping it).
+    SeqNoConfirm,
+    // A Calibrator's sequence listing stops halfway.
+    SeqHalfReply,
 };
 
 const char* SimFaultName(SimFault fault);
