@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -102,15 +103,17 @@ private:
     QTimer m_timer;
 };
 
-// Saves the widget's picture under /tmp/shots and checks that every visible label, button,
-// edit and list inside is at least as large as it asks to be (a squeezed one shows its text
-// cut off).
+// Saves the widget's picture in the build tree's test-shots folder and checks that every visible
+// label, button, edit and list inside is at least as large as it asks to be (a squeezed one shows
+// its text cut off).
 inline void Shot(QWidget& widget, const std::string& name) {
     widget.show();
     QApplication::processEvents();
     const QPixmap picture = widget.grab();
     EXPECT_FALSE(picture.isNull());
-    EXPECT_TRUE(picture.save(QString::fromStdString("/tmp/shots/" + name + ".png")));
+    const QString folder = QStringLiteral(GASQUILL_BIN_DIR "/test-shots");
+    QDir().mkpath(folder);
+    EXPECT_TRUE(picture.save(folder + "/" + QString::fromStdString(name) + ".png"));
     for (QWidget* child : widget.findChildren<QWidget*>()) {
         // The edit inside an editable drop-down list is the list's business.
         if (!child->isVisible() || qobject_cast<QComboBox*>(child->parentWidget()))
@@ -163,12 +166,16 @@ struct DialogTest : ::testing::Test {
     TestApp app;
     CNamedObjectList& Sites() { return app->Sites(); }
     CNamedObjectList& Modems() { return app->Modems(); }
-    // The texts of the questions asked so far.
-    std::vector<std::string> Asked() const {
-        std::vector<std::string> texts;
-        for (const auto& q : app.prompt.asked)
-            texts.push_back(q.text);
-        return texts;
+    // The text of the last question asked.
+    std::string LastMessage() const {
+        return app.prompt.asked.empty() ? std::string() : app.prompt.asked.back().text;
+    }
+    // The items of a list, in order.
+    static QStringList Items(const QComboBox& combo) {
+        QStringList items;
+        for (int i = 0; i < combo.count(); ++i)
+            items.push_back(combo.itemText(i));
+        return items;
     }
 };
 
