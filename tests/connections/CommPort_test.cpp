@@ -1,13 +1,12 @@
-// The direct cable over real pseudo-terminals and over the in-memory port: settings and
-// their normalisation, exclusive open, the read loop's limits, write, purge, close, and the
-// archive and text forms.
+// The direct cable over real pseudo-terminals and over the in-memory port:
+// settings and their normalisation, exclusive open, the read loop's limits,
+// write, purge, close, and the archive and text forms.
 
 #include "ConnTestSupport.h"
 
 #include "connections/CommPortConnection.h"
 #include "model/ConfigKeywords.h"
 #include "model/NamedObjectList.h"
-#include "platform/PosixSerialPort.h"
 #include "platform/SerialBaudRate.h"
 
 #include <gtest/gtest.h>
@@ -28,8 +27,8 @@ struct OpenCable {
 };
 
 TEST(CommPortSettings, ParityAndStopBitsAreNormalised) {
-    // Parity takes codes 0-4 and the letters N O E M S; anything else is none. Two stop bits
-    // stay two; every other value is one stop bit (0).
+    // Parity takes codes 0-4 and the letters N O E M S; anything else is none.
+    // Two stop bits stay two; every other value is one stop bit (0).
     const std::pair<int, int> parity[] = {{'E', 2}, {2, 2}, {'O', 1}, {1, 1}, {'M', 3}, {3, 3},
                                           {'S', 4}, {4, 4}, {'N', 0}, {5, 0}, {'e', 0}, {-1, 0}};
     CCommPortConnection c;
@@ -44,23 +43,6 @@ TEST(CommPortSettings, ParityAndStopBitsAreNormalised) {
         c.SetStopBits(in);
         EXPECT_EQ(c.GetStopBits(), stored) << "stop bits " << in;
     }
-}
-
-TEST(CommPortSettings, CloneCopiesTheSettingsAndStartsClosed) {
-    OpenCable cable;
-    ASSERT_TRUE(cable.opened);
-    cable.conn.SetBaudRate(57600);
-    cable.conn.SetParity('M');
-    cable.conn.SetDataBits(7);
-    cable.conn.SetStopBits(2);
-    cable.conn.SetFlowControl(2);
-    std::unique_ptr<CConnection> copy(cable.conn.Clone());
-    auto* c = dynamic_cast<CCommPortConnection*>(copy.get());
-    ASSERT_NE(c, nullptr);
-    EXPECT_FALSE(c->IsOpen());
-    EXPECT_EQ(std::tuple(c->GetPortName(), c->GetBaudRate(), c->GetParity(), c->GetDataBits(),
-                         c->GetStopBits(), c->GetFlowControl()),
-              std::tuple(cable.pty.Path(), 57600u, 3, 7, 2, 2));
 }
 
 TEST(SerialPortNames, ComNamesMapToTtySAndOtherNamesArePaths) {
@@ -80,7 +62,8 @@ TEST(SerialPortNames, ComNamesMapToTtySAndOtherNamesArePaths) {
     }
 }
 
-// ---- open -----------------------------------------------------------------------------------
+// ---- open
+// -----------------------------------------------------------------------------------
 
 TEST(CommPortOpen, APortIsOpenedOnceAndOnlyByOneConnection) {
     OpenCable cable;
@@ -106,8 +89,9 @@ TEST(CommPortOpen, APortIsOpenedOnceAndOnlyByOneConnection) {
     }
 }
 
-// A pseudo-terminal always carries eight data bits without parity (the kernel resets those
-// bits), so data bits and parity are checked through the in-memory port below.
+// A pseudo-terminal always carries eight data bits without parity (the kernel
+// resets those bits), so data bits and parity are checked through the in-memory
+// port below.
 TEST(CommPortOpen, LineSettingsReachTheTerminal) {
     struct Row {
         uint32_t baud;
@@ -138,33 +122,8 @@ TEST(CommPortOpen, LineSettingsReachTheTerminal) {
     }
 }
 
-TEST(CommPortOpen, PortLayerReadsBackWhatItSet) {
-    Pty pty;
-    ASSERT_TRUE(pty.Ok());
-    PosixSerialPort port(pty.Path());
-    ASSERT_TRUE(port.Open());
-    SerialSettings s;
-    s.baudRate = 4800;
-    s.stopBits = 2;
-    s.xonXoffOutput = true;
-    ASSERT_TRUE(port.SetSettings(s));
-    SerialSettings back;
-    ASSERT_TRUE(port.GetSettings(back));
-    EXPECT_EQ(back.baudRate, 4800u);
-    EXPECT_EQ(back.stopBits, 2);
-    EXPECT_TRUE(back.xonXoffOutput);
-    EXPECT_FALSE(back.xonXoffInput || back.ctsOutput);
-    EXPECT_EQ(port.InputWaiting(), 0);
-    pty.Feed("abc");
-    ASSERT_TRUE(port.WaitForInput(2000));
-    ASSERT_TRUE(WaitUntil([&] { return port.InputWaiting() == 3; }));
-    char buf[8];
-    EXPECT_EQ(port.NonBlockingRead(buf, sizeof buf), 3);
-    EXPECT_EQ(port.NonBlockingRead(buf, sizeof buf), 0);
-    EXPECT_FALSE(port.Open());
-}
-
-// ---- the read loop --------------------------------------------------------------------------
+// ---- the read loop
+// --------------------------------------------------------------------------
 
 TEST(CommPortRead, ReadsEndAtTheCountTheTerminatorOrTheTimeOut) {
     struct Step {
@@ -221,7 +180,8 @@ TEST(CommPortRead, ACancelEndsAReadButReadStringClearsALeftOverOne) {
     cable.pty.Feed("ab");
     ASSERT_TRUE(cable.pty.SlaveHasInput(2000));
     cable.conn.CancelRead();
-    // Would wait a minute for the terminator; the cancel ends it after the first pass.
+    // Would wait a minute for the terminator; the cancel ends it after the first
+    // pass.
     EXPECT_EQ(ReadSome(cable.conn, 10, 60000, '\n'), "ab");
     cable.conn.CancelRead();
     cable.pty.Feed("late\n");
@@ -269,40 +229,10 @@ TEST(CommPortWrite, EmptyIsRefusedAndPurgeDiscardsOnlyInput) {
     EXPECT_EQ(ReadSome(cable.conn, 10, 2000, '\n'), "g\n");
 }
 
-// ---- the in-memory port ---------------------------------------------------------------------
+// ---- the in-memory port
+// ---------------------------------------------------------------------
 
-TEST(CommPortSeam, CloseWaitsForTheOutputQueueUntilEmptyOrUnreadable) {
-    struct Row {
-        std::vector<long> queue;
-        size_t left;
-    };
-    for (const Row& r : {Row{{30, 20, 10}, 0}, Row{{-1, 50, 50}, 2}}) {
-        FakePorts fake;
-        CCommPortConnection c;
-        c.SetPortName("COM3");
-        ASSERT_TRUE(c.Open(nullptr));
-        fake.shared.outputQueue = r.queue;
-        EXPECT_TRUE(c.Close());
-        EXPECT_EQ(fake.shared.outputQueue.size(), r.left) << r.queue[0];
-        EXPECT_EQ(fake.shared.closes, 1);
-    }
-}
-
-TEST(CommPortSeam, OpenPassesTheNameAndClosesAgainWhenTheSettingsCannotBeRead) {
-    FakePorts fake;
-    CCommPortConnection c;
-    c.SetPortName("com7");
-    ASSERT_TRUE(c.Open(nullptr));
-    EXPECT_EQ(fake.shared.calls.front(), "Open com7");
-    c.Close();
-    fake.shared.failGetSettings = true;
-    EXPECT_FALSE(c.Open(nullptr));
-    EXPECT_FALSE(c.IsOpen());
-    EXPECT_EQ(fake.shared.opens, 2);
-    EXPECT_EQ(fake.shared.closes, 2);
-}
-
-TEST(CommPortSeam, FlowCodesSetTheHandshakeBitsAndOtherCodesKeepThePorts) {
+TEST(CommPortSeam, LineSettingsAndFlowCodesReachThePortAndOtherCodesKeepItsHandshake) {
     struct Row {
         int code;
         bool cts, xonOut, xonIn;
@@ -316,9 +246,8 @@ TEST(CommPortSeam, FlowCodesSetTheHandshakeBitsAndOtherCodesKeepThePorts) {
     };
     for (const Row& k : rows) {
         FakePorts fake;
-        fake.shared.initial.ctsOutput = true;
-        fake.shared.initial.xonXoffOutput = true;
-        fake.shared.initial.rts = SerialRts::On;
+        fake.initial.ctsOutput = fake.initial.xonXoffOutput = true;
+        fake.initial.rts = SerialRts::On;
         CCommPortConnection c;
         c.SetFlowControl(k.code);
         c.SetBaudRate(1200);
@@ -326,30 +255,27 @@ TEST(CommPortSeam, FlowCodesSetTheHandshakeBitsAndOtherCodesKeepThePorts) {
         c.SetStopBits(2);
         c.SetDataBits(7);
         ASSERT_TRUE(c.Open(nullptr));
-        const SerialSettings& s = fake.shared.applied;
+        const SerialSettings& s = fake.applied;
         EXPECT_EQ(std::tuple(s.ctsOutput, s.xonXoffOutput, s.xonXoffInput, s.rts),
                   std::tuple(k.cts, k.xonOut, k.xonIn, k.rts))
             << "flow code " << k.code;
         EXPECT_EQ(std::tuple(s.baudRate, s.parity, s.stopBits, s.dataBits),
                   std::tuple(1200u, SerialParity::Odd, 2, 7));
+        // Close waits while the output queue empties, and stops when it cannot be
+        // read.
+        fake.outputQueue = k.code == 7 ? std::vector<long>{-1, 50} : std::vector<long>{30, 10};
+        EXPECT_TRUE(c.Close());
+        EXPECT_EQ(fake.outputQueue.size(), k.code == 7 ? 1u : 0u) << k.code;
+        EXPECT_EQ(fake.closes, 1);
+        // A port whose settings cannot be read is closed again.
+        fake.failGetSettings = true;
+        EXPECT_FALSE(c.Open(nullptr));
+        EXPECT_EQ(fake.closes, 2);
     }
 }
 
-TEST(CommPortSeam, AFailedWriteIsReportedAndPurgeFlushesTheDriver) {
-    FakePorts fake;
-    CCommPortConnection c;
-    ASSERT_TRUE(c.Open(nullptr));
-    EXPECT_TRUE(c.Write("a"));
-    fake.shared.failWrite = true;
-    EXPECT_FALSE(c.Write("b"));
-    EXPECT_EQ(fake.shared.written, "a");
-    fake.shared.input = "stale";
-    EXPECT_TRUE(c.Purge());
-    EXPECT_EQ(fake.shared.input, "");
-    EXPECT_EQ(fake.shared.calls.back(), "FlushInput");
-}
-
-// ---- archive and text form ------------------------------------------------------------------
+// ---- archive and text form
+// ------------------------------------------------------------------
 
 TEST(CommPortArchive, SixFieldsInSchemaOneFiveInSchemaZeroAndOthersRefused) {
     CCommPortConnection::RegisterClass();

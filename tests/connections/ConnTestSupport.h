@@ -1,8 +1,9 @@
 #pragma once
-// Helpers for the transport, site, modem and end-to-end tests: a folder of the test's own, a
-// configuration text to read, a pseudo-terminal, a loopback listener, an in-memory serial port
-// for the port-factory seam, a transport that counts, a stand-in for the instrument layer, and
-// a wait with an upper bound.
+// Helpers for the transport, site, modem and end-to-end tests: a folder of the
+// test's own, a configuration text to read, a pseudo-terminal, a loopback
+// listener, an in-memory serial port for the port-factory seam, a transport
+// that counts, a stand-in for the instrument layer, and a wait with an upper
+// bound.
 
 #include "connections/Connection.h"
 #include "connections/SiteConnection.h"
@@ -37,7 +38,8 @@
 
 namespace conntest {
 
-// A folder of its own under the system's temporary folder, removed with its contents.
+// A folder of its own under the system's temporary folder, removed with its
+// contents.
 class ScratchDir {
 public:
     ScratchDir() {
@@ -88,7 +90,8 @@ struct ConfigText {
     std::unique_ptr<ConfigFileTokenStream> stream;
 };
 
-// Runs read (which reads an archive) and expects it to refuse the record as a bad schema.
+// Runs read (which reads an archive) and expects it to refuse the record as a
+// bad schema.
 template <class F> void ExpectBadSchema(F&& read, const std::string& what) {
     try {
         read();
@@ -121,7 +124,8 @@ inline bool Readable(int fd, int waitMs = 0) {
     return ::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN);
 }
 
-// Reads from fd until it has `count` bytes or nothing more comes within limitMs.
+// Reads from fd until it has `count` bytes or nothing more comes within
+// limitMs.
 inline std::string ReadFd(int fd, size_t count, int limitMs = 2000) {
     std::string got;
     while (got.size() < count && Readable(fd, limitMs)) {
@@ -149,8 +153,9 @@ inline std::string ReadSome(CConnection& c, size_t max, unsigned timeoutMs, int 
     return std::string(buf.data(), c.Read(buf.data(), max, timeoutMs, terminator));
 }
 
-// A pseudo-terminal: the test plays the instrument on the master side; the transport opens
-// the slave by its path. The slave stays open here too, so the pair lives as long as this.
+// A pseudo-terminal: the test plays the instrument on the master side; the
+// transport opens the slave by its path. The slave stays open here too, so the
+// pair lives as long as this.
 class Pty {
 public:
     Pty() {
@@ -177,7 +182,8 @@ public:
     int Master() const { return m_master; }
     void Feed(const std::string& bytes) { WriteFd(m_master, bytes); }
     std::string Take(size_t count, int limitMs = 2000) { return ReadFd(m_master, count, limitMs); }
-    // Whether bytes fed on the master side have reached the slave, without taking them.
+    // Whether bytes fed on the master side have reached the slave, without taking
+    // them.
     bool SlaveHasInput(int waitMs) { return Readable(m_slave, waitMs); }
 
 private:
@@ -223,104 +229,52 @@ private:
     uint16_t m_port = 0;
 };
 
-// An in-memory serial port: scripted settings, queue counts and failures, recorded calls.
-class FakeSerialPort : public SerialPort {
-public:
-    struct Shared {
-        std::mutex lock;
-        std::vector<std::string> calls;
-        SerialSettings initial, applied;
-        bool failGetSettings = false, failWrite = false;
-        std::vector<long> outputQueue; // OutputWaiting answers these in turn, then 0
-        std::string input, written;
-        int opens = 0, closes = 0;
-    };
-
-    FakeSerialPort(std::string name, Shared& shared) : m_name(std::move(name)), m_s(shared) {}
-
-    std::string GetName() const override { return m_name; }
-    bool Open() override {
-        std::lock_guard<std::mutex> g(m_s.lock);
-        m_s.calls.push_back("Open " + m_name);
-        ++m_s.opens;
-        return m_open = true;
-    }
-    bool IsOpen() const override { return m_open; }
-    void Close() override {
-        std::lock_guard<std::mutex> g(m_s.lock);
-        m_s.closes += m_open;
-        m_open = false;
-    }
-    int GetLastError() const override { return 13; }
-    bool GetSettings(SerialSettings& s) override {
-        std::lock_guard<std::mutex> g(m_s.lock);
-        s = m_s.initial;
-        return !m_s.failGetSettings;
-    }
-    bool SetSettings(const SerialSettings& s) override {
-        std::lock_guard<std::mutex> g(m_s.lock);
-        m_s.applied = s;
-        return true;
-    }
-    long InputWaiting() override {
-        std::lock_guard<std::mutex> g(m_s.lock);
-        return static_cast<long>(m_s.input.size());
-    }
-    long OutputWaiting() override {
-        std::lock_guard<std::mutex> g(m_s.lock);
-        m_s.calls.push_back("OutputWaiting");
-        if (m_s.outputQueue.empty())
-            return 0;
-        const long n = m_s.outputQueue.front();
-        m_s.outputQueue.erase(m_s.outputQueue.begin());
-        return n;
-    }
-    long NonBlockingRead(char* buffer, size_t size) override {
-        std::lock_guard<std::mutex> g(m_s.lock);
-        const size_t n = m_s.input.copy(buffer, size);
-        m_s.input.erase(0, n);
-        return static_cast<long>(n);
-    }
-    bool BlockingWrite(const char* data, size_t size, unsigned) override {
-        std::lock_guard<std::mutex> g(m_s.lock);
-        if (!m_s.failWrite)
-            m_s.written.append(data, size);
-        return !m_s.failWrite;
-    }
-    bool WaitForInput(unsigned ms) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        return InputWaiting() > 0;
-    }
-    bool FlushInput() override {
-        std::lock_guard<std::mutex> g(m_s.lock);
-        m_s.calls.push_back("FlushInput");
-        m_s.input.clear();
-        return true;
-    }
-    bool Drain() override { return true; }
-
-private:
-    std::string m_name;
-    Shared& m_s;
-    bool m_open = false;
-};
-
-// Puts fake ports in place of the device files for the life of the object.
+// In-memory serial ports in place of the device files, for the life of the
+// object: they record the settings applied and answer the output queue's counts
+// in turn, then 0.
 class FakePorts {
 public:
+    struct Port : SerialPort {
+        Port(std::string name, FakePorts& f) : name(std::move(name)), fake(f) {}
+        std::string GetName() const override { return name; }
+        bool Open() override { return open = true; }
+        bool IsOpen() const override { return open; }
+        void Close() override { fake.closes += std::exchange(open, false); }
+        int GetLastError() const override { return 13; }
+        bool GetSettings(SerialSettings& s) override {
+            return s = fake.initial, !fake.failGetSettings;
+        }
+        bool SetSettings(const SerialSettings& s) override { return fake.applied = s, true; }
+        long InputWaiting() override { return 0; }
+        long OutputWaiting() override {
+            const long n = fake.outputQueue.empty() ? 0 : fake.outputQueue.front();
+            if (!fake.outputQueue.empty())
+                fake.outputQueue.erase(fake.outputQueue.begin());
+            return n;
+        }
+        long NonBlockingRead(char*, size_t) override { return 0; }
+        bool BlockingWrite(const char*, size_t, unsigned) override { return true; }
+        bool WaitForInput(unsigned) override { return false; }
+        bool FlushInput() override { return true; }
+        bool Drain() override { return true; }
+        std::string name;
+        FakePorts& fake;
+        bool open = false;
+    };
     FakePorts() {
-        SerialPort::SetFactory([this](const std::string& name) {
-            return std::make_unique<FakeSerialPort>(name, shared);
-        });
+        SerialPort::SetFactory(
+            [this](const std::string& name) { return std::make_unique<Port>(name, *this); });
     }
     ~FakePorts() { SerialPort::SetFactory(nullptr); }
-    FakePorts(const FakePorts&) = delete;
-    FakePorts& operator=(const FakePorts&) = delete;
-    FakeSerialPort::Shared shared;
+    SerialSettings initial, applied;
+    bool failGetSettings = false;
+    std::vector<long> outputQueue;
+    int closes = 0;
 };
 
-// A transport that counts opens and closes, records writes and purges, and serves reads from
-// a queue, waiting in 1 ms steps for input, the cancel flag or the time-out.
+// A transport that counts opens and closes, records writes and purges, and
+// serves reads from a queue, waiting in 1 ms steps for input, the cancel flag
+// or the time-out.
 class CountingTransport : public CConnection {
 public:
     const char* GetClassName() const override { return "CountingTransport"; }
@@ -396,8 +350,9 @@ struct CountedBlock : InstrumentRequest {
     std::atomic<int>& m_freed;
 };
 
-// Stands in for the instrument layer: connect opens the site's link, disconnect releases it
-// (forced when the request's wParam is 1); every request is recorded, on the worker thread.
+// Stands in for the instrument layer: connect opens the site's link, disconnect
+// releases it (forced when the request's wParam is 1); every request is
+// recorded, on the worker thread.
 class StubHandler {
 public:
     struct Seen {

@@ -1,7 +1,8 @@
-// Sites and their worker threads: the shared link and its in-use count, the order of
-// requests, what happens to requests still queued when the link closes, failed opens,
-// sending, and the end of a worker, with a stub in place of the instrument layer and, for
-// the key presses, the real one against the simulated instrument over loopback TCP.
+// Sites and their worker threads: the shared link and its in-use count, the
+// order of requests, what happens to requests still queued when the link
+// closes, failed opens, sending, and the end of a worker, with a stub in place
+// of the instrument layer and, for the key presses, the real one against the
+// simulated instrument over loopback TCP.
 
 #include "ConnTestSupport.h"
 
@@ -85,8 +86,8 @@ TEST_F(SiteThreads, TwoInstrumentsShareOneLinkAndTheSecondReleaseClosesIt) {
     EXPECT_FALSE(site->IsConnected() || site->HasWorker());
     EXPECT_TRUE(site->IsStopped());
     EXPECT_EQ(site->GetDisplayName(), "Hilltop");
-    // With the worker gone, nothing can be posted until the next connect; a connect opens
-    // the link again with a new worker.
+    // With the worker gone, nothing can be posted until the next connect; a
+    // connect opens the link again with a new worker.
     EXPECT_FALSE(Post(1027, a));
     ASSERT_TRUE(site->PostConnectRequest(a));
     ASSERT_TRUE(stub->WaitFor(5));
@@ -195,7 +196,8 @@ TEST_F(SiteThreads, QueuedRequestsAreDiscardedWithTheirBlocksFreedWhenTheLinkClo
     gateChanged.notify_all();
     ASSERT_TRUE(site->WaitForWorkers(5000));
     EXPECT_EQ(freed.load(), 5);
-    EXPECT_EQ(stub->SeenSoFar().size(), 2u); // the connect and the disconnect only
+    EXPECT_EQ(stub->SeenSoFar().size(),
+              2u); // the connect and the disconnect only
 }
 
 TEST_F(SiteThreads, ABlockIsFreedAfterItsRequestRunsOrWhenItsInstrumentIsGone) {
@@ -296,8 +298,8 @@ TEST_F(SiteThreads, DestroyingASiteEndsAWorkerBlockedInARead) {
     EXPECT_EQ(got.load(), 0u);
 }
 
-// The real instrument layer against the simulated instrument: three quick key presses
-// reach the link as three separate key commands, in order.
+// The real instrument layer against the simulated instrument: three quick key
+// presses reach the link as three separate key commands, in order.
 TEST(SiteKeys, KeysOneThreeTwoReachTheLinkAsZeroTwoOneInOrder) {
     TestApp app;
     SimConfig config;

@@ -1,5 +1,5 @@
-// Sites without their worker: the transport kinds, copies, the archive record and the text
-// block.
+// Sites without their worker: the transport kinds, copies, the archive record
+// and the text block.
 
 #include "ConnTestSupport.h"
 
@@ -61,7 +61,8 @@ TEST(SiteKinds, ChoosingTheSameKindKeepsTheTransportAndModemsComeFromTheirFactor
         EXPECT_EQ(site.GetConnectionTypeIndex(), type);
     }
     EXPECT_NE(dynamic_cast<FakeModem*>(site.GetConnection()), nullptr);
-    // The direct cable is not the built-in modem, although the modem is a serial port too.
+    // The direct cable is not the built-in modem, although the modem is a serial
+    // port too.
     site.SetConnectionType(CSiteConnection::TYPE_DIRECTCABLE);
     EXPECT_EQ(dynamic_cast<FakeModem*>(site.GetConnection()), nullptr);
 }
@@ -83,7 +84,8 @@ TEST(SiteCopies, CloneTakesNameAndATransportCopyWithAFreshId) {
     EXPECT_EQ(tcp->GetPort(), 9u);
 }
 
-// ---- archive --------------------------------------------------------------------------------
+// ---- archive
+// --------------------------------------------------------------------------------
 
 std::unique_ptr<CSiteConnection> ReadSite(CArchive& in) {
     return std::unique_ptr<CSiteConnection>(
@@ -109,7 +111,8 @@ TEST(SiteArchive, SchemaSixHoldsNameIdAndTheTransportRecord) {
                                        0xFF, 0xFF, 0, 0, 14, 0, 'C', 'T', 'C', 'P', 'C', 'o', 'n',
                                        'n', 'e', 'c', 't', 'i', 'o', 'n', 1, 'a', 5, 0, 0, 0};
     EXPECT_EQ(out.Bytes(), want);
-    // A second site of the same kinds refers back to the classes: class 1 is the site.
+    // A second site of the same kinds refers back to the classes: class 1 is the
+    // site.
     CSiteConnection second;
     const size_t first = out.Bytes().size();
     out.WriteObject(static_cast<CNamedObject*>(&second));
@@ -170,7 +173,8 @@ TEST(SiteArchive, OlderSchemasAndMissingTransports) {
     }
 }
 
-// ---- text block -----------------------------------------------------------------------------
+// ---- text block
+// -----------------------------------------------------------------------------
 
 TEST(SiteText, WritesTheBlockThatReadsBack) {
     TestApp app;
@@ -217,7 +221,9 @@ TEST(SiteText, MalformedBlocksAreOneSyntaxErrorAtTheirLine) {
     };
     const Row rows[] = {
         {"SITE_NAME = \"S\"\r\n  SITE_COMM_PORT = 1\r\n  INST_ID = 4\r\n", 3},
-        {"SITE_NAME = \"S\"\r\n  SITE_CONN_TYPE = TCPIP\r\n  SITE_TCPIP_PORT = x\r\n", 3},
+        {"SITE_NAME = \"S\"\r\n  SITE_CONN_TYPE = TCPIP\r\n  SITE_TCPIP_PORT = "
+         "x\r\n",
+         3},
         {"SITE_NAME = \"S\"\r\n  SITE_CONN_TYPE = 3\r\n", 2},
     };
     for (const Row& r : rows) {

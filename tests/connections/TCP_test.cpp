@@ -1,5 +1,5 @@
-// The TCP/IP transport over loopback sockets: opening, the read loop after the peer has
-// gone, purge, writes, close, and the archive and text forms.
+// The TCP/IP transport over loopback sockets: opening, the read loop after the
+// peer has gone, purge, writes, close, and the archive and text forms.
 
 #include "ConnTestSupport.h"
 
@@ -128,7 +128,8 @@ TEST(TcpWrite, AWriteToAPeerThatHasGoneFailsWithoutKillingTheProcess) {
     Linked link;
     ASSERT_GE(link.peer, 0);
     link.ClosePeer();
-    // The first send may still be accepted; the peer's reset then fails a later one.
+    // The first send may still be accepted; the peer's reset then fails a later
+    // one.
     bool failed = false;
     for (int i = 0; i < 50 && !failed; ++i) {
         failed = !link.conn.Write(std::string(1000, 'z'));

@@ -1,7 +1,7 @@
-// The transports across threads: a cancel from another thread ends a blocked read, a reply
-// is read as soon as it arrives, the state lock stays free while a read waits, a large write
-// completes while the peer reads, and a peer that only trickles cannot hold a TCP write past
-// its time-out.
+// The transports across threads: a cancel from another thread ends a blocked
+// read, a reply is read as soon as it arrives, the state lock stays free while
+// a read waits, a large write completes while the peer reads, and a peer that
+// only trickles cannot hold a TCP write past its time-out.
 
 #include "ConnTestSupport.h"
 
@@ -41,8 +41,8 @@ struct Tcp {
     }
 };
 
-// Starts a ten-minute read on another thread, runs `during` while it waits (the read must
-// still be waiting), then cancels it and returns what it gave back.
+// Starts a ten-minute read on another thread, runs `during` while it waits (the
+// read must still be waiting), then cancels it and returns what it gave back.
 std::string CancelBlockedRead(CConnection& conn, const std::function<void()>& during = {}) {
     std::atomic<bool> started{false}, ended{false};
     std::string got = "unset";
@@ -79,7 +79,8 @@ TEST(TransportThreads, TheStateLockIsFreeWhileAReadWaits) {
     Cable c;
     ASSERT_TRUE(c.opened);
     CancelBlockedRead(c.conn, [] {
-        // Many tries: a read that held the lock across its waits would refuse them all.
+        // Many tries: a read that held the lock across its waits would refuse them
+        // all.
         int taken = 0;
         for (int i = 0; i < 200 && taken < 20; ++i) {
             if (AppStateLock().try_lock()) {
@@ -129,7 +130,8 @@ TEST(TransportThreads, EveryByteGoesOutUnchangedWhileTheReaderIsSlow) {
         big[i] = static_cast<char>(i * 7 + i / 251);
     got.clear();
     std::thread peer([&] {
-        // Starts late and reads in small pieces, so the sender's buffer fills first.
+        // Starts late and reads in small pieces, so the sender's buffer fills
+        // first.
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         while (got.size() < big.size()) {
             const std::string piece = ReadFd(t.peer, 65536, 5000);
@@ -146,8 +148,8 @@ TEST(TransportThreads, EveryByteGoesOutUnchangedWhileTheReaderIsSlow) {
 TEST(TransportThreads, ATcpWriteToAPeerThatOnlyTricklesEndsAtItsTimeOut) {
     Tcp t;
     ASSERT_GE(t.peer, 0);
-    // The peer keeps taking a little, so the socket never stalls for long; the write still
-    // may not take longer in all than its time-out.
+    // The peer keeps taking a little, so the socket never stalls for long; the
+    // write still may not take longer in all than its time-out.
     std::atomic<bool> stop{false};
     std::thread peer([&] {
         char buf[4096];

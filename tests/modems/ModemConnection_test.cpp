@@ -1,6 +1,6 @@
-// Modem definitions and the built-in modem transport without a modem: copies, the in-use
-// count, the archive layouts of their schemas and their lines in the text file; and sites
-// whose link is one of the modem kinds.
+// Modem definitions and the built-in modem transport without a modem: copies,
+// the in-use count, the archive layouts of their schemas and their lines in the
+// text file; and sites whose link is one of the modem kinds.
 
 #include "ModemTestSupport.h"
 
@@ -16,7 +16,8 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// In archive order: name, dial, escape, hang-up, initialisation, reset, OK, connect.
+// In archive order: name, dial, escape, hang-up, initialisation, reset, OK,
+// connect.
 Strings AllStrings(const CModemSettings& m) {
     return {m.GetName(),           m.GetToneDial(), m.GetEscape(),     m.GetHangup(),
             m.GetInitialization(), m.GetReset(),    m.GetOkResponse(), m.GetConnectResponse()};
@@ -135,7 +136,8 @@ TEST(ModemDefinition, TextBlockIsWrittenAndReadBackWithIgnoredKeysTaken) {
     }
 }
 
-// ---- the built-in modem transport -----------------------------------------------------------
+// ---- the built-in modem transport
+// -----------------------------------------------------------
 
 TEST(ModemConnectionArchive, SerialFieldsThenModemNumberAndTimeoutAndSchemaZeroHasNoFlowCode) {
     TestApp app;
@@ -193,7 +195,8 @@ TEST(ModemConnectionText, WritesModemNameNumberTimeoutThenTheSerialLinesAndReads
     EXPECT_EQ(out, "  SITE_MODEM = \"Hayes\"\r\n  SITE_TELEPHONE = \"555 0100\"\r\n"
                    "  SITE_CONNECT_TIMEOUT = 60\r\n  SITE_COMM_PORT = \"COM2\"\r\n"
                    "  SITE_BAUD_RATE = 19200\r\n  SITE_PARITY_MODE = 0\r\n"
-                   "  SITE_DATA_BITS = 8\r\n  SITE_STOP_BITS = 0\r\n  SITE_XON_XOFF = 0\r\n");
+                   "  SITE_DATA_BITS = 8\r\n  SITE_STOP_BITS = 0\r\n  SITE_XON_XOFF = "
+                   "0\r\n");
     // A definition that no longer exists is left out.
     for (uint32_t id : {m->GetId() + 1, 0u}) {
         std::string without;
@@ -235,7 +238,8 @@ TEST(ModemConnectionText, OtherKeysAreLeftAndWrongValueKindsAreSyntaxErrors) {
     }
 }
 
-// ---- sites on a modem -----------------------------------------------------------------------
+// ---- sites on a modem
+// -----------------------------------------------------------------------
 
 TEST(ModemSiteKinds, TypesOneAndTwoAreTheModemsAndTheSiteArchiveKeepsTheirSettings) {
     TestApp app;

@@ -1,7 +1,7 @@
-// The built-in modem against a fake AT modem on a pseudo-terminal (the modem runs on a
-// thread of its own): dialing and the connect countdown, refusals before dialing, commands
-// and responses, the connected link, hanging up, and opening on a worker thread while
-// another looks on.
+// The built-in modem against a fake AT modem on a pseudo-terminal (the modem
+// runs on a thread of its own): dialing and the connect countdown, refusals
+// before dialing, commands and responses, the connected link, hanging up, and
+// opening on a worker thread while another looks on.
 
 #include "ModemTestSupport.h"
 
@@ -28,11 +28,13 @@ TEST_F(ModemDial, TheAnswerToTheDialDecidesAndTheCountdownShowsTheSecondsLeft) {
     const Row rows[] = {
         {"timeout 0", DialAnswer::Silent, 0, 0, false, "Dialing 5551234..."},
         {"lower-case connect", DialAnswer::ConnectLower, 5, 0, true, "Waiting to connect...5"},
-        // Recognised within the first step: the ring report did not use up a second.
+        // Recognised within the first step: the ring report did not use up a
+        // second.
         {"ring first", DialAnswer::RingThenConnect, 3, 0, true, "Waiting to connect...3"},
         {"silent", DialAnswer::Silent, 3, 100, false, "Waiting to connect...1"},
         {"busy is no connect", DialAnswer::Busy, 2, 100, false, "Waiting to connect...1"},
-        // A ring report every few milliseconds and never a connect: each step still ends.
+        // A ring report every few milliseconds and never a connect: each step
+        // still ends.
         {"chatter", DialAnswer::Chatter, 2, 150, false, "Waiting to connect...1"},
     };
     for (const Row& r : rows) {
@@ -57,7 +59,8 @@ TEST_F(ModemDial, TheAnswerToTheDialDecidesAndTheCountdownShowsTheSecondsLeft) {
         EXPECT_EQ(modem->IsInUse(), r.opens) << r.name;
         link.Close();
     }
-    // With timeout 0: the pause after dialing, then the guard time before the escape.
+    // With timeout 0: the pause after dialing, then the guard time before the
+    // escape.
     const std::vector<unsigned> sleeps = Sleeps();
     ASSERT_GE(sleeps.size(), 2u);
     EXPECT_EQ(std::vector<unsigned>(sleeps.begin(), sleeps.begin() + 2),
@@ -119,7 +122,8 @@ TEST_F(ModemDial, CommandsWaitForTheOkResponseUnlessItIsEmpty) {
     ASSERT_TRUE(link.WaitForResponse("ok", 5000));
     EXPECT_TRUE(link.SendModemCommand("ATI3", true));
     EXPECT_FALSE(link.SendModemCommand("ATI4", false)); // without waiting: false though OK came
-    // An echo followed by a late OK: each within the 1000 ms of a try, together beyond it.
+    // An echo followed by a late OK: each within the 1000 ms of a try, together
+    // beyond it.
     fake.SetSlowEchoedReplies(600, 600);
     EXPECT_TRUE(link.SendModemCommand("ATI5", true));
     fake.SetSlowEchoedReplies(0, 0);
@@ -175,7 +179,8 @@ TEST_F(ModemDial, TheDefinitionIsInUseWhileALinkHoldsItAndACopyHoldsNothing) {
     EXPECT_FALSE(modem->IsInUse());
 }
 
-// ---- on worker threads ----------------------------------------------------------------------
+// ---- on worker threads
+// ----------------------------------------------------------------------
 
 TEST_F(ModemDial, DisconnectRequestFromAnotherThreadStopsTheCountdownAndHangsUp) {
     fake.SetDialAnswer(DialAnswer::Silent);
@@ -187,7 +192,8 @@ TEST_F(ModemDial, DisconnectRequestFromAnotherThreadStopsTheCountdownAndHangsUp)
     inst.SetDisconnectRequested(true); // the operator closed the front panel
     worker.join();
     EXPECT_FALSE(opened);
-    EXPECT_NE(inst.GetDisplayText(), "Waiting to connect...1"); // long before the end
+    EXPECT_NE(inst.GetDisplayText(),
+              "Waiting to connect...1"); // long before the end
     EXPECT_EQ(CommandsFrom(3), kHangUp);
     EXPECT_FALSE(modem->IsInUse());
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The modem tests' stand-ins: a small AT-command modem on a pseudo-terminal, a built-in-modem
-// link to it, and a telephony service that answers calls as the test chose.
+// The modem tests' stand-ins: a small AT-command modem on a pseudo-terminal, a
+// built-in-modem link to it, and a telephony service that answers calls as the
+// test chose.
 
 #include "connections/ConnTestSupport.h"
 #include "connections/ModemConnection.h"
@@ -17,10 +18,11 @@
 #include <fcntl.h>
 #include <map>
 
-// The modem runs on a thread of its own. It answers every AT command with OK (unless told
-// not to), answers a dial (ATD...) as the test chose, and after a connect echoes data until
-// the escape sequence "+++" brings it back to command mode with OK. It records every command
-// line (without its CR) and each escape as "+++".
+// The modem runs on a thread of its own. It answers every AT command with OK
+// (unless told not to), answers a dial (ATD...) as the test chose, and after a
+// connect echoes data until the escape sequence "+++" brings it back to command
+// mode with OK. It records every command line (without its CR) and each escape
+// as "+++".
 class FakeModem {
 public:
     enum class DialAnswer {
@@ -33,7 +35,8 @@ public:
         Chatter,
         ConnectLoneCrWithData
     };
-    // What follows a connect ended by a lone CR, as a modem set to end its lines so sends it.
+    // What follows a connect ended by a lone CR, as a modem set to end its lines
+    // so sends it.
     static constexpr const char* kEarlyData = "HELLO";
 
     FakeModem() {
@@ -57,8 +60,8 @@ public:
     void SetAnswersOk(bool on) {
         Locked([&] { m_answersOk = on; });
     }
-    // A slow modem with echo on: a command other than a dial is echoed echoMs after it came
-    // and answered okMs after the echo.
+    // A slow modem with echo on: a command other than a dial is echoed echoMs
+    // after it came and answered okMs after the echo.
     void SetSlowEchoedReplies(unsigned echoMs, unsigned okMs) {
         Locked([&] { m_echoMs = echoMs, m_okMs = okMs; });
     }
@@ -78,7 +81,8 @@ public:
         std::lock_guard<std::mutex> g(m_lock);
         return m_state == State::Data;
     }
-    // Waits until command has come count times, or (prefix) one starting with it has come.
+    // Waits until command has come count times, or (prefix) one starting with it
+    // has come.
     bool WaitForCount(const std::string& command, size_t count, unsigned limitMs = 20000) const {
         return conntest::WaitUntil([&] { return CountCommand(command) >= count; }, limitMs);
     }
@@ -211,8 +215,9 @@ private:
     std::string m_pending; // the modem thread's own
 };
 
-// A built-in-modem link to a fake modem: one modem definition, an instrument to receive the
-// status texts, and a sleep that records the pauses instead of taking them.
+// A built-in-modem link to a fake modem: one modem definition, an instrument to
+// receive the status texts, and a sleep that records the pauses instead of
+// taking them.
 class ModemLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -264,10 +269,11 @@ private:
     std::vector<unsigned> m_sleeps;
 };
 
-// A telephony service that answers every call as the test chose, at once and on the
-// caller's thread, and records what it was asked: "open <index>", "close <line>", "call
-// <line> <number>", "drop <call>", "stream <call>". A connected call's byte stream is the
-// slave of a pseudo-terminal; the test talks on its master (the peer).
+// A telephony service that answers every call as the test chose, at once and on
+// the caller's thread, and records what it was asked: "open <index>", "close
+// <line>", "call <line> <number>", "drop <call>", "stream <call>". A connected
+// call's byte stream is the slave of a pseudo-terminal; the test talks on its
+// master (the peer).
 class ScriptedTelephony : public TelephonyService {
 public:
     enum class Outcome { Connect, DialingThenConnect, Busy, Disconnect, Nothing };

@@ -1,6 +1,6 @@
-// The Windows-modem transport against a scripted telephony service, the shared notice queue,
-// the AT layer's result codes and lines, the device list, start-up, and the transport's
-// archive and text forms.
+// The Windows-modem transport against a scripted telephony service, the shared
+// notice queue, the AT layer's result codes and lines, the device list,
+// start-up, and the transport's archive and text forms.
 
 #include "ModemTestSupport.h"
 
@@ -85,7 +85,8 @@ TEST(TelephonyLines, IdentifiersFollowTheNameAndBadIndexesDevicesAndHandlesAreRe
     EXPECT_EQ(backend.OpenLine(2, line), TelephonyService::ERR_BAD_INDEX);
     EXPECT_EQ(line, 0u);
     EXPECT_EQ(backend.OpenLine(0, line), TelephonyService::ERR_DEVICE);
-    EXPECT_EQ(backend.OpenLine(1, line), TelephonyService::ERR_DEVICE); // not a terminal
+    EXPECT_EQ(backend.OpenLine(1, line),
+              TelephonyService::ERR_DEVICE); // not a terminal
     EXPECT_EQ(backend.MakeCall(1, "555", call), TelephonyService::ERR_BAD_LINE);
     EXPECT_EQ(backend.Drop(1), TelephonyService::ERR_BAD_CALL);
     EXPECT_EQ(backend.CloseLine(1), TelephonyService::ERR_BAD_LINE);
@@ -99,7 +100,8 @@ TEST(TelephonyStartup, LinesAreReadUntilAGapAndOnlyDataModemsWithAsciiNamesAreLi
     s.WriteInt("Telephony", "Line1Speed", 57600);
     s.WriteString("Telephony", "Line2Device", "/dev/ttyACM0");
     s.WriteInt("Telephony", "Line2Speed", -5);
-    s.WriteString("Telephony", "Line4Device", "/dev/ttyS3"); // after a gap: not read
+    s.WriteString("Telephony", "Line4Device",
+                  "/dev/ttyS3"); // after a gap: not read
     const std::vector<TelephonyLineConfig> lines = ReadTelephonyLines(s);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(std::tuple(lines[0].name, lines[0].device, lines[0].speed),
@@ -157,7 +159,8 @@ TEST(TelephonyStartup, ListedLinesBecomeDevicesAndNoneGiveAModemThatNeverConnect
     }
 }
 
-// ---- the transport against the scripted service ---------------------------------------------
+// ---- the transport against the scripted service
+// ---------------------------------------------
 
 class TAPILink : public ::testing::Test {
 protected:
@@ -276,7 +279,8 @@ TEST_F(TAPILink, FailuresBeforeTheCallFailOpen) {
 
 TEST_F(TAPILink, OnlyNoticesOfThisCallAfterItWasPlacedCount) {
     service.Notice(9, 99, S::Connected);
-    // Stale notices with the very handles this call gets must not decide it either.
+    // Stale notices with the very handles this call gets must not decide it
+    // either.
     service.Notice(5, 70, S::Busy);
     service.Notice(5, 70, S::Disconnected);
     service.othersDuringCall = {{9, 98, S::Busy}};
@@ -327,7 +331,8 @@ TEST_F(TAPILink, CloseDropsTheCallWaitsForItsEndAndClosesTheLine) {
     EXPECT_EQ(service.Log().back(), "close 6");
 }
 
-// ---- fields, copies, archive and text form ----------------------------------------------------
+// ---- fields, copies, archive and text form
+// ----------------------------------------------------
 
 TEST(TAPIModemForms, CloneArchiveAndTextKeepDeviceNumberAndTimeout) {
     TestApp app;

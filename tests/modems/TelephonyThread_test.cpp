@@ -1,5 +1,6 @@
-// The telephony layer over an AT-command modem: every call runs on a thread of its own, and
-// its notices arrive through the shared queue; and the Windows-modem transport over it.
+// The telephony layer over an AT-command modem: every call runs on a thread of
+// its own, and its notices arrive through the shared queue; and the
+// Windows-modem transport over it.
 
 #include "ModemTestSupport.h"
 
@@ -27,7 +28,8 @@ protected:
         backend.reset();
         TelephonyClock::SetSleep(nullptr);
     }
-    // Places a call and returns its first notice that is not "dialing" (Dialing if none).
+    // Places a call and returns its first notice that is not "dialing" (Dialing
+    // if none).
     S Call(uint32_t& call, DialAnswer answer = DialAnswer::Connect) {
         fake.SetDialAnswer(answer);
         EXPECT_GT(backend->MakeCall(line, "5551234", call), 0);
@@ -64,7 +66,7 @@ TEST_F(ATLine, ConnectHandsOverThePortAndADropHangsUp) {
     ASSERT_NE(stream, nullptr);
     ASSERT_TRUE(stream->WriteAll("ping\r"));
     EXPECT_EQ(ReadStream(*stream, 5), "ping\r"); // the echo
-    uint32_t again = 0;                     // a line has one call at a time
+    uint32_t again = 0;                          // a line has one call at a time
     EXPECT_EQ(backend->MakeCall(line, "5550000", again), TelephonyService::ERR_IN_USE);
     ASSERT_GT(backend->Drop(call), 0);
     EXPECT_EQ(Outcome(call), S::Disconnected);
@@ -140,7 +142,8 @@ TEST(ATLineSpeed, ALineOpensAtARateWithoutAStandardCode) {
     TelephonyClock::SetSleep(nullptr);
 }
 
-// ---- the Windows-modem transport over the AT-command layer ------------------------------------
+// ---- the Windows-modem transport over the AT-command layer
+// ------------------------------------
 
 class WindowsModemSite : public ::testing::Test {
 protected:
@@ -179,8 +182,9 @@ TEST_F(WindowsModemSite, ConnectsCarriesDataAndHangsUp) {
 }
 
 TEST_F(WindowsModemSite, BusyFailsAtOnceAndRepeatedCallsDoNotPileUpNotices) {
-    // Each failed call leaves its closing notice behind (it comes once the transport has
-    // stopped listening); the next call clears it, so it never grows past one.
+    // Each failed call leaves its closing notice behind (it comes once the
+    // transport has stopped listening); the next call clears it, so it never
+    // grows past one.
     fake.SetDialAnswer(DialAnswer::Busy);
     for (int i = 0; i < 4; ++i)
         EXPECT_FALSE(link.Open(&inst));

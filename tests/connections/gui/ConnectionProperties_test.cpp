@@ -35,8 +35,8 @@ struct ConnectionTest : DialogTest {
         Modems().AddTail(modem);
         return modem;
     }
-    // Types each value into the edit, presses OK and expects the dialog to refuse it with
-    // the message.
+    // Types each value into the edit, presses OK and expects the dialog to refuse
+    // it with the message.
     void ExpectRefused(QDialog& dlg, QLineEdit& edit, std::initializer_list<const char*> values,
                        const std::string& message) {
         dlg.show();
@@ -117,7 +117,8 @@ TEST_F(ConnectionTest, PortSettingsRefuseARateThatIsNoNumberAndKeepUnlistedValue
     CPortSettingsDialog dlg(QStringLiteral("COM1"), odd);
     EXPECT_EQ(dlg.BaudRate().currentText(), "250000");
     dlg.accept();
-    EXPECT_EQ(dlg.Settings(), odd); // values the lists do not name come back unchanged
+    EXPECT_EQ(dlg.Settings(),
+              odd); // values the lists do not name come back unchanged
 
     CPortSettingsDialog bad(QStringLiteral("COM1"), PortLineSettings{});
     bad.show();

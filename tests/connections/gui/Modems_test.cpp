@@ -26,7 +26,8 @@ struct ModemsTest : DialogTest {
     }
 };
 
-// In field order: name, OK, connect, escape, reset, initialisation, dial, hang-up.
+// In field order: name, OK, connect, escape, reset, initialisation, dial,
+// hang-up.
 const QStringList kStandard = {"Standard",          "OK",   "CONNECT", "+++", "ATZ",
                                "AT &F E0 M0 Q0 V1", "ATDT", "ATH0"};
 

@@ -52,7 +52,8 @@ TEST_F(SitePropertiesTest, EachOfTheFourKindsGivesANewDefaultTransportOnAWorking
         Choose(dlg, item);
         EXPECT_EQ(dlg.Working()->GetConnectionType(), kind) << item;
     }
-    // A new default cable: the old settings are gone; nothing of this reached the site.
+    // A new default cable: the old settings are gone; nothing of this reached the
+    // site.
     EXPECT_EQ(dynamic_cast<CCommPortConnection&>(*dlg.Working()).GetPortName(), "COM1");
     EXPECT_EQ(site.GetConnection(), cable);
     dlg.Name().setText("Renamed");
@@ -99,7 +100,8 @@ TEST_F(SitePropertiesTest, SettingsEditsTheWorkingTransportOnlyUntilOk) {
     dlg.OnSettings();
     EXPECT_TRUE(driver.Seen());
     EXPECT_EQ(dynamic_cast<CTCPConnection&>(*dlg.Working()).GetAddress(), "instrument.example");
-    EXPECT_EQ(stored->GetAddress(), "0.0.0.0"); // the site's own transport is untouched
+    EXPECT_EQ(stored->GetAddress(),
+              "0.0.0.0"); // the site's own transport is untouched
     dlg.accept();
     EXPECT_EQ(dynamic_cast<CTCPConnection&>(*site.GetConnection()).GetAddress(),
               "instrument.example");

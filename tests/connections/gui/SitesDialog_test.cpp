@@ -36,7 +36,8 @@ TEST_F(SitesDialogTest, NewSiteIsAddedSortedOnlyWhenItsPropertiesAreConfirmed) {
     AddConnectedSite("charlie");
     bool confirm = false;
     CSiteConnection::SetPropertiesEditor([&confirm](CSiteConnection& site) {
-        EXPECT_EQ(site.GetName(), "Local Site"); // a default site is what gets edited
+        EXPECT_EQ(site.GetName(),
+                  "Local Site"); // a default site is what gets edited
         site.SetName("Mike");
         return confirm;
     });
@@ -54,7 +55,8 @@ TEST_F(SitesDialogTest, NewSiteIsAddedSortedOnlyWhenItsPropertiesAreConfirmed) {
     EXPECT_TRUE(app->IsModified());
     EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", "charlie (Connected)", "Mike"}));
     EXPECT_EQ(dlg->SelectedRow(), 3);
-    EXPECT_EQ(dlg->SelectedObject(), Sites().At(3)); // appended to the application's list
+    EXPECT_EQ(dlg->SelectedObject(),
+              Sites().At(3)); // appended to the application's list
     static_cast<CSiteConnection*>(Sites().At(2))->ReleaseLink(true);
 }
 
@@ -127,7 +129,8 @@ TEST_F(SitesDialogTest, DeleteAsksWithTheNameAndGoesOnOnlyOnYes) {
     EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "Charlie"}));
     EXPECT_EQ(dlg->SelectedRow(), 1); // the same row
     EXPECT_TRUE(app->IsModified());
-    // Without confirmation, deleting the last row selects the new last, down to none.
+    // Without confirmation, deleting the last row selects the new last, down to
+    // none.
     app->SetConfirmDeletes(false);
     dlg->OnDelete();
     EXPECT_EQ(dlg->SelectedRow(), 0);
