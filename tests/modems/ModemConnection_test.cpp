@@ -270,6 +270,7 @@ TEST(ModemSiteKinds, TypesOneAndTwoAreTheModemsAndTheSiteArchiveKeepsTheirSettin
 TEST(ModemSiteKinds, WindowsModemSiteWithoutTelephonyNeverConnects) {
     TestApp app;
     CSiteConnection::RegisterClasses();
+    CTAPIModemConnection::RegisterClass();
     InstallTelephony(*app);
     const char* argv[] = {"gasquill"};
     ASSERT_TRUE(app->InitInstance(1, argv));
