@@ -93,6 +93,7 @@ TEST_F(SiteThreads, TwoInstrumentsShareOneLinkAndTheSecondReleaseClosesIt) {
     ASSERT_TRUE(stub->WaitFor(5));
     EXPECT_EQ(transport->opens.load(), 2);
     EXPECT_TRUE(site->IsConnected());
+    EXPECT_FALSE(site->IsStopped());
 }
 
 TEST_F(SiteThreads, AForcedReleaseClosesTheLinkWhateverTheCount) {
