@@ -1,19 +1,21 @@
 #include "instruments/InstrumentTransfer.h"
 
 #include "base/MessageTarget.h"
-#include "connections/Connection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentProtocol.h"
 #include "instruments/SiteLink.h"
 #include "model/CommInstrumentTokenStream.h"
+#include "platform/Connection.h"
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
 CInstrumentTransfer::CInstrumentTransfer(CInstrumentConnection& instrument, MessageTarget* window,
-                                         unsigned successMessage, unsigned failureMessage)
-    : m_inst(instrument), m_window(window), m_success(successMessage), m_failure(failureMessage) {}
+                                         unsigned successMessage, unsigned failureMessage,
+                                         const InstrumentRequest* request)
+    : m_inst(instrument), m_window(window), m_success(successMessage), m_failure(failureMessage),
+      m_request(request) {}
 
 void CInstrumentTransfer::Post(unsigned message, uintptr_t wParam) const {
     if (m_window)

@@ -5,12 +5,12 @@
 // that counts, a stand-in for the instrument layer, and a wait with an upper
 // bound.
 
-#include "connections/Connection.h"
 #include "connections/SiteConnection.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/InstrumentKeywords.h"
+#include "platform/Connection.h"
 #include "platform/SerialPort.h"
 
 #include <arpa/inet.h>

@@ -4,9 +4,9 @@
 
 #include "ModemTestSupport.h"
 
+#include "app/TAPIStartup.h"
 #include "connections/TAPIModemConnection.h"
 #include "connections/TAPIModemDevice.h"
-#include "connections/TAPIStartup.h"
 #include "model/ConfigKeywords.h"
 #include "platform/TelephonyATBackend.h"
 

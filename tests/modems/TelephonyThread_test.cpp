@@ -4,8 +4,8 @@
 
 #include "ModemTestSupport.h"
 
+#include "app/TAPIStartup.h"
 #include "connections/TAPIModemConnection.h"
-#include "connections/TAPIStartup.h"
 #include "platform/TelephonyATBackend.h"
 
 #include <gtest/gtest.h>

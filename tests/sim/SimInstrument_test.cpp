@@ -138,7 +138,7 @@ TEST(SimInstrument, FaultsStartAfterTheGivenCommandCount) {
     const std::string g = garbage.Receive(disp).reply;
     EXPECT_EQ(g.substr(0, SimInstrument::JunkLine().size()), SimInstrument::JunkLine());
     EXPECT_EQ(Lines(g).size(), 4u); // junk, two display lines, blank
-    c.faultAfter = 0; // from the first command on
+    c.faultAfter = 0;               // from the first command on
     c.fault = SimFault::OddDisplay;
     SimInstrument odd(c);
     std::vector<size_t> widths;

@@ -1,8 +1,8 @@
 #include "app/gui/Demo.h"
 
+#include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
-#include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"
@@ -25,8 +25,12 @@ SimConfig MonitorConfig() {
     c.type = "Monitor";
     c.serialNumber = "M400-1187";
     c.softwareRevision = "E.7";
-    c.libraryRevision = "2.8";
+    // A current DAS: records with a CRC and sample counts.
+    c.libraryRevision = "3.0";
     c.hasDas = true;
+    // Its DAS holds an hourly and a daily timer channel and a channel triggered by the
+    // daily zero/span check, each with a year of records up to the present hour.
+    c.dasRecords = 0;
     return c;
 }
 

@@ -1,13 +1,15 @@
 // gasquill: the desktop program.
+#include "app/NetworkConfiguration.h"
+#include "app/TAPIStartup.h"
+#include "app/TextSupportHooks.h"
 #include "app/VANTIQApp.h"
 #include "app/gui/Demo.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/QtSettingsStore.h"
 #include "app/gui/QtUserPrompt.h"
 #include "app/gui/ToolIcons.h"
-#include "connections/NetworkConfiguration.h"
-#include "connections/TAPIStartup.h"
 #include "connections/gui/ConnectionDialogs.h"
+#include "das/DASExchange.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstPropertySheet.h"
 #include "support/TextSupport.h"
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
     app.SetShell(&shell);
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
+    InstallDAS();
     InstallConnectionDialogs();
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
