@@ -3,7 +3,7 @@
 
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
-#include "connections/Connection.h"
+#include "platform/Connection.h"
 #include "das/CompactRecordReader.h"
 #include "das/DASChannel.h"
 #include "das/DASExchange.h"

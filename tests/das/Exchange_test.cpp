@@ -3,7 +3,7 @@
 
 #include "../instruments/TestLinks.h"
 #include "DASTestUtil.h"
-#include "connections/NetworkConfiguration.h"
+#include "app/NetworkConfiguration.h"
 #include "das/DASExchange.h"
 #include "das/DASScript.h"
 #include "das/HexRecordReader.h"
