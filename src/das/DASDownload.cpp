@@ -3,7 +3,6 @@
 
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
-#include "platform/Connection.h"
 #include "das/CompactRecordReader.h"
 #include "das/DASChannel.h"
 #include "das/DASExchange.h"
@@ -16,6 +15,7 @@
 #include "instruments/SiteLink.h"
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
+#include "platform/Connection.h"
 #include "support/DateFormat.h"
 
 #include <algorithm>
@@ -172,7 +172,7 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 break;
             }
             const std::string text(line, n);
-            DASLogMessage(DAS_LOG_RESPONSE, text);
+            DASLogMessage(LOG_RESPONSE, text);
             const bool complete = line[n - 1] == '\n';
             if (overlong || (!complete && n == CHexRecordReader::kMaxLineLength)) {
                 overlong = !complete;

@@ -86,7 +86,7 @@ bool LoadDASScriptFile(CInstrumentConnection& instrument, const std::string& pat
             errorText = FormatText(IDS_SCRIPT_LOAD_FAILED, path.c_str());
         StateGuard guard(AppStateLock());
         instrument.DasChannels().DeleteAll();
-        DASLogMessage(DAS_LOG_ERROR, errorText);
+        DASLogMessage(LOG_ERROR, errorText);
     }
     instrument.SetDasModified(false);
     DASSetModified();
@@ -99,7 +99,7 @@ bool SaveDASScriptFile(CInstrumentConnection& instrument, const std::string& pat
     const std::string script = BuildDASScript(instrument, TEXT_SCRIPT);
     if (!script.empty() && !AtomicFileWriter::WriteFile(path, script)) {
         errorText = FormatText(IDS_SAVE_SCRIPT_FAILED, path.c_str());
-        DASLogMessage(DAS_LOG_ERROR, errorText);
+        DASLogMessage(LOG_ERROR, errorText);
         return false;
     }
     instrument.SetDasModified(false);

@@ -1,16 +1,12 @@
 #include "das/DASText.h"
 
+#include "base/AppServices.h"
 #include "base/Strings.h"
 
 #include <cstdarg>
 #include <cstdio>
-#include <mutex>
 
 namespace {
-
-std::mutex g_hookLock;
-DASLogHook g_log;
-DASModifiedHook g_modified;
 
 std::string VFormat(const char* format, va_list args) {
     va_list copy;
@@ -43,28 +39,10 @@ std::string FormatPrintf(const char* format, ...) {
     return text;
 }
 
-void SetDASHooks(DASLogHook log, DASModifiedHook modified) {
-    std::lock_guard<std::mutex> guard(g_hookLock);
-    g_log = std::move(log);
-    g_modified = std::move(modified);
-}
-
 void DASLogMessage(int category, const std::string& text) {
-    DASLogHook log;
-    {
-        std::lock_guard<std::mutex> guard(g_hookLock);
-        log = g_log;
-    }
-    if (log)
-        log(category, text);
+    AppLogMessage(category, text);
 }
 
 void DASSetModified() {
-    DASModifiedHook modified;
-    {
-        std::lock_guard<std::mutex> guard(g_hookLock);
-        modified = g_modified;
-    }
-    if (modified)
-        modified();
+    AppSetModified();
 }

@@ -141,7 +141,7 @@ bool SaveRecordSet(const CDataRecordSet& set, const std::string& path, bool appe
     const std::string text = FormatText(IDS_WRITE_ERROR, path.c_str());
     if (errorText)
         *errorText = text;
-    DASLogMessage(DAS_LOG_ERROR, text);
+    DASLogMessage(LOG_ERROR, text);
     if (prompt)
         prompt->Ask(text, LoadString(IDS_ERROR_CAPTION), PromptButtons::Ok, PromptIcon::Exclamation,
                     PromptResult::Ok);

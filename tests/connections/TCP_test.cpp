@@ -115,16 +115,22 @@ TEST(TcpRead, AfterThePeerClosesTheBufferedBytesComeThenTheReadRunsToItsTimeOut)
     Linked link;
     ASSERT_TRUE(link.Ok());
     link.Feed("last words");
+    EXPECT_EQ(ReadSome(link.conn, 4, 50, -1), "last");
+    EXPECT_FALSE(link.conn.HasLinkFailed());
     ::close(link.peer);
     link.peer = -1;
-    EXPECT_EQ(ReadSome(link.conn, 100, 50, -1), "last words");
+    EXPECT_EQ(ReadSome(link.conn, 100, 50, -1), " words");
     // The closed peer does not end the read: it runs to its time-out.
     const auto start = Clock::now();
     EXPECT_EQ(ReadSome(link.conn, 100, 200, '\n'), "");
     EXPECT_GE(MsSince(start), 200);
+    // But it is told apart from a quiet peer: the reply was cut, not ended.
+    EXPECT_TRUE(link.conn.HasLinkFailed());
     EXPECT_TRUE(link.conn.IsOpen());
     EXPECT_TRUE(link.conn.Close());
     EXPECT_FALSE(link.conn.IsOpen());
+    ASSERT_TRUE(link.conn.Open(nullptr));
+    EXPECT_FALSE(link.conn.HasLinkFailed());
 }
 
 TEST(TcpPurge, WithNothingPendingReturnsTrueAtOnce) {

@@ -1,5 +1,4 @@
 // gasquill: the desktop program.
-#include "app/DASSupport.h"
 #include "app/NetworkConfiguration.h"
 #include "app/TAPIStartup.h"
 #include "app/TextSupportHooks.h"
@@ -11,6 +10,7 @@
 #include "app/gui/QtUserPrompt.h"
 #include "app/gui/ToolIcons.h"
 #include "connections/gui/ConnectionDialogs.h"
+#include "das/DASExchange.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstPropertySheet.h"
 #include "support/TextSupport.h"
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     app.SetShell(&shell);
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
-    InstallDASSupport(app);
+    InstallDAS();
     InstallConnectionDialogs();
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
