@@ -2,14 +2,17 @@
 #include "das/DASTestUtil.h"
 #include "das/gui/DASChanPropertySheet.h"
 #include "das/gui/DASParameterPropertiesDialog.h"
+#include "das/gui/SelectRecordsDialog.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiTestApp.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -156,6 +159,36 @@ TEST_F(ChannelEditorsTest, ParameterDialogChecksPrecisionThenStores) {
     EXPECT_EQ(p.GetMode(), "MAX");
     EXPECT_EQ(p.GetPrecision(), 4);
     EXPECT_EQ(p.GetDescription(), "Ozone");
+}
+
+// Pictures under the build tree, and no label or button squeezed below the size it asks for.
+void Shot(QWidget& w, const std::string& name) {
+    w.show();
+    QApplication::processEvents();
+    const std::string dir = GASQUILL_BIN_DIR "/screenshots";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(w.grab().save(QString::fromStdString(dir + "/" + name + ".png"))) << name;
+    for (QWidget* child : w.findChildren<QWidget*>()) {
+        if (!child->isVisible() ||
+            !(qobject_cast<QLabel*>(child) || qobject_cast<QAbstractButton*>(child)))
+            continue;
+        EXPECT_GE(child->width(), child->minimumSizeHint().width())
+            << name << ": " << child->property("text").toString().toStdString();
+    }
+}
+
+TEST_F(ChannelEditorsTest, PicturesOfTheEditorsShowEveryText) {
+    inst.SetCapabilities(CAP_DAS_FROM_TO | CAP_NEW_DAS);
+    CSelectionSet sel;
+    CSelectRecordsDialog select(&inst, sel);
+    select.TypeButton(7).click();
+    Shot(select, "select-records");
+    CDASChanPropertySheet sheet(Channel(0));
+    Shot(sheet, "channel-basic");
+    sheet.SetActivePage(1);
+    Shot(sheet, "channel-advanced");
+    CDASParameterPropertiesDialog param(*Channel(0).GetParameter(0));
+    Shot(param, "parameter");
 }
 
 } // namespace
