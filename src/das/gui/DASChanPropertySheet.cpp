@@ -43,7 +43,10 @@ PeriodEdits MakePeriod(QWidget* parent, QFormLayout* form, const QString& label)
         row->addWidget(e);
     }
     row->addStretch();
-    form->addRow(label, row);
+    // The mnemonic needs a buddy; a row of three edits gets none of its own.
+    auto* text = new QLabel(label, parent);
+    text->setBuddy(p.days);
+    form->addRow(text, row);
     return p;
 }
 
