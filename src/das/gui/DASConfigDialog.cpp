@@ -549,7 +549,6 @@ void CDASConfigDialog::OnGetConfig() {
         return;
     StartExchange();
     SetStatus(LoadString(61216));
-    BuildTree();
     m_syncing = true;
     m_tree->clear();
     m_syncing = false;

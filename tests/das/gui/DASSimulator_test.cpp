@@ -5,6 +5,7 @@
 #include "app/NetworkConfiguration.h"
 #include "app/gui/Demo.h"
 #include "base/StateLock.h"
+#include "base/Strings.h"
 #include "connections/SiteConnection.h"
 #include "das/DASExchange.h"
 #include "das/DASTestUtil.h"
