@@ -1,0 +1,7 @@
+#include "app/DASSupport.h"
+
+#include "das/DASExchange.h"
+
+void InstallDASSupport(CVANTIQApp&) {
+    InstallDAS();
+}
