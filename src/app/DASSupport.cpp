@@ -1,7 +1,0 @@
-#include "app/DASSupport.h"
-
-#include "das/DASExchange.h"
-
-void InstallDASSupport(CVANTIQApp&) {
-    InstallDAS();
-}
