@@ -947,7 +947,7 @@ void CDASConfigDialog::OnSaveData() {
     // The timer-driven actions (refresh, automatic disconnect) wait while files are written.
     {
         StateGuard guard(AppStateLock());
-        m_inst.AddIdleCount(1);
+        m_inst.AddIdleCount(-1);
     }
     SetIdle(false);
     const std::vector<CNamedObject*> channels = [this] {
@@ -967,7 +967,7 @@ void CDASConfigDialog::OnSaveData() {
     }
     SetIdle(true);
     StateGuard guard(AppStateLock());
-    m_inst.AddIdleCount(-1);
+    m_inst.AddIdleCount(1);
 }
 
 // ---- closing ------------------------------------------------------------------------------

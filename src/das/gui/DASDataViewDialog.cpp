@@ -104,14 +104,14 @@ void CDASDataViewDialog::OnSaveData() {
         auto* first = dynamic_cast<CDASParameter*>(m_set.GetParameter(0));
         inst = first && first->GetChannel() ? first->GetChannel()->GetInstrument() : nullptr;
         if (inst)
-            inst->AddIdleCount(1);
+            inst->AddIdleCount(-1);
     }
     EnableControls(false);
     SaveRecordSetAs(m_set, m_dasWindow, this);
     EnableControls(true);
     if (inst) {
         StateGuard guard(AppStateLock());
-        inst->AddIdleCount(-1);
+        inst->AddIdleCount(1);
     }
 }
 

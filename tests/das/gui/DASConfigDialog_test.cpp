@@ -291,6 +291,28 @@ TEST_F(DASConfigTest, CloseAsksAboutUnsentChangesOnlyWhenConnected) {
     }
 }
 
+TEST_F(DASConfigTest, SaveDataHoldsOffTimerActionsAndStopsAtTheFirstRefusal) {
+    for (size_t c = 0; c < 2; ++c) {
+        Channel(c)->SetSelected(true);
+        Channel(c)->GetParameter(0)->Records().emplace_back(1.0, 0, 1700000000u, true);
+    }
+    std::vector<int32_t> idleCounts;
+    D::SetDataWindows({{},
+                       {},
+                       [&](CDataRecordSet&, D&) {
+                           idleCounts.push_back(inst.GetIdleCount());
+                           return false;
+                       },
+                       {}});
+    const int32_t before = inst.GetIdleCount();
+    auto dlg = Open();
+    dlg->OnSaveData();
+    D::SetDataWindows({});
+    EXPECT_EQ(idleCounts, std::vector<int32_t>{before - 1}) << "one call, timer actions held off";
+    EXPECT_EQ(inst.GetIdleCount(), before);
+    EXPECT_TRUE(dlg->IsIdle());
+}
+
 TEST_F(DASConfigTest, ARequestThatCannotBePostedLeavesTheWindowIdle) {
     // No site worker: the window must not wait for an answer that cannot come.
     auto dlg = Open();
