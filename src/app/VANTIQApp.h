@@ -39,6 +39,8 @@ class CVANTIQApp {
 public:
     static constexpr int kLayoutSlots = 16;
     static constexpr int32_t kUnset = -1000000;
+    // The auto-update periods (seconds) the options page accepts.
+    static constexpr int kMinAutoUpdatePeriod = 5, kMaxAutoUpdatePeriod = 60;
     enum LayoutSlot : int {
         SLOT_MAIN = 0,
         SLOT_INSTRUMENTS = 1,

@@ -24,7 +24,7 @@ enum : int {
 class CConnection {
 public:
     CConnection() = default;
-    CConnection(const CConnection&) : m_cancel(false) {}
+    CConnection(const CConnection&) : m_cancel(false), m_peerGone(false) {}
     CConnection& operator=(const CConnection&) { return *this; }
     virtual ~CConnection() = default;
 
@@ -43,7 +43,11 @@ public:
     virtual bool Open(CInstrumentConnection* inst) = 0;
     virtual bool Close() = 0;
     virtual bool Purge() = 0;
-    // If open: clears the cancel flag and reads up to 1000 characters.
+    // The most characters one ReadString returns.
+    static constexpr size_t kReadLimit = 1000;
+    // If open: reads up to kReadLimit characters. The cancel flag is left as it is: a cancel
+    // that arrives between two reads of an exchange must end the next one too (the site
+    // clears it when the request after the cancel begins).
     virtual std::string ReadString(unsigned timeoutMs, int terminator);
     // Stores up to maxCount bytes; never blocks longer than the time-out plus one poll step.
     virtual size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) = 0;
@@ -53,15 +57,20 @@ public:
     virtual bool EditProperties();
     virtual CConnection* Clone() const = 0;
 
-    // Ends a read in progress on another thread.
+    // Ends a read in progress on another thread, and every read after it until cleared.
     void CancelRead() { m_cancel.store(true); }
     bool IsCancelled() const { return m_cancel.load(); }
     void ClearCancel() { m_cancel.store(false); }
+    // The other end closed the link or hung up (seen by a read since the link opened).
+    bool IsPeerGone() const { return m_peerGone.load(); }
 
     // The GUI installs the dialogs that edit a transport's properties.
     using PropertiesEditor = std::function<bool(CConnection&)>;
     static void SetPropertiesEditor(PropertiesEditor editor);
 
 protected:
+    void SetPeerGone(bool gone) { m_peerGone.store(gone); }
+
     std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_peerGone{false};
 };

@@ -110,6 +110,9 @@ public:
     // The stop flag: set while no worker is running requests.
     bool IsStopped() const;
     bool HasWorker() const;
+    // Whether the site may not be deleted: its link is in use or being opened, or an
+    // instrument holds it as its site in use.
+    bool IsInUse() const;
     // Waits until every worker this site started has ended, at most timeoutMs.
     bool WaitForWorkers(unsigned timeoutMs);
 
@@ -134,6 +137,9 @@ private:
     CSiteConnection(const CSiteConnection& other);
 
     void RunRequest(SiteRequest& request);
+    std::shared_ptr<CSiteWorker> StartWorkerLocked();
+    // Waits (bounded) for the workers of earlier links to end. On a worker thread.
+    void WaitForRetiredWorkers();
     // Marks the link closed: counts 0, stop flag set, the worker forgotten (it ends by
     // itself). Under the state lock.
     void DropLinkLocked();

@@ -15,7 +15,7 @@
 
 namespace {
 
-enum : unsigned { IDS_CONNECTED_SUFFIX = 61212 };
+enum : unsigned { IDS_CONNECTED_SUFFIX = 61212, IDS_UNABLE_TO_CONNECT_SITE = 61228 };
 
 std::mutex g_hookLock;
 CInstrumentConnection::PropertiesEditor g_editor;
@@ -389,14 +389,35 @@ bool CInstrumentConnection::RequestConnect() {
     }
     if (!GetFrontPanel() && factory)
         SetFrontPanel(factory(*this));
-    site->PostConnectRequest(this);
+    if (!site->PostConnectRequest(this)) {
+        // Never left at "Connecting to ..." with nothing on the way.
+        std::string text = LoadString(IDS_UNABLE_TO_CONNECT_SITE);
+        if (const size_t at = text.find("%s"); at != std::string::npos)
+            text.replace(at, 2, site->GetSiteName());
+        AppLogMessage(LOG_ERROR, text);
+        SetSiteInUse(nullptr);
+        SetDisplayText(text);
+    }
     if (CVANTIQApp* app = CVANTIQApp::Get())
         app->SetModified(true);
     return true;
 }
 
+SiteLink* CInstrumentConnection::LiveSiteInUse() {
+    CVANTIQApp* app = CVANTIQApp::Get();
+    StateGuard guard(AppStateLock());
+    if (!m_siteInUse || !app)
+        return m_siteInUse;
+    for (CNamedObject* obj : app->Sites())
+        if (dynamic_cast<SiteLink*>(obj) == m_siteInUse)
+            return m_siteInUse;
+    // Deleted since: forgotten, never touched.
+    m_siteInUse = nullptr;
+    return nullptr;
+}
+
 void CInstrumentConnection::RequestDisconnect() {
-    SiteLink* site = GetSiteInUse();
+    SiteLink* site = LiveSiteInUse();
     if (!site)
         return;
     // Ends a read the worker is blocked in, so that the disconnect runs soon.

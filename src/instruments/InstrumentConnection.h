@@ -202,6 +202,10 @@ public:
     void OnAppTimer(unsigned timerId) override { OnTimer(timerId); }
 
 private:
+    // The site in use if it is still one of the application's sites, else none (and it is
+    // forgotten).
+    SiteLink* LiveSiteInUse();
+
     // Persistent.
     uint32_t m_siteId = 0;
     int32_t m_instrumentId = 0;
