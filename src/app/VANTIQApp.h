@@ -87,8 +87,9 @@ public:
     // Start-up and shut-down, each step in its fixed order.
     bool InitInstance(int argc, const char* const* argv);
     int ExitInstance();
-    // Names of the steps run so far, in order (start-up and shut-down).
-    const std::vector<std::string>& Trace() const { return m_trace; }
+    // Told the name of every step of start-up and shut-down as it runs.
+    using StepObserver = std::function<void(const char* step)>;
+    void SetStepObserver(StepObserver observer) { m_stepObserver = std::move(observer); }
 
     // Settings.
     void LoadSettings();
@@ -204,7 +205,10 @@ private:
     static void DeleteOutsideLock(std::vector<CNamedObject*> objects);
 
     bool RunHook(Hook hook);
-    void Step(const char* name) { m_trace.emplace_back(name); }
+    void Step(const char* name) {
+        if (m_stepObserver)
+            m_stepObserver(name);
+    }
     int NextRandom();
 
     SettingsStore& m_settings;
@@ -212,7 +216,7 @@ private:
     AppShell* m_shell;
     std::map<Hook, std::vector<HookFn>> m_hooks;
     LoadSaveFn m_loadSave;
-    std::vector<std::string> m_trace;
+    StepObserver m_stepObserver;
 
     std::string m_configPath;
     std::string m_appFilePath;

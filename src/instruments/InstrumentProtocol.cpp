@@ -228,6 +228,7 @@ bool CInstrumentProtocol::ReadVariableReply(const std::string& name, bool real, 
         if (ts->GetTokenCode() == TOKEN_END)
             return false;
     }
+    ts->NoteOverran();
     return false;
 }
 
@@ -287,6 +288,7 @@ bool CInstrumentProtocol::ReadLogReply(int successCode, int otherSuccessCode) {
         if (ts->GetTokenCode() == TOKEN_END)
             return false;
     }
+    ts->NoteOverran();
     return false;
 }
 
@@ -339,6 +341,7 @@ bool CInstrumentProtocol::ReadDisplay() {
         if (ts->GetTokenCode() == TOKEN_END)
             return false;
     }
+    ts->NoteOverran();
     return false;
 }
 
@@ -580,7 +583,8 @@ void CInstrumentProtocol::Identify() {
     for (int attempt = 0; attempt < kRetries && !sawConfigLine && !LinkCancelled(); ++attempt) {
         SendCommand("v", "config");
         ReplyTime reply(ts);
-        for (int line = 0; line < kMaxReplyLines; ++line) {
+        int line = 0;
+        for (; line < kMaxReplyLines; ++line) {
             int64_t minutes = 0;
             int id = 0;
             const int expected[] = {KW_CONFIG, TOK_LBRACKET, TOKEN_INTEGER, TOK_RBRACKET,
@@ -627,6 +631,8 @@ void CInstrumentProtocol::Identify() {
             if (ts->GetTokenCode() == TOKEN_END)
                 break;
         }
+        if (line == kMaxReplyLines)
+            ts->NoteOverran();
     }
 }
 

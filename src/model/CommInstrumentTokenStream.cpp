@@ -65,6 +65,11 @@ std::string CommInstrumentTokenStream::ReadLine() {
         // Longer than one read: the rest, up to its line end, belongs to this line. Taken as
         // a line of its own, its CR LF alone would read as the blank line that ends a reply.
         m_tooLong = true;
+        // Without a reply's deadline, the rest still gets no more than two time-outs: bytes
+        // that never bring a line end must not hold the reader.
+        const bool own = !m_deadline;
+        if (own)
+            m_deadline = LinkClock::Now() + std::chrono::milliseconds(2 * m_receiveTimeoutMs);
         for (;;) {
             const unsigned more = NextWait(overran);
             if (overran || IsCancelled())
@@ -75,6 +80,8 @@ std::string CommInstrumentTokenStream::ReadLine() {
             if (rest.empty() || rest.back() == kLineTerminator)
                 break;
         }
+        if (own)
+            m_deadline.reset();
     }
     return line;
 }

@@ -43,6 +43,8 @@ public:
     std::optional<TimePoint> GetDeadline() const { return m_deadline; }
 
     ReadEnd GetLastReadEnd() const { return m_lastEnd; }
+    // The reader gave up on a reply that would not end (too many lines).
+    void NoteOverran() { m_lastEnd = ReadEnd::Overran; }
     // The last line went on past one read of the connection; only its start was kept.
     bool LastLineTooLong() const { return m_tooLong; }
     // The connection's reads have been cancelled.

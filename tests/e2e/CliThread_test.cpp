@@ -223,13 +223,13 @@ TEST(CliFailures, NobodyListening) {
     EXPECT_EQ(r.err, "Unable to connect to site Command Line.\n");
 }
 
-TEST(CliFailures, AnInstrumentThatClosesTheLinkEndsInATimeOutMessage) {
+TEST(CliFailures, AnInstrumentThatClosesTheLinkIsReportedAsSuch) {
     SimConfig c;
     c.fault = SimFault::CloseAfter;
     Sim sim(c);
     const RunResult r = RunCli({"--tcp", sim.Tcp(), "--timeout", "500", "display"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "Timed out waiting for response from instrument.\n");
+    EXPECT_EQ(r.err, "The instrument closed the link.\n");
     EXPECT_EQ(r.out, "");
 }
 
