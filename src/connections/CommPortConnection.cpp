@@ -1,5 +1,6 @@
 #include "connections/CommPortConnection.h"
 
+#include "base/Elapsed.h"
 #include "base/StateLock.h"
 #include "connections/LinkSource.h"
 #include "model/Archive.h"

@@ -1,7 +1,7 @@
 #include "connections/SiteConnection.h"
 
-#include "app/ActivityLog.h"
-#include "app/VANTIQApp.h"
+#include "base/AppServices.h"
+#include "base/LogCategory.h"
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
@@ -31,8 +31,7 @@ std::map<int, CSiteConnection::TransportFactory>& Factories() {
 CSiteConnection::PropertiesEditor g_editor;
 
 uint32_t FreshId() {
-    CVANTIQApp* app = CVANTIQApp::Get();
-    return app ? app->GenerateObjectId() : 0;
+    return AppNewObjectId();
 }
 
 int KindOfIndex(int index) {
@@ -415,14 +414,12 @@ bool CSiteConnection::HasWorker() const {
 
 bool CSiteConnection::IsInUse() const {
     StateGuard guard(AppStateLock());
-    if (TransportInUseLocked())
-        return true;
-    if (CVANTIQApp* app = CVANTIQApp::Get())
-        for (const CNamedObject* obj : app->Instruments())
-            if (const auto* inst = dynamic_cast<const CInstrumentConnection*>(obj);
-                inst && inst->GetSiteInUse() == static_cast<const SiteLink*>(this))
-                return true;
-    return false;
+    return TransportInUseLocked() || m_holders > 0;
+}
+
+void CSiteConnection::Hold(bool held) {
+    StateGuard guard(AppStateLock());
+    m_holders += held ? 1 : -1;
 }
 
 void CSiteConnection::SetDispatch(Dispatch dispatch) {
@@ -519,9 +516,9 @@ void CSiteConnection::RunRequest(SiteRequest& request) {
     Dispatch dispatch;
     {
         StateGuard guard(AppStateLock());
-        if (CVANTIQApp* app = CVANTIQApp::Get())
+        if (AppServices* app = AppServices::Get())
             instrument = dynamic_cast<CInstrumentConnection*>(
-                app->Instruments().FindById(request.instrumentId));
+                app->FindObject(ObjectKind::Instrument, request.instrumentId));
         dispatch = m_dispatch;
         // A connect queued behind the instrument's own disconnect (or a failed connect) finds
         // its site let go of by that request: it was asked for on this site.

@@ -97,6 +97,7 @@ public:
     void SetBusy(bool busy) override;
     bool Send(const std::string& text, bool purgeFirst) override;
     void CancelRead() override;
+    void Hold(bool held) override;
     bool PostConnectRequest(CInstrumentConnection* instrument) override;
     // Up to 10 attempts, 10 ms apart; false if there is no worker or every attempt fails.
     bool PostRequest(unsigned message, uint32_t instrumentId, uintptr_t wParam,
@@ -156,6 +157,8 @@ private:
     std::unique_ptr<CConnection> m_pending;
     int32_t m_inUse = 0;
     int32_t m_busy = 0;
+    // Instruments that hold the site as their site in use.
+    int32_t m_holders = 0;
     // The worker of the link in use; the ones that were forgotten run out in m_retired.
     std::shared_ptr<CSiteWorker> m_worker;
     std::vector<std::shared_ptr<CSiteWorker>> m_retired;

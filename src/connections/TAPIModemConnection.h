@@ -4,8 +4,8 @@
 // waits for the call to connect and then reads and writes the call's byte stream as the
 // direct cable reads and writes its port.
 
-#include "connections/Connection.h"
 #include "connections/ReceiveBuffer.h"
+#include "platform/Connection.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,6 @@
 #include "connections/TCPConnection.h"
 
+#include "base/Elapsed.h"
 #include "base/StateLock.h"
 #include "connections/LinkSource.h"
 #include "instruments/InstrumentConnection.h"

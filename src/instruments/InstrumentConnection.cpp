@@ -1,7 +1,8 @@
 #include "instruments/InstrumentConnection.h"
 
-#include "app/VANTIQApp.h"
+#include "base/AppServices.h"
 #include "base/AppShell.h"
+#include "base/LogCategory.h"
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
@@ -23,8 +24,7 @@ CInstrumentConnection::FrontPanelFactory g_panelFactory;
 std::function<CInstrumentConnection::Clock::time_point()> g_clock;
 
 uint32_t FreshObjectId() {
-    CVANTIQApp* app = CVANTIQApp::Get();
-    return app ? app->GenerateObjectId() : 0;
+    return AppNewObjectId();
 }
 
 void RepointList(CNamedObjectList& list, CInstrumentConnection* owner) {
@@ -68,6 +68,7 @@ CInstrumentConnection::CInstrumentConnection(const CInstrumentConnection& other)
 
 CInstrumentConnection::~CInstrumentConnection() {
     StateGuard guard(AppStateLock());
+    SetSiteInUse(nullptr);
     m_stream.reset();
     m_sequences.DeleteAll();
     m_dasChannels.DeleteAll();
@@ -222,7 +223,7 @@ bool CInstrumentConnection::CanAddSequence() const {
 // ---- run-time fields -----------------------------------------------------------------------
 
 LOCKED_SET(bool, Connected, m_connected)
-LOCKED_FIELD(SiteLink*, SiteInUse, m_siteInUse)
+LOCKED_GET(SiteLink*, SiteInUse, m_siteInUse)
 LOCKED_FIELD(InstrumentPanel*, FrontPanel, m_frontPanel)
 LOCKED_FIELD(double, SoftwareRevision, m_softwareRevision)
 LOCKED_FIELD(double, LibraryRevision, m_libraryRevision)
@@ -353,14 +354,14 @@ std::string CInstrumentConnection::GetDisplayName() const {
 }
 
 SiteLink* CInstrumentConnection::FindSite() const {
-    CVANTIQApp* app = CVANTIQApp::Get();
+    AppServices* app = AppServices::Get();
     if (!app)
         return nullptr;
     StateGuard guard(AppStateLock());
     const uint32_t id = m_siteId;
     if (id == 0)
         return nullptr;
-    return dynamic_cast<SiteLink*>(app->Sites().FindById(id));
+    return dynamic_cast<SiteLink*>(app->FindObject(ObjectKind::Site, id));
 }
 
 std::string CInstrumentConnection::GetSiteName() const {
@@ -385,7 +386,7 @@ bool CInstrumentConnection::RequestConnect() {
     }
     {
         StateGuard guard(AppStateLock());
-        m_siteInUse = site;
+        SetSiteInUse(site);
     }
     if (!GetFrontPanel() && factory)
         SetFrontPanel(factory(*this));
@@ -398,22 +399,37 @@ bool CInstrumentConnection::RequestConnect() {
         SetSiteInUse(nullptr);
         SetDisplayText(text);
     }
-    if (CVANTIQApp* app = CVANTIQApp::Get())
-        app->SetModified(true);
+    AppSetModified();
     return true;
 }
 
-SiteLink* CInstrumentConnection::LiveSiteInUse() {
-    CVANTIQApp* app = CVANTIQApp::Get();
+namespace {
+// Whether site is still the application's site of that ID (without an application, as in
+// small tests, it is taken to be).
+bool SiteExists(SiteLink* site, uint32_t id) {
+    AppServices* app = AppServices::Get();
+    return !app || dynamic_cast<SiteLink*>(app->FindObject(ObjectKind::Site, id)) == site;
+}
+} // namespace
+
+void CInstrumentConnection::SetSiteInUse(SiteLink* site) {
     StateGuard guard(AppStateLock());
-    if (!m_siteInUse || !app)
-        return m_siteInUse;
-    for (CNamedObject* obj : app->Sites())
-        if (dynamic_cast<SiteLink*>(obj) == m_siteInUse)
-            return m_siteInUse;
-    // Deleted since: forgotten, never touched.
-    m_siteInUse = nullptr;
-    return nullptr;
+    if (site == m_siteInUse)
+        return;
+    if (m_siteInUse && SiteExists(m_siteInUse, m_siteInUseId))
+        m_siteInUse->Hold(false);
+    m_siteInUse = site;
+    const auto* named = dynamic_cast<CNamedObject*>(site);
+    m_siteInUseId = named ? named->GetId() : 0;
+    if (site)
+        site->Hold(true);
+}
+
+SiteLink* CInstrumentConnection::LiveSiteInUse() {
+    StateGuard guard(AppStateLock());
+    if (m_siteInUse && !SiteExists(m_siteInUse, m_siteInUseId))
+        m_siteInUse = nullptr; // deleted since: forgotten, never touched
+    return m_siteInUse;
 }
 
 void CInstrumentConnection::RequestDisconnect() {

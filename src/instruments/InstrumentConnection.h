@@ -232,6 +232,7 @@ private:
     // Run-time.
     bool m_connected = false;
     SiteLink* m_siteInUse = nullptr;
+    uint32_t m_siteInUseId = 0; // to tell whether the site still exists
     InstrumentPanel* m_frontPanel = nullptr;
     std::unique_ptr<CommInstrumentTokenStream> m_stream;
     double m_softwareRevision = 0;

@@ -1,5 +1,5 @@
+#include "app/NetworkConfiguration.h"
 #include "connections/ModemSettings.h"
-#include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"

@@ -8,11 +8,11 @@
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
-#include "connections/Connection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentRequestHandler.h"
 #include "instruments/SiteLink.h"
 #include "model/NamedObject.h"
+#include "platform/Connection.h"
 
 #include <arpa/inet.h>
 #include <atomic>

@@ -2,9 +2,9 @@
 // Token-stream test helpers: text in a temporary file, and a connection that replies from a
 // script of chunks.
 
-#include "connections/Connection.h"
 #include "model/FileInstrumentTokenStream.h"
 #include "model/TokenStream.h"
+#include "platform/Connection.h"
 #include "support/TextSupport.h"
 
 #include <cstdio>

@@ -4,10 +4,10 @@
 // panel disconnects. Pictures of the panel and the information window go to /tmp/shots.
 
 #include "PanelTestSupport.h"
+#include "app/NetworkConfiguration.h"
 #include "app/gui/Demo.h"
 #include "app/gui/InstrumentsDialog.h"
 #include "base/StateLock.h"
-#include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
