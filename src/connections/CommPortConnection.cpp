@@ -19,15 +19,20 @@ public:
     explicit PortSource(SerialPort& port) : m_port(port) {}
     long ReadArrived(char* buffer, size_t size) override {
         const long waiting = m_port.InputWaiting();
-        if (waiting <= 0)
-            return waiting;
-        return m_port.NonBlockingRead(buffer, std::min(static_cast<size_t>(waiting), size));
+        const long got =
+            waiting <= 0
+                ? waiting
+                : m_port.NonBlockingRead(buffer, std::min(static_cast<size_t>(waiting), size));
+        if (got < 0)
+            m_failed = true;
+        return got;
     }
     void WaitForInput(unsigned ms) override { m_port.WaitForInput(ms); }
-    bool PeerGone() const override { return m_port.HungUp(); }
+    bool PeerGone() const override { return m_failed || m_port.HungUp(); }
 
 private:
     SerialPort& m_port;
+    bool m_failed = false;
 };
 
 void Line(std::string& out, int keyword, const std::string& value) {
@@ -327,7 +332,7 @@ bool CCommPortConnection::OpenPort() {
     m_port = std::move(port);
     m_receive.Allocate();
     m_lastOpenError = 0;
-    SetPeerGone(false);
+    SetLinkFailed(false);
     return true;
 }
 
@@ -352,7 +357,7 @@ size_t CCommPortConnection::Read(char* buffer, size_t maxCount, unsigned timeout
     PortSource source(*port);
     const size_t n = m_receive.Read(source, buffer, maxCount, timeoutMs, terminator, m_cancel);
     if (source.PeerGone())
-        SetPeerGone(true);
+        SetLinkFailed(true);
     return n;
 }
 

@@ -19,13 +19,16 @@ public:
     explicit SocketSource(Socket& socket) : m_socket(socket) {}
     long ReadArrived(char* buffer, size_t size) override {
         const long got = m_socket.Receive(buffer, size);
+        if (got < 0)
+            m_failed = true;
         return got > 0 ? got : 0;
     }
     void WaitForInput(unsigned ms) override { m_socket.WaitForInput(ms); }
-    bool PeerGone() const override { return m_socket.PeerClosed(); }
+    bool PeerGone() const override { return m_failed || m_socket.PeerClosed(); }
 
 private:
     Socket& m_socket;
+    bool m_failed = false;
 };
 
 } // namespace
@@ -141,7 +144,7 @@ bool CTCPConnection::Open(CInstrumentConnection* inst) {
     m_socket = std::move(socket);
     m_receive.Allocate();
     m_sendLimitMs = sendLimit;
-    SetPeerGone(false);
+    SetLinkFailed(false);
     return true;
 }
 
@@ -161,7 +164,7 @@ size_t CTCPConnection::Read(char* buffer, size_t maxCount, unsigned timeoutMs, i
     SocketSource source(*socket);
     const size_t n = m_receive.Read(source, buffer, maxCount, timeoutMs, terminator, m_cancel);
     if (source.PeerGone())
-        SetPeerGone(true);
+        SetLinkFailed(true);
     return n;
 }
 

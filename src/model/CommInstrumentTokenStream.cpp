@@ -48,7 +48,7 @@ std::string CommInstrumentTokenStream::ReadLine() {
             m_lastEnd = ReadEnd::Line;
         else if (IsCancelled())
             m_lastEnd = ReadEnd::Cancelled;
-        else if (m_connection.IsPeerGone())
+        else if (m_connection.HasLinkFailed())
             m_lastEnd = ReadEnd::PeerGone;
         else if (NextWait(overran) == 0 && overran)
             m_lastEnd = ReadEnd::Overran;

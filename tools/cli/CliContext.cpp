@@ -6,6 +6,7 @@
 #include "connections/CommPortConnection.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
+#include "das/DASExchange.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/InstrumentKeywords.h"
 #include "support/TextSupport.h"
@@ -18,6 +19,7 @@ CliContext::CliContext(const CliOptions& options, std::FILE* out, std::FILE* err
     InitSupportLibrary();
     SortTokenTables();
     CNetworkConfiguration::Install(*m_app);
+    InstallDAS();
 }
 
 CliContext::~CliContext() {
