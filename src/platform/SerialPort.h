@@ -62,6 +62,9 @@ public:
     virtual bool WaitForInput(unsigned timeoutMs) = 0;
     // Discards everything received and not yet read.
     virtual bool FlushInput() = 0;
+    // The line has hung up (the other end of a pseudo-terminal closed, a modem dropped
+    // carrier where the driver reports it).
+    virtual bool HungUp() { return false; }
     // Waits until everything written has been sent.
     virtual bool Drain() = 0;
 

@@ -63,6 +63,8 @@ TEST(StartUp, StepsRunInOrderAndHooksAreCalled) {
     t->AddHook(CVANTIQApp::Hook::FreeSupport, hook("free support", true));
     t->AddHook(CVANTIQApp::Hook::StopTelephony, hook("stop telephony", true));
     t->AddHook(CVANTIQApp::Hook::StopSockets, hook("stop sockets", true));
+    std::vector<std::string> steps;
+    t->SetStepObserver([&](const char* step) { steps.emplace_back(step); });
     const char* argv[] = {"gasquill"};
     t->InitInstance(1, argv);
     EXPECT_TRUE(t->SocketsStarted());
@@ -81,7 +83,7 @@ TEST(StartUp, StepsRunInOrderAndHooksAreCalled) {
         "close log",          "save settings",
         "destroy model",      "free support",
         "stop sockets"};
-    EXPECT_EQ(t->Trace(), expectedSteps);
+    EXPECT_EQ(steps, expectedSteps);
     EXPECT_FALSE(t->SocketsStarted());
     EXPECT_TRUE(t.settings.Has("Settings", "WindowLayout"));
 }
