@@ -119,6 +119,8 @@ CInstBasicPropertyPage::CInstBasicPropertyPage(CInstrumentConnection& inst, QWid
     connect(m_sitesButton, &QPushButton::clicked, this, &CInstBasicPropertyPage::OnSites);
     connect(m_defaults, &QPushButton::clicked, this, &CInstBasicPropertyPage::OnDefaults);
     connect(m_configuration, &QPushButton::clicked, this, &CInstBasicPropertyPage::OnConfiguration);
+    SetTabOrder({m_name, m_id, m_useId, m_site, m_sitesButton, m_port1, m_port2, m_custom,
+                 m_modeVar, m_configuration, m_defaults});
 }
 
 int CInstBasicPropertyPage::SelectedPort() const {
@@ -143,9 +145,9 @@ void CInstBasicPropertyPage::FillSites(uint32_t selectId) {
         if (CVANTIQApp* app = CVANTIQApp::Get())
             for (CNamedObject* site : app->Sites())
                 InsertSortedItem(*m_site, ToQt(site->GetName()), site->GetId());
-        // With no site of that ID (deleted, or none chosen) nothing is selected and the list
-        // shows the name the instrument goes by.
-        m_site->setPlaceholderText(ToQt(m_inst.GetSiteName()));
+        // With no site of that ID nothing is selected. A site that was deleted is named by
+        // what the instrument goes by; with none chosen yet the box stays empty.
+        m_site->setPlaceholderText(selectId == 0 ? QString() : ToQt(m_inst.GetSiteName()));
     }
     m_site->setCurrentIndex(m_site->findData(QVariant::fromValue<quint32>(selectId)));
 }
@@ -178,7 +180,7 @@ void CInstBasicPropertyPage::SetDefaults() {
     m_modeVar->setText(
         ToQt(CInstrumentConnection::DefaultModeVarName(CInstrumentConnection::PORT_1)));
     m_site->setCurrentIndex(-1);
-    m_site->setPlaceholderText(StringText(IDS_LOCAL_SITE));
+    m_site->setPlaceholderText(QString());
 }
 
 void CInstBasicPropertyPage::UpdateControls() {
@@ -246,6 +248,7 @@ CInstAutoDisconnectPropertyPage::CInstAutoDisconnectPropertyPage(CInstrumentConn
     layout->addLayout(row);
     layout->addStretch(1);
     connect(m_enabled, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    SetTabOrder({m_enabled, m_minutes});
 }
 
 void CInstAutoDisconnectPropertyPage::Exchange(bool load) {
@@ -300,6 +303,7 @@ CInstCASPropertyPage::CInstCASPropertyPage(CInstrumentConnection& inst, QWidget*
     layout->addStretch(1);
     connect(m_useSelect, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     connect(m_useDeselect, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    SetTabOrder({m_useSelect, m_select, m_useDeselect, m_deselect});
 }
 
 void CInstCASPropertyPage::Exchange(bool load) {
@@ -343,6 +347,7 @@ CInstHandshakePropertyPage::CInstHandshakePropertyPage(CInstrumentConnection& in
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addStretch(1);
+    SetTabOrder({m_receive, m_transmit});
 }
 
 void CInstHandshakePropertyPage::Exchange(bool load) {
@@ -382,6 +387,7 @@ CInstSecurityPropertyPage::CInstSecurityPropertyPage(CInstrumentConnection& inst
     layout->addLayout(row);
     layout->addStretch(1);
     connect(m_use, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    SetTabOrder({m_use, m_password});
 }
 
 void CInstSecurityPropertyPage::Exchange(bool load) {
