@@ -3,6 +3,7 @@
 #include "connections/gui/DialogSupport.h"
 #include "platform/SerialPort.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,6 +114,8 @@ void FillPortCombo(QComboBox& combo, const std::string& current) {
         combo.addItem(name, false);
         index = combo.count() - 1;
     }
+    // The open list is as wide as its longest name.
+    combo.view()->setMinimumWidth(combo.view()->sizeHintForColumn(0) + 24);
     combo.setCurrentIndex(index < 0 && combo.count() > 0 ? 0 : index);
     if (combo.currentIndex() < 0)
         combo.setEditText(QString());

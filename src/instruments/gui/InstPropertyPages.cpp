@@ -116,6 +116,12 @@ CInstBasicPropertyPage::CInstBasicPropertyPage(CInstrumentConnection& inst, QWid
             [this] { OnPortClicked(CInstrumentConnection::PORT_2); });
     connect(m_custom, &QRadioButton::clicked, this,
             [this] { OnPortClicked(CInstrumentConnection::PORT_CUSTOM); });
+    // Tab enters the port group at the chosen port only; the arrows move within it.
+    for (QRadioButton* port : {m_port1, m_port2, m_custom})
+        connect(port, &QRadioButton::toggled, this, [this] {
+            for (QRadioButton* radio : {m_port1, m_port2, m_custom})
+                radio->setFocusPolicy(radio->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        });
     connect(m_sitesButton, &QPushButton::clicked, this, &CInstBasicPropertyPage::OnSites);
     connect(m_defaults, &QPushButton::clicked, this, &CInstBasicPropertyPage::OnDefaults);
     connect(m_configuration, &QPushButton::clicked, this, &CInstBasicPropertyPage::OnConfiguration);
