@@ -146,8 +146,9 @@ bool CNetworkConfiguration::LoadSave(CVANTIQApp& app, const std::string& path, b
         std::vector<uint8_t> bytes;
         if (!ReadFile(path, bytes))
             return fileError();
+        // A corrupt, cut or unknown file is refused whole, and said so.
         if (!LoadStandard(app, bytes))
-            return false;
+            return fileError();
     }
     {
         StateGuard guard(AppStateLock());

@@ -400,6 +400,39 @@ TEST(CliUsage, HelpListsEveryCommand) {
         EXPECT_NE(r.out.find(command), std::string::npos) << command;
 }
 
+TEST(CliUsage, EveryCommandHasItsOwnHelp) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"list", "list"},
+        {"info", "info [INSTRUMENT]"},
+        {"display", "display [INSTRUMENT]"},
+        {"key", "key [INSTRUMENT] KEY..."},
+        {"convert", "convert IN OUT"},
+    };
+    for (const auto& [command, usage] : cases) {
+        const RunResult r = RunCli({command, "--help"});
+        EXPECT_EQ(r.exitCode, 0) << command;
+        EXPECT_NE(r.out.find("usage: gasquill-cli [GLOBAL OPTIONS] " + usage + "\n"),
+                  std::string::npos)
+            << command << ": " << r.out;
+        EXPECT_EQ(r.err, "") << command;
+    }
+}
+
+TEST(CliUsage, TheMessageComesFirstAndNamesTheProblem) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--timeout", "400", "--tcp", "127.0.0.1:1", "display"}, "--timeout"},
+        {{"--bogus", "display"}, "unknown option --bogus"},
+        {{"bogus"}, "unknown command bogus"},
+        {{}, "no command given"},
+    };
+    for (const auto& [args, what] : cases) {
+        const RunResult r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 2) << what;
+        EXPECT_EQ(r.err.find("gasquill-cli: "), 0u) << r.err;
+        EXPECT_NE(r.err.substr(0, r.err.find('\n')).find(what), std::string::npos) << r.err;
+    }
+}
+
 TEST(CliLog, FiltersChooseTheCategories) {
     Sim sim(SimConfig{});
     const std::string all = ::testing::TempDir() + "e2e_all.log";

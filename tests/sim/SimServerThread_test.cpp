@@ -131,4 +131,45 @@ TEST(SimServer, PseudoTerminalCarriesRawBytes) {
     ::close(fd);
 }
 
+TEST(SimServer, StreamedReportsArriveWholeAndTheNextCommandAfterThem) {
+    struct Row {
+        SimFault fault;
+        size_t lines; // record lines that arrive
+        bool closed;  // the link drops after them
+    };
+    for (const Row& row :
+         {Row{SimFault::None, 20000, false}, Row{SimFault::StopHalfway, 10000, true}}) {
+        SCOPED_TRACE(SimFaultName(row.fault));
+        SimConfig c;
+        c.libraryRevision = "3.0";
+        c.dasRecords = 20000;
+        c.fault = row.fault;
+        SimServer server(c);
+        std::string error;
+        ASSERT_TRUE(server.Start(error)) << error;
+        const int fd = ConnectLoopback(server.Port());
+        ASSERT_GE(fd, 0);
+        // The display request waits behind the report and is answered after it.
+        Send(fd, "\x03"
+                 "d report \"CONC\" hex\r\n\x03k disp\r\n");
+        // Everything until the link drops or stays quiet for a second.
+        std::string got;
+        char buf[65536];
+        for (pollfd p{fd, POLLIN, 0}; ::poll(&p, 1, 1000) > 0;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            got.append(buf, static_cast<size_t>(n));
+        }
+        const size_t report = got.find("\r\n\r\n");
+        size_t lines = 0;
+        for (size_t at = 0; at < std::min(report, got.size());
+             at = got.find("\r\n", at) + 2, ++lines)
+            ASSERT_EQ(got.find("\r\n", at) - at, 36u) << lines;
+        EXPECT_EQ(lines, row.lines);
+        EXPECT_EQ(got.find("\r\n\r\nK ") != std::string::npos, !row.closed);
+        ::close(fd);
+    }
+}
+
 } // namespace

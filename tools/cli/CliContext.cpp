@@ -1,5 +1,6 @@
 #include "CliContext.h"
 
+#include "app/DASSupport.h"
 #include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
@@ -18,6 +19,7 @@ CliContext::CliContext(const CliOptions& options, std::FILE* out, std::FILE* err
     InitSupportLibrary();
     SortTokenTables();
     CNetworkConfiguration::Install(*m_app);
+    InstallDASSupport(*m_app);
 }
 
 CliContext::~CliContext() {

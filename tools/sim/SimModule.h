@@ -15,6 +15,13 @@ public:
 
     // Answers the command and returns true when it belongs to this area.
     virtual bool Handle(const SimCommand& command, SimReply& reply) = 0;
+    // Offered every received line before it is read as a command: true when the line
+    // belongs to this area as it stands (a script being uploaded is not framed).
+    virtual bool HandleRaw(const std::string& line, SimReply& reply) {
+        (void)line;
+        (void)reply;
+        return false;
+    }
 
 protected:
     SimState& m_state;

@@ -9,6 +9,7 @@
 #include "app/gui/QtUserPrompt.h"
 #include "app/gui/ToolIcons.h"
 #include "connections/gui/ConnectionDialogs.h"
+#include "das/DASExchange.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstPropertySheet.h"
 #include "support/TextSupport.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     app.SetShell(&shell);
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
+    InstallDAS();
     InstallConnectionDialogs();
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
