@@ -9,7 +9,6 @@
 // At a line rate (BM_DownloadAtLineRate) "of_line_rate" is the download's byte rate over
 // the line's.
 
-#include "app/DASSupport.h"
 #include "app/VANTIQApp.h"
 #include "base/MemorySettingsStore.h"
 #include "base/StateLock.h"
@@ -148,7 +147,7 @@ void Download(benchmark::State& state, uint32_t records, uint32_t lineRate) {
     SortTokenTables();
     MemorySettingsStore settings;
     CVANTIQApp app(settings);
-    InstallDASSupport(app);
+    InstallDAS();
     SimServer sim(SimWith(records, lineRate));
     std::string error;
     if (!sim.Start(error)) {

@@ -1,12 +1,12 @@
 #include "CliContext.h"
 
-#include "app/DASSupport.h"
 #include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
+#include "das/DASExchange.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/InstrumentKeywords.h"
 #include "support/TextSupport.h"
@@ -19,7 +19,7 @@ CliContext::CliContext(const CliOptions& options, std::FILE* out, std::FILE* err
     InitSupportLibrary();
     SortTokenTables();
     CNetworkConfiguration::Install(*m_app);
-    InstallDASSupport(*m_app);
+    InstallDAS();
 }
 
 CliContext::~CliContext() {
