@@ -185,8 +185,9 @@ void CInstBasicPropertyPage::SetDefaults() {
     ShowPort(CInstrumentConnection::PORT_1);
     m_modeVar->setText(
         ToQt(CInstrumentConnection::DefaultModeVarName(CInstrumentConnection::PORT_1)));
-    m_site->setCurrentIndex(-1);
+    // The placeholder first: clearing it selects the first site when none is selected.
     m_site->setPlaceholderText(QString());
+    m_site->setCurrentIndex(-1);
 }
 
 void CInstBasicPropertyPage::UpdateControls() {

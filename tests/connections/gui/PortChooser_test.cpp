@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QInputDevice>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -21,6 +22,13 @@
 namespace {
 
 using dialogtest::DialogTest;
+
+// Typing makes Qt's list of input devices, a global destroyed at exit in the reverse order of
+// making: made before the application object of the tests, it outlives it.
+const bool kInputDevicesFirst = [] {
+    (void)QInputDevice::devices();
+    return true;
+}();
 
 // A sysfs tty class, a device folder and a by-id folder of the test's own.
 struct FakeSys {
