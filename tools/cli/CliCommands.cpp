@@ -8,6 +8,8 @@ int RunConvertCommand(CliContext& context, const std::vector<std::string>& args)
 int RunDasGetCommand(CliContext& context, const std::vector<std::string>& args);
 int RunDasSendCommand(CliContext& context, const std::vector<std::string>& args);
 int RunDasDownloadCommand(CliContext& context, const std::vector<std::string>& args);
+int RunSeqGetCommand(CliContext& context, const std::vector<std::string>& args);
+int RunSeqSendCommand(CliContext& context, const std::vector<std::string>& args);
 
 const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
@@ -34,6 +36,11 @@ const std::vector<CliCommand>& CliCommands() {
          "das download [INSTRUMENT] [--channel NAME]... [--select SEL] [--no-instrument-dates] "
          "[-o PATH] [--append] [--samples]",
          "download DAS records into one data file per channel", RunDasDownloadCommand},
+        {"seq get", "seq get [INSTRUMENT] [-o FILE]",
+         "fetch the calibration sequences and write their script (stdout without -o)",
+         RunSeqGetCommand},
+        {"seq send", "seq send [INSTRUMENT] FILE",
+         "load a sequence script file and send it to the instrument", RunSeqSendCommand},
     };
     return commands;
 }

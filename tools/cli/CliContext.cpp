@@ -9,6 +9,7 @@
 #include "das/DASExchange.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/InstrumentKeywords.h"
+#include "sequences/SequenceSupport.h"
 #include "support/TextSupport.h"
 
 #include <vector>
@@ -20,6 +21,7 @@ CliContext::CliContext(const CliOptions& options, std::FILE* out, std::FILE* err
     SortTokenTables();
     CNetworkConfiguration::Install(*m_app);
     InstallDAS();
+    CSequenceSupport::Install();
 }
 
 CliContext::~CliContext() {

@@ -11,10 +11,10 @@
 #include "CliSession.h"
 #include "CliTransfer.h"
 
+#include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
-#include "app/NetworkConfiguration.h"
 #include "das/DASChannel.h"
 #include "das/DASExchange.h"
 #include "das/DASScript.h"

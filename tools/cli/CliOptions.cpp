@@ -124,7 +124,7 @@ std::string ChosenPath(const CLI::App& app) {
 }
 
 void AddDasOptions(const std::string& name, CLI::App& sub, DasOptions& das) {
-    if (name == "das get") {
+    if (name == "das get" || name == "seq get") {
         sub.add_option("-o", das.output, "write the script there instead of to stdout")
             ->type_name("FILE");
     } else if (name == "das download") {

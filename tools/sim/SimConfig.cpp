@@ -25,6 +25,8 @@ constexpr FaultName kFaultNames[] = {
     {SimFault::BadCrc, "bad-crc"},
     {SimFault::NoConfirm, "no-confirm"},
     {SimFault::StopHalfway, "stop-halfway"},
+    {SimFault::SeqNoConfirm, "seq-no-confirm"},
+    {SimFault::SeqHalfReply, "seq-half-reply"},
 };
 
 bool ParseLong(const std::string& text, long min, long max, long& out) {
@@ -131,7 +133,8 @@ const char* SimUsageText() {
            "                        e.g. 9600 (default 0: as fast as the link goes)\n"
            "  --fault MODE          none, close, silent, garbage, noise, truncate, blank-first,\n"
            "                        second-try, odd-display, bad-crc, no-confirm,\n"
-           "                        stop-halfway (default none)\n"
+           "                        stop-halfway, seq-no-confirm, seq-half-reply\n"
+           "                        (default none)\n"
            "  --fault-after N       received lines answered normally first (default 0)\n"
            "  --record FILE         write every received byte to FILE\n"
            "  -h, --help, --version\n";

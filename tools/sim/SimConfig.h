@@ -22,6 +22,11 @@ enum class SimFault {
     BadCrc,      // the third line of every DAS record report fails its check
     NoConfirm,   // an uploaded DAS script is never confirmed
     StopHalfway, // a DAS record report stops halfway and the link drops
+
+    // A Calibrator takes an uploaded sequence script without confirming it (nor keeping it).
+    SeqNoConfirm,
+    // A Calibrator's sequence listing stops halfway.
+    SeqHalfReply,
 };
 
 const char* SimFaultName(SimFault fault);

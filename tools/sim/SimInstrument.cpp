@@ -3,6 +3,7 @@
 #include "sim/SimDas.h"
 #include "sim/SimDisplay.h"
 #include "sim/SimSecurity.h"
+#include "sim/SimSequences.h"
 #include "sim/SimVariables.h"
 
 SimInstrument::SimInstrument(const SimConfig& config) : m_state(config) {
@@ -12,6 +13,8 @@ SimInstrument::SimInstrument(const SimConfig& config) : m_state(config) {
     auto display = std::make_unique<SimDisplay>(m_state);
     m_display = display.get();
     m_modules.push_back(std::move(display));
+    if (config.type == "Calibrator")
+        m_modules.push_back(std::make_unique<SimSequences>(m_state));
 }
 
 void SimInstrument::AddModule(std::unique_ptr<SimModule> module) {
@@ -83,6 +86,12 @@ std::string SimInstrument::HandleLine(const std::string& line, bool& close) {
         for (auto& module : m_modules)
             if (module->HandleRaw(line, raw))
                 return raw.Bytes();
+    }
+    {
+        std::string taken;
+        for (auto& module : m_modules)
+            if (module->TakeRawLine(line, taken))
+                return taken;
     }
     const auto command = SimCommand::Parse(line);
     if (!command)

@@ -6,6 +6,8 @@
 #include "sim/SimReply.h"
 #include "sim/SimState.h"
 
+#include <string>
+
 class SimModule {
 public:
     explicit SimModule(SimState& state) : m_state(state) {}
@@ -22,6 +24,9 @@ public:
         (void)reply;
         return false;
     }
+    // Offered every received line before it is read as a command, so that a module can take
+    // the unframed lines of an upload. True when the module took the line; reply is sent.
+    virtual bool TakeRawLine(const std::string& /*line*/, std::string& /*reply*/) { return false; }
 
 protected:
     SimState& m_state;

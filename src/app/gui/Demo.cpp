@@ -41,6 +41,8 @@ SimConfig CalibratorConfig() {
     c.softwareRevision = "E.3";
     c.libraryRevision = "2.8";
     // A calibrator of this kind keeps sequences, not DAS records, so its panel offers them.
+    // Its sequence module starts with a zero/span check, a multipoint calibration with GPT and
+    // a purge, for a new user to fetch and look at.
     c.hasDas = false;
     return c;
 }

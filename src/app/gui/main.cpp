@@ -12,6 +12,7 @@
 #include "das/DASExchange.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstPropertySheet.h"
+#include "sequences/SequenceSupport.h"
 #include "support/TextSupport.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
     InstallDAS();
+    CSequenceSupport::Install();
     InstallConnectionDialogs();
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
