@@ -91,7 +91,7 @@ public:
     void SetFlowControl(int32_t code);
 
     // The errno of the last failed Open, for the caller's hint (0 after a good one).
-    int GetLastOpenError() const;
+    int GetLastOpenError() const override;
 
     // Registers the class with the transport archive registry.
     static void RegisterClass();

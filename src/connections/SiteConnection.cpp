@@ -12,6 +12,7 @@
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"
+#include "platform/SerialPort.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +23,8 @@
 namespace {
 
 enum : unsigned { IDS_CONNECTED = 61212, IDS_UNABLE_TO_CONNECT_SITE = 61228 };
+// The width of an instrument's display, whose two lines show a failure's text.
+constexpr size_t kDisplayColumns = 40;
 
 std::mutex g_registryLock;
 std::map<int, CSiteConnection::TransportFactory>& Factories() {
@@ -312,8 +315,13 @@ void CSiteConnection::OpenLink(CInstrumentConnection* instrument) {
     }
     if (instrument && instrument->GetDisconnectRequested())
         return; // the operator gave up on this connect: no failure report
-    const std::string text = FormatName(IDS_UNABLE_TO_CONNECT_SITE, GetName());
-    AppLogMessage(LOG_ERROR, text);
+    std::string text = FormatName(IDS_UNABLE_TO_CONNECT_SITE, GetName());
+    // A device that could not be opened says why on the display's second line.
+    const std::string hint = SerialPort::OpenErrorHint(transport->GetLastOpenError());
+    AppLogMessage(LOG_ERROR, hint.empty() ? text : text + " " + hint);
+    if (!hint.empty())
+        text.append((kDisplayColumns - text.size() % kDisplayColumns) % kDisplayColumns, ' ')
+            .append(hint);
     if (instrument)
         instrument->SetDisplayText(text);
 }

@@ -41,6 +41,9 @@ public:
     virtual int GetConnectionType() const = 0;
     // True only if the link is now usable; inst receives progress texts from the modem kinds.
     virtual bool Open(CInstrumentConnection* inst) = 0;
+    // The errno of the device open that made the last Open fail (0 when the failure had
+    // another cause, or the kind opens no device), so the user can be told why.
+    virtual int GetLastOpenError() const { return 0; }
     virtual bool Close() = 0;
     virtual bool Purge() = 0;
     // The most characters one ReadString returns.

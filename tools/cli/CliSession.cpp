@@ -96,8 +96,20 @@ bool CliSession::Connect() {
     }
     Wait(MSG_CONNECT, 1, kConnectTimeouts);
     if (!m_inst.IsConnected()) {
-        // The connect left its failure text in the display: the site's or the log-on one.
-        m_context.Fail(m_inst.GetDisplayText());
+        // The connect left its failure text in the display: the site's or the log-on one,
+        // perhaps with a hint on the second line, printed as a line of its own.
+        // Blanks that fill a display line up to its end become the line break.
+        const std::string display = m_inst.GetDisplayText();
+        std::string text;
+        for (size_t at = 0; at < display.size(); at += kDisplayColumns) {
+            std::string line = display.substr(at, kDisplayColumns);
+            const bool filled = line.size() == kDisplayColumns && line.back() == ' ';
+            line.erase(line.find_last_not_of(' ') + 1);
+            text += line;
+            if (filled && at + kDisplayColumns < display.size())
+                text += '\n';
+        }
+        m_context.Fail(text);
         return false;
     }
     m_connected = true;
