@@ -51,21 +51,6 @@ TEST(TokenKeywords, EveryKeywordIsFoundInAnyCase) {
     EXPECT_EQ(*codes.rbegin(), KW_SETSTATUSBLOCK);
 }
 
-TEST(TokenKeywords, MixedCaseAndUnderscoresAreExact) {
-    TextStream ts("dasbegin DasBegin STORESAMPLES store_samples storesample");
-    EXPECT_EQ(ts->GetToken(), KW_DASBEGIN);
-    EXPECT_EQ(ts->GetToken(), KW_DASBEGIN);
-    EXPECT_EQ(ts->GetToken(), KW_STORESAMPLES);
-    EXPECT_EQ(ts->GetToken(), KW_STORE_SAMPLES);
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-}
-
-TEST(TokenKeywords, MonthsFollowInCalendarOrder) {
-    TextStream ts("jan feb mar apr may jun jul aug sep oct nov dec");
-    for (int month = 1; month <= 12; ++month)
-        EXPECT_EQ(ts->GetToken(), KW_JAN + month - 1);
-}
-
 TEST(TokenKeywords, EveryPhraseIsMatchedBeforeWordsAndNumbers) {
     const TokenTableEntry* table = InstrumentPhraseTable();
     for (uint32_t i = 0; i < kInstrumentPhraseCount; ++i) {

@@ -4,164 +4,85 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 
 namespace {
 
-using Tokens = std::vector<std::pair<int, std::string>>;
-
-TEST(TokenNumbers, AssignmentSplitsIntoWordEqualsAndInteger) {
-    TextStream ts("x=12");
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    EXPECT_EQ(ts->GetTokenText(), "x");
-    EXPECT_EQ(ts->GetToken(), TOK_EQUALS);
-    EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
-    EXPECT_EQ(ts->GetIntValue(), 12);
-    EXPECT_EQ(ts->GetTokenText(), "12");
-}
-
-TEST(TokenNumbers, DecimalRealAndMalformedNumbers) {
-    TextStream ts("12.5 12AB 12. 1.2.3 1.5e3 -0.25");
-    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
-    EXPECT_DOUBLE_EQ(ts->GetRealValue(), 12.5);
-    // A number that runs into a letter is bad; the whole word goes with it.
-    EXPECT_EQ(ts->GetToken(), TOKEN_BAD);
-    EXPECT_EQ(ts->GetTokenText(), "12AB");
-    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
-    EXPECT_DOUBLE_EQ(ts->GetRealValue(), 12.0);
-    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
-    EXPECT_DOUBLE_EQ(ts->GetRealValue(), 1.2);
-    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
-    EXPECT_DOUBLE_EQ(ts->GetRealValue(), 0.3);
-    EXPECT_EQ(ts->GetToken(), TOKEN_BAD); // no exponents
-    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
-    EXPECT_DOUBLE_EQ(ts->GetRealValue(), -0.25);
-    EXPECT_EQ(ts->GetTokenText(), "-0.25");
-}
-
-TEST(TokenNumbers, HexadecimalNeedsDigitsAndNoLetterAfter) {
-    TextStream ts("0x1F 0XaB 0x 7 0x1FG");
-    EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
-    EXPECT_EQ(ts->GetIntValue(), 31);
-    EXPECT_TRUE(ts->IsHexadecimal());
-    EXPECT_EQ(ts->GetTokenText(), "0x1F");
-    EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
-    EXPECT_EQ(ts->GetIntValue(), 0xAB);
-    // "0x" and a blank: bad, at the zero.
-    EXPECT_EQ(ts->GetToken(), TOKEN_BAD);
-    EXPECT_EQ(ts->GetTokenText(), "0x");
-    EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
-    EXPECT_FALSE(ts->IsHexadecimal()); // a decimal integer clears the flag
-    EXPECT_EQ(ts->GetToken(), TOKEN_BAD);
-    EXPECT_EQ(ts->GetTokenText(), "0x1FG");
-}
-
-TEST(TokenNumbers, HexadecimalFlagSurvivesOtherTokens) {
-    TextStream ts("0x10 word 2.5");
-    ts->GetToken();
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    EXPECT_TRUE(ts->IsHexadecimal());
-    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
-    EXPECT_TRUE(ts->IsHexadecimal());
-}
-
-TEST(TokenNumbers, DotHintMakesTheDotPunctuation) {
-    TextStream dot(".5");
-    EXPECT_EQ(dot->GetToken(HINT_DOT_IS_PUNCTUATION), TOKEN_DOT);
-    EXPECT_EQ(dot->GetToken(HINT_DOT_IS_PUNCTUATION), TOKEN_INTEGER);
-    EXPECT_EQ(dot->GetIntValue(), 5);
-
-    TextStream plain(".5");
-    EXPECT_EQ(plain->GetToken(HINT_NONE), TOKEN_REAL);
-    EXPECT_DOUBLE_EQ(plain->GetRealValue(), 0.5);
-}
-
-TEST(TokenNumbers, SignHintsMakePlusAndMinusPunctuation) {
-    for (int hint : {HINT_SIGN_IS_PUNCTUATION, HINT_SIGN_IS_PUNCTUATION_2}) {
-        TextStream ts("-3 +4");
-        EXPECT_EQ(ts->GetToken(hint), TOKEN_MINUS);
-        EXPECT_EQ(ts->GetToken(hint), TOKEN_INTEGER);
-        EXPECT_EQ(ts->GetIntValue(), 3);
-        EXPECT_EQ(ts->GetToken(hint), TOKEN_PLUS);
-        EXPECT_EQ(ts->GetToken(hint), TOKEN_INTEGER);
-        EXPECT_EQ(ts->GetIntValue(), 4);
+// Each token of the text read with one hint: I and R with the value (x for hexadecimal),
+// S and B with the text, P with the punctuation, K with a keyword's text.
+std::string Read(const std::string& text, int hint) {
+    TextStream ts(text);
+    std::ostringstream out;
+    for (int guard = 0; guard < 100; ++guard) {
+        const int code = ts->GetToken(hint);
+        if (code == TOKEN_END)
+            break;
+        out << (out.tellp() ? " " : "");
+        if (code == TOKEN_INTEGER)
+            out << 'I' << ts->GetIntValue() << (ts->IsHexadecimal() ? "x" : "");
+        else if (code == TOKEN_REAL)
+            out << 'R' << ts->GetRealValue() << (ts->IsHexadecimal() ? "x" : "");
+        else if (code == TOKEN_STRING || code == TOKEN_BAD)
+            out << (code == TOKEN_STRING ? 'S' : 'B') << ts->GetTokenText();
+        else if (code == TOKEN_MINUS || code == TOKEN_PLUS || code == TOKEN_DOT ||
+                 (code >= TOK_COLON && code <= TOK_RBRACKET))
+            out << 'P' << ts->GetTokenText();
+        else
+            out << 'K' << ts->GetTokenText();
     }
-    TextStream ts("-3 + -");
-    EXPECT_EQ(ts->GetToken(HINT_NONE), TOKEN_INTEGER);
-    EXPECT_EQ(ts->GetIntValue(), -3);
-    // A sign without digits is still punctuation.
-    EXPECT_EQ(ts->GetToken(HINT_NONE), TOKEN_PLUS);
-    EXPECT_EQ(ts->GetToken(HINT_NONE), TOKEN_MINUS);
+    return out.str();
 }
 
-TEST(TokenNumbers, RealHintTurnsIntegersIntoReals) {
-    TextStream ts("7 0x10 word");
-    EXPECT_EQ(ts->GetToken(HINT_AS_REAL), TOKEN_REAL);
-    EXPECT_DOUBLE_EQ(ts->GetRealValue(), 7.0);
-    EXPECT_EQ(ts->GetToken(HINT_AS_REAL), TOKEN_REAL);
-    EXPECT_DOUBLE_EQ(ts->GetRealValue(), 16.0);
-    EXPECT_EQ(ts->GetToken(HINT_AS_REAL), TOKEN_STRING);
+TEST(TokenNumbers, Table) {
+    const struct {
+        const char* text;
+        int hint;
+        const char* tokens;
+    } rows[] = {
+        {"x=12", HINT_NONE, "Sx P= I12"},
+        // A number that runs into a letter is bad, the whole word with it; no exponents.
+        {"12.5 12AB 12. 1.2.3 1.5e3 -0.25", HINT_NONE, "R12.5 B12AB R12 R1.2 R0.3 B1.5e3 R-0.25"},
+        // Hexadecimal needs digits and no letter after; a decimal integer clears the flag,
+        // other tokens keep it.
+        {"0x1F 0XaB 0x 7 0x1FG", HINT_NONE, "I31x I171x B0x I7 B0x1FG"},
+        {"0x10 word 2.5", HINT_NONE, "I16x Sword R2.5x"},
+        {".5", HINT_DOT_IS_PUNCTUATION, "P. I5"},
+        {".5", HINT_NONE, "R0.5"},
+        {"-3 +4", HINT_SIGN_IS_PUNCTUATION, "P- I3 P+ I4"},
+        {"-3 +4", HINT_SIGN_IS_PUNCTUATION_2, "P- I3 P+ I4"},
+        {"-3 + -", HINT_NONE, "I-3 P+ P-"}, // a sign without digits is punctuation
+        {"7 0x10 word", HINT_AS_REAL, "R7 R16x Sword"},
+        // A listing prints 05-JAN-2023: without the sign hint the year reads as -2023.
+        {"05-JAN-2023", HINT_NONE, "I5 P- KJAN I-2023"},
+        {"startdate 2/29/2004 sampleperiod 001:02:03", HINT_NONE,
+         "Kstartdate I2 P/ I29 P/ I2004 Ksampleperiod I1 P: I2 P: I3"},
+        // Overlong numbers wrap instead of overflowing.
+        {"4294967297 -2147483648 0x1FFFFFFFF", HINT_NONE, "I1 I-2147483648 I-1x"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(Read(r.text, r.hint), r.tokens) << r.text << " hint " << r.hint;
 }
 
-TEST(TokenNumbers, ListingDateNeedsTheSignHintBeforeTheYear) {
-    // A listing prints 05-JAN-2023; the reader asks for "-" as punctuation where it expects
-    // one, or the year would read as -2023.
+TEST(TokenNumbers, ListingDateWithTheSignHintWhereADashIsExpected) {
     TextStream ts("STARTING DATE: 05-JAN-2023\r\n");
     EXPECT_EQ(ts->GetToken(), PH_STARTING_DATE);
     EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
-    EXPECT_EQ(ts->GetIntValue(), 5);
     EXPECT_EQ(ts->GetToken(HINT_SIGN_IS_PUNCTUATION), TOKEN_MINUS);
     EXPECT_EQ(ts->GetToken(), KW_JAN);
     EXPECT_EQ(ts->GetToken(HINT_SIGN_IS_PUNCTUATION), TOKEN_MINUS);
     EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
     EXPECT_EQ(ts->GetIntValue(), 2023);
     EXPECT_EQ(ts->GetToken(), TOKEN_END);
-
-    TextStream unhinted("05-JAN-2023");
-    unhinted->GetToken();
-    EXPECT_EQ(unhinted->GetToken(), TOKEN_MINUS); // "-J" is no number
-    unhinted->GetToken();
-    EXPECT_EQ(unhinted->GetToken(), TOKEN_INTEGER);
-    EXPECT_EQ(unhinted->GetIntValue(), -2023);
-}
-
-TEST(TokenNumbers, TimesAndDatesOfScripts) {
-    TextStream ts("startdate 2/29/2004 sampleperiod 001:02:03");
-    const Tokens expected = {{KW_STARTDATE, "startdate"},
-                             {TOKEN_INTEGER, "2"},
-                             {TOK_SLASH, "/"},
-                             {TOKEN_INTEGER, "29"},
-                             {TOK_SLASH, "/"},
-                             {TOKEN_INTEGER, "2004"},
-                             {KW_SAMPLEPERIOD, "sampleperiod"},
-                             {TOKEN_INTEGER, "001"},
-                             {TOK_COLON, ":"},
-                             {TOKEN_INTEGER, "02"},
-                             {TOK_COLON, ":"},
-                             {TOKEN_INTEGER, "03"},
-                             {TOKEN_END, ""}};
-    EXPECT_EQ(AllTokens(ts.stream), expected);
-}
-
-TEST(TokenNumbers, OverlongNumbersWrapInsteadOfOverflowing) {
-    TextStream ts("4294967297 -2147483648 0x1FFFFFFFF");
-    EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
-    EXPECT_EQ(ts->GetIntValue(), 1);
-    EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
-    EXPECT_EQ(ts->GetIntValue(), INT32_MIN);
-    EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
-    EXPECT_EQ(ts->GetIntValue(), -1);
 }
 
 TEST(TokenNumbers, RealsBeyondTheDoubleRangeSaturateInsteadOfReadingAsZero) {
     const std::string huge = std::string(400, '9') + ".5";
     const std::string tiny = "0." + std::string(400, '0') + "1";
     TextStream ts(huge + " -" + huge + " " + tiny);
-    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
-    EXPECT_EQ(ts->GetRealValue(), HUGE_VAL);
-    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
-    EXPECT_EQ(ts->GetRealValue(), -HUGE_VAL);
-    EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
-    EXPECT_EQ(ts->GetRealValue(), 0.0);
+    for (double want : {HUGE_VAL, -HUGE_VAL, 0.0}) {
+        EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
+        EXPECT_EQ(ts->GetRealValue(), want);
+    }
 }
 
 } // namespace
