@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
@@ -245,22 +244,6 @@ TEST_F(ProtocolTest, SelectCodesAreSentOncePerOutermostExchange) {
     EXPECT_EQ(link->Writes(), (Lines{"\x1B\x41", "\x03v X\r\n"}));
 }
 
-TEST_F(ProtocolTest, InstrumentDateTakesTheTimeOfTheReplyHeader) {
-    Attach();
-    CInstrumentProtocol p(*inst);
-    EXPECT_FALSE(p.GetInstrumentDate());
-    link->On("\x03v curr_date\r\n", Reply('V', " CURR_DATE=02/03/2024") + "\r\n");
-    const auto date = p.GetInstrumentDate();
-    ASSERT_TRUE(date);
-    std::tm tm{};
-    tm.tm_year = 124;
-    tm.tm_mon = 1;
-    tm.tm_mday = 3;
-    tm.tm_hour = 14;
-    tm.tm_min = 5;
-    EXPECT_EQ(*date, static_cast<int64_t>(timegm(&tm)));
-}
-
 // ---- connect and disconnect
 
 TEST_F(ProtocolTest, ConnectChangesTheModeAndDisconnectRestoresIt) {
@@ -342,15 +325,6 @@ TEST_F(ProtocolTest, IdentificationByModeTypeAndRevisions) {
         EXPECT_EQ(s->GetInUseCount(), 0);
         inst->SetFrontPanel(&panel);
     }
-}
-
-TEST_F(ProtocolTest, AmxLinesWinOverCalibratorAndAMissingSerialNumberIsZeros) {
-    link->On("\x03v config\r\n", Reply('V', " CONFIG[0]=VANTIQ AMX Calibrator") +
-                                     Reply('V', " CONFIG[1]=Revision e.1") + "\r\n");
-    CInstrumentProtocol(*inst).Connect();
-    EXPECT_EQ(inst->GetCapabilities() & (CAP_AMX | CAP_CALIBRATOR), CAP_AMX);
-    EXPECT_DOUBLE_EQ(inst->GetSoftwareRevision(), 5.15);
-    EXPECT_EQ(inst->GetSerialNumber(), "000000");
 }
 
 TEST_F(ProtocolTest, LogOnWithPasswordAndItsFailure) {

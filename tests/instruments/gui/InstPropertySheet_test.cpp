@@ -1,3 +1,4 @@
+#include "base/EscapeText.h"
 #include "connections/SiteConnection.h"
 #include "connections/gui/DialogTestSupport.h"
 #include "connections/gui/SitesDialog.h"
@@ -13,6 +14,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <ostream>
+#include <sstream>
 
 namespace {
 
@@ -40,12 +42,23 @@ struct InstSheetTest : DialogTest {
     CInstrumentConnection inst;
 };
 
-// ---- loading and storing
+// The instrument's settings in one line.
+std::string Fields(const CInstrumentConnection& i) {
+    std::ostringstream out;
+    out << i.GetName() << '|' << i.GetUseInstrumentId() << i.GetInstrumentId() << '|' << i.GetPort()
+        << i.GetModeVarName() << '|' << i.GetSiteId() << '|' << i.GetAutoDisconnect()
+        << i.GetAutoDisconnectMinutes() << '|' << i.GetUseSelect() << EscapeText(i.GetSelectCode())
+        << '|' << i.GetUseDeselect() << EscapeText(i.GetDeselectCode()) << '|'
+        << i.GetReceiveTimeout() << '|' << i.GetTransmitDelay() << '|' << i.GetUsePassword()
+        << i.GetPassword();
+    return out.str();
+}
 
-TEST_F(InstSheetTest, HasTheFivePagesInOrderLoadedFromTheInstrument) {
-    CSiteConnection* site = AddSite("Harbour");
+TEST_F(InstSheetTest, FivePagesShowTheInstrumentAndOkStoresWhatTheyHold) {
+    CSiteConnection* harbour = AddSite("Harbour");
+    CSiteConnection* bay = AddSite("Bay");
     inst.SetName("Monitor 7");
-    inst.SetSiteId(site->GetId());
+    inst.SetSiteId(harbour->GetId());
     inst.SetInstrumentId(42);
     inst.SetUseInstrumentId(true);
     inst.SetPort(CInstrumentConnection::PORT_CUSTOM);
@@ -53,73 +66,47 @@ TEST_F(InstSheetTest, HasTheFivePagesInOrderLoadedFromTheInstrument) {
     inst.SetAutoDisconnect(true);
     inst.SetAutoDisconnectMinutes(15);
     inst.SetUseSelect(true);
-    inst.SetSelectCode(std::string("\x1B"
-                                   "A",
-                                   2));
+    inst.SetSelectCode("\x1B"
+                       "A");
     inst.SetReceiveTimeout(3000);
     inst.SetTransmitDelay(20);
     inst.SetUsePassword(true);
     inst.SetPassword(123456);
-
     CInstPropertySheet sheet(inst);
     EXPECT_EQ(sheet.windowTitle(), "Instrument Properties");
-    QStringList titles;
+    QStringList shown;
     for (int i = 0; i < sheet.Tabs()->count(); ++i)
-        titles.push_back(sheet.Tabs()->tabText(i));
-    EXPECT_EQ(titles, (QStringList{"Basic", "Automatic Disconnect", "Code-Activated Switch",
-                                   "Handshaking", "Security"}));
+        shown << sheet.Tabs()->tabText(i);
     CInstBasicPropertyPage& basic = sheet.Basic();
-    EXPECT_EQ(basic.Name().text(), "Monitor 7");
-    EXPECT_EQ(basic.Id().text(), "42");
-    EXPECT_TRUE(basic.UseId().isChecked());
-    EXPECT_TRUE(basic.Custom().isChecked());
-    EXPECT_EQ(basic.ModeVarName().text(), "COM2_MODE");
-    EXPECT_EQ(basic.Site().currentText(), "Harbour");
+    for (QLineEdit* e :
+         {&basic.Name(), &basic.Id(), &basic.ModeVarName(), &sheet.AutoDisconnect().Minutes(),
+          &sheet.CodeSwitch().SelectCode(), &sheet.Handshake().ReceiveTimeout(),
+          &sheet.Handshake().TransmitDelay(), &sheet.Security().Password()})
+        shown << e->text();
+    shown << basic.Site().currentText();
+    EXPECT_EQ(shown, (QStringList{"Basic", "Automatic Disconnect", "Code-Activated Switch",
+                                  "Handshaking", "Security", "Monitor 7", "42", "COM2_MODE", "15",
+                                  "\\x1B\\x41", "3000", "20", "123456", "Harbour"}));
+    EXPECT_TRUE(basic.UseId().isChecked() && basic.Custom().isChecked());
     EXPECT_TRUE(sheet.AutoDisconnect().Enabled().isChecked());
-    EXPECT_EQ(sheet.AutoDisconnect().Minutes().text(), "15");
-    EXPECT_EQ(sheet.CodeSwitch().SelectCode().text(), "\\x1B\\x41");
     EXPECT_TRUE(sheet.CodeSwitch().UseSelect().isChecked());
     EXPECT_FALSE(sheet.CodeSwitch().UseDeselect().isChecked());
-    EXPECT_EQ(sheet.Handshake().ReceiveTimeout().text(), "3000");
-    EXPECT_EQ(sheet.Handshake().TransmitDelay().text(), "20");
     EXPECT_TRUE(sheet.Security().UsePassword().isChecked());
-    EXPECT_EQ(sheet.Security().Password().text(), "123456");
-}
 
-TEST_F(InstSheetTest, OkStoresWhatThePagesHold) {
-    CSiteConnection* a = AddSite("Airport");
-    CSiteConnection* b = AddSite("Bay");
-    inst.SetSiteId(a->GetId());
-    CInstPropertySheet sheet(inst);
     sheet.show();
-    sheet.Basic().Name().setText("Calibrator 2");
-    sheet.Basic().UseId().setChecked(true);
-    sheet.Basic().Id().setText("9999");
-    sheet.Basic().Port2().click();
-    sheet.Basic().Site().setCurrentText("Bay");
-    sheet.AutoDisconnect().Enabled().setChecked(true);
+    basic.Name().setText("Calibrator 2");
+    basic.Id().setText("9999");
+    basic.Port2().click();
+    basic.Site().setCurrentText("Bay");
     sheet.AutoDisconnect().Minutes().setText("60");
     sheet.CodeSwitch().UseDeselect().setChecked(true);
     sheet.CodeSwitch().DeselectCode().setText("\\r\\n");
     sheet.Handshake().ReceiveTimeout().setText("10000");
     sheet.Handshake().TransmitDelay().setText("500");
-    sheet.Security().UsePassword().setChecked(true);
     sheet.Security().Password().setText("999999");
     ASSERT_TRUE(PressOk(sheet));
-    EXPECT_EQ(inst.GetName(), "Calibrator 2");
-    EXPECT_TRUE(inst.GetUseInstrumentId());
-    EXPECT_EQ(inst.GetInstrumentId(), 9999);
-    EXPECT_EQ(inst.GetPort(), CInstrumentConnection::PORT_2);
-    EXPECT_EQ(inst.GetModeVarName(), "RS232_MODE2");
-    EXPECT_EQ(inst.GetSiteId(), b->GetId());
-    EXPECT_TRUE(inst.GetAutoDisconnect());
-    EXPECT_EQ(inst.GetAutoDisconnectMinutes(), 60);
-    EXPECT_TRUE(inst.GetUseDeselect());
-    EXPECT_EQ(inst.GetDeselectCode(), "\r\n");
-    EXPECT_EQ(inst.GetReceiveTimeout(), 10000);
-    EXPECT_EQ(inst.GetTransmitDelay(), 500);
-    EXPECT_TRUE(inst.GetUsePassword());
-    EXPECT_EQ(inst.GetPassword(), 999999u);
+    EXPECT_EQ(Fields(inst), "Calibrator 2|19999|1RS232_MODE2|" + std::to_string(bay->GetId()) +
+                                "|160|1\\x1B\\x41|1\\x0D\\x0A|10000|500|1999999");
 }
 
 TEST_F(InstSheetTest, CancelChangesNothingAndOkMarksModifiedEvenWithoutChanges) {
@@ -151,24 +138,24 @@ TEST_F(InstSheetTest, CustomKeepsTheCurrentNameAndAPortPutsItsOwn) {
     CInstPropertySheet sheet(inst);
     sheet.show();
     CInstBasicPropertyPage& basic = sheet.Basic();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE");
     EXPECT_FALSE(basic.ModeVarName().isEnabled());
-
-    basic.Custom().click();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE");
-    EXPECT_TRUE(basic.ModeVarName().isEnabled());
-    basic.ModeVarName().setText("AUX_MODE");
-    basic.Port2().click();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE2");
-    EXPECT_FALSE(basic.ModeVarName().isEnabled());
-    basic.Custom().click();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE2");
-    basic.Port1().click();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE");
     EXPECT_EQ(basic.ModeVarName().maxLength(), 20);
-
-    basic.Custom().click();
-    basic.ModeVarName().setText("MY_MODE");
+    const struct {
+        QRadioButton* port;
+        const char *typed, *name;
+        bool editable;
+    } steps[] = {{&basic.Custom(), "AUX_MODE", "AUX_MODE", true},
+                 {&basic.Port2(), nullptr, "RS232_MODE2", false},
+                 {&basic.Custom(), nullptr, "RS232_MODE2", true},
+                 {&basic.Port1(), nullptr, "RS232_MODE", false},
+                 {&basic.Custom(), "MY_MODE", "MY_MODE", true}};
+    for (const auto& step : steps) {
+        step.port->click();
+        if (step.typed)
+            basic.ModeVarName().setText(step.typed);
+        EXPECT_EQ(basic.ModeVarName().text(), step.name);
+        EXPECT_EQ(basic.ModeVarName().isEnabled(), step.editable) << step.name;
+    }
     ASSERT_TRUE(PressOk(sheet));
     EXPECT_EQ(inst.GetPort(), CInstrumentConnection::PORT_CUSTOM);
     EXPECT_EQ(inst.GetModeVarName(), "MY_MODE");
