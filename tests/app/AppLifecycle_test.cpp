@@ -1,4 +1,3 @@
-#include "app/AppCommandLineInfo.h"
 #include "app/RecentFileList.h"
 #include "base/AppInstrument.h"
 #include "support_lib/Fakes.h"
@@ -197,18 +196,6 @@ TEST(Settings, OffScreenRectanglesAndSlotsOutsideTheRange) {
     EXPECT_EQ(t->GetWindowLayout(16), (Rect{-1, -1, -1, -1}));
     for (int i = 4; i < 16; ++i)
         EXPECT_TRUE(CVANTIQApp::IsUnset(t->GetWindowLayout(i)));
-}
-
-TEST(CommandLine, LastFileNameWinsAndFlagsAreIgnored) {
-    CAppCommandLineInfo info;
-    const char* argv[] = {"gasquill", "first.cfg", "--demo", "second.cfx", "-x"};
-    info.Parse(5, argv);
-    EXPECT_TRUE(info.FileGiven());
-    EXPECT_EQ(info.FileName(), "second.cfx");
-    const char* flagsOnly[] = {"gasquill", "--demo"};
-    CAppCommandLineInfo flags;
-    flags.Parse(2, flagsOnly);
-    EXPECT_FALSE(flags.FileGiven());
 }
 
 TEST(RecentFiles, NewestFirstFourAtMostAndNoDuplicates) {

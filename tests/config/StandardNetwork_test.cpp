@@ -385,32 +385,4 @@ TEST(StandardDamage, EveryByteOverwrittenLoadsOrFailsCleanly) {
     EXPECT_GT(failures, 0u);
 }
 
-TEST(StandardDamage, AWrongClassInAListIsRefused) {
-    // A site record where the modems belong.
-    CArchive ar;
-    Header(ar);
-    ar.WriteCount(1);
-    ar.WriteObjectHeader("CSiteConnection", 6);
-    Named(ar, "S", 1);
-    ar.WriteNullObject();
-    ar.WriteCount(0);
-    ar.WriteCount(0);
-    ConfigApp t;
-    EXPECT_FALSE(Load(t, ar.Bytes()));
-    // A modem definition where a site's transport belongs.
-    CArchive br;
-    Header(br);
-    br.WriteCount(0);
-    br.WriteCount(1);
-    br.WriteObjectHeader("CSiteConnection", 6);
-    Named(br, "S", 1);
-    br.WriteObjectHeader("CModemSettings", 7);
-    Named(br, "M", 2);
-    for (int i = 0; i < 7; ++i)
-        br.WriteString("x");
-    br.WriteCount(0);
-    EXPECT_FALSE(Load(t, br.Bytes()));
-    EXPECT_EQ(t.ObjectCount(), 0u);
-}
-
 } // namespace

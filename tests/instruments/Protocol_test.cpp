@@ -353,17 +353,6 @@ TEST_F(ProtocolTest, LogOnWithPasswordAndItsFailure) {
     EXPECT_EQ(Count(refusing->Writes(), "\x03logon 4321\r\n"), 3u);
 }
 
-TEST_F(ProtocolTest, LogOffAtDisconnectWhenTheModeWasNotChanged) {
-    Script(*link, 3, "Monitor", "2.8", true, true);
-    inst->SetUsePassword(true);
-    link->On("\x03logon 0\r\n", Reply('L', " LOG ON SUCCESSFUL") + "\r\n");
-    CInstrumentProtocol(*inst).Connect();
-    link->ClearWrites();
-    CInstrumentProtocol(*inst).Disconnect(); // no reply to the log-off: released anyway
-    EXPECT_EQ(link->Writes(), Lines(3, "\x03logoff \r\n"));
-    EXPECT_EQ(site->GetInUseCount(), 0);
-}
-
 TEST_F(ProtocolTest, DisconnectRequestedDuringConnectStopsBetweenSteps) {
     Script(*link, 3, "Monitor", "2.8", true, true);
     link->onWrite = [&](const std::string& w) {

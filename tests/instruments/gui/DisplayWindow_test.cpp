@@ -126,21 +126,6 @@ TEST(DisplayWindow, OnlyChangedCharactersCopyAGlyph) {
     EXPECT_TRUE(AllBlack(Cell(d, 0, 5)));
 }
 
-TEST(DisplayWindow, ClearBlanksEverythingAndRedrawsAllAfterwards) {
-    EnsureQt();
-    CDisplayWindow d(nullptr, 2, 40, false);
-    d.Write("ABC");
-    d.Clear();
-    EXPECT_TRUE(AllBlack(d.Bitmap()));
-    EXPECT_EQ(d.RowText(0), std::string(40, ' '));
-    EXPECT_EQ(d.CursorRow(), 0);
-    EXPECT_EQ(d.CursorColumn(), 0);
-    const uint64_t before = d.GlyphCopies();
-    d.Write("ABC");
-    EXPECT_EQ(d.GlyphCopies(), before + 3);
-    EXPECT_EQ(Cell(d, 0, 2), Glyph('C'));
-}
-
 TEST(DisplayWindow, RedrawOnWriteGivesTheTargetTheNewPicture) {
     EnsureQt();
     QLabel target;

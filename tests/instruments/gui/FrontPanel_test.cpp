@@ -3,7 +3,6 @@
 // of the instrument.
 
 #include "PanelTestSupport.h"
-#include "app/gui/InstrumentsDialog.h"
 #include "app/gui/ToolIcons.h"
 #include "instruments/InstrumentProtocol.h"
 #include "instruments/InstrumentTestSupport.h"
@@ -244,52 +243,6 @@ TEST_F(FrontPanelTest, CommandRunsOneConfigurationWindowAtATimeWithThePanelInact
     panel->RunSystemCommand(CFrontPanelDialog::ID_DAS_COMMAND);      // not this mode
     EXPECT_EQ(ranSequences, 2);
     EXPECT_EQ(ranDas, 0);
-}
-
-TEST_F(FrontPanelTest, ThePanelJustConnectedAnswersWhileTheInstrumentsDialogStaysOpen) {
-    CFrontPanelDialog::Install(*app);
-    // The main window, with a button that counts what gets through to it.
-    QWidget mainWindow;
-    mainWindow.setGeometry(600, 20, 300, 120);
-    QPushButton mainButton(QStringLiteral("Main"), &mainWindow);
-    mainButton.setGeometry(10, 10, 100, 30);
-    int mainClicks = 0;
-    QObject::connect(&mainButton, &QPushButton::clicked, [&] { ++mainClicks; });
-    mainWindow.show();
-    app->SetCloseOnConnect(false);
-    bool driven = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<CInstrumentsDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        driven = true;
-        dialog->SelectRow(0);
-        QTest::mouseClick(&dialog->ConnectButton(), Qt::LeftButton);
-        panel = dynamic_cast<CFrontPanelDialog*>(inst->GetFrontPanel());
-        if (panel) {
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(panel));
-            // Through the window system, which holds back input from a window that a modal
-            // dialog blocks: a click on key 3, then the digit 8 typed at the panel.
-            QTest::mouseClick(panel->windowHandle(), Qt::LeftButton, {},
-                              panel->Key(3)->geometry().center());
-            QApplication::setActiveWindow(panel);
-            QTest::keyClick(panel->windowHandle(), Qt::Key_8);
-            PumpUntil([&] { return site->Count(MSG_KEY_PRESS) >= 2; }, 3000);
-        }
-        QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {},
-                          mainButton.geometry().center());
-        Pump();
-        EXPECT_TRUE(dialog->isVisible()) << "close on connect is off";
-        dialog->reject();
-    });
-    CInstrumentsDialog::Run(*app, CInstrumentsDialog::MODE_CONNECT, &mainWindow);
-    CInstrumentConnection::SetFrontPanelFactory(nullptr);
-    ASSERT_TRUE(driven);
-    ASSERT_FALSE(panel.isNull());
-    EXPECT_EQ(site->Count(MSG_CONNECT), 1u);
-    EXPECT_EQ(site->Params(MSG_KEY_PRESS), (std::vector<uintptr_t>{3, 8}))
-        << "the panel is not held by the dialog";
-    EXPECT_EQ(mainClicks, 0) << "the main window is";
 }
 
 // ---- closing

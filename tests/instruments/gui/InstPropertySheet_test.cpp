@@ -1,7 +1,6 @@
 #include "base/EscapeText.h"
 #include "connections/SiteConnection.h"
 #include "connections/gui/DialogTestSupport.h"
-#include "connections/gui/SitesDialog.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/gui/InstPropertyPages.h"
@@ -346,24 +345,6 @@ TEST_F(InstSheetTest, SiteListNamesEverySiteSortedWithTheInstrumentsSiteSelected
     EXPECT_EQ(again.Basic().Site().currentIndex(), -1);
     EXPECT_EQ(again.Basic().Site().placeholderText(), "Local Site");
     dialogtest::Shot(again, "instrument-basic-deleted-site");
-}
-
-TEST_F(InstSheetTest, TheSitesButtonOpensTheListAndRefillsKeepingTheChoice) {
-    CSiteConnection* site = AddSite("Harbour");
-    inst.SetSiteId(site->GetId());
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    dialogtest::WhenModal<CSitesDialog> driver([](CSitesDialog& sites) {
-        sites.SelectRow(0);
-        sites.OnDuplicate();
-        sites.accept();
-    });
-    sheet.Basic().SitesButton().click();
-    EXPECT_TRUE(driver.Seen());
-    QComboBox& combo = sheet.Basic().Site();
-    ASSERT_EQ(combo.count(), 2);
-    EXPECT_EQ(combo.itemText(0), "Copy of Harbour");
-    EXPECT_EQ(combo.currentText(), "Harbour");
 }
 
 // ---- configuration button

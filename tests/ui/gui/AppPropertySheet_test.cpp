@@ -13,10 +13,6 @@
 
 namespace {
 
-void EnsureQt() {
-    EnsureGuiTestApp();
-}
-
 // Records every call into one shared journal, so the order across pages shows.
 struct Journal {
     std::vector<std::string> calls;
@@ -45,7 +41,7 @@ private:
 };
 
 struct SheetTest : ::testing::Test {
-    void SetUp() override { EnsureQt(); }
+    void SetUp() override { EnsureGuiTestApp(); }
     Journal j;
 };
 
@@ -136,16 +132,6 @@ TEST_F(SheetTest, DestroyingTheSheetDestroysItsPages) {
     }
     EXPECT_TRUE(a.isNull());
     EXPECT_TRUE(b.isNull());
-}
-
-TEST_F(SheetTest, TheBasePageDoesNothingAndAcceptsBeingLeft) {
-    CAppPropertyPage page(QStringLiteral("Plain"));
-    page.Exchange(true);
-    page.SetDefaults();
-    EXPECT_TRUE(page.OnSetActive());
-    EXPECT_TRUE(page.OnKillActive());
-    EXPECT_EQ(page.Sheet(), nullptr);
-    EXPECT_EQ(page.Title(), QStringLiteral("Plain"));
 }
 
 TEST_F(SheetTest, TheSheetFitsItsLargestPageAndIsNotResizable) {
