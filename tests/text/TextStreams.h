@@ -2,10 +2,12 @@
 // Token-stream test helpers: text in an anonymous temporary file, and the tokens it reads as.
 
 #include "model/FileInstrumentTokenStream.h"
+#include "model/InstrumentKeywords.h"
 #include "model/TokenStream.h"
 #include "support/TextSupport.h"
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,4 +54,29 @@ inline std::vector<std::pair<int, std::string>> AllTokens(TokenStream& ts, int h
         out.emplace_back(code, ts.GetTokenText());
     }
     return out;
+}
+
+// Each token of the text read with one hint: I and R with the value (x for hexadecimal),
+// S and B with the text, P with the punctuation, K with a keyword's text.
+inline std::string Dump(const std::string& text, int hint) {
+    TextStream ts(text);
+    std::ostringstream out;
+    for (int guard = 0; guard < 100; ++guard) {
+        const int code = ts->GetToken(hint);
+        if (code == TOKEN_END)
+            break;
+        out << (out.tellp() ? " " : "");
+        if (code == TOKEN_INTEGER)
+            out << 'I' << ts->GetIntValue() << (ts->IsHexadecimal() ? "x" : "");
+        else if (code == TOKEN_REAL)
+            out << 'R' << ts->GetRealValue() << (ts->IsHexadecimal() ? "x" : "");
+        else if (code == TOKEN_STRING || code == TOKEN_BAD)
+            out << (code == TOKEN_STRING ? 'S' : 'B') << ts->GetTokenText();
+        else if (code == TOKEN_MINUS || code == TOKEN_PLUS || code == TOKEN_DOT ||
+                 (code >= TOK_COLON && code <= TOK_RBRACKET))
+            out << 'P' << ts->GetTokenText();
+        else
+            out << 'K' << ts->GetTokenText();
+    }
+    return out.str();
 }

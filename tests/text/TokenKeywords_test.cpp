@@ -79,25 +79,6 @@ TEST(TokenKeywords, ReplyPhrasesAreSingleTokens) {
     EXPECT_TRUE(ts->AtEndOfInput());
 }
 
-TEST(TokenKeywords, PhraseCutShortByTheLineEndIsNoPhrase) {
-    TextStream ts("LOG ON\r\n");
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    EXPECT_EQ(ts->GetTokenText(), "LOG");
-    EXPECT_EQ(ts->GetToken(), KW_ON);
-}
-
-TEST(TokenKeywords, PunctuationIsLongestMatchAndUnknownPunctuationIsBad) {
-    TextStream ts(":=,/()[]# ?");
-    const std::vector<int> expected = {TOK_COLON,  TOK_EQUALS, TOK_COMMA,    TOK_SLASH,
-                                       TOK_LPAREN, TOK_RPAREN, TOK_LBRACKET, TOK_RBRACKET,
-                                       TOKEN_BAD,  TOKEN_BAD,  TOKEN_END};
-    std::vector<int> codes;
-    for (size_t i = 0; i < expected.size(); ++i)
-        codes.push_back(ts->GetToken());
-    EXPECT_EQ(codes, expected);
-    EXPECT_EQ(std::strlen(TokenStream::PunctuationCharacters()), 28u);
-}
-
 TEST(TokenKeywords, WordsResolveToRegisteredUnitsAndGases) {
     TextStream ts("ppb So2 WT% ppmw NOTAGAS");
     EXPECT_EQ(ts->GetToken(), TOKEN_UNIT);

@@ -4,40 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 
 namespace {
 
-// Each token of the text read with one hint: I and R with the value (x for hexadecimal),
-// S and B with the text, P with the punctuation, K with a keyword's text.
-std::string Read(const std::string& text, int hint) {
-    TextStream ts(text);
-    std::ostringstream out;
-    for (int guard = 0; guard < 100; ++guard) {
-        const int code = ts->GetToken(hint);
-        if (code == TOKEN_END)
-            break;
-        out << (out.tellp() ? " " : "");
-        if (code == TOKEN_INTEGER)
-            out << 'I' << ts->GetIntValue() << (ts->IsHexadecimal() ? "x" : "");
-        else if (code == TOKEN_REAL)
-            out << 'R' << ts->GetRealValue() << (ts->IsHexadecimal() ? "x" : "");
-        else if (code == TOKEN_STRING || code == TOKEN_BAD)
-            out << (code == TOKEN_STRING ? 'S' : 'B') << ts->GetTokenText();
-        else if (code == TOKEN_MINUS || code == TOKEN_PLUS || code == TOKEN_DOT ||
-                 (code >= TOK_COLON && code <= TOK_RBRACKET))
-            out << 'P' << ts->GetTokenText();
-        else
-            out << 'K' << ts->GetTokenText();
-    }
-    return out.str();
-}
-
-TEST(TokenNumbers, Table) {
+TEST(Tokens, Table) {
     const struct {
-        const char* text;
+        std::string text;
         int hint;
-        const char* tokens;
+        std::string tokens;
     } rows[] = {
         {"x=12", HINT_NONE, "Sx P= I12"},
         // A number that runs into a letter is bad, the whole word with it; no exponents.
@@ -58,9 +32,17 @@ TEST(TokenNumbers, Table) {
          "Kstartdate I2 P/ I29 P/ I2004 Ksampleperiod I1 P: I2 P: I3"},
         // Overlong numbers wrap instead of overflowing.
         {"4294967297 -2147483648 0x1FFFFFFFF", HINT_NONE, "I1 I-2147483648 I-1x"},
+        // Quoted text has no escapes: a backslash is an ordinary character.
+        {"\"abc def\" \"\" \"a\\\" tail", HINT_NONE, "Sabc def S Sa\\ Stail"},
+        {"name \"half\r\nnext", HINT_NONE, "Kname B\"half"}, // unterminated: bad to the line end
+        // Bad bytes are consumed one at a time, so reading ends.
+        {std::string("#\x01\xE9 a\0b ~~", 10), HINT_NONE,
+         std::string("B# B\x01 B\xE9 Sa B\0 Sb B~ B~", 23)},
+        {":=,/()[]# ?", HINT_NONE, "P: P= P, P/ P( P) P[ P] B# B?"}, // the longest match
+        {"LOG ON\r\n", HINT_NONE, "SLOG KON"}, // a phrase cut short by the line end
     };
     for (const auto& r : rows)
-        EXPECT_EQ(Read(r.text, r.hint), r.tokens) << r.text << " hint " << r.hint;
+        EXPECT_EQ(Dump(r.text, r.hint), r.tokens) << r.text << " hint " << r.hint;
 }
 
 TEST(TokenNumbers, ListingDateWithTheSignHintWhereADashIsExpected) {
