@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 #include <string>
 
-// Keeps a picture of the widget as <build folder>/shots/<name>.png, for a person to look at.
+// Keeps a picture of the widget as <build folder>/test-shots/<name>.png, for a person to look at.
 inline void SaveShot(QWidget& widget, const std::string& name) {
-    const QString dir = QStringLiteral(GASQUILL_BIN_DIR "/shots");
+    const QString dir = QStringLiteral(GASQUILL_BIN_DIR "/test-shots");
     QDir().mkpath(dir);
     const QPixmap picture = widget.grab();
     EXPECT_FALSE(picture.isNull()) << name;
