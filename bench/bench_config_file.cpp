@@ -1,11 +1,11 @@
 // Saving and loading a large network (1000 sites, 2000 instruments, 10 modem definitions)
 // in both file forms, through the files, as the Open and Save commands do.
+#include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
 #include "base/MemorySettingsStore.h"
 #include "connections/CommPortConnection.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
-#include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"

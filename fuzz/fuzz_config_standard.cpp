@@ -1,8 +1,8 @@
 // Arbitrary bytes through the standard configuration reader: it must end, without a crash,
 // either with the three lists read or with the configuration in memory as it was.
+#include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
 #include "base/MemorySettingsStore.h"
-#include "connections/NetworkConfiguration.h"
 #include "model/InstrumentKeywords.h"
 #include "support/TextSupport.h"
 

@@ -1,10 +1,10 @@
 // Arbitrary bytes through the text configuration reader: it must end, without a crash,
 // either with the lists read (which then write again) or with a syntax error message and the
 // configuration in memory as it was.
+#include "app/NetworkConfigText.h"
+#include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
 #include "base/MemorySettingsStore.h"
-#include "connections/NetworkConfigText.h"
-#include "connections/NetworkConfiguration.h"
 #include "model/InstrumentKeywords.h"
 #include "support/TextSupport.h"
 

@@ -3,13 +3,13 @@
 // the program writes is answered with the next piece of the input; when the input is used
 // up every read times out at once, so a run always ends.
 
-#include "connections/Connection.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentProtocol.h"
 #include "instruments/SiteLink.h"
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
+#include "platform/Connection.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

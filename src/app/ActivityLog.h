@@ -1,18 +1,12 @@
 #pragma once
 // The activity log: an append-only text file of commands, responses, errors and status lines.
 
+#include "base/LogCategory.h"
+
 #include <cstdio>
 #include <ctime>
 #include <functional>
 #include <string>
-
-enum LogCategory : int {
-    LOG_MISC = 0,
-    LOG_STATUS = 1,
-    LOG_COMMAND = 2,
-    LOG_RESPONSE = 3,
-    LOG_ERROR = 4,
-};
 
 class UserPrompt;
 

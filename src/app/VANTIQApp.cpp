@@ -34,6 +34,7 @@ CVANTIQApp::CVANTIQApp(SettingsStore& settings, UserPrompt* prompt, AppShell* sh
     m_layouts.fill(UnsetRect());
     m_dasSelection.startDate = m_dasSelection.endDate = LocalNow();
     g_app.store(this);
+    AppServices::Install(this);
 }
 
 CVANTIQApp::~CVANTIQApp() {
@@ -44,10 +45,26 @@ CVANTIQApp::~CVANTIQApp() {
     DeleteOutsideLock(DetachAll({&m_sites, &m_instruments, &m_modems, &m_telephonyDevices}));
     CVANTIQApp* self = this;
     g_app.compare_exchange_strong(self, nullptr);
+    if (AppServices::Get() == this)
+        AppServices::Install(nullptr);
 }
 
 CVANTIQApp* CVANTIQApp::Get() {
     return g_app.load();
+}
+
+CNamedObject* CVANTIQApp::FindObject(ObjectKind kind, uint32_t id) {
+    switch (kind) {
+    case ObjectKind::Modem:
+        return m_modems.FindById(id);
+    case ObjectKind::Site:
+        return m_sites.FindById(id);
+    case ObjectKind::Instrument:
+        return m_instruments.FindById(id);
+    case ObjectKind::TelephonyDevice:
+        return m_telephonyDevices.FindById(id);
+    }
+    return nullptr;
 }
 
 std::recursive_mutex& CVANTIQApp::StateLock() {
@@ -318,11 +335,6 @@ void CVANTIQApp::ShowError(const std::string& text) {
     if (m_prompt)
         m_prompt->Ask(text, LoadString(IDS_ERROR), PromptButtons::Ok, PromptIcon::Exclamation,
                       PromptResult::Ok);
-}
-
-void AppLogMessage(int category, const std::string& text) {
-    if (CVANTIQApp* app = CVANTIQApp::Get())
-        app->LogMessage(category, text);
 }
 
 // ---- layout slots ----------------------------------------------------------------------

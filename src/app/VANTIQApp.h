@@ -5,6 +5,7 @@
 
 #include "app/ActivityLog.h"
 #include "app/RecentFileList.h"
+#include "base/AppServices.h"
 #include "base/Rect.h"
 #include "model/NamedObjectList.h"
 
@@ -35,10 +36,9 @@ struct DasSelectionSettings {
     bool useInstDateSelect = true;
 };
 
-class CVANTIQApp {
+class CVANTIQApp : public AppServices {
 public:
     static constexpr int kLayoutSlots = 16;
-    static constexpr int32_t kUnset = -1000000;
     enum LayoutSlot : int {
         SLOT_MAIN = 0,
         SLOT_INSTRUMENTS = 1,
@@ -76,7 +76,7 @@ public:
 
     void SetShell(AppShell* shell);
     void SetPrompt(UserPrompt* prompt);
-    UserPrompt* GetPrompt() const { return m_prompt; }
+    UserPrompt* GetPrompt() const override { return m_prompt; }
     AppShell* GetShell() const { return m_shell; }
     SettingsStore& GetSettingsStore() { return m_settings; }
     void AddHook(Hook hook, HookFn fn);
@@ -116,13 +116,15 @@ public:
     void SetLogFilters(bool commands, bool responses, bool errors);
     void OpenLog();
     void CloseLog() { m_log.CloseLog(); }
-    void LogMessage(int category, const std::string& text) { m_log.LogMessage(category, text); }
+    void LogMessage(int category, const std::string& text) override {
+        m_log.LogMessage(category, text);
+    }
     // An error message box (caption "Error", exclamation), also written to the log.
     void ShowError(const std::string& text);
 
     // Window layout slots; reads outside 0..15 give all -1, writes outside are ignored.
-    Rect GetWindowLayout(int index) const;
-    void SetWindowLayout(int index, const Rect& rect);
+    Rect GetWindowLayout(int index) const override;
+    void SetWindowLayout(int index, const Rect& rect) override;
     // Resets every slot whose top is above the screen or that shows less than 100 pixels
     // of its width on the desktop.
     void ResetOffscreenLayouts(const Rect& desktop);
@@ -131,6 +133,7 @@ public:
 
     // Object IDs: random, non-zero, unique over modems, sites and instruments.
     uint32_t GenerateObjectId(bool seed = false);
+    uint32_t NewObjectId() override { return GenerateObjectId(); }
     // A loader that makes thousands of objects checks their fresh IDs itself while it reads,
     // on its own thread: claim(id) is true when id is free, and takes it. Without a claim
     // every fresh ID walks the three lists. Returns the claim it replaces.
@@ -142,7 +145,7 @@ public:
     std::string GetConfigPath() const;
     void SetConfigPath(const std::string& path);
     bool IsModified() const;
-    void SetModified(bool modified);
+    void SetModified(bool modified) override;
     bool IsNamed() const;
     void SetNamed(bool named);
     std::string GetTitleText() const;
@@ -170,7 +173,7 @@ public:
 
     // Connected instruments.
     bool IsAnyInstrumentConnected() const;
-    void RecomputeAnyInstrumentConnected();
+    void RecomputeAnyInstrumentConnected() override;
     void RestartAutoUpdateTimer();
     void OnInstrumentTimer(unsigned timerId);
 
@@ -179,7 +182,7 @@ public:
     void SetMainThreadTarget(MessageTarget* target);
     void SetInstrumentsWindow(MessageTarget* window);
     MessageTarget* GetInstrumentsWindow() const;
-    void NotifyConnectionChanged(uint32_t objectId);
+    void NotifyConnectionChanged(uint32_t objectId) override;
     void ForwardConnectionChanged(uint32_t objectId);
 
     // Sockets and telephony state.
@@ -194,6 +197,7 @@ public:
     CNamedObjectList& Modems() { return m_modems; }
     CNamedObjectList& Sites() { return m_sites; }
     CNamedObjectList& Instruments() { return m_instruments; }
+    CNamedObject* FindObject(ObjectKind kind, uint32_t id) override;
 
     std::recursive_mutex& StateLock();
 
@@ -245,6 +249,3 @@ private:
     CNamedObjectList m_sites{10};
     CNamedObjectList m_instruments{10};
 };
-
-// Writes to the activity log of the current application, if there is one.
-void AppLogMessage(int category, const std::string& text);

@@ -1,5 +1,6 @@
 #include "connections/CommPortConnection.h"
 
+#include "base/Elapsed.h"
 #include "base/StateLock.h"
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
@@ -13,11 +14,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long ElapsedMs(Clock::time_point since) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
-}
 
 void SleepMs(unsigned ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));

@@ -7,7 +7,7 @@
 // thread reads and writes the settings. Every field access takes the application state
 // lock, which is released while a read waits, a write waits for the driver and Close drains.
 
-#include "connections/Connection.h"
+#include "platform/Connection.h"
 
 #include <cstdint>
 #include <memory>

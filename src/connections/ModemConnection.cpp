@@ -1,6 +1,6 @@
 #include "connections/ModemConnection.h"
 
-#include "app/VANTIQApp.h"
+#include "base/AppServices.h"
 #include "base/StateLock.h"
 #include "connections/ModemSettings.h"
 #include "connections/ModemStatus.h"
@@ -27,10 +27,10 @@ std::string Upper(std::string s) {
 }
 
 CModemSettings* FindModem(uint32_t id) {
-    CVANTIQApp* app = CVANTIQApp::Get();
+    AppServices* app = AppServices::Get();
     if (!app || id == 0)
         return nullptr;
-    return dynamic_cast<CModemSettings*>(app->Modems().FindById(id));
+    return dynamic_cast<CModemSettings*>(app->FindObject(ObjectKind::Modem, id));
 }
 
 // Built piece by piece: GCC 12 warns falsely about overlapping copies in "\"" + s + "\"".

@@ -1,6 +1,6 @@
 #include "connections/ModemSettings.h"
 
-#include "app/VANTIQApp.h"
+#include "base/AppServices.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
 #include "model/Archive.h"
@@ -26,8 +26,7 @@ std::mutex g_editorLock;
 CModemSettings::PropertiesEditor g_editor;
 
 uint32_t FreshObjectId() {
-    CVANTIQApp* app = CVANTIQApp::Get();
-    return app ? app->GenerateObjectId() : 0;
+    return AppNewObjectId();
 }
 
 void AppendLine(std::string& out, const char* indent, const char* keyword,

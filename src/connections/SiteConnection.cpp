@@ -1,7 +1,7 @@
 #include "connections/SiteConnection.h"
 
-#include "app/ActivityLog.h"
-#include "app/VANTIQApp.h"
+#include "base/AppServices.h"
+#include "base/LogCategory.h"
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
@@ -30,8 +30,7 @@ std::map<int, CSiteConnection::TransportFactory>& Factories() {
 CSiteConnection::PropertiesEditor g_editor;
 
 uint32_t FreshId() {
-    CVANTIQApp* app = CVANTIQApp::Get();
-    return app ? app->GenerateObjectId() : 0;
+    return AppNewObjectId();
 }
 
 int KindOfIndex(int index) {
@@ -461,9 +460,9 @@ void CSiteConnection::RunRequest(SiteRequest& request) {
     Dispatch dispatch;
     {
         StateGuard guard(AppStateLock());
-        if (CVANTIQApp* app = CVANTIQApp::Get())
+        if (AppServices* app = AppServices::Get())
             instrument = dynamic_cast<CInstrumentConnection*>(
-                app->Instruments().FindById(request.instrumentId));
+                app->FindObject(ObjectKind::Instrument, request.instrumentId));
         dispatch = m_dispatch;
     }
     if (!instrument)

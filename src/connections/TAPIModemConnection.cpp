@@ -1,6 +1,7 @@
 #include "connections/TAPIModemConnection.h"
 
-#include "app/VANTIQApp.h"
+#include "base/AppServices.h"
+#include "base/Elapsed.h"
 #include "base/StateLock.h"
 #include "connections/ModemStatus.h"
 #include "connections/ModemTimings.h"
@@ -23,13 +24,6 @@ constexpr int kDropWaits = 30;
 constexpr int kDrainWaits = 100;
 constexpr long kDrainLimitMs = 10000;
 constexpr unsigned kPollStepMs = 10;
-
-using SteadyClock = std::chrono::steady_clock;
-
-long ElapsedMs(SteadyClock::time_point since) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - since).count());
-}
 
 bool EndsCall(TelephonyCallState s) {
     return s == TelephonyCallState::Busy || s == TelephonyCallState::Disconnected;
@@ -114,11 +108,11 @@ bool CTAPIModemConnection::Open(CInstrumentConnection* inst) {
         StateGuard guard(AppStateLock());
         if (m_line || m_stream)
             return false;
-        CVANTIQApp* app = CVANTIQApp::Get();
+        AppServices* app = AppServices::Get();
         if (!app)
             return false;
-        auto* device =
-            dynamic_cast<CTAPIModemDevice*>(app->TelephonyDevices().FindById(m_deviceId));
+        auto* device = dynamic_cast<CTAPIModemDevice*>(
+            app->FindObject(ObjectKind::TelephonyDevice, m_deviceId));
         if (!device)
             return false;
         index = device->GetDeviceIndex();

@@ -4,7 +4,7 @@
 // waits for the call to connect and then reads and writes the call's byte stream as the
 // direct cable reads and writes its port.
 
-#include "connections/Connection.h"
+#include "platform/Connection.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,6 @@
 #include "connections/TCPConnection.h"
 
+#include "base/Elapsed.h"
 #include "base/StateLock.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
@@ -13,11 +14,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long ElapsedMs(Clock::time_point since) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
-}
 
 } // namespace
 

@@ -7,7 +7,7 @@
 // thread reads and writes the address and port. Field access takes the application state
 // lock, which is released around every socket call.
 
-#include "connections/Connection.h"
+#include "platform/Connection.h"
 
 #include <cstdint>
 #include <memory>

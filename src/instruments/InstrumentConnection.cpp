@@ -1,6 +1,6 @@
 #include "instruments/InstrumentConnection.h"
 
-#include "app/VANTIQApp.h"
+#include "base/AppServices.h"
 #include "base/AppShell.h"
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
@@ -23,8 +23,7 @@ CInstrumentConnection::FrontPanelFactory g_panelFactory;
 std::function<CInstrumentConnection::Clock::time_point()> g_clock;
 
 uint32_t FreshObjectId() {
-    CVANTIQApp* app = CVANTIQApp::Get();
-    return app ? app->GenerateObjectId() : 0;
+    return AppNewObjectId();
 }
 
 void RepointList(CNamedObjectList& list, CInstrumentConnection* owner) {
@@ -353,14 +352,14 @@ std::string CInstrumentConnection::GetDisplayName() const {
 }
 
 SiteLink* CInstrumentConnection::FindSite() const {
-    CVANTIQApp* app = CVANTIQApp::Get();
+    AppServices* app = AppServices::Get();
     if (!app)
         return nullptr;
     StateGuard guard(AppStateLock());
     const uint32_t id = m_siteId;
     if (id == 0)
         return nullptr;
-    return dynamic_cast<SiteLink*>(app->Sites().FindById(id));
+    return dynamic_cast<SiteLink*>(app->FindObject(ObjectKind::Site, id));
 }
 
 std::string CInstrumentConnection::GetSiteName() const {
@@ -390,8 +389,7 @@ bool CInstrumentConnection::RequestConnect() {
     if (!GetFrontPanel() && factory)
         SetFrontPanel(factory(*this));
     site->PostConnectRequest(this);
-    if (CVANTIQApp* app = CVANTIQApp::Get())
-        app->SetModified(true);
+    AppSetModified();
     return true;
 }
 

@@ -1,10 +1,9 @@
 #include "instruments/InstrumentProtocol.h"
 
-#include "app/VANTIQApp.h"
+#include "base/AppServices.h"
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
-#include "connections/Connection.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentOwned.h"
@@ -13,6 +12,7 @@
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "model/NamedObjectList.h"
+#include "platform/Connection.h"
 
 #include <cstdio>
 #include <ctime>
@@ -331,7 +331,7 @@ void CInstrumentProtocol::SendKeys(const std::string& keys) {
 // ---- connect and disconnect ----------------------------------------------------------------
 
 void CInstrumentProtocol::NotifyConnected() {
-    if (CVANTIQApp* app = CVANTIQApp::Get())
+    if (AppServices* app = AppServices::Get())
         app->NotifyConnectionChanged(m_inst.GetId());
 }
 
@@ -347,7 +347,7 @@ void CInstrumentProtocol::DrainInput() {
 void CInstrumentProtocol::Connect() {
     if (m_inst.IsConnected())
         return;
-    CVANTIQApp* app = CVANTIQApp::Get();
+    AppServices* app = AppServices::Get();
     m_inst.AddIdleCount(-1);
     m_inst.SetConnected(true);
     NotifyConnected();
@@ -562,7 +562,7 @@ void CInstrumentProtocol::Identify() {
 void CInstrumentProtocol::Disconnect() {
     if (!m_inst.IsConnected())
         return;
-    CVANTIQApp* app = CVANTIQApp::Get();
+    AppServices* app = AppServices::Get();
     m_inst.AddIdleCount(-1);
     bool modeChanged, usePassword;
     int32_t savedMode;

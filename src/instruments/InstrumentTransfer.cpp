@@ -1,11 +1,11 @@
 #include "instruments/InstrumentTransfer.h"
 
 #include "base/MessageTarget.h"
-#include "connections/Connection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentProtocol.h"
 #include "instruments/SiteLink.h"
 #include "model/CommInstrumentTokenStream.h"
+#include "platform/Connection.h"
 
 #include <algorithm>
 #include <chrono>

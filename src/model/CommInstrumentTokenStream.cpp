@@ -1,8 +1,8 @@
 #include "model/CommInstrumentTokenStream.h"
 
-#include "app/ActivityLog.h"
-#include "app/VANTIQApp.h"
-#include "connections/Connection.h"
+#include "base/AppServices.h"
+#include "base/LogCategory.h"
+#include "platform/Connection.h"
 
 CommInstrumentTokenStream::CommInstrumentTokenStream(CConnection& connection,
                                                      unsigned receiveTimeoutMs)

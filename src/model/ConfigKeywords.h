@@ -1,8 +1,8 @@
 #pragma once
 // Token codes of the text network configuration file, read through ConfigFileTokenStream.
 
-#include "connections/Connection.h"
 #include "model/TokenStream.h"
+#include "platform/Connection.h"
 
 #include <cstdint>
 

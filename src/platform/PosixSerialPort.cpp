@@ -1,5 +1,6 @@
 #include "platform/PosixSerialPort.h"
 
+#include "base/Elapsed.h"
 #include "platform/SerialBaudRate.h"
 
 #include <cerrno>
@@ -15,11 +16,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long ElapsedMs(Clock::time_point since) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
-}
 
 } // namespace
 

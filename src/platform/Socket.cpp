@@ -1,5 +1,7 @@
 #include "platform/Socket.h"
 
+#include "base/Elapsed.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -15,11 +17,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-long ElapsedMs(Clock::time_point since) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
-}
 
 } // namespace
 

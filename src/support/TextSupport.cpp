@@ -1,7 +1,5 @@
 #include "support/TextSupport.h"
 
-#include "app/VANTIQApp.h"
-#include "model/InstrumentKeywords.h"
 #include "support/GasUnitRegistry.h"
 #include "support/ListNodePool.h"
 #include "support/NamedObject.h"
@@ -26,17 +24,4 @@ void FreeSupportLibrary() {
     DestroyUnits();
     TypeRegistry::DestroyRegistry();
     ListNodePool::Instance().Release();
-}
-
-void InstallTextSupport(CVANTIQApp& app) {
-    app.AddHook(CVANTIQApp::Hook::RegisterSupport,
-                [](CVANTIQApp&) { return InitSupportLibrary(); });
-    app.AddHook(CVANTIQApp::Hook::SortKeywordTables, [](CVANTIQApp&) {
-        SortTokenTables();
-        return true;
-    });
-    app.AddHook(CVANTIQApp::Hook::FreeSupport, [](CVANTIQApp&) {
-        FreeSupportLibrary();
-        return true;
-    });
 }

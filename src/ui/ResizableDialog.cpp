@@ -1,6 +1,6 @@
 #include "ui/ResizableDialog.h"
 
-#include "app/VANTIQApp.h"
+#include "base/AppServices.h"
 #include "ui/ResizableControl.h"
 #include "ui/WindowModal.h"
 
@@ -39,11 +39,11 @@ void CResizableDialog::Activate(bool ready) {
     m_ready = ready;
     if (m_layoutSlot < 0)
         return;
-    CVANTIQApp* app = CVANTIQApp::Get();
+    AppServices* app = AppServices::Get();
     if (!app)
         return;
     const Rect r = app->GetWindowLayout(m_layoutSlot);
-    if (r.left == CVANTIQApp::kUnset)
+    if (r.left == AppServices::kUnset)
         return;
     setGeometry(r.left, r.top, r.Width(), r.Height());
     // Offscreen and before the first show the resize event may be deferred; lay out now.
@@ -86,7 +86,7 @@ void CResizableDialog::resizeEvent(QResizeEvent* event) {
 void CResizableDialog::StorePlacement() {
     if (m_layoutSlot < 0)
         return;
-    if (CVANTIQApp* app = CVANTIQApp::Get()) {
+    if (AppServices* app = AppServices::Get()) {
         const QRect g = geometry();
         app->SetWindowLayout(m_layoutSlot,
                              Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});

@@ -2,10 +2,10 @@
 // Configuration-file test helpers: an application with the archived classes registered and a
 // small network with every kind of transport.
 
+#include "app/NetworkConfiguration.h"
 #include "connections/CommPortConnection.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
-#include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "connections/TAPIModemConnection.h"
 #include "connections/TCPConnection.h"

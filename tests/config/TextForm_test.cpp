@@ -1,7 +1,7 @@
 #include "app/ActivityLog.h"
+#include "app/NetworkConfigText.h"
 #include "base/EscapeText.h"
 #include "config/ConfigFixtures.h"
-#include "connections/NetworkConfigText.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // closes, records writes and serves reads from a queue; the stub stands in for the
 // instrument layer on the worker thread and records what reached it, in order.
 
-#include "connections/Connection.h"
 #include "connections/SiteConnection.h"
 #include "instruments/InstrumentConnection.h"
+#include "platform/Connection.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,10 +1,10 @@
 // Sites whose link is one of the modem kinds.
 
+#include "app/TAPIStartup.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
 #include "connections/SiteConnection.h"
 #include "connections/TAPIModemConnection.h"
-#include "connections/TAPIStartup.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
 #include "support_lib/Fakes.h"

@@ -1,7 +1,7 @@
+#include "app/TAPIStartup.h"
 #include "connections/ModemTimings.h"
 #include "connections/TAPIModemConnection.h"
 #include "connections/TAPIModemDevice.h"
-#include "connections/TAPIStartup.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"

@@ -1,9 +1,9 @@
 // The telephony layer over an AT-command modem: every call runs on a thread of its own, and
 // its notices arrive through the shared queue.
 
+#include "app/TAPIStartup.h"
 #include "connections/ModemTimings.h"
 #include "connections/TAPIModemConnection.h"
-#include "connections/TAPIStartup.h"
 #include "instruments/InstrumentConnection.h"
 #include "modems/FakeModem.h"
 #include "platform/TelephonyATBackend.h"

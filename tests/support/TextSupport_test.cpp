@@ -1,3 +1,4 @@
+#include "app/TextSupportHooks.h"
 #include "model/InstrumentKeywords.h"
 #include "support/GasUnitRegistry.h"
 #include "support/TextSupport.h"

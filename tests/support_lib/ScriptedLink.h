@@ -3,7 +3,7 @@
 // queues that rule's reply. Reads take bytes up to the terminator and never wait: no bytes
 // left is a read that timed out.
 
-#include "connections/Connection.h"
+#include "platform/Connection.h"
 
 #include <functional>
 #include <mutex>

@@ -14,6 +14,11 @@ Everything is drawn here from first principles, with nothing but the standard li
   logo.png          300 x 25   the program's logo, on the window's background colour
   panel-icon.png     32 x 32   the front panel window's icon
 
+    tools/art/make-art.py --icons [output folder]   (default: data/icons)
+
+draws the desktop icon, the same picture on a transparent ground, at the sizes the desktop's
+hicolor theme asks for: hicolor/<n>x<n>/apps/gasquill.png for n = 16, 24, 32, 48, 64, 128, 256.
+
 Run it again after changing a glyph; the PNGs are committed, so the build does not need it.
 """
 
@@ -40,6 +45,26 @@ def write_png(path, width, height, pixels):
 
     png = b"\x89PNG\r\n\x1a\n"
     png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+    png += chunk(b"IEND", b"")
+    with open(path, "wb") as f:
+        f.write(png)
+
+
+def write_png_rgba(path, width, height, pixels):
+    """pixels: list of rows, each a list of (r, g, b, a) tuples."""
+    raw = bytearray()
+    for row in pixels:
+        raw.append(0)
+        for px in row:
+            raw += bytes(px)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    png = b"\x89PNG\r\n\x1a\n"
+    png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
     png += chunk(b"IDAT", zlib.compress(bytes(raw), 9))
     png += chunk(b"IEND", b"")
     with open(path, "wb") as f:
@@ -344,8 +369,46 @@ def make_icon():
     return size, size, img
 
 
+def make_desktop_icon(size):
+    """The window icon's picture, drawn at any size on a transparent ground."""
+    k = size / 32.0
+    body = (46, 48, 52)
+    img = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            cover = rounded_rect_coverage(x, y, 0, 2 * k, size, size - 2 * k, 5 * k)
+            screen = rounded_rect_coverage(x, y, 4 * k, 7 * k, size - 4 * k, size - 11 * k, 2 * k)
+            colour = mix(body, (4, 8, 8), screen)
+            # Two rows of lit characters on the little display, three keys under it.
+            for r, count in ((0, 5), (1, 3)):
+                for i in range(count):
+                    lit = rounded_rect_coverage(
+                        x, y, (6 + i * 4) * k, (9 + r * 5) * k, (9 + i * 4) * k, (12 + r * 5) * k, 0.01
+                    )
+                    colour = mix(colour, VFD_LIT, lit)
+            for i in range(3):
+                key = rounded_rect_coverage(x, y, (5 + i * 8) * k, 24 * k, (11 + i * 8) * k, 27 * k, 0.01)
+                colour = mix(colour, (150, 154, 154), key)
+            row.append(colour + (clamp(255 * cover),))
+        img.append(row)
+    return img
+
+
+def write_desktop_icons(out):
+    for size in (16, 24, 32, 48, 64, 128, 256):
+        folder = os.path.join(out, "hicolor", f"{size}x{size}", "apps")
+        os.makedirs(folder, exist_ok=True)
+        write_png_rgba(os.path.join(folder, "gasquill.png"), size, size, make_desktop_icon(size))
+        print(f"gasquill.png: {size} x {size}")
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
+    if len(sys.argv) > 1 and sys.argv[1] == "--icons":
+        out = sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "..", "..", "data", "icons")
+        write_desktop_icons(out)
+        return
     default = os.path.join(here, "..", "..", "src", "instruments", "gui", "resources")
     out = sys.argv[1] if len(sys.argv) > 1 else default
     os.makedirs(out, exist_ok=True)

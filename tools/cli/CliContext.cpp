@@ -1,9 +1,9 @@
 #include "CliContext.h"
 
+#include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
-#include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"

@@ -6,8 +6,8 @@
 #include "CliCommand.h"
 #include "CliContext.h"
 
+#include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
-#include "connections/NetworkConfiguration.h"
 
 int RunConvertCommand(CliContext& context, const std::vector<std::string>& args) {
     if (args.size() != 2) {

@@ -6,9 +6,9 @@
 
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
-#include "connections/Connection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/SiteLink.h"
+#include "platform/Connection.h"
 
 namespace {
 

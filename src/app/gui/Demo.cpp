@@ -1,8 +1,8 @@
 #include "app/gui/Demo.h"
 
+#include "app/NetworkConfiguration.h"
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
-#include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"

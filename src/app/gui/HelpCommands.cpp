@@ -17,7 +17,18 @@ QString HelpCommands::DocumentFolder() const {
     const std::string setting = m_app.GetAppFilePath();
     if (!setting.empty())
         return QString::fromLatin1(setting.c_str());
-    return QCoreApplication::applicationDirPath();
+    return FindDocumentFolder(QCoreApplication::applicationDirPath());
+}
+
+QString HelpCommands::FindDocumentFolder(const QString& programDir) {
+    const QString help = QString::fromLatin1(kHelpFile);
+    if (QFileInfo::exists(QDir(programDir).filePath(help)))
+        return programDir;
+    const QString installed =
+        QDir::cleanPath(programDir + QStringLiteral("/../share/doc/gasquill"));
+    if (QFileInfo::exists(QDir(installed).filePath(help)))
+        return installed;
+    return programDir;
 }
 
 QString HelpCommands::HelpPath() const {

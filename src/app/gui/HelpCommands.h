@@ -20,6 +20,9 @@ public:
 
     // The folder that holds the help page and the manual.
     QString DocumentFolder() const;
+    // Where the help files of a program in programDir are: beside it (a build tree), else the
+    // installed share/doc/gasquill next to its bin/; programDir itself when neither has them.
+    static QString FindDocumentFolder(const QString& programDir);
     QString HelpPath() const;
     QString ManualPath() const;
 

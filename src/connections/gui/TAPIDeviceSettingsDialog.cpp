@@ -1,9 +1,9 @@
 #include "connections/gui/TAPIDeviceSettingsDialog.h"
 
+#include "app/TAPIStartup.h"
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
 #include "connections/TAPIModemDevice.h"
-#include "connections/TAPIStartup.h"
 #include "connections/gui/DialogSupport.h"
 #include "platform/TelephonyATBackend.h"
 

@@ -25,6 +25,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <set>
@@ -365,6 +367,19 @@ void CFrontPanelDialog::PlaceWindow() {
             left = r.left;
             top = r.top;
         }
+    }
+    // A panel opened while another sits in that place goes a title bar further down and
+    // right, as often as needed, so that none hides another.
+    const int step = std::max(1, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    for (bool taken = true; taken;) {
+        taken = false;
+        for (const CFrontPanelDialog* other : OpenPanels())
+            if (other != this && !other->m_closing && other->pos() == QPoint(left, top)) {
+                left += step;
+                top += step;
+                taken = true;
+                break;
+            }
     }
     move(left, top);
 }

@@ -7,10 +7,10 @@
 
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
-#include "connections/Connection.h"
 #include "connections/ModemSettings.h"
 #include "connections/SiteConnection.h"
 #include "connections/gui/SerialPortChoices.h"
+#include "platform/Connection.h"
 #include "support_lib/Fakes.h"
 
 #include <QAbstractButton>

@@ -5,10 +5,10 @@
 // folder.
 
 #include "PanelTestSupport.h"
+#include "app/NetworkConfiguration.h"
 #include "app/gui/Demo.h"
 #include "app/gui/InstrumentsDialog.h"
 #include "base/StateLock.h"
-#include "connections/NetworkConfiguration.h"
 #include "connections/SiteConnection.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"

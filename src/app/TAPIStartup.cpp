@@ -1,4 +1,4 @@
-#include "connections/TAPIStartup.h"
+#include "app/TAPIStartup.h"
 
 #include "app/VANTIQApp.h"
 #include "base/SettingsStore.h"

@@ -1,4 +1,4 @@
-#include "connections/Connection.h"
+#include "platform/Connection.h"
 
 #include <mutex>
 

@@ -1,4 +1,4 @@
-#include "connections/FreshIdScope.h"
+#include "app/FreshIdScope.h"
 
 #include "base/StateLock.h"
 

@@ -1,13 +1,13 @@
-#include "connections/NetworkConfiguration.h"
+#include "app/NetworkConfiguration.h"
 
 #include "app/ActivityLog.h"
+#include "app/FreshIdScope.h"
+#include "app/NetworkConfigText.h"
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
-#include "connections/FreshIdScope.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
-#include "connections/NetworkConfigText.h"
 #include "connections/SiteConnection.h"
 #include "connections/TAPIModemConnection.h"
 #include "instruments/InstrumentConnection.h"
@@ -146,8 +146,9 @@ bool CNetworkConfiguration::LoadSave(CVANTIQApp& app, const std::string& path, b
         std::vector<uint8_t> bytes;
         if (!ReadFile(path, bytes))
             return fileError();
+        // A corrupt, cut or unknown file is refused whole, and said so.
         if (!LoadStandard(app, bytes))
-            return false;
+            return fileError();
     }
     {
         StateGuard guard(AppStateLock());

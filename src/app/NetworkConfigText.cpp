@@ -1,11 +1,11 @@
-#include "connections/NetworkConfigText.h"
+#include "app/NetworkConfigText.h"
 
+#include "app/FreshIdScope.h"
 #include "app/VANTIQApp.h"
 #include "base/EscapeText.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
 #include "connections/CommPortConnection.h"
-#include "connections/FreshIdScope.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
 #include "connections/SiteConnection.h"
