@@ -49,7 +49,7 @@ TEST_F(ActivityLogTest, FilterTable) {
         bool commands, responses, errors;
         const char* kept; // one letter per line that reaches the file: c r e m s(tatus)
     } rows[] = {
-        {true, false, false, "cms"},  {false, true, false, "rms"}, {false, false, true, "ems"},
+        {true, false, false, "cms"}, {false, true, false, "rms"}, {false, false, true, "ems"},
         {true, true, true, "crems"}, {false, false, false, ""},
     };
     for (const auto& r : rows) {

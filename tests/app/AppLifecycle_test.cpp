@@ -88,8 +88,9 @@ TEST(StartUp, WhatIsLoadedAndTimedByTheSettingsAndTheCommandLine) {
         t->InitInstance(r.argc, kArgv);
         EXPECT_EQ(files.calls, r.calls);
         EXPECT_EQ(t.shell.timers.count(TIMER_AUTO_UPDATE), r.refreshTimer ? 1u : 0u);
-        if (r.argc == 3)
+        if (r.argc == 3) {
             EXPECT_EQ(t.shell.text, "two.cfx - gasquill Graphical Interface");
+        }
     }
     TestApp t;
     t->SetAutoUpdate(true);
@@ -169,8 +170,9 @@ TEST(Settings, StoredWindowLayoutsOfOtherSizes) {
         EXPECT_EQ(!CVANTIQApp::IsUnset(t->GetWindowLayout(0)), slots > 0) << size;
         EXPECT_EQ(!CVANTIQApp::IsUnset(t->GetWindowLayout(1)), slots > 1) << size;
         EXPECT_TRUE(CVANTIQApp::IsUnset(t->GetWindowLayout(2))) << size;
-        if (slots)
+        if (slots) {
             EXPECT_EQ(t->GetWindowLayout(1), (Rect{7, 8, 700, 500}));
+        }
     }
 }
 

@@ -202,8 +202,9 @@ TEST(InstrumentInfo, TemplateValuesUntilIdentifiedThenFormattedValues) {
                                                             {"Has AMX:", "No"},
                                                             {"Has DAS:", "Yes"}};
     for (size_t i = 0; i < std::size(expected); ++i) {
-        if (!expected[i].first.empty())
+        if (!expected[i].first.empty()) {
             EXPECT_EQ(lines[i].caption, expected[i].first);
+        }
         EXPECT_EQ(lines[i].value, expected[i].second) << "line " << i;
     }
     EXPECT_EQ(lines[16].caption, "Has XON/XOFF Flow Control:");

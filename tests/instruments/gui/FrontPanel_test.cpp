@@ -187,8 +187,9 @@ TEST_F(FrontPanelTest, IdentificationChoosesTheCommand) {
         Open(true, r.param);
         EXPECT_EQ(panel->GetCommandMode(), r.mode);
         EXPECT_EQ(panel->CommandButton()->isEnabled(), r.mode != 0);
-        if (r.mode)
+        if (r.mode) {
             EXPECT_EQ(panel->CommandButton()->text(), r.button);
+        }
         EXPECT_EQ(MenuTexts().back(), r.menu);
         EXPECT_EQ(panel->SystemMenu()->actions().back()->data().toUInt(), r.id);
         // A second identification (a reconnect through the same window) keeps one item.

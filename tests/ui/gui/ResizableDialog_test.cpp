@@ -104,10 +104,11 @@ TEST_F(ResizableDialogTest, DraggingAnEdgePastTheMinimumKeepsTheOppositeEdgeStil
     for (const auto& [edge, expected] : rows) {
         const Rect r = d.OnSizing(edge, small);
         EXPECT_EQ(r.Width(), 300) << edge;
-        if (edge == CResizableDialog::EDGE_LEFT || edge == CResizableDialog::EDGE_RIGHT)
+        if (edge == CResizableDialog::EDGE_LEFT || edge == CResizableDialog::EDGE_RIGHT) {
             EXPECT_EQ(std::pair(r.left, r.right), std::pair(expected.left, expected.right));
-        else
+        } else {
             EXPECT_EQ(r, expected) << edge;
+        }
     }
     const Rect big{0, 0, 500, 400}; // big enough: untouched
     EXPECT_EQ(d.OnSizing(CResizableDialog::EDGE_TOPLEFT, big), big);
@@ -154,9 +155,11 @@ TEST_F(ResizableDialogTest, OkAndCancelStoreThePlacementOtherEndingsDoNot) {
             d.done(r.ending);
         EXPECT_EQ(app->GetWindowLayout(CVANTIQApp::SLOT_MODEMS), r.stored) << r.ending;
     }
-    for (int slot = 0; slot < CVANTIQApp::kLayoutSlots; ++slot)
-        if (slot != CVANTIQApp::SLOT_MODEMS)
+    for (int slot = 0; slot < CVANTIQApp::kLayoutSlots; ++slot) {
+        if (slot != CVANTIQApp::SLOT_MODEMS) {
             EXPECT_TRUE(CVANTIQApp::IsUnset(app->GetWindowLayout(slot))) << slot;
+        }
+    }
 }
 
 } // namespace
