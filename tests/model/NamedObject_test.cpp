@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -100,6 +101,13 @@ TEST(NamedObject, SerializeWritesTheNameThenTheId) {
     back.Serialize(in);
     EXPECT_EQ(back.GetName(), "Pump");
     EXPECT_EQ(back.GetId(), 0x01020304u);
+    // As an archived object it opens with its class record: a new-class tag, schema 0, name.
+    CArchive record;
+    record.WriteObject<CNamedObject>(&obj);
+    const std::vector<uint8_t> head = {0xFF, 0xFF, 0, 0, 12, 0};
+    ASSERT_GE(record.Bytes().size(), 18u);
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), record.Bytes().begin()));
+    EXPECT_EQ(std::string(record.Bytes().begin() + 6, record.Bytes().begin() + 18), "CNamedObject");
 }
 
 } // namespace

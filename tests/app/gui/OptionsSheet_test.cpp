@@ -234,4 +234,18 @@ TEST_F(OptionsTest, BrowseOffersASaveChooserForLogFilesAndCopiesTheChoice) {
     EXPECT_EQ(page.FileName().text(), "/var/log/gasquill.txt");
 }
 
+TEST_F(OptionsTest, DefaultsPutEveryPageBack) {
+    app->SetLoadPrevConfig(false);
+    app->SetConfirmDeletes(false);
+    app->SetAutoUpdatePeriod(30);
+    app->SetLogFilters(true, true, true);
+    COptionsPropertySheet sheet(*app);
+    sheet.DefaultsAll();
+    EXPECT_TRUE(sheet.General().LoadPrevious().isChecked());
+    EXPECT_TRUE(sheet.General().ConfirmDeletes().isChecked());
+    EXPECT_EQ(sheet.FrontPanel().Period().text(), "10");
+    EXPECT_FALSE(sheet.Logging().Commands().isChecked());
+    EXPECT_EQ(sheet.Logging().FileName().text(), "Log.txt");
+}
+
 } // namespace

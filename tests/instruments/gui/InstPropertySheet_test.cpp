@@ -1,6 +1,7 @@
 #include "base/EscapeText.h"
 #include "connections/SiteConnection.h"
 #include "connections/gui/DialogTestSupport.h"
+#include "connections/gui/SitesDialog.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/gui/InstPropertyPages.h"
@@ -412,6 +413,24 @@ TEST_F(InstSheetTest, EveryPageShowsWhole) {
         ASSERT_TRUE(sheet.SetActivePage(i));
         dialogtest::Shot(sheet, names[i]);
     }
+}
+
+TEST_F(InstSheetTest, TheSitesButtonOpensTheListAndRefillsKeepingTheChoice) {
+    CSiteConnection* site = AddSite("Harbour");
+    inst.SetSiteId(site->GetId());
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    dialogtest::WhenModal<CSitesDialog> driver([](CSitesDialog& sites) {
+        sites.SelectRow(0);
+        sites.OnDuplicate();
+        sites.accept();
+    });
+    sheet.Basic().SitesButton().click();
+    EXPECT_TRUE(driver.Seen());
+    QComboBox& combo = sheet.Basic().Site();
+    ASSERT_EQ(combo.count(), 2);
+    EXPECT_EQ(combo.itemText(0), "Copy of Harbour");
+    EXPECT_EQ(combo.currentText(), "Harbour");
 }
 
 } // namespace

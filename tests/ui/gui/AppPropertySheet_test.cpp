@@ -155,4 +155,14 @@ TEST_F(SheetTest, TheSheetFitsItsLargestPageAndIsNotResizable) {
     EXPECT_EQ(sheet.size(), shown);
 }
 
+TEST_F(SheetTest, ABasePageWithoutOverridesAcceptsBeingLeft) {
+    CAppPropertyPage page(QStringLiteral("Plain"));
+    page.Exchange(true);
+    page.SetDefaults();
+    EXPECT_TRUE(page.OnSetActive());
+    EXPECT_TRUE(page.OnKillActive());
+    EXPECT_EQ(page.Sheet(), nullptr);
+    EXPECT_EQ(page.Title(), QStringLiteral("Plain"));
+}
+
 } // namespace
