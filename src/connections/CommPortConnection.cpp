@@ -314,6 +314,7 @@ bool CCommPortConnection::OpenPort() {
         return false;
     }
     m_port = std::move(port);
+    SetLinkFailed(false);
     m_buffer.assign(kBufferSize, '\0');
     m_count = 0;
     m_position = 0;
@@ -348,13 +349,17 @@ size_t CCommPortConnection::Read(char* buffer, size_t maxCount, unsigned timeout
                 return stored; // closed under us
             if (m_count == 0) {
                 const long waiting = port->InputWaiting();
-                if (waiting < 0)
+                if (waiting < 0) {
+                    SetLinkFailed(true);
                     return stored;
+                }
                 if (waiting > 0) {
                     const size_t want = std::min<size_t>(static_cast<size_t>(waiting), kBufferSize);
                     const long got = port->NonBlockingRead(m_buffer.data(), want);
-                    if (got < 0)
+                    if (got < 0) {
+                        SetLinkFailed(true);
                         return stored;
+                    }
                     m_count = static_cast<size_t>(got);
                     m_position = 0;
                 }

@@ -126,6 +126,7 @@ bool CTCPConnection::Open(CInstrumentConnection* inst) {
     if (m_socket)
         return false; // opened meanwhile; the new socket closes with its last reference
     m_socket = std::move(socket);
+    SetLinkFailed(false);
     m_buffer.assign(kBufferSize, '\0');
     m_count = 0;
     m_position = 0;
@@ -162,6 +163,8 @@ size_t CTCPConnection::Read(char* buffer, size_t maxCount, unsigned timeoutMs, i
             // gone) is not a failure: the loop runs on to its limits.
             incoming.resize(kBufferSize);
             const long got = socket->Receive(incoming.data(), incoming.size());
+            if (got < 0 || socket->PeerClosed())
+                SetLinkFailed(true);
             StateGuard guard(AppStateLock());
             if (m_socket != socket)
                 return stored;

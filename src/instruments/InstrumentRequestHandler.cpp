@@ -75,7 +75,8 @@ void CInstrumentRequestHandler::Handle(unsigned message, CInstrumentConnection& 
             if (it != Bodies().end())
                 body = it->second;
         }
-        CInstrumentTransfer transfer(inst, request ? request->window : nullptr, success, failure);
+        CInstrumentTransfer transfer(inst, request ? request->window : nullptr, success, failure,
+                                     request);
         transfer.Run(body);
         break;
     }

@@ -12,8 +12,10 @@
 #include <thread>
 
 CInstrumentTransfer::CInstrumentTransfer(CInstrumentConnection& instrument, MessageTarget* window,
-                                         unsigned successMessage, unsigned failureMessage)
-    : m_inst(instrument), m_window(window), m_success(successMessage), m_failure(failureMessage) {}
+                                         unsigned successMessage, unsigned failureMessage,
+                                         const InstrumentRequest* request)
+    : m_inst(instrument), m_window(window), m_success(successMessage), m_failure(failureMessage),
+      m_request(request) {}
 
 void CInstrumentTransfer::Post(unsigned message, uintptr_t wParam) const {
     if (m_window)

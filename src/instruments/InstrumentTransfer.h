@@ -11,12 +11,14 @@
 class CInstrumentConnection;
 class CInstrumentProtocol;
 class MessageTarget;
+struct InstrumentRequest;
 
 class CInstrumentTransfer {
 public:
     // successMessage and failureMessage are posted to window (if any) at the end.
     CInstrumentTransfer(CInstrumentConnection& instrument, MessageTarget* window,
-                        unsigned successMessage, unsigned failureMessage);
+                        unsigned successMessage, unsigned failureMessage,
+                        const InstrumentRequest* request = nullptr);
 
     using Body = std::function<bool(CInstrumentTransfer&)>;
     // Runs body inside the frame; the result is what was posted (true for success).
@@ -25,6 +27,8 @@ public:
     CInstrumentProtocol& Protocol() { return *m_protocol; }
     CInstrumentConnection& Instrument() { return m_inst; }
     MessageTarget* Window() const { return m_window; }
+    // The request record the transfer runs for (the channels of a download), or null.
+    const InstrumentRequest* Request() const { return m_request; }
     void Post(unsigned message, uintptr_t wParam = 0) const;
 
     // Listings: while span lines is set, blank lines inside a listing do not end it. The
@@ -47,5 +51,6 @@ private:
     CInstrumentConnection& m_inst;
     MessageTarget* m_window;
     unsigned m_success, m_failure;
+    const InstrumentRequest* m_request;
     CInstrumentProtocol* m_protocol = nullptr;
 };

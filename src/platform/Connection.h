@@ -24,7 +24,7 @@ enum : int {
 class CConnection {
 public:
     CConnection() = default;
-    CConnection(const CConnection&) : m_cancel(false) {}
+    CConnection(const CConnection&) : m_cancel(false), m_linkFailed(false) {}
     CConnection& operator=(const CConnection&) { return *this; }
     virtual ~CConnection() = default;
 
@@ -57,11 +57,17 @@ public:
     void CancelRead() { m_cancel.store(true); }
     bool IsCancelled() const { return m_cancel.load(); }
     void ClearCancel() { m_cancel.store(false); }
+    // The peer closed the link or the port reported an error since it was opened: a read
+    // that brought nothing then means the reply was cut, not that it ended.
+    bool HasLinkFailed() const { return m_linkFailed.load(); }
 
     // The GUI installs the dialogs that edit a transport's properties.
     using PropertiesEditor = std::function<bool(CConnection&)>;
     static void SetPropertiesEditor(PropertiesEditor editor);
 
 protected:
+    void SetLinkFailed(bool failed) { m_linkFailed.store(failed); }
+
     std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_linkFailed{false};
 };

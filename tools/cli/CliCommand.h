@@ -12,6 +12,7 @@ class CliContext;
 enum CliExit : int { CLI_OK = 0, CLI_FAILED = 1, CLI_USAGE = 2 };
 
 struct CliCommand {
+    // The command's words: "display", or a command and its subcommand, "das get".
     const char* name;
     // The usage line shown by --help, without the program name: "key [INSTRUMENT] KEY...".
     const char* usage;
@@ -24,5 +25,3 @@ struct CliCommand {
 const std::vector<CliCommand>& CliCommands();
 // The command of that name (exact spelling), or null.
 const CliCommand* FindCliCommand(const std::string& name);
-// The usage text: the global options, then one line per command.
-std::string CliUsageText();

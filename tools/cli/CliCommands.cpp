@@ -1,14 +1,15 @@
 #include "CliCommand.h"
 
-#include "CliOptions.h"
-
-#include <cstdio>
-
 int RunListCommand(CliContext& context, const std::vector<std::string>& args);
 int RunInfoCommand(CliContext& context, const std::vector<std::string>& args);
 int RunDisplayCommand(CliContext& context, const std::vector<std::string>& args);
 int RunKeyCommand(CliContext& context, const std::vector<std::string>& args);
 int RunConvertCommand(CliContext& context, const std::vector<std::string>& args);
+int RunDasGetCommand(CliContext& context, const std::vector<std::string>& args);
+int RunDasSendCommand(CliContext& context, const std::vector<std::string>& args);
+int RunDasDownloadCommand(CliContext& context, const std::vector<std::string>& args);
+int RunSeqGetCommand(CliContext& context, const std::vector<std::string>& args);
+int RunSeqSendCommand(CliContext& context, const std::vector<std::string>& args);
 
 const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
@@ -26,6 +27,20 @@ const std::vector<CliCommand>& CliCommands() {
         {"convert", "convert IN OUT",
          "load the configuration file IN and save it as OUT (.cfg standard, else text)",
          RunConvertCommand, false},
+        {"das get", "das get [INSTRUMENT] [-o FILE]",
+         "fetch the DAS configuration and write its script form (stdout without -o)",
+         RunDasGetCommand},
+        {"das send", "das send [INSTRUMENT] FILE",
+         "load a DAS script file and send it to the instrument", RunDasSendCommand},
+        {"das download",
+         "das download [INSTRUMENT] [--channel NAME]... [--select SEL] [--no-instrument-dates] "
+         "[-o PATH] [--append] [--samples]",
+         "download DAS records into one data file per channel", RunDasDownloadCommand},
+        {"seq get", "seq get [INSTRUMENT] [-o FILE]",
+         "fetch the calibration sequences and write their script (stdout without -o)",
+         RunSeqGetCommand},
+        {"seq send", "seq send [INSTRUMENT] FILE",
+         "load a sequence script file and send it to the instrument", RunSeqSendCommand},
     };
     return commands;
 }
@@ -35,18 +50,4 @@ const CliCommand* FindCliCommand(const std::string& name) {
         if (name == command.name)
             return &command;
     return nullptr;
-}
-
-std::string CliUsageText() {
-    std::string text = CliGlobalUsage();
-    text += "Commands (INSTRUMENT: a name of the configuration, ignoring ASCII case; optional "
-            "with --tcp/--serial):\n";
-    for (const CliCommand& command : CliCommands()) {
-        char line[512];
-        std::snprintf(line, sizeof line, "  %-24s %s\n", command.usage, command.summary);
-        text += line;
-    }
-    text += "Exit status: 0 success; 1 the operation failed (the message on stderr); 2 usage "
-            "error.\n";
-    return text;
 }

@@ -6,8 +6,10 @@
 #include "connections/CommPortConnection.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
+#include "das/DASExchange.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/InstrumentKeywords.h"
+#include "sequences/SequenceSupport.h"
 #include "support/TextSupport.h"
 
 #include <vector>
@@ -18,6 +20,8 @@ CliContext::CliContext(const CliOptions& options, std::FILE* out, std::FILE* err
     InitSupportLibrary();
     SortTokenTables();
     CNetworkConfiguration::Install(*m_app);
+    InstallDAS();
+    CSequenceSupport::Install();
 }
 
 CliContext::~CliContext() {

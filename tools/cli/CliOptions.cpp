@@ -1,9 +1,13 @@
 #include "CliOptions.h"
 
-#include <cctype>
+#include "CliCommand.h"
 
+#include <CLI/CLI.hpp>
+
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <map>
 
 namespace {
 
@@ -33,24 +37,6 @@ std::vector<std::string> Split(const std::string& text, char sep) {
 }
 
 } // namespace
-
-const char* CliGlobalUsage() {
-    return "usage: gasquill-cli [GLOBAL OPTIONS] COMMAND [ARGS]\n"
-           "  -c, --config FILE     network configuration (.cfg standard form, any other name\n"
-           "                        the text form); default ./gasquill.cfg\n"
-           "  --tcp HOST:PORT       no configuration file: one TCP/IP site \"Command Line\" with\n"
-           "                        one instrument \"Instrument\"\n"
-           "  --serial SETTINGS     likewise over a serial port: PORT[:BAUD[:FORMAT[:FLOW]]],\n"
-           "                        e.g. /dev/ttyUSB0:19200:8N1:none (FLOW none|rtscts|xonxoff)\n"
-           "  --id N                instrument ID number (0..9999) for --tcp/--serial\n"
-           "  --password N          log-on password (0..999999) for --tcp/--serial\n"
-           "  --port-mode 1|2|NAME  mode variable: Port 1, Port 2 or a custom variable name\n"
-           "  --timeout MS          receive time-out, 500..10000 (default 2000), for\n"
-           "                        --tcp/--serial\n"
-           "  --log FILE            activity log there; all three filters on unless some of\n"
-           "                        --log-commands / --log-responses / --log-errors are given\n"
-           "  -h, --help, --version\n";
-}
 
 bool ParseSerialSettings(const std::string& text, SerialSettings& line, std::string& error) {
     const std::vector<std::string> parts = Split(text, ':');
@@ -98,104 +84,230 @@ bool ParseSerialSettings(const std::string& text, SerialSettings& line, std::str
     return true;
 }
 
-bool ParseCliArguments(int argc, const char* const* argv, CliOptions& o, std::string& error) {
-    int i = 1;
-    for (; i < argc; ++i) {
-        const std::string opt = argv[i];
-        if (opt.empty() || opt[0] != '-')
-            break;
-        if (opt == "-h" || opt == "--help") {
-            o.help = true;
-            return true;
-        }
-        if (opt == "--version") {
-            o.version = true;
-            return true;
-        }
-        if (opt == "--log-commands") {
-            o.logCommands = true;
-            continue;
-        }
-        if (opt == "--log-responses") {
-            o.logResponses = true;
-            continue;
-        }
-        if (opt == "--log-errors") {
-            o.logErrors = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            error = "option " + opt + " needs a value";
-            return false;
-        }
-        const std::string value = argv[++i];
-        long n = 0;
-        if (opt == "-c" || opt == "--config") {
-            o.configPath = value;
-            o.configGiven = true;
-        } else if (opt == "--tcp") {
-            const size_t colon = value.rfind(':');
-            if (colon == std::string::npos || colon == 0 ||
-                !ParseNumber(value.substr(colon + 1), 0, 65535, n)) {
-                error = "bad --tcp address (HOST:PORT): " + value;
-                return false;
-            }
-            o.tcpHost = value.substr(0, colon);
-            o.tcpPort = static_cast<uint16_t>(n);
-        } else if (opt == "--serial") {
-            SerialSettings line;
-            if (!ParseSerialSettings(value, line, error))
-                return false;
-            o.serial = line;
-        } else if (opt == "--id") {
-            if (!ParseNumber(value, 0, 9999, n)) {
-                error = "bad --id (0..9999): " + value;
-                return false;
-            }
-            o.instrumentId = static_cast<int32_t>(n);
-        } else if (opt == "--password") {
-            if (!ParseNumber(value, 0, 999999, n)) {
-                error = "bad --password (0..999999): " + value;
-                return false;
-            }
-            o.password = static_cast<uint32_t>(n);
-        } else if (opt == "--port-mode") {
-            if (value.empty() || value.size() > 20) {
-                error = "bad --port-mode (1, 2 or a name of at most 20 characters): " + value;
-                return false;
-            }
-            o.portMode = value;
-        } else if (opt == "--timeout") {
-            if (!ParseNumber(value, 500, 10000, n)) {
-                error = "bad --timeout (500..10000 ms): " + value;
-                return false;
-            }
-            o.timeoutMs = static_cast<int32_t>(n);
-        } else if (opt == "--log") {
-            o.logPath = value;
-        } else {
-            error = "unknown option " + opt;
-            return false;
-        }
+namespace {
+
+constexpr const char* kGlobalUsage =
+    "usage: gasquill-cli [GLOBAL OPTIONS] COMMAND [ARGS]\n"
+    "Global options go before the command; every command has its own --help.";
+
+std::string CommandsFooter() {
+    std::string text = "Commands (INSTRUMENT: a name of the configuration, ignoring ASCII case; "
+                       "optional with --tcp/--serial):\n";
+    for (const CliCommand& command : CliCommands()) {
+        char line[512];
+        std::snprintf(line, sizeof line, "  %-26s %s\n", command.usage, command.summary);
+        text += line;
     }
-    if (o.tcpHost && o.serial) {
-        error = "--tcp and --serial cannot be combined";
-        return false;
+    text += "Exit status: 0 success; 1 the operation failed (the message on stderr); 2 usage "
+            "error.";
+    return text;
+}
+
+// A validator that reports the reason a value is refused, in the tool's own words.
+CLI::Validator Check(const char* description,
+                     std::function<std::string(const std::string&)> check) {
+    (void)description; // the option's type name already says it
+    return CLI::Validator([check](std::string& value) { return check(value); }, "");
+}
+
+// The words of the subcommands that were chosen: "das download".
+std::string ChosenPath(const CLI::App& app) {
+    std::string path;
+    const CLI::App* at = &app;
+    for (;;) {
+        const auto chosen = at->get_subcommands();
+        if (chosen.empty())
+            return path;
+        at = chosen.front();
+        path += (path.empty() ? "" : " ") + at->get_name();
     }
-    if (o.AdHoc() && o.configGiven) {
-        error = "--config cannot be combined with --tcp or --serial";
-        return false;
+}
+
+void AddDasOptions(const std::string& name, CLI::App& sub, DasOptions& das) {
+    if (name == "das get" || name == "seq get") {
+        sub.add_option("-o", das.output, "write the script there instead of to stdout")
+            ->type_name("FILE");
+    } else if (name == "das download") {
+        sub.add_option("--channel", das.channels,
+                       "download this channel (name, ignoring case); repeatable; default every "
+                       "channel")
+            ->type_name("NAME")
+            ->take_last()
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        sub.add_option_function<std::string>(
+               "--select",
+               [&das](const std::string& value) {
+                   std::string error;
+                   ParseCliSelection(value, das.selection, error);
+               },
+               "all | since-last | records=N (1-10000) | hours=N (1-24) | days=N (1-366) | "
+               "weeks=N (1-52) | months=N (1-12) | "
+               "between=YYYY-MM-DDTHH:MM[:SS],YYYY-MM-DDTHH:MM[:SS] (UTC); default all")
+            ->type_name("SEL")
+            ->check(Check("SEL", [](const std::string& value) {
+                CliSelection selection;
+                std::string error;
+                return ParseCliSelection(value, selection, error) ? std::string() : error;
+            }));
+        sub.add_flag("--no-instrument-dates", das.noInstrumentDates,
+                     "do not ask the instrument to select by date (it is still filtered here)");
+        sub.add_option("-o", das.output,
+                       "a folder for one file per channel under its proposed name (default the "
+                       "current folder), or a file for one channel")
+            ->type_name("PATH");
+        sub.add_flag("--append", das.append, "append to an existing data file");
+        sub.add_flag("--samples", das.samples,
+                     "sample count columns for the parameters that store samples");
     }
-    if (!o.AdHoc() && (o.instrumentId || o.password || o.portMode || o.timeoutMs)) {
-        error = "--id, --password, --port-mode and --timeout need --tcp or --serial";
-        return false;
+}
+
+} // namespace
+
+CliParse ParseCliArguments(int argc, const char* const* argv, CliOptions& o, std::string& text) {
+    CLI::App app("gasquill-cli: the gasquill core driven from the command line.", "gasquill-cli");
+    app.footer(std::string(kGlobalUsage) + "\n" + CommandsFooter());
+    app.set_version_flag("--version", std::string("gasquill-cli ") + GASQUILL_VERSION);
+    app.require_subcommand(0, 1);
+
+    app.add_option_function<std::string>(
+           "-c,--config",
+           [&o](const std::string& value) {
+               o.configPath = value;
+               o.configGiven = true;
+           },
+           "network configuration (.cfg standard form, any other name the text form); default "
+           "./gasquill.cfg")
+        ->type_name("FILE");
+    auto* tcp =
+        app.add_option_function<std::string>(
+               "--tcp",
+               [&o](const std::string& value) {
+                   const size_t colon = value.rfind(':');
+                   o.tcpHost = value.substr(0, colon);
+                   o.tcpPort = static_cast<uint16_t>(std::stoul(value.substr(colon + 1)));
+               },
+               "no configuration file: one TCP/IP site \"Command Line\" with one "
+               "instrument \"Instrument\"")
+            ->type_name("HOST:PORT")
+            ->check(Check("HOST:PORT", [](const std::string& value) {
+                const size_t colon = value.rfind(':');
+                const std::string port = colon == std::string::npos ? "" : value.substr(colon + 1);
+                char* end = nullptr;
+                const long n = port.empty() || !std::isdigit(static_cast<unsigned char>(port[0]))
+                                   ? -1
+                                   : std::strtol(port.c_str(), &end, 10);
+                if (colon == 0 || n < 0 || n > 65535 || *end != '\0')
+                    return "bad --tcp address (HOST:PORT): " + value;
+                return std::string();
+            }));
+    auto* serial = app.add_option_function<std::string>(
+                          "--serial",
+                          [&o](const std::string& value) {
+                              SerialSettings line;
+                              std::string error;
+                              if (ParseSerialSettings(value, line, error))
+                                  o.serial = line;
+                          },
+                          "likewise over a serial port: PORT[:BAUD[:FORMAT[:FLOW]]], e.g. "
+                          "/dev/ttyUSB0:19200:8N1:none (FLOW none|rtscts|xonxoff)")
+                       ->type_name("SETTINGS")
+                       ->check(Check("SETTINGS", [](const std::string& value) {
+                           SerialSettings line;
+                           std::string error;
+                           return ParseSerialSettings(value, line, error) ? std::string() : error;
+                       }));
+    auto* config = app.get_option("--config");
+    tcp->excludes(serial);
+    config->excludes(tcp);
+    config->excludes(serial);
+
+    auto* id = app.add_option_function<int32_t>(
+                      "--id", [&o](int32_t v) { o.instrumentId = v; },
+                      "instrument ID number for --tcp/--serial")
+                   ->type_name("N")
+                   ->check(CLI::Range(0, 9999));
+    auto* password = app.add_option_function<uint32_t>(
+                            "--password", [&o](uint32_t v) { o.password = v; },
+                            "log-on password for --tcp/--serial")
+                         ->type_name("N")
+                         ->check(CLI::Range(0, 999999));
+    auto* portMode =
+        app.add_option_function<std::string>(
+               "--port-mode", [&o](const std::string& v) { o.portMode = v; },
+               "mode variable: Port 1, Port 2 or a custom variable name")
+            ->type_name("1|2|NAME")
+            ->check(Check("1|2|NAME", [](const std::string& value) {
+                return value.empty() || value.size() > 20
+                           ? "bad --port-mode (1, 2 or a name of at most 20 characters): " + value
+                           : std::string();
+            }));
+    auto* timeout = app.add_option_function<int32_t>(
+                           "--timeout", [&o](int32_t v) { o.timeoutMs = v; },
+                           "receive time-out in ms (default 2000), for --tcp/--serial")
+                        ->type_name("MS")
+                        ->check(CLI::Range(500, 10000));
+    app.add_option_function<std::string>(
+           "--log", [&o](const std::string& v) { o.logPath = v; },
+           "activity log there; all three filters on unless some of --log-commands / "
+           "--log-responses / --log-errors are given")
+        ->type_name("FILE");
+    app.add_flag("--log-commands", o.logCommands, "log the commands sent");
+    app.add_flag("--log-responses", o.logResponses, "log the replies received");
+    app.add_flag("--log-errors", o.logErrors, "log the errors");
+
+    // One subcommand per row of the command table; "das get" is "get" under "das".
+    std::map<std::string, CLI::App*> groups;
+    for (const CliCommand& command : CliCommands()) {
+        const std::string name = command.name;
+        CLI::App* parent = &app;
+        const size_t space = name.find(' ');
+        if (space != std::string::npos) {
+            const std::string group = name.substr(0, space);
+            CLI::App*& sub = groups[group];
+            if (!sub) {
+                sub = app.add_subcommand(group, "the " + group + " commands");
+                sub->require_subcommand(1);
+            }
+            parent = sub;
+        }
+        CLI::App* sub = parent->add_subcommand(
+            name.substr(space == std::string::npos ? 0 : space + 1), command.summary);
+        sub->footer(std::string("usage: gasquill-cli [GLOBAL OPTIONS] ") + command.usage);
+        sub->add_option("words", o.args, "the arguments of the usage line")->type_name("WORD");
+        sub->final_callback([&o, name] { o.command = name; });
+        AddDasOptions(name, *sub, o.das);
     }
-    if (i >= argc) {
-        error = "no command given";
-        return false;
+    // Words the parser does not know are reported below as an unknown command or option.
+    app.allow_extras();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        text = app.help();
+        return CliParse::Print;
+    } catch (const CLI::CallForVersion& e) {
+        text = std::string(e.what()) + "\n";
+        return CliParse::Print;
+    } catch (const CLI::ParseError& e) {
+        const std::string path = ChosenPath(app);
+        text = "gasquill-cli: " + std::string(e.what()) + "\nTry gasquill-cli " +
+               (path.empty() ? "" : path + " ") + "--help.\n";
+        return CliParse::Usage;
     }
-    o.command = argv[i++];
-    for (; i < argc; ++i)
-        o.args.emplace_back(argv[i]);
-    return true;
+    const std::vector<std::string> extras = app.remaining();
+    if (!extras.empty() || o.command.empty()) {
+        std::string what = "no command given";
+        if (!extras.empty())
+            what = (extras[0].size() > 1 && extras[0][0] == '-' ? "unknown option "
+                                                                : "unknown command ") +
+                   extras[0];
+        text = "gasquill-cli: " + what + "\nTry gasquill-cli --help.\n";
+        return CliParse::Usage;
+    }
+    if (!o.AdHoc() && (*id || *password || *portMode || *timeout)) {
+        text = "gasquill-cli: --id, --password, --port-mode and --timeout need --tcp or "
+               "--serial\nTry gasquill-cli --help.\n";
+        return CliParse::Usage;
+    }
+    return CliParse::Run;
 }

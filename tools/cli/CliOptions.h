@@ -1,5 +1,9 @@
 #pragma once
-// The command line of gasquill-cli: global options, then a command and its arguments.
+// The command line of gasquill-cli: global options, then a command (or a command and its
+// subcommand) with its own options and arguments. Parsed with CLI11 in CliOptions.cpp, the
+// one file that includes it.
+
+#include "CliSelection.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,6 +19,16 @@ struct SerialSettings {
     int flow = 0;     // 0 none, 1 RTS/CTS, 2 XON/XOFF
 };
 
+// The options of the das commands.
+struct DasOptions {
+    std::optional<std::string> output; // -o FILE (get) or PATH (download)
+    std::vector<std::string> channels; // --channel, repeatable
+    CliSelection selection;            // --select, all records by default
+    bool noInstrumentDates = false;
+    bool append = false;
+    bool samples = false;
+};
+
 struct CliOptions {
     std::string configPath = "gasquill.cfg";
     bool configGiven = false;
@@ -28,17 +42,22 @@ struct CliOptions {
     std::optional<int32_t> timeoutMs;
     std::optional<std::string> logPath;
     bool logCommands = false, logResponses = false, logErrors = false;
-    bool help = false, version = false;
 
+    // The command as its table row names it ("display", "das download").
     std::string command;
+    // Its words that are not options.
     std::vector<std::string> args;
+    DasOptions das;
 
     bool AdHoc() const { return tcpHost.has_value() || serial.has_value(); }
 };
 
-// False with a message for a usage error.
-bool ParseCliArguments(int argc, const char* const* argv, CliOptions& options, std::string& error);
-bool ParseSerialSettings(const std::string& text, SerialSettings& line, std::string& error);
+enum class CliParse {
+    Run,   // options filled: run the command
+    Print, // text is a help or version text for stdout; exit 0
+    Usage, // text is the usage error for stderr, message first; exit 2
+};
 
-// The global part of the usage text; the commands add their own lines.
-const char* CliGlobalUsage();
+CliParse ParseCliArguments(int argc, const char* const* argv, CliOptions& options,
+                           std::string& text);
+bool ParseSerialSettings(const std::string& text, SerialSettings& line, std::string& error);

@@ -12,18 +12,16 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     CliOptions options;
-    std::string error;
-    if (!ParseCliArguments(argc, argv, options, error)) {
-        std::fprintf(stderr, "gasquill-cli: %s\nTry gasquill-cli --help.\n", error.c_str());
+    std::string text;
+    switch (ParseCliArguments(argc, argv, options, text)) {
+    case CliParse::Print:
+        std::fputs(text.c_str(), stdout);
+        return CLI_OK;
+    case CliParse::Usage:
+        std::fputs(text.c_str(), stderr);
         return CLI_USAGE;
-    }
-    if (options.help) {
-        std::fputs(CliUsageText().c_str(), stdout);
-        return CLI_OK;
-    }
-    if (options.version) {
-        std::printf("gasquill-cli %s\n", GASQUILL_VERSION);
-        return CLI_OK;
+    case CliParse::Run:
+        break;
     }
     const CliCommand* command = FindCliCommand(options.command);
     if (!command) {

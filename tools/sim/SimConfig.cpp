@@ -22,6 +22,11 @@ constexpr FaultName kFaultNames[] = {
     {SimFault::BlankFirst, "blank-first"},
     {SimFault::SecondTry, "second-try"},
     {SimFault::OddDisplay, "odd-display"},
+    {SimFault::BadCrc, "bad-crc"},
+    {SimFault::NoConfirm, "no-confirm"},
+    {SimFault::StopHalfway, "stop-halfway"},
+    {SimFault::SeqNoConfirm, "seq-no-confirm"},
+    {SimFault::SeqHalfReply, "seq-half-reply"},
 };
 
 bool ParseLong(const std::string& text, long min, long max, long& out) {
@@ -120,10 +125,16 @@ const char* SimUsageText() {
            "  --das yes|no          whether the DAS variables exist (default yes)\n"
            "  --slash yes|no        whether the slash keyboard form is understood (default yes)\n"
            "  --clock \"Y-M-D H:M\"   the instrument's clock (default the host's local time)\n"
+           "  --das-records N       records each DAS channel holds, 1..1000000 (default a\n"
+           "                        year's worth for its report period)\n"
            "Behaviour:\n"
            "  --delay MS            wait before every reply (default 0)\n"
+           "  --line-rate BAUD      send DAS record reports at the pace of a serial line,\n"
+           "                        e.g. 9600 (default 0: as fast as the link goes)\n"
            "  --fault MODE          none, close, silent, garbage, noise, truncate, blank-first,\n"
-           "                        second-try, odd-display (default none)\n"
+           "                        second-try, odd-display, bad-crc, no-confirm,\n"
+           "                        stop-halfway, seq-no-confirm, seq-half-reply\n"
+           "                        (default none)\n"
            "  --fault-after N       received lines answered normally first (default 0)\n"
            "  --record FILE         write every received byte to FILE\n"
            "  -h, --help, --version\n";
@@ -221,6 +232,14 @@ bool ParseSimArguments(int argc, const char* const* argv, SimConfig& config, std
             if (!ParseClock(value, c))
                 return bad("\"YYYY-MM-DD HH:MM\"");
             config.clock = c;
+        } else if (opt == "--das-records") {
+            if (!ParseLong(value, 1, 1000000, n))
+                return bad("1..1000000");
+            config.dasRecords = static_cast<uint32_t>(n);
+        } else if (opt == "--line-rate") {
+            if (!ParseLong(value, 0, 4000000, n))
+                return bad("0..4000000 baud");
+            config.lineRate = static_cast<uint32_t>(n);
         } else if (opt == "--delay") {
             if (!ParseLong(value, 0, 60000, n))
                 return bad("0..60000 ms");

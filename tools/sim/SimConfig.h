@@ -11,14 +11,22 @@
 // Faults the simulator can show, each named so that tests and demos can ask for one.
 enum class SimFault {
     None,
-    CloseAfter, // closes the link after the fault-after count of received lines
-    Silent,     // stops answering (still records what arrives)
-    Garbage,    // a line of binary junk before every reply
-    Noise,      // junk lines instead of replies, with no blank line to end them
-    Truncate,   // every reply stops in the middle of its first line
-    BlankFirst, // every reply starts with a blank line, which ends it for the reader
-    SecondTry,  // a command is answered only when it is repeated straight away
-    OddDisplay, // display replies carry display lines one character short and long
+    CloseAfter,  // closes the link after the fault-after count of received lines
+    Silent,      // stops answering (still records what arrives)
+    Garbage,     // a line of binary junk before every reply
+    Noise,       // junk lines instead of replies, with no blank line to end them
+    Truncate,    // every reply stops in the middle of its first line
+    BlankFirst,  // every reply starts with a blank line, which ends it for the reader
+    SecondTry,   // a command is answered only when it is repeated straight away
+    OddDisplay,  // display replies carry display lines one character short and long
+    BadCrc,      // the third line of every DAS record report fails its check
+    NoConfirm,   // an uploaded DAS script is never confirmed
+    StopHalfway, // a DAS record report stops halfway and the link drops
+
+    // A Calibrator takes an uploaded sequence script without confirming it (nor keeping it).
+    SeqNoConfirm,
+    // A Calibrator's sequence listing stops halfway.
+    SeqHalfReply,
 };
 
 const char* SimFaultName(SimFault fault);
@@ -40,6 +48,11 @@ struct SimConfig {
     bool hasDas = true;
     bool slashKeyboard = true;
     unsigned replyDelayMs = 0;
+    // Record reports leave at the pace of a serial line of this many baud (10 bits a
+    // byte); 0: as fast as the link takes them.
+    uint32_t lineRate = 0;
+    // Records each DAS channel holds; 0: a year's worth for its report period.
+    uint32_t dasRecords = 0;
     SimFault fault = SimFault::None;
     unsigned faultAfter = 0; // received lines answered normally before the fault starts
     // The instrument's clock; the host's local time when unset. Fields as in struct tm.

@@ -1,15 +1,20 @@
 #include "sim/SimInstrument.h"
 
+#include "sim/SimDas.h"
 #include "sim/SimDisplay.h"
 #include "sim/SimSecurity.h"
+#include "sim/SimSequences.h"
 #include "sim/SimVariables.h"
 
 SimInstrument::SimInstrument(const SimConfig& config) : m_state(config) {
     m_modules.push_back(std::make_unique<SimSecurity>(m_state));
     m_modules.push_back(std::make_unique<SimVariables>(m_state));
+    m_modules.push_back(std::make_unique<SimDas>(m_state));
     auto display = std::make_unique<SimDisplay>(m_state);
     m_display = display.get();
     m_modules.push_back(std::move(display));
+    if (config.type == "Calibrator")
+        m_modules.push_back(std::make_unique<SimSequences>(m_state));
 }
 
 void SimInstrument::AddModule(std::unique_ptr<SimModule> module) {
@@ -25,6 +30,7 @@ void SimInstrument::NewConnection() {
     m_commandLines = 0;
     m_unanswered.clear();
     m_closed = false;
+    m_stream.reset();
     m_state.loggedOn = false;
     m_state.faultActive = false;
 }
@@ -49,18 +55,49 @@ SimInstrument::Output SimInstrument::Receive(const std::string& bytes) {
             out.close = true;
             m_closed = true;
         }
+        if (m_stream) {
+            out.stream = std::move(m_stream);
+            break;
+        }
     }
     return out;
 }
 
+std::string SimInstrument::Drain(Output& out) {
+    std::string bytes = out.reply;
+    if (out.stream)
+        while (out.stream->Next(bytes)) {
+        }
+    return bytes;
+}
+
+bool SimInstrument::FaultStarts(unsigned lines) {
+    const SimConfig& c = m_state.config;
+    m_state.faultActive = c.fault != SimFault::None && lines > c.faultAfter;
+    return m_state.faultActive;
+}
+
 std::string SimInstrument::HandleLine(const std::string& line, bool& close) {
+    const SimConfig& c = m_state.config;
+    {
+        // An unframed line may belong to a module as it stands (a script upload).
+        FaultStarts(m_commandLines + 1);
+        SimReply raw(m_state);
+        for (auto& module : m_modules)
+            if (module->HandleRaw(line, raw))
+                return raw.Bytes();
+    }
+    {
+        std::string taken;
+        for (auto& module : m_modules)
+            if (module->TakeRawLine(line, taken))
+                return taken;
+    }
     const auto command = SimCommand::Parse(line);
     if (!command)
         return {};
     ++m_commandLines;
-    const SimConfig& c = m_state.config;
-    m_state.faultActive = c.fault != SimFault::None && m_commandLines > c.faultAfter;
-    if (m_state.faultActive) {
+    if (FaultStarts(m_commandLines)) {
         switch (c.fault) {
         case SimFault::CloseAfter:
             close = true;
@@ -120,8 +157,10 @@ std::string SimInstrument::Answer(const SimCommand& received) {
         return reply.Bytes();
     }
     for (auto& module : m_modules)
-        if (module->Handle(command, reply))
+        if (module->Handle(command, reply)) {
+            m_stream = reply.TakeStream();
             return reply.Bytes();
+        }
     reply.Plain("UNKNOWN COMMAND: " + command.type);
     reply.End();
     return reply.Bytes();

@@ -18,8 +18,13 @@ public:
     struct Output {
         std::string reply;  // bytes to send back
         bool close = false; // the link is to be closed after sending them
+        // The rest of the reply, sent after the bytes; lines received after the command
+        // that started it wait until it is done (Receive with no bytes goes on with them).
+        std::shared_ptr<SimStream> stream;
     };
     Output Receive(const std::string& bytes);
+    // The whole reply of an output, its stream drained (for tests).
+    static std::string Drain(Output& out);
 
     // A new link: a partial line is dropped, the session and the fault count start again.
     void NewConnection();
@@ -37,6 +42,8 @@ public:
 private:
     std::string HandleLine(const std::string& line, bool& close);
     std::string Answer(const SimCommand& command);
+    // Whether the fault applies to the line being answered, the lines-th received.
+    bool FaultStarts(unsigned lines);
 
     SimState m_state;
     std::vector<std::unique_ptr<SimModule>> m_modules;
@@ -45,4 +52,5 @@ private:
     unsigned m_commandLines = 0;
     std::string m_unanswered; // the SecondTry fault's last ignored line
     bool m_closed = false;
+    std::shared_ptr<SimStream> m_stream; // set by the reply being answered
 };

@@ -1,6 +1,8 @@
 #include "sim/SimServer.h"
 
 #include <arpa/inet.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -176,6 +178,58 @@ bool SimServer::WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+bool SimServer::Send(const std::string& bytes) {
+    if (m_config.lineRate == 0)
+        return WriteAll(m_clientFd, bytes);
+    using Clock = std::chrono::steady_clock;
+    const double bytesPerSecond = m_config.lineRate / 10.0;
+    auto due = [&](uint64_t count) {
+        return m_burstStart + std::chrono::duration_cast<Clock::duration>(
+                                  std::chrono::duration<double>(count / bytesPerSecond));
+    };
+    // A line that has been idle starts a new burst; one still busy goes on at its pace.
+    if (Clock::now() > due(m_burstBytes)) {
+        m_burstStart = Clock::now();
+        m_burstBytes = 0;
+    }
+    // Pieces of about 10 ms of line time each.
+    const size_t piece = std::max<size_t>(1, static_cast<size_t>(bytesPerSecond / 100));
+    for (size_t at = 0; at < bytes.size(); at += piece) {
+        const std::string part = bytes.substr(at, piece);
+        const auto wait =
+            std::chrono::duration_cast<std::chrono::milliseconds>(due(m_burstBytes) - Clock::now());
+        if (wait.count() > 0 && !SleepInterruptible(static_cast<unsigned>(wait.count())))
+            return false;
+        if (!WriteAll(m_clientFd, part))
+            return false;
+        m_burstBytes += part.size();
+    }
+    return true;
+}
+
+bool SimServer::SendOutput(SimInstrument::Output& out) {
+    // Short replies leave at once: the program reads a reply only up to the line it wants
+    // and discards the rest before its next command, which a reply still trickling in
+    // would defeat. Only the long ones, the record reports, keep the line's pace.
+    if (!out.reply.empty() && !WriteAll(m_clientFd, out.reply))
+        return false;
+    if (!out.stream)
+        return true;
+    std::string piece;
+    for (bool more = true; more && !m_stop;) {
+        piece.clear();
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            more = out.stream->Next(piece);
+        }
+        if (!piece.empty() && !Send(piece))
+            return false;
+    }
+    if (out.stream->CloseAtEnd())
+        out.close = true;
+    return true;
+}
+
 void SimServer::CloseClient() {
     if (m_config.link == SimConfig::Link::Tcp)
         CloseFd(m_clientFd);
@@ -198,14 +252,25 @@ void SimServer::ServeBytes(const char* data, size_t n) {
         out = m_instrument.Receive(bytes);
     }
     m_received.notify_all();
-    if (!out.reply.empty()) {
-        if (m_config.replyDelayMs > 0 && !SleepInterruptible(m_config.replyDelayMs))
-            return;
-        if (!WriteAll(m_clientFd, out.reply) && m_config.link == SimConfig::Link::Tcp)
+    for (;;) {
+        if (!out.reply.empty() || out.stream) {
+            if (m_config.replyDelayMs > 0 && !SleepInterruptible(m_config.replyDelayMs))
+                return;
+            if (!SendOutput(out) && m_config.link == SimConfig::Link::Tcp) {
+                CloseClient();
+                return;
+            }
+        }
+        if (out.close) {
             CloseClient();
+            return;
+        }
+        if (!out.stream || m_stop)
+            return;
+        // Lines that arrived behind the streamed reply are answered now.
+        std::lock_guard<std::mutex> guard(m_lock);
+        out = m_instrument.Receive(std::string());
     }
-    if (out.close)
-        CloseClient();
 }
 
 void SimServer::Run() {

@@ -7,6 +7,7 @@
 #include "sim/SimInstrument.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -45,6 +46,10 @@ private:
     void Run();
     void ServeBytes(const char* data, size_t n);
     bool WriteAll(int fd, const std::string& bytes);
+    // WriteAll at the configured line rate, when there is one (streamed replies).
+    bool Send(const std::string& bytes);
+    // Sends an output, its stream included; false when the client is gone.
+    bool SendOutput(SimInstrument::Output& out);
     void CloseClient();
     bool SleepInterruptible(unsigned ms);
 
@@ -64,4 +69,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<unsigned> m_connections{0};
     std::thread m_thread;
+    // Line-rate pacing: when the current burst of output began and how much it holds.
+    std::chrono::steady_clock::time_point m_burstStart;
+    uint64_t m_burstBytes = 0;
 };

@@ -5,8 +5,14 @@
 
 SimState::SimState(const SimConfig& c) : config(c) {
     variables[Upper(config.modeVarName)] = std::to_string(config.modeValue);
-    if (config.hasDas)
+    if (config.hasDas) {
         variables["DAS_HOLD_OFF"] = "15.0";
+        das = SimDasConfiguration::Default(CurrentTime().year);
+        for (SimDasChannel& c : das.channels)
+            c.stored = config.dasRecords > 0
+                           ? config.dasRecords
+                           : static_cast<uint32_t>(365 * 86400 / c.IntervalSeconds());
+    }
 }
 
 std::string SimState::Upper(const std::string& s) {
@@ -32,4 +38,15 @@ SimState::Now SimState::CurrentTime() const {
         localtime_r(&t, &tm);
     }
     return Now{tm.tm_yday + 1, tm.tm_hour, tm.tm_min, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+}
+
+int64_t SimState::ClockSeconds() const {
+    const Now now = CurrentTime();
+    std::tm tm{};
+    tm.tm_year = now.year - 1900;
+    tm.tm_mon = now.month - 1;
+    tm.tm_mday = now.day;
+    tm.tm_hour = now.hour;
+    tm.tm_min = now.minute;
+    return static_cast<int64_t>(timegm(&tm));
 }

@@ -25,8 +25,12 @@ SimConfig MonitorConfig() {
     c.type = "Monitor";
     c.serialNumber = "M400-1187";
     c.softwareRevision = "E.7";
-    c.libraryRevision = "2.8";
+    // A current DAS: records with a CRC and sample counts.
+    c.libraryRevision = "3.0";
     c.hasDas = true;
+    // Its DAS holds an hourly and a daily timer channel and a channel triggered by the
+    // daily zero/span check, each with a year of records up to the present hour.
+    c.dasRecords = 0;
     return c;
 }
 
@@ -37,6 +41,8 @@ SimConfig CalibratorConfig() {
     c.softwareRevision = "E.3";
     c.libraryRevision = "2.8";
     // A calibrator of this kind keeps sequences, not DAS records, so its panel offers them.
+    // Its sequence module starts with a zero/span check, a multipoint calibration with GPT and
+    // a purge, for a new user to fetch and look at.
     c.hasDas = false;
     return c;
 }

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 
@@ -53,6 +54,13 @@ std::string GuiAppShell::GetMainWindowText() {
 }
 
 void GuiAppShell::SetMainWindowText(const std::string& text) {
+    // The title follows the modified flag, which a site worker sets after a transfer; the
+    // window is touched on the interface thread only.
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { SetMainWindowText(text); }, Qt::QueuedConnection);
+        return;
+    }
     if (m_frame)
         m_frame->setWindowTitle(QString::fromLatin1(text.c_str()));
 }

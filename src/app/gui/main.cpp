@@ -9,8 +9,10 @@
 #include "app/gui/QtUserPrompt.h"
 #include "app/gui/ToolIcons.h"
 #include "connections/gui/ConnectionDialogs.h"
+#include "das/DASExchange.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstPropertySheet.h"
+#include "sequences/SequenceSupport.h"
 #include "support/TextSupport.h"
 
 #include <QApplication>
@@ -45,6 +47,8 @@ int main(int argc, char** argv) {
     app.SetShell(&shell);
     InstallTextSupport(app);
     CNetworkConfiguration::Install(app);
+    InstallDAS();
+    CSequenceSupport::Install();
     InstallConnectionDialogs();
     InstallInstrumentPropertySheet();
     InstallTelephony(app);

@@ -14,6 +14,7 @@
 #include "instruments/InstrumentConnection.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstInfoDialog.h"
+#include "sim/SimDasRecords.h"
 #include "sim/SimServer.h"
 
 #include <QApplication>
@@ -69,6 +70,29 @@ protected:
     TestApp app;
     Demo demo;
 };
+
+TEST_F(PanelSimulatorTest, DemoMonitorHoldsAYearOfDasRecords) {
+    ASSERT_NE(demo.Monitor(), nullptr);
+    demo.Monitor()->WithInstrument([](SimInstrument& sim) {
+        const SimState& state = sim.State();
+        const std::vector<SimDasChannel>& channels = state.das.channels;
+        ASSERT_GE(channels.size(), 2u);
+        bool timer = false, event = false;
+        for (const SimDasChannel& c : channels) {
+            SCOPED_TRACE(c.name);
+            const bool isTimer = state.das.IsTimerChannel(c);
+            (isTimer ? timer : event) = true;
+            const SimDasRecords records(c, isTimer, state.ClockSeconds());
+            ASSERT_GT(records.Count(), 0u);
+            // From a year back up to the present.
+            EXPECT_GE(records.Time(records.Count() - 1) - records.Time(0) + c.IntervalSeconds(),
+                      365 * 86400);
+            EXPECT_LE(state.ClockSeconds() - records.Time(records.Count() - 1), 86400);
+        }
+        EXPECT_TRUE(timer);
+        EXPECT_TRUE(event);
+    });
+}
 
 TEST_F(PanelSimulatorTest, DemoConfigurationReachesBothSimulatedInstruments) {
     CInstrumentConnection* monitor = FindInstrument(*app, Demo::kMonitorName);

@@ -1,0 +1,228 @@
+// CDASChannel::DownloadRecords: the report command built from the active selection, and the
+// hexadecimal or compact records read from the reply.
+
+#include "base/MessageTarget.h"
+#include "base/StateLock.h"
+#include "das/CompactRecordReader.h"
+#include "das/DASChannel.h"
+#include "das/DASExchange.h"
+#include "das/DASText.h"
+#include "das/HexRecordReader.h"
+#include "instruments/Capabilities.h"
+#include "instruments/InstrumentConnection.h"
+#include "instruments/InstrumentProtocol.h"
+#include "instruments/InstrumentTransfer.h"
+#include "instruments/SiteLink.h"
+#include "model/CommInstrumentTokenStream.h"
+#include "model/InstrumentKeywords.h"
+#include "platform/Connection.h"
+#include "support/DateFormat.h"
+
+#include <algorithm>
+#include <ctime>
+#include <optional>
+
+namespace {
+
+constexpr unsigned kFirstReplyWaitMs = 60000;
+// Room kept ahead for a download's records, whatever count the instrument claims.
+constexpr int32_t kMaxReserve = 1 << 20;
+
+std::string DateText(uint32_t seconds) {
+    return Format(DateTime(seconds), DATE_FMT_MMDDYYYY_HHMMSS).str();
+}
+
+// A reply may end in quiet, or because the link broke or the read was cancelled; only the
+// first is the end of the records.
+bool ReplyCut(const CConnection& link) {
+    return link.IsCancelled() || link.HasLinkFailed() || !link.IsOpen();
+}
+
+// "records" reply for the channel: the count it reports, if a line gave one.
+std::optional<int32_t> ReadRecordCount(CInstrumentProtocol& protocol, CommInstrumentTokenStream& ts,
+                                       const std::string& name, bool& sameName) {
+    for (int line = 0; line < CInstrumentProtocol::kMaxReplyLines; ++line) {
+        int64_t minutes = 0;
+        int id = 0;
+        const int header = protocol.ReadReplyHeader(minutes, id);
+        if (header == TOKEN_END)
+            return std::nullopt;
+        if (header != CInstrumentProtocol::kReplyD || ts.GetToken() != TOKEN_STRING)
+            continue;
+        const std::string got = ts.GetTokenText();
+        if (ts.GetToken() == KW_RECORDS && ts.GetToken() == TOK_EQUALS &&
+            ts.GetToken() == TOKEN_INTEGER) {
+            sameName = CNamedObjectList::NamesEqual(got, name);
+            return ts.GetIntValue();
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
+    CInstrumentConnection& inst = transfer.Instrument();
+    CInstrumentProtocol& protocol = transfer.Protocol();
+    std::vector<CDASParameter*> taking;
+    std::string name;
+    CSelectionSet selection;
+    bool downloaded;
+    uint32_t lastDownload;
+    int32_t expected;
+    {
+        StateGuard guard(AppStateLock());
+        int32_t set = 0;
+        for (CNamedObject* obj : m_parameters) {
+            auto* p = static_cast<CDASParameter*>(obj);
+            if (!m_selected && !p->IsSelected())
+                continue;
+            p->ClearRecords();
+            if (taking.empty()) {
+                set = inst.GetDownloadCounter() + 1;
+                inst.SetDownloadCounter(set);
+            }
+            p->SetSetNumber(set);
+            taking.push_back(p);
+        }
+        name = GetName();
+        selection = *m_activeSelection;
+        downloaded = m_downloaded;
+        lastDownload = m_lastDownloadTime;
+        expected = m_records;
+    }
+    if (taking.empty())
+        return true;
+
+    protocol.Select();
+    const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
+    const uint32_t caps = inst.GetCapabilities();
+    CommInstrumentTokenStream* ts = inst.GetStream();
+    SiteLink* site = inst.GetSiteInUse();
+    if (!ts || !site || !site->GetConnection()) {
+        protocol.Deselect();
+        return false;
+    }
+    if (caps & CAP_DAS_RECORDS) {
+        protocol.SendCommand("d", "records \"" + name + "\"");
+        bool sameName = false;
+        if (const auto n = ReadRecordCount(protocol, *ts, name, sameName)) {
+            expected = *n;
+            if (sameName && *n < 1) {
+                protocol.Deselect();
+                return true;
+            }
+        }
+    }
+
+    std::string command = "report \"" + name + "\"";
+    std::optional<uint32_t> from, to;
+    switch (selection.GetType()) {
+    case CSelectionSet::SEL_SINCE_LAST:
+        if (downloaded)
+            from = lastDownload + 1;
+        break;
+    case CSelectionSet::SEL_RECORDS:
+        expected = std::min(selection.GetRecords(), expected);
+        command += FormatPrintf(" records=%d", expected);
+        break;
+    case CSelectionSet::SEL_HOURS:
+    case CSelectionSet::SEL_DAYS:
+    case CSelectionSet::SEL_WEEKS:
+    case CSelectionSet::SEL_MONTHS:
+        from = selection.GetStartTime(now);
+        break;
+    case CSelectionSet::SEL_BETWEEN:
+        from = selection.GetStart();
+        to = selection.GetEnd();
+        break;
+    default:
+        break;
+    }
+    const bool dated =
+        from && selection.GetUseInstrumentDateSelection() && (caps & CAP_DAS_FROM_TO);
+    if (dated) {
+        command += " from=" + DateText(*from);
+        if (to)
+            command += " to=" + DateText(*to);
+    }
+    const bool hex = caps & CAP_DAS_HEX;
+    command += hex ? " hex" : " compact";
+
+    for (CDASParameter* p : taking)
+        p->ReserveRecords(static_cast<size_t>(std::clamp(expected, 0, kMaxReserve)));
+    if (MessageTarget* window = transfer.Window())
+        window->Post(DASM_DOWNLOAD_START, static_cast<uintptr_t>(std::max(expected, 0)),
+                     reinterpret_cast<intptr_t>(this));
+
+    bool ok = true;
+    CConnection& link = *site->GetConnection();
+    if (hex) {
+        CHexRecordReader reader(*this, caps & CAP_NEW_DAS);
+        link.ClearCancel();
+        ok = protocol.SendCommand("d", command);
+        unsigned wait = dated ? kFirstReplyWaitMs : static_cast<unsigned>(inst.GetReceiveTimeout());
+        char line[CHexRecordReader::kMaxLineLength + 1];
+        bool overlong = false; // the rest of a line longer than the limit is being passed over
+        while (ok) {
+            const size_t n = link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
+            wait = static_cast<unsigned>(inst.GetReceiveTimeout());
+            if (n == 0) {
+                ok = !ReplyCut(link);
+                break;
+            }
+            const std::string text(line, n);
+            DASLogMessage(LOG_RESPONSE, text);
+            const bool complete = line[n - 1] == '\n';
+            if (overlong || (!complete && n == CHexRecordReader::kMaxLineLength)) {
+                overlong = !complete;
+                continue;
+            }
+            if (!complete && ReplyCut(link)) {
+                ok = false; // cut in the middle of a line
+                break;
+            }
+            const auto result = reader.Take(line, n, from, to);
+            if (result != CHexRecordReader::BAD_LINE)
+                transfer.Post(DASM_STEP);
+        }
+    } else {
+        const std::optional<int64_t> date = protocol.GetInstrumentDate();
+        const DateTime instDate(static_cast<uint32_t>(date.value_or(0)));
+        const uint32_t yearStart = DateTime(instDate.GetYear(), 1, 1).GetSeconds();
+        CCompactRecordReader reader(*this, yearStart);
+        link.ClearCancel();
+        const unsigned saved = ts->GetReceiveTimeout();
+        if (dated)
+            ts->SetReceiveTimeout(kFirstReplyWaitMs);
+        ok = protocol.SendCommand("d", command);
+        bool first = true;
+        while (ok) {
+            const auto result = reader.ReadLine(*ts);
+            if (first) {
+                ts->SetReceiveTimeout(saved);
+                first = false;
+            }
+            if (result == CCompactRecordReader::END_OF_DATA) {
+                ok = !ReplyCut(link);
+                break;
+            }
+            if (result == CCompactRecordReader::FAILED)
+                ok = false;
+            else if (result == CCompactRecordReader::NEW_RECORD)
+                transfer.Post(DASM_STEP);
+        }
+        ts->SetReceiveTimeout(saved);
+        reader.Finish(instDate.GetSeconds() + 1, from, to);
+    }
+    for (CDASParameter* p : taking)
+        p->CompactRecords();
+    if (ok) {
+        // Stamped only now: a download that failed must be asked for again next time.
+        StateGuard guard(AppStateLock());
+        m_lastDownloadTime = now;
+        m_downloaded = true;
+    }
+    protocol.Deselect();
+    return ok;
+}

@@ -1,0 +1,86 @@
+#pragma once
+// Helpers shared by the DAS tests: a temporary folder per test program, and small builders
+// for instruments with a DAS configuration.
+
+#include "das/DASChannel.h"
+#include "das/DASClasses.h"
+#include "das/DASEvent.h"
+#include "das/DASPoint.h"
+#include "instruments/InstrumentConnection.h"
+#include "model/InstrumentKeywords.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace dastest {
+
+namespace fs = std::filesystem;
+
+// A folder of its own for the test program, removed at exit.
+inline const fs::path& TempDir() {
+    struct Dir {
+        fs::path path;
+        Dir() {
+            std::string pattern = (fs::temp_directory_path() / "gasquill-das-XXXXXX").string();
+            path = ::mkdtemp(pattern.data());
+        }
+        ~Dir() {
+            std::error_code ec;
+            fs::remove_all(path, ec);
+        }
+    };
+    static Dir dir;
+    return dir.path;
+}
+
+inline std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteAll(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline CDASParameter* AddParameter(CDASChannel& ch, const std::string& name, int precision,
+                                   bool samples = false) {
+    auto* p = new CDASParameter(&ch);
+    p->SetName(name);
+    p->SetMode("AVG");
+    p->SetPrecision(precision);
+    p->SetStoreSamples(samples);
+    p->SetInstrumentStoresSamples(samples);
+    ch.Parameters().AddTail(p);
+    return p;
+}
+
+// CONC1 on the timer event ATIMER with NOX and O3, CAL on the calibration event.
+inline void FillInstrument(CInstrumentConnection& inst) {
+    inst.DasEvents().AddTail(new CDASEvent("ATIMER", 1, true, KW_LOW));
+    inst.DasEvents().AddTail(new CDASEvent("EXITZR", 2, false, KW_MED));
+    inst.DasPoints().AddTail(new CDASPoint("NOX", 7, "NOx concentration", KW_LOW));
+    auto* ch = new CDASChannel(&inst);
+    ch->SetName("CONC1");
+    ch->SetEvent("ATIMER");
+    ch->SetStartDate(DateTime(2024, 3, 5));
+    ch->SetSamplePeriod(TimeSpan(0, 0, 5, 0));
+    ch->SetReportPeriod(TimeSpan(1, 2, 0, 0));
+    ch->SetRecords(800);
+    AddParameter(*ch, "NOX", 1, true);
+    AddParameter(*ch, "O3", 3);
+    inst.DasChannels().AddTail(ch);
+    auto* cal = new CDASChannel(&inst);
+    cal->SetName("CAL");
+    cal->SetEvent("EXITZR");
+    cal->SetPrintReports(true);
+    AddParameter(*cal, "NOX", 0);
+    inst.DasChannels().AddTail(cal);
+}
+
+} // namespace dastest

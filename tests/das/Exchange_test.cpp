@@ -1,0 +1,466 @@
+// The DAS exchanges against a scripted transport: the bytes on the wire, the progress
+// messages, and what the instrument's lists and the parameters' records hold afterwards.
+
+#include "../instruments/TestLinks.h"
+#include "DASTestUtil.h"
+#include "app/NetworkConfiguration.h"
+#include "das/DASExchange.h"
+#include "das/DASScript.h"
+#include "das/HexRecordReader.h"
+#include "instruments/Capabilities.h"
+#include "model/CommInstrumentTokenStream.h"
+#include "support/DateFormat.h"
+#include "support_lib/Fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <ctime>
+
+using namespace dastest;
+using testlinks::ScriptedConnection;
+using testlinks::TestSite;
+
+namespace {
+
+// Runs dry like the scripted link, and then reports the link as broken when told to.
+class BreakingConnection : public ScriptedConnection {
+public:
+    size_t Read(char* buffer, size_t max, unsigned timeout, int terminator) override {
+        const size_t n = ScriptedConnection::Read(buffer, max, timeout, terminator);
+        if (n == 0 && breakWhenDry)
+            SetLinkFailed(true);
+        return n;
+    }
+    bool breakWhenDry = false;
+};
+
+struct Value {
+    float value;
+    int32_t samples; // written only for parameters that store samples
+};
+
+void PutLe(std::string& bytes, uint32_t v, int n = 4) {
+    for (int i = 0; i < n; ++i)
+        bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+std::string HexDigits(const std::string& bytes) {
+    static const char* d = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes)
+        out += {d[c >> 4], d[c & 15]};
+    return out;
+}
+
+// One record line: time, then per parameter [samples] value; with a CRC (new form) or with
+// a marker and a checksum (old form).
+std::string HexLine(uint32_t time, const std::vector<Value>& values,
+                    const std::vector<bool>& samples, bool crc = true) {
+    std::string bytes;
+    PutLe(bytes, time);
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (samples[i])
+            PutLe(bytes, static_cast<uint32_t>(values[i].samples));
+        uint32_t bits;
+        std::memcpy(&bits, &values[i].value, 4);
+        PutLe(bytes, bits);
+    }
+    if (crc) {
+        PutLe(bytes,
+              CHexRecordReader::Crc16(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
+              2);
+        return HexDigits(bytes) + "\r\n";
+    }
+    std::string line = "H" + HexDigits(bytes);
+    uint8_t sum = 0;
+    for (unsigned char c : line)
+        sum = static_cast<uint8_t>(sum + c);
+    return line + HexDigits(std::string(1, static_cast<char>(-sum))) + "\r\n";
+}
+
+std::string Date245(uint32_t t) {
+    return Format(DateTime(t), DATE_FMT_MMDDYYYY_HHMMSS).str();
+}
+
+class DASExchangeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InstallDAS();
+        site = new TestSite("North", &link);
+        app->Sites().AddTail(site);
+        inst = new CInstrumentConnection;
+        inst->SetName("T400");
+        inst->SetSiteId(site->GetId());
+        app->Instruments().AddTail(inst);
+        inst->SetSiteInUse(site);
+        site->OpenLink(inst);
+        inst->SetConnected(true);
+        inst->SetStream(std::make_unique<CommInstrumentTokenStream>(link, 2000));
+        FillInstrument(*inst);
+        ch = static_cast<CDASChannel*>(inst->DasChannels().At(0));
+    }
+    std::vector<unsigned> Messages() const {
+        std::vector<unsigned> out;
+        for (const auto& m : window.Messages())
+            out.push_back(m.message);
+        return out;
+    }
+    CDASParameter* P(size_t i) const { return ch->GetParameter(i); }
+
+    TestApp app;
+    BreakingConnection link;
+    RecordingTarget window;
+    TestSite* site = nullptr;
+    CInstrumentConnection* inst = nullptr;
+    CDASChannel* ch = nullptr;
+};
+
+const std::vector<bool> kLayout = {true, false}; // NOX stores samples, O3 does not
+
+} // namespace
+
+TEST_F(DASExchangeTest, FetchScriptFormWithLists) {
+    inst->SetCapabilities(CAP_DAS_RECORDS | CAP_DAS_EVENT_PARAM | CAP_DAS_SCRIPT | CAP_NEW_DAS);
+    const std::string script = BuildDASScript(*inst, TEXT_SCRIPT);
+    link.On("\x03"
+            "d records\r\n",
+            "D 001:00:00 0000 CONC1 RECORDS = 5\r\nnoise\r\n"
+            "D 001:00:00 0000 CAL RECORDS = 0\r\n\r\n");
+    link.On("\x03"
+            "d event\r\n",
+            "EVENT MED EXITZR 2\r\nD 001:00:00 0000 TIMEREVENT LOW ATIMER 1\r\n"
+            "junk\r\nEVENT LOW\r\nEVENT LOW LOST 3\r\n");
+    link.On("\x03"
+            "d parameter\r\n",
+            "D 001:00:00 0000 DATAPOINT LOW NOX 7 \"NOx conc\"\r\n\r\n");
+    link.On("\x03"
+            "d print script &\r\n",
+            script);
+    inst->DasChannels().DeleteAll();
+    ASSERT_TRUE(FetchDASConfiguration(*inst, &window));
+    EXPECT_EQ(link.Writes(), (std::vector<std::string>{"\x03"
+                                                       "d records\r\n",
+                                                       "\x03"
+                                                       "d event\r\n",
+                                                       "\x03"
+                                                       "d parameter\r\n",
+                                                       "\x03"
+                                                       "d print script &\r\n"}));
+    EXPECT_EQ(Messages(), (std::vector<unsigned>{DASM_RANGE, DASM_STEP, DASM_STEP, DASM_STEP,
+                                                 DASM_STEP, DASM_FETCH_OK}));
+    EXPECT_EQ(window.Messages()[0].wParam, 4u);
+    EXPECT_EQ(inst->DasEvents().GetCount(), 2u); // the malformed line ended the list
+    EXPECT_EQ(inst->DasPoints().GetCount(), 1u);
+    EXPECT_EQ(BuildDASScript(*inst, TEXT_SCRIPT), script);
+    auto* c0 = static_cast<CDASChannel*>(inst->DasChannels().At(0));
+    EXPECT_EQ(c0->GetParameter(0)->GetDescription(), "NOx conc");
+    EXPECT_FALSE(inst->GetDasModified());
+}
+
+TEST_F(DASExchangeTest, FetchRangesCommandsAndFailures) {
+    const std::string listing = "SETUP PROPERTIES FOR A\r\nPARAMETERS: 0\r\n"
+                                "SETUP PROPERTIES FOR B\r\nEVENT: ATIMER\r\nPARAMETERS: 0\r\n";
+    struct Row {
+        uint32_t caps;
+        std::string command, reply;
+        bool ok;
+        uintptr_t range;
+        size_t channels;
+    } rows[] = {
+        {0,
+         "\x03"
+         "d print\r\n",
+         listing, true, 20, 2},
+        {CAP_DAS_RECORDS | CAP_DAS_EVENT_PARAM,
+         "\x03"
+         "d print\r\n",
+         listing, true, 22, 2},
+        {CAP_DAS_SCRIPT,
+         "\x03"
+         "d print script &\r\n",
+         "dasbegin\r\ndasend\r\n", true, 20, 0},
+        {CAP_DAS_SCRIPT,
+         "\x03"
+         "d print script &\r\n",
+         "channelbegin\r\n", false, 20, 0},
+        {CAP_DAS_SCRIPT,
+         "\x03"
+         "d print script &\r\n",
+         "dasbegin\r\nchannelbegin name \"A\" channelend\r\nchannelbegin records x\r\n", false, 20,
+         1},
+        {CAP_DAS_SCRIPT,
+         "\x03"
+         "d print script &\r\n",
+         "dasbegin\r\ndasend\r\nmore\r\n", false, 20, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.reply);
+        RecordingTarget w;
+        inst->SetCapabilities(r.caps);
+        link.OnTimes(r.command, r.reply, 1);
+        inst->SetDasModified(true);
+        EXPECT_EQ(FetchDASConfiguration(*inst, &w), r.ok);
+        EXPECT_EQ(link.Writes().back(), r.command);
+        EXPECT_EQ(w.Messages().front().wParam, r.range);
+        EXPECT_EQ(w.Messages().back().message, r.ok ? DASM_FETCH_OK : DASM_FETCH_FAILED);
+        EXPECT_EQ(inst->DasChannels().GetCount(), r.channels);
+        EXPECT_EQ(inst->GetDasModified(), !r.ok);
+    }
+    inst->SetConnected(false);
+    RecordingTarget w;
+    EXPECT_FALSE(FetchDASConfiguration(*inst, &w));
+    EXPECT_EQ(w.Messages().size(), 1u);
+}
+
+TEST_F(DASExchangeTest, SendWritesTheScriptLineByLine) {
+    inst->SetCapabilities(CAP_DAS_EVENT_PARAM | CAP_NEW_DAS);
+    P(0)->SetInstrumentStoresSamples(false);
+    const std::string script = BuildDASScript(*inst, TEXT_SCRIPT);
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < script.size();) {
+        const size_t end = script.find('\n', at) + 1;
+        lines.push_back(script.substr(at, end - at));
+        at = end;
+    }
+    link.Feed("stale input\r\n"); // discarded before the script goes out
+    link.OnTimes("dasend\r\n", "D 001:00:00 0000 New DAS configuration stored.\r\n", 1);
+    inst->SetDasModified(true);
+    ASSERT_TRUE(SendDASConfiguration(*inst, &window));
+    EXPECT_EQ(link.Writes(), lines);
+    EXPECT_EQ(window.Messages().front().wParam, lines.size());
+    EXPECT_EQ(window.Count(DASM_STEP), lines.size());
+    EXPECT_EQ(Messages().back(), DASM_SEND_OK);
+    EXPECT_TRUE(P(0)->GetInstrumentStoresSamples());
+    EXPECT_FALSE(inst->GetDasModified());
+
+    // No confirmation: failed, and the flags stay as they were.
+    P(0)->SetInstrumentStoresSamples(false);
+    inst->SetDasModified(true);
+    RecordingTarget w;
+    EXPECT_FALSE(SendDASConfiguration(*inst, &w));
+    EXPECT_EQ(w.Messages().back().message, DASM_SEND_FAILED);
+    EXPECT_FALSE(P(0)->GetInstrumentStoresSamples());
+    EXPECT_TRUE(inst->GetDasModified());
+}
+
+TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
+    const uint32_t t0 = 1700000000;
+    const uint32_t caps = CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_RECORDS | CAP_DAS_FROM_TO;
+    const std::string good1 = HexLine(t0, {{1.5f, 3}, {2.5f, 0}}, kLayout);
+    const std::string good2 = HexLine(t0 + 60, {{NAN, 4}, {7.0f, 0}}, kLayout);
+    std::string badCrc = good1;
+    badCrc[10] = badCrc[10] == '0' ? '1' : '0';
+    const std::string shortLine = good1.substr(0, 30) + "\r\n";
+    const std::string longLine = std::string(150, '0') + good1; // over 182 bytes in all
+    const std::string reply = good1 + badCrc + shortLine + longLine + good2;
+    struct Row {
+        int type;
+        bool useDates;
+        bool downloadedBefore;
+        std::string options;
+        uintptr_t expected;
+        size_t records;
+        double first;
+    } rows[] = {
+        {0, true, false, " hex", 20, 2, 2.5},
+        {2, true, false, " records=20 hex", 20, 2, 2.5},
+        {1, true, false, " hex", 20, 2, 2.5},
+        {1, true, true, " from=" + Date245(t0 + 1) + " hex", 20, 1, 7},
+        {1, false, true, " hex", 20, 1, 7},
+        {7, true, false, " from=" + Date245(t0 - 5) + " to=" + Date245(t0 + 5) + " hex", 20, 1,
+         2.5},
+        {7, false, false, " hex", 20, 1, 2.5},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.options);
+        inst->SetCapabilities(caps);
+        CSelectionSet sel;
+        sel.SetType(r.type);
+        sel.SetRecords(50);
+        sel.SetStart(t0 - 5);
+        sel.SetEnd(t0 + 5);
+        sel.SetUseInstrumentDateSelection(r.useDates);
+        ch->SetActiveSelection(&sel);
+        ch->SetDownloaded(r.downloadedBefore);
+        ch->SetLastDownloadTime(t0);
+        ch->SetSelected(false);
+        P(1)->SetSelected(true); // NOX is passed over but its bytes still count
+        link.ClearWrites();
+        link.OnTimes("\x03"
+                     "d records \"CONC1\"\r\n",
+                     "D 001:00:00 0000 CONC1 RECORDS = 20\r\n\r\n", 1);
+        const std::string command = "\x03"
+                                    "d report \"CONC1\"" +
+                                    r.options + "\r\n";
+        link.OnTimes(command, reply, 1);
+        RecordingTarget w;
+        const uint32_t before = static_cast<uint32_t>(std::time(nullptr));
+        ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &w));
+        EXPECT_EQ(link.Writes(), (std::vector<std::string>{"\x03"
+                                                           "d records \"CONC1\"\r\n",
+                                                           command}));
+        EXPECT_EQ(w.Messages().front().message, DASM_DOWNLOAD_START);
+        EXPECT_EQ(w.Messages().front().wParam, r.expected);
+        EXPECT_EQ(w.Count(DASM_STEP), 2u); // the bad lines give no step
+        ASSERT_EQ(P(1)->GetRecordCount(), r.records);
+        EXPECT_EQ(P(0)->GetRecordCount(), 0u);
+        EXPECT_EQ(P(1)->GetRecord(0)->GetValue(), r.first);
+        EXPECT_TRUE(ch->GetDownloaded());
+        EXPECT_GE(ch->GetLastDownloadTime(), before);
+        ch->SetActiveSelection(nullptr);
+    }
+    // Both parameters: samples where stored, a NaN value is an invalid record.
+    ch->SetSelected(true);
+    link.OnTimes("\x03"
+                 "d report \"CONC1\" hex\r\n",
+                 reply, 1);
+    inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS);
+    ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
+    ASSERT_EQ(P(0)->GetRecordCount(), 2u);
+    EXPECT_EQ(P(0)->GetRecord(0)->GetSamples(), 3);
+    EXPECT_EQ(P(1)->GetRecord(0)->GetSamples(), 1);
+    const CDataRecord nan = *P(0)->GetRecord(1);
+    EXPECT_FALSE(nan.IsValid());
+    EXPECT_EQ(nan.GetValue(), 0.0);
+    EXPECT_EQ(nan.GetSamples(), 0);
+    EXPECT_EQ(nan.GetTime(), t0 + 60);
+    EXPECT_EQ(P(0)->GetSetNumber(), inst->GetDownloadCounter());
+}
+
+TEST_F(DASExchangeTest, OldChecksumFormAndEmptyChannel) {
+    inst->SetCapabilities(CAP_DAS_HEX | CAP_DAS_RECORDS);
+    P(0)->SetInstrumentStoresSamples(false);
+    ch->SetSelected(true);
+    std::string bad = HexLine(5, {{1, 0}, {2, 0}}, {false, false}, false);
+    bad[3] = bad[3] == 'F' ? 'E' : 'F';
+    link.OnTimes("\x03"
+                 "d records \"CONC1\"\r\n",
+                 "D 001:00:00 0000 conc1 RECORDS = 0\r\n", 1);
+    ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
+    EXPECT_EQ(link.Writes().size(), 1u); // nothing stored: no report asked for
+    link.OnTimes("\x03"
+                 "d report \"CONC1\" hex\r\n",
+                 HexLine(5, {{1, 0}, {2, 0}}, {false, false}, false) + bad, 1);
+    inst->SetCapabilities(CAP_DAS_HEX);
+    ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
+    ASSERT_EQ(P(1)->GetRecordCount(), 1u);
+    EXPECT_EQ(P(1)->GetRecord(0)->GetValue(), 2.0);
+}
+
+TEST_F(DASExchangeTest, BrokenLinkFailsAndKeepsTheLastDownloadTime) {
+    inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_FROM_TO);
+    ch->SetSelected(true);
+    ch->GetSelection().SetType(1);
+    ch->SetDownloaded(true);
+    ch->SetLastDownloadTime(1000);
+    const std::string line = HexLine(5000, {{1, 1}, {2, 0}}, kLayout);
+    const std::string command = "\x03"
+                                "d report \"CONC1\" from=" +
+                                Date245(1001) + " hex\r\n";
+    struct Row {
+        std::string reply;
+        bool breaks;
+        bool ok;
+    } rows[] = {
+        {line + line.substr(0, 10), false, true}, // a quiet end
+        {line + line.substr(0, 10), true, false}, // cut in the middle of a line
+        {line, true, false},                      // the peer closed after a whole line
+    };
+    for (const Row& r : rows) {
+        ch->SetDownloaded(true);
+        ch->SetLastDownloadTime(1000);
+        link.breakWhenDry = r.breaks;
+        link.OnTimes(command, r.reply, 1);
+        RecordingTarget w;
+        EXPECT_EQ(DownloadDASData(*inst, {ch->GetHandle()}, &w), r.ok);
+        EXPECT_EQ(w.Messages().back().message, r.ok ? DASM_DOWNLOAD_OK : DASM_DOWNLOAD_FAILED);
+        EXPECT_EQ(ch->GetLastDownloadTime() == 1000, !r.ok);
+        EXPECT_EQ(P(0)->GetRecordCount(), 1u); // what arrived stays
+        // The next download still asks from the old time.
+        EXPECT_TRUE(r.ok || link.Writes().back() == command);
+    }
+}
+
+TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
+    inst->SetCapabilities(0);
+    ch->SetSelected(true);
+    link.On("\x03v curr_date\r\n", "V 001:00:05 0000 CURR_DATE = 01/01/2025\r\n");
+    struct Row {
+        std::string reply;
+        bool ok;
+        std::vector<std::pair<DateTime, double>> nox; // time and value (NaN: invalid)
+        size_t o3;
+    } rows[] = {
+        {"D 365:23:00 0000 CONC1: 1 1.5 X\r\nD 001:00:01 0000 CONC1: 1 2.5\r\n"
+         "D 001:00:01 0000 CONC1: 2 3\r\n\r\n",
+         true,
+         {{DateTime(2024, 12, 31, 23, 0), 1.5}, {DateTime(2025, 1, 1, 0, 1), 2.5}},
+         2},
+        {"D 001:00:02 0000 CONC: 1 2 BAD 5\r\nD 001:00:03 0000 CONC1: 1 x 4 9 9\r\n",
+         true,
+         {{DateTime(2025, 1, 1, 0, 2), 2}, {DateTime(2025, 1, 1, 0, 3), NAN}},
+         1},
+        {"D 001:00:02 0000 CAL: 1 2\r\n", false, {}, 0},
+        {"D 001:00:02 0000 CONC1: 1 2 , 3\r\n", false, {{DateTime(2025, 1, 1, 0, 2), 2}}, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.reply);
+        link.OnTimes("\x03"
+                     "d report \"CONC1\" compact\r\n",
+                     r.reply, 1);
+        EXPECT_EQ(DownloadDASData(*inst, {ch->GetHandle()}, &window), r.ok);
+        ASSERT_EQ(P(0)->GetRecordCount(), r.nox.size());
+        for (size_t i = 0; i < r.nox.size(); ++i) {
+            const CDataRecord rec = *P(0)->GetRecord(i);
+            EXPECT_EQ(rec.GetTime(), r.nox[i].first.GetSeconds()) << i;
+            EXPECT_EQ(rec.IsValid(), !std::isnan(r.nox[i].second));
+            if (rec.IsValid()) {
+                EXPECT_EQ(rec.GetValue(), r.nox[i].second);
+            }
+        }
+        EXPECT_EQ(P(1)->GetRecordCount(), r.o3);
+    }
+}
+
+TEST_F(DASExchangeTest, RequestsReachTheInstalledTransfers) {
+    inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS);
+    ch->SetSelected(true);
+    link.OnTimes("\x03"
+                 "d report \"CONC1\" hex\r\n",
+                 HexLine(9, {{1, 2}, {3, 0}}, kLayout), 1);
+    InstrumentRequest request;
+    request.window = &window;
+    // The second handle names a channel that is gone: it is passed over.
+    request.channels = {ch->GetHandle(), 0xFFFFFFFFu};
+    CInstrumentRequestHandler::Handle(MSG_DOWNLOAD_DAS_RECORDS, *inst, 0, &request);
+    EXPECT_EQ(Messages().back(), DASM_DOWNLOAD_OK);
+    EXPECT_EQ(P(1)->GetRecordCount(), 1u);
+    link.OnTimes("\x03"
+                 "d print\r\n",
+                 "SETUP PROPERTIES FOR X\r\nPARAMETERS: 0\r\n", 1);
+    CInstrumentRequestHandler::Handle(MSG_GET_DAS_CONFIG, *inst, 0, &request);
+    EXPECT_EQ(Messages().back(), DASM_FETCH_OK);
+    EXPECT_EQ(inst->DasChannels().GetCount(), 1u);
+}
+
+TEST(DASConfigurationFile, StandardFileWithDASListsLoadsAndSavesByteExact) {
+    TestApp app;
+    CNetworkConfiguration::RegisterClasses();
+    InstallDAS();
+    auto* inst = new CInstrumentConnection;
+    inst->SetName("T400");
+    FillInstrument(*inst);
+    app->Instruments().AddTail(inst);
+    const std::vector<uint8_t> bytes = CNetworkConfiguration::SaveStandard(*app);
+    TestApp other;
+    ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*other, bytes));
+    EXPECT_EQ(CNetworkConfiguration::SaveStandard(*other), bytes);
+    auto* loaded = static_cast<CInstrumentConnection*>(other->Instruments().At(0));
+    ASSERT_EQ(loaded->DasChannels().GetCount(), 2u);
+    auto* cal = static_cast<CDASChannel*>(loaded->DasChannels().At(1));
+    EXPECT_EQ(cal->GetInstrument(), loaded);
+    EXPECT_EQ(loaded->DasEvents().GetCount(), 2u);
+    EXPECT_EQ(loaded->DasPoints().GetCount(), 1u);
+}

@@ -1,0 +1,154 @@
+// Fetching and sending sequences through the transfer frame, against a scripted transport:
+// the bytes on the wire, the messages to the window and what the model keeps.
+
+#include "../instruments/TestLinks.h"
+#include "SeqFixtures.h"
+#include "instruments/Capabilities.h"
+#include "model/CommInstrumentTokenStream.h"
+#include "sequences/SequenceScript.h"
+#include "sequences/SequenceTransfer.h"
+#include "sequences/StepDelay.h"
+
+namespace seq_test {
+namespace {
+
+using config_test::ReadAll;
+using testlinks::ScriptedConnection;
+using testlinks::TestSite;
+
+const char* const kPrintScript = "\x03"
+                                 "c print script\r\n";
+
+const std::string kTwoSequences = "SEQLISTBEGIN\r\n"
+                                  "  SEQBEGIN\r\n    NAME \"ZERO\"\r\n"
+                                  "    STEPBEGIN\r\n      GENERATE ZERO\r\n      DELAY 10.0\r\n"
+                                  "    STEPEND\r\n  SEQEND\r\n"
+                                  "\r\n" // a blank line inside the listing does not end it
+                                  "  SEQBEGIN\r\n    NAME \"SPAN\"\r\n    REPEATCOUNT 3\r\n"
+                                  "  SEQEND\r\n"
+                                  "SEQLISTEND\r\n";
+
+class SeqTransferTest : public SeqTest {
+protected:
+    SeqTransferTest() {
+        site = new TestSite("North", &link);
+        app->Sites().AddTail(site);
+        inst->SetSiteId(site->GetId());
+        inst->SetSiteInUse(site);
+        site->OpenLink(inst);
+        inst->SetConnected(true);
+        inst->SetStream(std::make_unique<CommInstrumentTokenStream>(link, 2000));
+    }
+    // Runs one request as the site worker would; the window's messages come back.
+    std::unique_ptr<RecordingTarget> Run(unsigned message) {
+        auto window = std::make_unique<RecordingTarget>();
+        InstrumentRequest request;
+        request.window = window.get();
+        CInstrumentRequestHandler::Handle(message, *inst, 0, &request);
+        return window;
+    }
+    static size_t RangeOf(const RecordingTarget& window) {
+        for (const auto& m : window.Messages())
+            if (m.message == MSG_SEQ_PROGRESS_RANGE)
+                return m.wParam;
+        return 0;
+    }
+
+    ScriptedConnection link;
+    TestSite* site = nullptr;
+};
+
+TEST_F(SeqTransferTest, FetchReadsTheListingAndJudgesItsEnd) {
+    const struct {
+        const char* name;
+        std::string reply;
+        bool ok;
+        size_t kept;
+    } rows[] = {
+        {"two sequences", kTwoSequences, true, 2},
+        {"repeat count out of range",
+         "SEQLISTBEGIN SEQBEGIN NAME \"A\" REPEATCOUNT 101 SEQEND SEQLISTEND\r\n", true, 1},
+        {"stops halfway", kTwoSequences.substr(0, kTwoSequences.find("  SEQBEGIN\r\n    NAME \"S")),
+         false, 1},
+        {"text after the end", kTwoSequences + "MORE\r\n", false, 2},
+        {"a bad step", "SEQLISTBEGIN SEQBEGIN STEPBEGIN LEVEL 5 STEPEND SEQEND SEQLISTEND\r\n",
+         false, 0},
+        {"no reply", "", false, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        link.ClearWrites();
+        link.OnTimes(kPrintScript, row.reply, 1);
+        AddSequence("OLD");
+        inst->SetSequencesModified(true);
+        const auto window = Run(MSG_GET_SEQUENCES);
+        EXPECT_EQ(window->Count(row.ok ? MSG_SEQ_FETCH_DONE : MSG_SEQ_FETCH_FAILED), 1u);
+        EXPECT_EQ(RangeOf(*window), 100u);
+        EXPECT_EQ(link.Writes(), std::vector<std::string>{kPrintScript});
+        EXPECT_EQ(inst->Sequences().GetCount(), row.kept);
+        EXPECT_EQ(window->Count(MSG_SEQ_PROGRESS_STEP), row.kept);
+        EXPECT_EQ(inst->GetSequencesModified(), !row.ok);
+        EXPECT_FALSE(inst->GetStream()->GetSpanLines());
+        EXPECT_FALSE(site->IsBusy());
+    }
+    ASSERT_EQ(inst->Sequences().GetCount(), 0u);
+
+    inst->SetConnected(false);
+    EXPECT_EQ(Run(MSG_GET_SEQUENCES)->Count(MSG_SEQ_FETCH_FAILED), 1u);
+}
+
+TEST_F(SeqTransferTest, SendWritesTheScriptLineByLineAndWaitsForTheConfirmation) {
+    CSequence* seq = AddSequence("ZERO");
+    auto* delay = new CStepDelay;
+    delay->SetMinutes(10);
+    seq->AddStep(delay);
+    const std::vector<std::string> lines = {"SEQLISTBEGIN\r\n",
+                                            "  SEQBEGIN\r\n",
+                                            "    NAME \"ZERO\"\r\n",
+                                            "    REPEATCOUNT 1\r\n",
+                                            "    CCINPUT DISABLED\r\n",
+                                            "    CCOUTPUT DISABLED\r\n",
+                                            "    TIMER DISABLED\r\n",
+                                            "    TIMERSTART 01/01/2030 00:00\r\n",
+                                            "    TIMERDELTA 001:00:00\r\n",
+                                            "    STEPBEGIN\r\n",
+                                            "      DELAY 10.0\r\n",
+                                            "    STEPEND\r\n",
+                                            "  SEQEND\r\n",
+                                            "SEQLISTEND\r\n"};
+    seq->SetTimerStart(DateTime(2030, 1, 1));
+
+    const auto unconfirmed = Run(MSG_SEND_SEQUENCES);
+    EXPECT_EQ(unconfirmed->Count(MSG_SEQ_SEND_FAILED), 1u);
+    EXPECT_EQ(link.Writes(), lines);
+    EXPECT_EQ(RangeOf(*unconfirmed), lines.size());
+    EXPECT_EQ(unconfirmed->Count(MSG_SEQ_PROGRESS_STEP), lines.size());
+
+    // An instrument that knows the duration step by its name gets that name.
+    std::vector<std::string> named = lines;
+    named[10] = "      DURATION 10.0\r\n";
+    inst->SetCapabilities(CAP_CALIBRATOR | CAP_CAL_SCRIPT | CAP_CAL_DURATION);
+    inst->SetSequencesModified(true);
+    link.ClearWrites();
+    link.On("SEQLISTEND\r\n", "New sequence configuration stored.\r\n");
+    EXPECT_EQ(Run(MSG_SEND_SEQUENCES)->Count(MSG_SEQ_SEND_DONE), 1u);
+    EXPECT_EQ(link.Writes(), named);
+    EXPECT_FALSE(inst->GetSequencesModified());
+    EXPECT_EQ(inst->GetStream()->GetReceiveTimeout(), 2000u);
+
+    // A name the script cannot hold is refused before anything is sent; the log says why.
+    TempFolder folder;
+    app->SetLogPath(folder.File("Log.txt"));
+    app->SetLogFilters(false, false, true);
+    app->OpenLog();
+    seq->SetName("A\"B");
+    link.ClearWrites();
+    EXPECT_EQ(Run(MSG_SEND_SEQUENCES)->Count(MSG_SEQ_SEND_FAILED), 1u);
+    EXPECT_TRUE(link.Writes().empty());
+    app->CloseLog();
+    EXPECT_NE(ReadAll(folder.File("Log.txt")).find("Sequence 'A\"B' has a double quote"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace seq_test
