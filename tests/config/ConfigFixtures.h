@@ -39,6 +39,8 @@ struct ConfigApp : TestApp {
 };
 
 using TempFolder = ::TempDir;
+using ::ReadAll;
+using ::WriteAll;
 
 template <class T, class U> T* As(U* obj) {
     return dynamic_cast<T*>(obj);
