@@ -74,14 +74,21 @@ TEST(TcpRead, AfterThePeerClosesTheBufferedBytesComeThenTheReadRunsToItsTimeOut)
     Linked link;
     ASSERT_GE(link.peer, 0);
     link.Feed("last words");
+    EXPECT_EQ(ReadSome(link.conn, 4, 50, -1), "last");
+    EXPECT_FALSE(link.conn.HasLinkFailed());
     link.ClosePeer();
-    EXPECT_EQ(ReadSome(link.conn, 100, 50, -1), "last words");
+    EXPECT_EQ(ReadSome(link.conn, 100, 50, -1), " words");
+    // The closed peer does not end the read: it runs to its time-out.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ReadSome(link.conn, 100, 200, '\n'), "");
     EXPECT_GE(MsSince(start), 200);
+    // But it is told apart from a quiet peer: the reply was cut, not ended.
+    EXPECT_TRUE(link.conn.HasLinkFailed());
     EXPECT_TRUE(link.conn.IsOpen());
     EXPECT_TRUE(link.conn.Close());
     EXPECT_FALSE(link.conn.IsOpen());
+    ASSERT_TRUE(link.conn.Open(nullptr));
+    EXPECT_FALSE(link.conn.HasLinkFailed());
 }
 
 TEST(TcpPurge, DiscardsTheBufferAndWhatHasArrivedWithoutWaiting) {

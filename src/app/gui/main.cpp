@@ -3,6 +3,7 @@
 #include "app/TAPIStartup.h"
 #include "app/TextSupportHooks.h"
 #include "app/VANTIQApp.h"
+#include "app/gui/DASWindowsSetup.h"
 #include "app/gui/Demo.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/QtSettingsStore.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
     CFrontPanelDialog::Install(app);
+    InstallDASWindows(app);
 
     std::vector<const char*> args(argv, argv + argc);
     std::vector<std::string> demoArgs;
