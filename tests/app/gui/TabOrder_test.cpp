@@ -24,9 +24,9 @@
 #include "connections/gui/TCPConnectionPropertiesDialog.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/gui/InstPropertySheet.h"
+#include "platform/TelephonyStream.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiTestApp.h"
-#include "platform/TelephonyStream.h"
 #include "ui/AppPropertyPage.h"
 #include "ui/FileSaveAsDialog.h"
 
