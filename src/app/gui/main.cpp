@@ -13,6 +13,7 @@
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstPropertySheet.h"
 #include "sequences/SequenceSupport.h"
+#include "sequences/gui/SequenceWindowHooks.h"
 #include "support/TextSupport.h"
 
 #include <QApplication>
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
     CFrontPanelDialog::Install(app);
+    InstallSequenceWindow();
 
     std::vector<const char*> args(argv, argv + argc);
     std::vector<std::string> demoArgs;

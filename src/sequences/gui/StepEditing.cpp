@@ -1,0 +1,41 @@
+#include "sequences/gui/StepEditing.h"
+
+#include "sequences/StepCCOutput.h"
+#include "sequences/StepDelay.h"
+#include "sequences/StepExecSeq.h"
+#include "sequences/StepLevel.h"
+#include "sequences/StepSelOutput.h"
+#include "sequences/gui/StepCCOutputDialog.h"
+#include "sequences/gui/StepDurationDialog.h"
+#include "sequences/gui/StepExecSeqDialog.h"
+#include "sequences/gui/StepLevelDialog.h"
+#include "sequences/gui/StepSelOutputDialog.h"
+#include "ui/WindowModal.h"
+
+namespace {
+
+template <class Dialog> bool Accepted(Dialog&& dialog) {
+    return ExecWindowModal(dialog) == QDialog::Accepted;
+}
+
+} // namespace
+
+bool EditStep(CStep& step, CInstrumentConnection& inst, QWidget* parent) {
+    if (auto* s = dynamic_cast<CStepDelay*>(&step))
+        return Accepted(CStepDurationDialog(*s, parent));
+    if (auto* s = dynamic_cast<CStepExecSeq*>(&step))
+        return Accepted(CStepExecSeqDialog(*s, inst, parent));
+    if (auto* s = dynamic_cast<CStepLevel*>(&step))
+        return Accepted(CStepLevelDialog(*s, parent));
+    if (auto* s = dynamic_cast<CStepSelOutput*>(&step))
+        return Accepted(CStepSelOutputDialog(*s, parent));
+    if (auto* s = dynamic_cast<CStepCCOutput*>(&step))
+        return Accepted(CStepCCOutputDialog(*s, parent));
+    return false;
+}
+
+bool HasStepDialog(const CStep& step) {
+    return dynamic_cast<const CStepDelay*>(&step) || dynamic_cast<const CStepExecSeq*>(&step) ||
+           dynamic_cast<const CStepLevel*>(&step) || dynamic_cast<const CStepSelOutput*>(&step) ||
+           dynamic_cast<const CStepCCOutput*>(&step);
+}
