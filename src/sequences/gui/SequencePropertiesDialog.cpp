@@ -37,13 +37,13 @@ QLineEdit* NumberEdit(QWidget* parent, int x, int y, int w, int value) {
 QCheckBox* ClosureGroup(const char* title, const char* enableLabel, QWidget* parent, int y,
                         std::array<QCheckBox*, 12>& checks, const CContactClosures& set) {
     auto* group = new QGroupBox(QString::fromLatin1(title), parent);
-    group->setGeometry(10, y, 500, 62);
+    group->setGeometry(10, y, 540, 62);
     auto* enable = new QCheckBox(QString::fromLatin1(enableLabel), group);
     enable->setGeometry(10, 28, 80, 22);
     enable->setChecked(set.IsEnabled());
     for (int i = 0; i < 12; ++i) {
         auto* check = new QCheckBox(QString::number(i + 1), group);
-        check->setGeometry(92 + i * 34, 28, 34, 22);
+        check->setGeometry(92 + i * 36, 28, 36, 22);
         check->setChecked((set.GetBits() >> i) & 1u);
         checks[static_cast<size_t>(i)] = check;
     }
@@ -82,7 +82,7 @@ CSequencePropertiesDialog::CSequencePropertiesDialog(CSequence& seq, CInstrument
     m_name->setText(ToQt(seq.GetName()));
 
     auto* run = new QGroupBox(this);
-    run->setGeometry(10, 44, 230, 150);
+    run->setGeometry(10, 44, 270, 150);
     m_once = new QRadioButton(QStringLiteral("Run &one time"), run);
     m_once->setGeometry(10, 14, 200, 22);
     m_several = new QRadioButton(QStringLiteral("Run &several times:"), run);
@@ -99,7 +99,7 @@ CSequencePropertiesDialog::CSequencePropertiesDialog(CSequence& seq, CInstrument
         m_count->setText(QString::number(count));
 
     auto* timerGroup = new QGroupBox(this);
-    timerGroup->setGeometry(250, 44, 260, 150);
+    timerGroup->setGeometry(290, 44, 260, 150);
     m_timer = new QCheckBox(QStringLiteral("&Enable Automatic Timer"), timerGroup);
     m_timer->setGeometry(10, 10, 240, 22);
     m_timer->setChecked(seq.GetTimerEnabled());
@@ -113,10 +113,10 @@ CSequencePropertiesDialog::CSequencePropertiesDialog(CSequence& seq, CInstrument
     m_time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     m_time->setTime(QTime(start.GetHour(), start.GetMinute(), start.GetSecond()));
     const TimeSpan period = seq.GetTimerPeriod();
-    Label("&Repeat Period\n(DDD:HH:MM):", timerGroup, 10, 98, 100, 40);
     m_days = NumberEdit(timerGroup, 110, 106, 44, static_cast<int>(period.GetDays()));
     m_hours = NumberEdit(timerGroup, 158, 106, 40, static_cast<int>(period.GetHours()));
     m_minutes = NumberEdit(timerGroup, 202, 106, 40, static_cast<int>(period.GetMinutes()));
+    Label("&Repeat Period\n(DDD:HH:MM):", timerGroup, 10, 98, 100, 40)->setBuddy(m_days);
 
     m_inputsEnabled =
         ClosureGroup("Contact Closure Inputs", "En&able", this, 202, m_inputs, seq.GetCCInputs());
@@ -124,10 +124,10 @@ CSequencePropertiesDialog::CSequencePropertiesDialog(CSequence& seq, CInstrument
                                     seq.GetCCOutputs());
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setGeometry(330, 346, 85, 28);
+    ok->setGeometry(370, 346, 85, 28);
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setGeometry(425, 346, 85, 28);
+    cancel->setGeometry(465, 346, 85, 28);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     for (QAbstractButton* b :
@@ -136,7 +136,7 @@ CSequencePropertiesDialog::CSequencePropertiesDialog(CSequence& seq, CInstrument
           static_cast<QAbstractButton*>(m_inputsEnabled),
           static_cast<QAbstractButton*>(m_outputsEnabled)})
         connect(b, &QAbstractButton::toggled, this, [this] { UpdateControls(); });
-    setFixedSize(520, 384);
+    setFixedSize(560, 384);
     UpdateControls();
 }
 

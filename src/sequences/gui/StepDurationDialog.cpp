@@ -1,34 +1,12 @@
 #include "sequences/gui/StepDurationDialog.h"
 
 #include "base/StateLock.h"
-#include "connections/gui/DialogSupport.h"
 #include "sequences/StepDelay.h"
+#include "sequences/gui/StepDialogSupport.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cmath>
-
-namespace {
-
-constexpr double kMin = 0.1;
-constexpr double kMax = 120.0;
-
-// The standard check of a real-number field: its message, the field selected again.
-bool ReadMinutes(QLineEdit& edit, double& value) {
-    bool ok = false;
-    const double parsed = edit.text().trimmed().toDouble(&ok);
-    if (ok && std::isfinite(parsed) && parsed >= kMin && parsed <= kMax) {
-        value = parsed;
-        return true;
-    }
-    ShowDialogError(ok ? "Please enter a number between 0.1 and 120." : "Please enter a number.");
-    edit.setFocus();
-    edit.selectAll();
-    return false;
-}
-
-} // namespace
 
 CStepDurationDialog::CStepDurationDialog(CStepDelay& step, QWidget* parent)
     : QDialog(parent), m_step(step) {
@@ -53,7 +31,7 @@ CStepDurationDialog::CStepDurationDialog(CStepDelay& step, QWidget* parent)
 
 void CStepDurationDialog::accept() {
     double minutes = 0;
-    if (!ReadMinutes(*m_minutes, minutes))
+    if (!ReadRealField(*m_minutes, 0.1, 120.0, minutes))
         return;
     {
         std::lock_guard<std::recursive_mutex> lock(AppStateLock());

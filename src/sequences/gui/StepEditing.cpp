@@ -3,12 +3,16 @@
 #include "sequences/StepCCOutput.h"
 #include "sequences/StepDelay.h"
 #include "sequences/StepExecSeq.h"
+#include "sequences/StepGenerate.h"
 #include "sequences/StepLevel.h"
+#include "sequences/StepManual.h"
 #include "sequences/StepSelOutput.h"
 #include "sequences/gui/StepCCOutputDialog.h"
 #include "sequences/gui/StepDurationDialog.h"
 #include "sequences/gui/StepExecSeqDialog.h"
+#include "sequences/gui/StepGenerateDialog.h"
 #include "sequences/gui/StepLevelDialog.h"
+#include "sequences/gui/StepManualDialog.h"
 #include "sequences/gui/StepSelOutputDialog.h"
 #include "ui/WindowModal.h"
 
@@ -23,6 +27,10 @@ template <class Dialog> bool Accepted(Dialog&& dialog) {
 bool EditStep(CStep& step, CInstrumentConnection& inst, QWidget* parent) {
     if (auto* s = dynamic_cast<CStepDelay*>(&step))
         return Accepted(CStepDurationDialog(*s, parent));
+    if (auto* s = dynamic_cast<CStepGenerate*>(&step))
+        return Accepted(CStepGenerateDialog(*s, parent));
+    if (auto* s = dynamic_cast<CStepManual*>(&step))
+        return Accepted(CStepManualDialog(*s, parent));
     if (auto* s = dynamic_cast<CStepExecSeq*>(&step))
         return Accepted(CStepExecSeqDialog(*s, inst, parent));
     if (auto* s = dynamic_cast<CStepLevel*>(&step))
@@ -35,7 +43,8 @@ bool EditStep(CStep& step, CInstrumentConnection& inst, QWidget* parent) {
 }
 
 bool HasStepDialog(const CStep& step) {
-    return dynamic_cast<const CStepDelay*>(&step) || dynamic_cast<const CStepExecSeq*>(&step) ||
+    return dynamic_cast<const CStepGenerate*>(&step) || dynamic_cast<const CStepManual*>(&step) ||
+           dynamic_cast<const CStepDelay*>(&step) || dynamic_cast<const CStepExecSeq*>(&step) ||
            dynamic_cast<const CStepLevel*>(&step) || dynamic_cast<const CStepSelOutput*>(&step) ||
            dynamic_cast<const CStepCCOutput*>(&step);
 }

@@ -3,8 +3,8 @@
 // validation, the step type list by capability, and pictures of each window.
 
 #include "../SeqFixtures.h"
-#include "connections/gui/DialogTestSupport.h"
 #include "base/Strings.h"
+#include "connections/gui/DialogTestSupport.h"
 #include "instruments/Capabilities.h"
 #include "sequences/SequenceTransfer.h"
 #include "sequences/gui/SequenceConfigDialog.h"
@@ -12,7 +12,9 @@
 #include "sequences/gui/StepCCOutputDialog.h"
 #include "sequences/gui/StepDurationDialog.h"
 #include "sequences/gui/StepExecSeqDialog.h"
+#include "sequences/gui/StepGenerateDialog.h"
 #include "sequences/gui/StepLevelDialog.h"
+#include "sequences/gui/StepManualDialog.h"
 #include "sequences/gui/StepSelOutputDialog.h"
 #include "sequences/gui/StepTypeDialog.h"
 
@@ -284,6 +286,76 @@ TEST_F(SequenceWindowTest, StepTypesFollowTheCapabilities) {
     }
 }
 
+TEST_F(SequenceWindowTest, StepDialogsRefuseOutOfRangeValues) {
+    // Each dialog is checked at both edges of its range and just outside.
+    const struct {
+        const char* text;
+        bool accepted;
+    } minutes[] = {{"0.1", true}, {"120", true}, {"0.05", false}, {"120.5", false}, {"x", false}},
+      levels[] = {{"10", true}, {"99", true}, {"9", false}, {"100", false}};
+    for (const auto& row : minutes) {
+        SCOPED_TRACE(row.text);
+        CStepDelay step;
+        CStepDurationDialog dlg(step);
+        dlg.Minutes().setText(QString::fromLatin1(row.text));
+        dlg.accept();
+        EXPECT_EQ(dlg.result() == QDialog::Accepted, row.accepted);
+        EXPECT_EQ(step.GetMinutes() != 0.0f, row.accepted);
+    }
+    for (const auto& row : levels) {
+        SCOPED_TRACE(row.text);
+        CStepLevel step;
+        step.SetLevel(50);
+        CStepLevelDialog dlg(step);
+        dlg.Level().setText(QString::fromLatin1(row.text));
+        dlg.accept();
+        EXPECT_EQ(step.GetLevel() != 50, row.accepted);
+    }
+}
+
+TEST_F(SequenceWindowTest, ManualModeSetsSetpointEnableAndUnit) {
+    const struct {
+        int mode;
+        bool setpoint;
+        const char* unit;
+    } rows[] = {{0, false, "mV"}, {1, true, "mV"}, {2, true, "mV"}, {3, true, "PPB"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mode);
+        CStepManual step;
+        CStepManualDialog dlg(step);
+        dlg.Mode(row.mode).setChecked(true);
+        EXPECT_EQ(dlg.Setpoint().isEnabled(), row.setpoint);
+        EXPECT_EQ(dlg.SetpointUnit().text().toStdString(), row.unit);
+        dlg.CalGas().setCurrentText(QStringLiteral("CO"));
+        dlg.accept();
+        EXPECT_EQ(step.GetMode(), row.mode);
+        EXPECT_EQ(step.GetGasId(), static_cast<uint32_t>(GAS_CO));
+    }
+}
+
+TEST_F(SequenceWindowTest, GenerateLooksUpUnitAndGasByName) {
+    const struct {
+        const char* unit;
+        const char* gas;
+        uint32_t unitId, gasId;
+    } rows[] = {{"PPM", "NO", UNIT_PPM, GAS_NO}, {"BOGUS", "NOPE", UNIT_PPB, GAS_SO2}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.unit);
+        CStepGenerate step;
+        step.SetConcentration(EGasValue(400, UNIT_PPB, GAS_SO2));
+        CStepGenerateDialog dlg(step);
+        EXPECT_EQ(dlg.Concentration().text(), QStringLiteral("400"));
+        dlg.Concentration().setText(QStringLiteral("2"));
+        dlg.Units().setEditText(QString::fromLatin1(row.unit));
+        dlg.Gas().setEditText(QString::fromLatin1(row.gas));
+        dlg.accept();
+        const EGasValue v = step.GetConcentration();
+        EXPECT_EQ(v.GetUnitId(), row.unitId);
+        EXPECT_EQ(v.GetGasId(), row.gasId);
+        EXPECT_NEAR(v.Value(), 2.0, 1e-6);
+    }
+}
+
 TEST_F(SequenceWindowTest, Pictures) {
     CSequence* seq = WithSteps("CAL1", 1);
     auto* d = new CStepDelay;
@@ -308,6 +380,13 @@ TEST_F(SequenceWindowTest, Pictures) {
     CStepExecSeqDialog execDlg(exec, *inst);
     EXPECT_EQ(execDlg.Sequence().count(), 2);
     Shoot(execDlg, "step_execseq");
+    CStepGenerate gen;
+    gen.SetConcentration(EGasValue(400, UNIT_PPB, GAS_SO2));
+    CStepGenerateDialog genDlg(gen);
+    Shoot(genDlg, "step_generate");
+    CStepManual manual;
+    CStepManualDialog manualDlg(manual);
+    Shoot(manualDlg, "step_manual");
     CStepLevel level;
     CStepLevelDialog levelDlg(level);
     Shoot(levelDlg, "step_level");
