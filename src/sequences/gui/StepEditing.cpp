@@ -3,6 +3,7 @@
 #include "sequences/StepCCOutput.h"
 #include "sequences/StepDelay.h"
 #include "sequences/StepExecSeq.h"
+#include "sequences/StepGPT.h"
 #include "sequences/StepGenerate.h"
 #include "sequences/StepLevel.h"
 #include "sequences/StepManual.h"
@@ -10,6 +11,7 @@
 #include "sequences/gui/StepCCOutputDialog.h"
 #include "sequences/gui/StepDurationDialog.h"
 #include "sequences/gui/StepExecSeqDialog.h"
+#include "sequences/gui/StepGPTDialog.h"
 #include "sequences/gui/StepGenerateDialog.h"
 #include "sequences/gui/StepLevelDialog.h"
 #include "sequences/gui/StepManualDialog.h"
@@ -29,6 +31,8 @@ bool EditStep(CStep& step, CInstrumentConnection& inst, QWidget* parent) {
         return Accepted(CStepDurationDialog(*s, parent));
     if (auto* s = dynamic_cast<CStepGenerate*>(&step))
         return Accepted(CStepGenerateDialog(*s, parent));
+    if (auto* s = dynamic_cast<CStepGPT*>(&step))
+        return Accepted(CStepGPTDialog(*s, parent));
     if (auto* s = dynamic_cast<CStepManual*>(&step))
         return Accepted(CStepManualDialog(*s, parent));
     if (auto* s = dynamic_cast<CStepExecSeq*>(&step))
@@ -43,8 +47,8 @@ bool EditStep(CStep& step, CInstrumentConnection& inst, QWidget* parent) {
 }
 
 bool HasStepDialog(const CStep& step) {
-    return dynamic_cast<const CStepGenerate*>(&step) || dynamic_cast<const CStepManual*>(&step) ||
-           dynamic_cast<const CStepDelay*>(&step) || dynamic_cast<const CStepExecSeq*>(&step) ||
-           dynamic_cast<const CStepLevel*>(&step) || dynamic_cast<const CStepSelOutput*>(&step) ||
-           dynamic_cast<const CStepCCOutput*>(&step);
+    return dynamic_cast<const CStepGenerate*>(&step) || dynamic_cast<const CStepGPT*>(&step) ||
+           dynamic_cast<const CStepManual*>(&step) || dynamic_cast<const CStepDelay*>(&step) ||
+           dynamic_cast<const CStepExecSeq*>(&step) || dynamic_cast<const CStepLevel*>(&step) ||
+           dynamic_cast<const CStepSelOutput*>(&step) || dynamic_cast<const CStepCCOutput*>(&step);
 }

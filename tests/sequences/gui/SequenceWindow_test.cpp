@@ -12,6 +12,7 @@
 #include "sequences/gui/StepCCOutputDialog.h"
 #include "sequences/gui/StepDurationDialog.h"
 #include "sequences/gui/StepExecSeqDialog.h"
+#include "sequences/gui/StepGPTDialog.h"
 #include "sequences/gui/StepGenerateDialog.h"
 #include "sequences/gui/StepLevelDialog.h"
 #include "sequences/gui/StepManualDialog.h"
@@ -384,6 +385,17 @@ TEST_F(SequenceWindowTest, Pictures) {
     gen.SetConcentration(EGasValue(400, UNIT_PPB, GAS_SO2));
     CStepGenerateDialog genDlg(gen);
     Shoot(genDlg, "step_generate");
+    CStepGPTPreset gpt;
+    gpt.SetNO(EGasValue(450, UNIT_PPB, GAS_NO));
+    CStepGPTDialog gptDlg(gpt);
+    EXPECT_EQ(gptDlg.windowTitle(), QStringLiteral("GPT Preset"));
+    gptDlg.NO().setText(QStringLiteral("0.3"));
+    gptDlg.NOUnits().setEditText(QStringLiteral("PPM"));
+    Shoot(gptDlg, "step_gpt");
+    gptDlg.accept();
+    EXPECT_EQ(gpt.GetNO().GetUnitId(), static_cast<uint32_t>(UNIT_PPM));
+    EXPECT_EQ(gpt.GetNO().GetGasId(), static_cast<uint32_t>(GAS_NO));
+    EXPECT_NEAR(gpt.GetNO().Value(), 0.3, 1e-6);
     CStepManual manual;
     CStepManualDialog manualDlg(manual);
     Shoot(manualDlg, "step_manual");
