@@ -602,7 +602,7 @@ void CSequenceConfigDialog::OnNewStep(unsigned commandId) {
     if (!step)
         return;
     step->SetOwner(seq);
-    if (step->IsEditable() && HasStepDialog(*step) && !EditStep(*step, m_inst, this))
+    if (step->IsEditable() && !EditStep(*step, m_inst, this))
         return;
     CStep* added = step.release();
     seq->AddStep(added);

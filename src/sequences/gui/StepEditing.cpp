@@ -8,6 +8,7 @@
 #include "sequences/StepLevel.h"
 #include "sequences/StepManual.h"
 #include "sequences/StepSelOutput.h"
+#include "sequences/StepStatusBlock.h"
 #include "sequences/gui/StepCCOutputDialog.h"
 #include "sequences/gui/StepDurationDialog.h"
 #include "sequences/gui/StepExecSeqDialog.h"
@@ -16,6 +17,7 @@
 #include "sequences/gui/StepLevelDialog.h"
 #include "sequences/gui/StepManualDialog.h"
 #include "sequences/gui/StepSelOutputDialog.h"
+#include "sequences/gui/StepStatusBlockDialog.h"
 #include "ui/WindowModal.h"
 
 namespace {
@@ -41,14 +43,9 @@ bool EditStep(CStep& step, CInstrumentConnection& inst, QWidget* parent) {
         return Accepted(CStepLevelDialog(*s, parent));
     if (auto* s = dynamic_cast<CStepSelOutput*>(&step))
         return Accepted(CStepSelOutputDialog(*s, parent));
+    if (auto* s = dynamic_cast<CStepStatusBlock*>(&step))
+        return Accepted(CStepStatusBlockDialog(*s, parent));
     if (auto* s = dynamic_cast<CStepCCOutput*>(&step))
         return Accepted(CStepCCOutputDialog(*s, parent));
     return false;
-}
-
-bool HasStepDialog(const CStep& step) {
-    return dynamic_cast<const CStepGenerate*>(&step) || dynamic_cast<const CStepGPT*>(&step) ||
-           dynamic_cast<const CStepManual*>(&step) || dynamic_cast<const CStepDelay*>(&step) ||
-           dynamic_cast<const CStepExecSeq*>(&step) || dynamic_cast<const CStepLevel*>(&step) ||
-           dynamic_cast<const CStepSelOutput*>(&step) || dynamic_cast<const CStepCCOutput*>(&step);
 }

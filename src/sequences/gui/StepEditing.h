@@ -6,7 +6,5 @@ class CStep;
 class QWidget;
 
 // Shows the step's dialog over parent; true when the operator accepted and the values are
-// stored. False for a kind that has no dialog.
+// stored. False for a kind without parameters.
 bool EditStep(CStep& step, CInstrumentConnection& inst, QWidget* parent);
-// Whether the window has a dialog for the step's kind.
-bool HasStepDialog(const CStep& step);

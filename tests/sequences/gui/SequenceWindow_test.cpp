@@ -17,8 +17,10 @@
 #include "sequences/gui/StepLevelDialog.h"
 #include "sequences/gui/StepManualDialog.h"
 #include "sequences/gui/StepSelOutputDialog.h"
+#include "sequences/gui/StepStatusBlockDialog.h"
 #include "sequences/gui/StepTypeDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <QValidator>
 
 namespace {
 
@@ -355,6 +358,38 @@ TEST_F(SequenceWindowTest, GenerateLooksUpUnitAndGasByName) {
         EXPECT_EQ(v.GetGasId(), row.gasId);
         EXPECT_NEAR(v.Value(), 2.0, 1e-6);
     }
+}
+
+TEST_F(SequenceWindowTest, StatusBlockDigitsAndBitChecksAgree) {
+    CStepStatusBlock step;
+    CStepStatusBlockDialog dlg(step);
+    const struct {
+        const char* typed;
+        unsigned bits;
+    } rows[] = {{"10000001", 0x81}, {"00000010", 0x02}, {"11110000", 0xF0}, {"", 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        dlg.Digits(0).setText(QString::fromLatin1(row.typed));
+        emit dlg.Digits(0).textEdited(dlg.Digits(0).text());
+        for (int bit = 0; bit < 8; ++bit)
+            EXPECT_EQ(dlg.Bit(0, bit).isChecked(), ((row.bits >> bit) & 1u) != 0) << bit;
+    }
+    // A click rewrites the digits, highest bit first.
+    dlg.Bit(0, 2).setChecked(true);
+    EXPECT_EQ(dlg.Digits(0).text(), QStringLiteral("00000100"));
+    int pos = 0;
+    QString bad = QStringLiteral("0120");
+    EXPECT_EQ(dlg.Digits(0).validator()->validate(bad, pos), QValidator::Invalid);
+    QString long9 = QStringLiteral("000000000");
+    EXPECT_EQ(dlg.Digits(0).validator()->validate(long9, pos), QValidator::Invalid);
+    // A disabled block shows so and cannot be typed in.
+    dlg.Enable(1).setChecked(false);
+    EXPECT_EQ(dlg.Digits(1).text(), QStringLiteral("DISABLED"));
+    EXPECT_FALSE(dlg.Digits(1).isEnabled());
+    dlg.accept();
+    EXPECT_EQ(step.GetBlock1().GetBits(), 0x04u);
+    EXPECT_FALSE(step.GetBlock2().IsEnabled());
+    Shoot(dlg, "step_statusblock");
 }
 
 TEST_F(SequenceWindowTest, Pictures) {
