@@ -164,6 +164,7 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
         unsigned wait = dated ? kFirstReplyWaitMs : static_cast<unsigned>(inst.GetReceiveTimeout());
         char line[CHexRecordReader::kMaxLineLength + 1];
         bool overlong = false; // the rest of a line longer than the limit is being passed over
+        std::string text;      // reused: one line's copy for the log, without an allocation each
         while (ok) {
             const size_t n = link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
             wait = static_cast<unsigned>(inst.GetReceiveTimeout());
@@ -171,7 +172,7 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 ok = !ReplyCut(link);
                 break;
             }
-            const std::string text(line, n);
+            text.assign(line, n);
             DASLogMessage(LOG_RESPONSE, text);
             const bool complete = line[n - 1] == '\n';
             if (overlong || (!complete && n == CHexRecordReader::kMaxLineLength)) {

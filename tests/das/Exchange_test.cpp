@@ -422,6 +422,22 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
         }
         EXPECT_EQ(P(1)->GetRecordCount(), r.o3);
     }
+    // Without the instrument's date selection the range is applied once the reply is in.
+    CSelectionSet between;
+    between.SetType(7);
+    between.SetStart(DateTime(2025, 1, 1, 0, 2).GetSeconds());
+    between.SetEnd(DateTime(2025, 1, 1, 0, 3).GetSeconds());
+    between.SetUseInstrumentDateSelection(false);
+    ch->SetActiveSelection(&between);
+    link.OnTimes("\x03"
+                 "d report \"CONC1\" compact\r\n",
+                 "D 001:00:01 0000 CONC1: 1 1\r\nD 001:00:02 0000 CONC1: 1 2\r\n"
+                 "D 001:00:04 0000 CONC1: 1 4\r\n",
+                 1);
+    ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
+    ASSERT_EQ(P(0)->GetRecordCount(), 1u);
+    EXPECT_EQ(P(0)->GetRecord(0)->GetValue(), 2.0);
+    ch->SetActiveSelection(nullptr);
 }
 
 TEST_F(DASExchangeTest, RequestsReachTheInstalledTransfers) {

@@ -1,57 +1,39 @@
 #pragma once
-// The whole program against the simulated instrument: a rig that connects one instrument
-// through a real site and transport (loopback TCP or a pseudo-terminal) to an in-process
-// gasquill-sim, and a runner for gasquill-cli as a child process. Waits have generous
-// limits so that a fault shows as a failed check instead of a hung test; no check measures
-// how long anything took.
+// The whole program against the simulated instrument: a rig that connects one
+// instrument through a real site and transport (loopback TCP or a
+// pseudo-terminal) to an in-process gasquill-sim, and a runner for gasquill-cli
+// as a child process. Waits have generous limits so that a fault shows as a
+// failed check instead of a hung test; no check measures how long anything
+// took.
 
-#include "base/MessageTarget.h"
 #include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
-#include "connections/SiteConnection.h"
+#include "connections/ConnTestSupport.h"
 #include "connections/TCPConnection.h"
-#include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentPanel.h"
-#include "model/InstrumentKeywords.h"
 #include "sim/SimInstrument.h"
 #include "sim/SimServer.h"
 #include "support_lib/Fakes.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <csignal>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <memory>
-#include <mutex>
-#include <poll.h>
 #include <spawn.h>
-#include <string>
 #include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 extern char** environ;
 
 namespace e2e {
 
-// How long any one wait may take before the test gives up on it.
+using conntest::ReadFile;
 constexpr unsigned kWaitLimitMs = 60000;
+const std::string kWakeUp("\x03\x03\r\n\r\n", 6);
 
 inline std::string Hex(const std::string& bytes) {
-    static const char* digits = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : bytes) {
-        if (!out.empty())
-            out += ' ';
-        out += digits[c >> 4];
-        out += digits[c & 15];
+        out += out.empty() ? "" : " ";
+        out += "0123456789ABCDEF"[c >> 4];
+        out += "0123456789ABCDEF"[c & 15];
     }
     return out;
 }
@@ -64,7 +46,8 @@ inline size_t Count(const std::string& haystack, const std::string& needle) {
     return n;
 }
 
-// The front panel of the rig: counts the display-changed and identification notices.
+// The front panel of the rig: counts the notices, remembers the identification
+// one's value.
 class CountingPanel : public InstrumentPanel {
 public:
     void Post(unsigned message, uintptr_t wParam, intptr_t) override {
@@ -90,20 +73,19 @@ private:
     uintptr_t m_identified = 0;
 };
 
-// One simulated instrument, one site and one instrument of the configuration, connected
-// the way the front panel connects: requests posted to the site's worker.
+// One simulated instrument, one site and one instrument of the configuration,
+// connected the way the front panel connects: requests posted to the site's
+// worker.
 class Rig {
 public:
     enum class Link { Tcp, Pty };
 
-    Rig(const SimConfig& simConfig, Link link) : m_link(link) {
-        SimConfig c = simConfig;
+    Rig(SimConfig c, Link link) {
         c.link = link == Link::Tcp ? SimConfig::Link::Tcp : SimConfig::Link::Pty;
         server = std::make_unique<SimServer>(c);
         std::string error;
         started = server->Start(error);
         EXPECT_TRUE(started) << error;
-
         site = new CSiteConnection;
         site->SetName("Sim Site");
         if (link == Link::Tcp) {
@@ -117,7 +99,6 @@ public:
             site->SetConnection(serial);
         }
         inst = new CInstrumentConnection;
-        inst->SetName("Analyzer");
         inst->SetSiteId(site->GetId());
         inst->SetReceiveTimeout(1000);
         {
@@ -134,7 +115,6 @@ public:
             m_changed.notify_all();
         });
     }
-
     ~Rig() {
         if (inst->IsConnected())
             Disconnect();
@@ -143,40 +123,41 @@ public:
         inst->SetFrontPanel(nullptr);
     }
 
-    // Waits until `count` requests of this kind have finished.
-    bool WaitDone(unsigned message, size_t count) {
+    // Posts a request and waits until it has finished.
+    bool Request(unsigned message, const std::function<bool()>& post) {
         std::unique_lock<std::mutex> g(m_lock);
+        const size_t before = m_done[message];
+        g.unlock();
+        if (!post())
+            return false;
+        g.lock();
         return m_changed.wait_for(g, std::chrono::milliseconds(kWaitLimitMs),
-                                  [&] { return m_done[message] >= count; });
+                                  [&] { return m_done[message] > before; });
     }
-    size_t Done(unsigned message) {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_done[message];
-    }
-
     bool Connect() {
-        const size_t before = Done(MSG_CONNECT);
-        return inst->RequestConnect() && WaitDone(MSG_CONNECT, before + 1);
+        return Request(MSG_CONNECT, [this] { return inst->RequestConnect(); });
     }
     bool Key(int key) {
-        const size_t before = Done(MSG_KEY_PRESS);
-        inst->RequestKey(key);
-        return WaitDone(MSG_KEY_PRESS, before + 1);
+        return Request(MSG_KEY_PRESS, [this, key] { return inst->RequestKey(key), true; });
     }
     bool Refresh() {
-        const size_t before = Done(MSG_REFRESH_DISPLAY);
-        inst->RequestDisplayUpdate();
-        return WaitDone(MSG_REFRESH_DISPLAY, before + 1);
+        return Request(MSG_REFRESH_DISPLAY, [this] { return inst->RequestDisplayUpdate(), true; });
     }
     bool Disconnect() {
-        const size_t before = Done(MSG_DISCONNECT);
-        inst->RequestDisconnect();
-        return WaitDone(MSG_DISCONNECT, before + 1) && site->WaitForWorkers(kWaitLimitMs);
+        return Request(MSG_DISCONNECT, [this] { return inst->RequestDisconnect(), true; }) &&
+               site->WaitForWorkers(kWaitLimitMs);
+    }
+    // Whether the link was given back and the instrument left idle.
+    bool Released() const {
+        return !inst->IsConnected() && !site->IsConnected() && site->GetInUseCount() == 0 &&
+               site->GetBusyCount() == 0 && !site->GetConnection()->IsOpen() &&
+               inst->GetStream() == nullptr && inst->GetIdleCount() == 1;
     }
 
-    // What the instrument received. Every command's reply is read before the next command
-    // goes out, so once a request has finished the instrument has seen all of its bytes;
-    // `last` waits for bytes that were sent without waiting for their reply.
+    // What the instrument received. Every command's reply is read before the next
+    // command goes out, so once a request has finished the instrument has seen
+    // all of its bytes; `last` waits for bytes that were sent without waiting for
+    // their reply.
     std::string Wire(const std::string& last = "") {
         if (!last.empty())
             server->WaitForReceived(last, kWaitLimitMs);
@@ -201,22 +182,19 @@ public:
     CountingPanel panel;
 
 private:
-    Link m_link;
     std::mutex m_lock;
     std::condition_variable m_changed;
     std::map<unsigned, size_t> m_done;
 };
 
-// A finished child process.
 struct RunResult {
     int exitCode = -1; // -1 when it did not exit normally
     std::string out, err;
 };
 
-// Runs the program with args, collecting its output. The child is killed only if it
-// outlives limitMs, which a check then reports as a hang.
-inline RunResult Run(const std::string& program, const std::vector<std::string>& args,
-                     unsigned limitMs = kWaitLimitMs) {
+// Runs gasquill-cli with args, collecting its output. The child is killed only
+// if it outlives the wait limit, which a check then reports as a hang.
+inline RunResult RunCli(const std::vector<std::string>& args) {
     RunResult result;
     int outPipe[2], errPipe[2];
     if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0)
@@ -227,87 +205,61 @@ inline RunResult Run(const std::string& program, const std::vector<std::string>&
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
     posix_spawn_file_actions_addclose(&actions, outPipe[0]);
     posix_spawn_file_actions_addclose(&actions, errPipe[0]);
-    std::vector<std::string> all{program};
+    std::vector<std::string> all{std::string(GASQUILL_BIN_DIR) + "/gasquill-cli"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)
         argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawn(&pid, all[0].c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
-    if (rc != 0) {
-        ::close(outPipe[0]);
-        ::close(errPipe[0]);
-        result.err = "cannot start " + program;
-        return result;
-    }
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    bool outOpen = true, errOpen = true, killed = false;
-    while (outOpen || errOpen) {
-        pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-        if (::poll(fds, 2, 100) < 0 && errno != EINTR)
-            break;
-        char buf[4096];
-        for (int i = 0; i < 2; ++i) {
-            bool& open = i == 0 ? outOpen : errOpen;
-            if (!open || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitLimitMs);
+    bool killed = false;
+    for (int fd : {outPipe[0], errPipe[0]}) {
+        std::string& into = fd == outPipe[0] ? result.out : result.err;
+        for (;;) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0) {
+                if (rc == 0 && !killed && std::chrono::steady_clock::now() > end)
+                    killed = ::kill(pid, SIGKILL) == 0;
                 continue;
-            const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n > 0)
-                (i == 0 ? result.out : result.err).append(buf, static_cast<size_t>(n));
-            else
-                open = false;
+            }
+            char buf[4096];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            into.append(buf, static_cast<size_t>(n));
         }
-        if (!killed && std::chrono::steady_clock::now() > end) {
-            ::kill(pid, SIGKILL);
-            killed = true;
-        }
+        ::close(fd);
     }
-    ::close(outPipe[0]);
-    ::close(errPipe[0]);
     int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFEXITED(status) && !killed)
+    if (rc == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && !killed)
         result.exitCode = WEXITSTATUS(status);
     return result;
 }
 
-inline std::string CliPath() {
-    return std::string(GASQUILL_BIN_DIR) + "/gasquill-cli";
-}
-
-inline RunResult RunCli(const std::vector<std::string>& args) {
-    return Run(CliPath(), args);
-}
-
 inline std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
+    for (size_t start = 0; start < text.size();) {
         const size_t nl = text.find('\n', start);
-        lines.push_back(
-            text.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
-        if (nl == std::string::npos)
-            break;
-        start = nl + 1;
+        lines.push_back(text.substr(start, nl == std::string::npos ? nl : nl - start));
+        start = nl == std::string::npos ? text.size() : nl + 1;
     }
     return lines;
 }
 
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A reference copy of the simulated instrument: the display it shows after the same keys.
-inline std::string DisplayAfterKeys(const SimConfig& config, const std::vector<int>& keys) {
+// The two display lines a reference copy of the simulated instrument shows
+// after the keys.
+inline std::vector<std::string> DisplayAfterKeys(const SimConfig& config,
+                                                 const std::vector<int>& keys) {
     SimInstrument reference(config);
     for (int key : keys)
         reference.Receive("\x03k " + std::to_string(key - 1) + "\r\n");
-    return reference.DisplayContents();
+    const std::string d = reference.DisplayContents();
+    return {d.substr(0, 40), d.substr(40, 40)};
 }
 
 } // namespace e2e

@@ -1,6 +1,6 @@
-// An instrument that misbehaves: it stops in the middle of a reply, goes silent, closes the
-// link or refuses the log-on. Every request still ends within its time-outs, the failure
-// texts appear, and the link is given back.
+// An instrument that misbehaves: it stops in the middle of a reply, goes
+// silent, closes the link or refuses the log-on. Every request still ends
+// within its time-outs, the failure texts appear, and the link is given back.
 
 #include "E2ESupport.h"
 
@@ -14,19 +14,9 @@ namespace {
 using e2e::Count;
 using e2e::Rig;
 
-// Lines a plain connect sends that the simulator counts as commands: the mode variable, the
-// display, das_hold_off and the configuration listing.
+// Lines a plain connect sends that the simulator counts as commands: the mode
+// variable, the display, das_hold_off and the configuration listing.
 constexpr unsigned kConnectCommands = 4;
-
-void ExpectReleased(Rig& rig) {
-    EXPECT_FALSE(rig.inst->IsConnected());
-    EXPECT_FALSE(rig.site->IsConnected());
-    EXPECT_EQ(rig.site->GetInUseCount(), 0);
-    EXPECT_EQ(rig.site->GetBusyCount(), 0);
-    EXPECT_FALSE(rig.site->GetConnection()->IsOpen());
-    EXPECT_EQ(rig.inst->GetStream(), nullptr);
-    EXPECT_EQ(rig.inst->GetIdleCount(), 1);
-}
 
 class AfterConnect : public ::testing::TestWithParam<std::tuple<SimFault, Rig::Link>> {};
 
@@ -41,13 +31,12 @@ TEST_P(AfterConnect, AKeyPressWithoutAnswerKeepsTheDisplayAndTheLinkIsReleased) 
     const std::string before = rig.inst->GetDisplayText();
     ASSERT_EQ(before, rig.SimDisplay());
     const size_t shown = rig.panel.Count(MSG_DISPLAY_CHANGED);
-
     ASSERT_TRUE(rig.Key(8));
     EXPECT_EQ(rig.panel.Count(MSG_DISPLAY_CHANGED), shown);
     EXPECT_EQ(rig.inst->GetDisplayText(), before);
     EXPECT_EQ(rig.inst->GetSelectDepth(), 0);
     ASSERT_TRUE(rig.Disconnect());
-    ExpectReleased(rig);
+    EXPECT_TRUE(rig.Released());
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, AfterConnect,
@@ -60,88 +49,79 @@ INSTANTIATE_TEST_SUITE_P(Faults, AfterConnect,
                                     (std::get<1>(info.param) == Rig::Link::Tcp ? "Tcp" : "Pty");
                          });
 
+TEST(Faults, FailedConnectsLeaveTheirTextAndGiveTheLinkBack) {
+    struct Row {
+        const char* name;
+        SimFault fault;
+        int password; // the instrument's; the program sends 2222, or nothing
+                      // without one
+        bool listening;
+        std::string text;
+    };
+    const Row rows[] = {
+        {"refused password", SimFault::None, 1111, true, "Unable to log on to instrument."},
+        {"closes during the log-on", SimFault::CloseAfter, 2222, true,
+         "Unable to log on to instrument."},
+        {"nobody listening", SimFault::None, 0, false, "Unable to connect to site Sim Site."},
+    };
+    for (const Row& r : rows) {
+        SimConfig c;
+        c.fault = r.fault;
+        if (r.password)
+            c.password = r.password;
+        Rig rig(c, Rig::Link::Tcp);
+        rig.inst->SetReceiveTimeout(500);
+        rig.inst->SetPassword(2222);
+        rig.inst->SetUsePassword(r.password != 0);
+        if (!r.listening)
+            rig.server->Stop();
+        ASSERT_TRUE(rig.Connect()) << r.name;
+        EXPECT_EQ(rig.inst->GetDisplayText(), r.text) << r.name;
+        ASSERT_TRUE(rig.site->WaitForWorkers(e2e::kWaitLimitMs)) << r.name;
+        EXPECT_TRUE(rig.Released()) << r.name;
+        // Nothing else was asked of an instrument that did not let us in.
+        EXPECT_EQ(rig.Wire().find("\x03v "), std::string::npos) << r.name;
+    }
+}
+
 TEST(Faults, AnInstrumentThatClosesAtOnceIsConnectedWithNothingLearnt) {
     SimConfig c;
     c.fault = SimFault::CloseAfter;
-    c.faultAfter = 0;
     Rig rig(c, Rig::Link::Tcp);
     rig.inst->SetReceiveTimeout(500);
     ASSERT_TRUE(rig.Connect());
-    // The protocol does not fail a connect for silence: only what was proven is set.
+    // The protocol does not fail a connect for silence: only what was proven is
+    // set.
     EXPECT_TRUE(rig.inst->IsConnected());
     EXPECT_EQ(rig.inst->GetCapabilities(), static_cast<uint32_t>(CAP_IDENTIFIED));
     EXPECT_EQ(rig.inst->GetDisplayText(), LoadString(61210));
     EXPECT_EQ(rig.inst->GetSerialNumber(), "000000");
     ASSERT_TRUE(rig.Disconnect());
-    ExpectReleased(rig);
+    EXPECT_TRUE(rig.Released());
 }
 
-TEST(Faults, ARefusedPasswordFailsTheConnectAndReleasesTheLink) {
-    SimConfig c;
-    c.password = 1111;
-    Rig rig(c, Rig::Link::Tcp);
-    rig.inst->SetReceiveTimeout(500);
-    rig.inst->SetPassword(2222);
-    rig.inst->SetUsePassword(true);
-    ASSERT_TRUE(rig.Connect());
-    EXPECT_EQ(rig.inst->GetDisplayText(), "Unable to log on to instrument.");
-    EXPECT_EQ(Count(rig.Wire(), "\x03logon 2222\r\n"), 3u);
-    ASSERT_TRUE(rig.site->WaitForWorkers(e2e::kWaitLimitMs));
-    ExpectReleased(rig);
-    // Nothing else was asked of an instrument that did not let us in.
-    EXPECT_EQ(rig.Wire().find("\x03v "), std::string::npos);
-}
-
-TEST(Faults, AnInstrumentThatClosesDuringTheLogOnFailsTheConnect) {
-    SimConfig c;
-    c.password = 5;
-    c.fault = SimFault::CloseAfter;
-    c.faultAfter = 0;
-    Rig rig(c, Rig::Link::Tcp);
-    rig.inst->SetReceiveTimeout(500);
-    rig.inst->SetPassword(5);
-    rig.inst->SetUsePassword(true);
-    ASSERT_TRUE(rig.Connect());
-    EXPECT_EQ(rig.inst->GetDisplayText(), "Unable to log on to instrument.");
-    ASSERT_TRUE(rig.site->WaitForWorkers(e2e::kWaitLimitMs));
-    ExpectReleased(rig);
-}
-
-TEST(Faults, NobodyListeningLeavesTheSiteMessage) {
-    SimConfig c;
-    Rig rig(c, Rig::Link::Tcp);
-    rig.server->Stop();
-    ASSERT_TRUE(rig.Connect());
-    EXPECT_EQ(rig.inst->GetDisplayText(), "Unable to connect to site Sim Site.");
-    ASSERT_TRUE(rig.site->WaitForWorkers(e2e::kWaitLimitMs));
-    ExpectReleased(rig);
-}
-
-TEST(Faults, AReplyThatStopsHalfWayIsTriedAgain) {
-    SimConfig c;
-    c.fault = SimFault::Truncate;
-    c.faultAfter = kConnectCommands;
-    Rig rig(c, Rig::Link::Tcp);
-    rig.inst->SetReceiveTimeout(500);
-    ASSERT_TRUE(rig.Connect());
-    rig.server->ClearReceived();
-    ASSERT_TRUE(rig.Refresh());
-    // A refresh tries three times, in the form the connect settled on.
-    EXPECT_EQ(Count(rig.Wire(), "\x03/ k disp\r\n"), 3u);
-    EXPECT_EQ(rig.inst->GetSelectDepth(), 0);
-}
-
-TEST(Faults, AnAnswerOnlyToTheRepeatedCommandStillConnects) {
-    SimConfig c;
-    c.fault = SimFault::SecondTry;
-    Rig rig(c, Rig::Link::Tcp);
-    rig.inst->SetReceiveTimeout(500);
-    ASSERT_TRUE(rig.Connect());
-    EXPECT_EQ(rig.inst->GetDisplayText(), rig.SimDisplay());
-    EXPECT_TRUE(rig.inst->HasCapability(CAP_DAS | CAP_KEYBOARD_SLASH));
-    const std::string wire = rig.Wire();
-    EXPECT_EQ(Count(wire, "\x03v RS232_MODE\r\n"), 2u);
-    EXPECT_EQ(Count(wire, "\x03v config\r\n"), 2u);
+TEST(Faults, AReplyThatStopsHalfWayIsTriedAgainAndOneAnsweredOnlyOnTheRepeatCounts) {
+    { // one rig at a time: each has an application object of its own
+        SimConfig c;
+        c.fault = SimFault::Truncate;
+        c.faultAfter = kConnectCommands;
+        Rig rig(c, Rig::Link::Tcp);
+        rig.inst->SetReceiveTimeout(500);
+        ASSERT_TRUE(rig.Connect());
+        rig.server->ClearReceived();
+        ASSERT_TRUE(rig.Refresh());
+        // A refresh tries three times, in the form the connect settled on.
+        EXPECT_EQ(Count(rig.Wire(), "\x03/ k disp\r\n"), 3u);
+        EXPECT_EQ(rig.inst->GetSelectDepth(), 0);
+    }
+    SimConfig second;
+    second.fault = SimFault::SecondTry;
+    Rig secondRig(second, Rig::Link::Tcp);
+    secondRig.inst->SetReceiveTimeout(500);
+    ASSERT_TRUE(secondRig.Connect());
+    EXPECT_EQ(secondRig.inst->GetDisplayText(), secondRig.SimDisplay());
+    EXPECT_TRUE(secondRig.inst->HasCapability(CAP_DAS | CAP_KEYBOARD_SLASH));
+    EXPECT_EQ(Count(secondRig.Wire(), "\x03v config\r\n"), 2u);
 }
 
 } // namespace

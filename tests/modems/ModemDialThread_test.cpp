@@ -1,316 +1,258 @@
-// The built-in modem against a fake AT modem on a pseudo-terminal (the modem runs on a
-// thread of its own): dialing and the connect countdown, refusals before dialing, commands
-// and responses, the connected link and hanging up.
+// The built-in modem against a fake AT modem on a pseudo-terminal (the modem
+// runs on a thread of its own): dialing and the connect countdown, refusals
+// before dialing, commands and responses, the connected link, hanging up, and
+// opening on a worker thread while another looks on.
 
-#include "modems/ModemLinkFixture.h"
+#include "ModemTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
 using Commands = std::vector<std::string>;
 using DialAnswer = FakeModem::DialAnswer;
-
-// ---- dialing --------------------------------------------------------------------------------
+const Commands kHangUp = {"+++", "ATH0", "ATZ"};
 
 using ModemDial = ModemLinkTest;
 
-TEST_F(ModemDial, ConnectTimeoutZeroDialsHangsUpAfterThePauseAndFails) {
-    fake.SetDialAnswer(DialAnswer::Silent);
-    link.SetConnectTimeout(0);
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_FALSE(link.IsOpen());
-    EXPECT_EQ(fake.Commands(),
-              (Commands{"ATZ", "AT &F E0 M0 Q0 V1", "ATDT5551234", "+++", "ATH0", "ATZ"}));
-    // The pause after dialing, then the guard time before the escape.
-    EXPECT_EQ(Sleeps(), (std::vector<unsigned>{1000, 1500}));
-    EXPECT_EQ(inst.GetDisplayText(), "Dialing 5551234...");
-    EXPECT_FALSE(modem->IsInUse());
-    EXPECT_FALSE(link.HasModemAttached());
+TEST_F(ModemDial, TheAnswerToTheDialDecidesAndTheCountdownShowsTheSecondsLeft) {
+    struct Row {
+        const char* name;
+        DialAnswer answer;
+        int timeout;
+        unsigned stepMs; // 0: the usual step
+        bool opens;
+        const char* display;
+    };
+    const Row rows[] = {
+        {"timeout 0", DialAnswer::Silent, 0, 0, false, "Dialing 5551234..."},
+        {"lower-case connect", DialAnswer::ConnectLower, 5, 0, true, "Waiting to connect...5"},
+        // Recognised within the first step: the ring report did not use up a
+        // second.
+        {"ring first", DialAnswer::RingThenConnect, 3, 0, true, "Waiting to connect...3"},
+        {"silent", DialAnswer::Silent, 3, 100, false, "Waiting to connect...1"},
+        {"busy is no connect", DialAnswer::Busy, 2, 100, false, "Waiting to connect...1"},
+        // A ring report every few milliseconds and never a connect: each step
+        // still ends.
+        {"chatter", DialAnswer::Chatter, 2, 150, false, "Waiting to connect...1"},
+    };
+    for (const Row& r : rows) {
+        FakeModem modemOfRow;
+        ASSERT_TRUE(modemOfRow.Ready());
+        modemOfRow.SetDialAnswer(r.answer);
+        link.SetPortName(modemOfRow.Path());
+        link.SetConnectTimeout(r.timeout);
+        ModemTimings::Reset();
+        if (r.stepMs)
+            QuickSteps(r.stepMs);
+        EXPECT_EQ(link.Open(&inst), r.opens) << r.name;
+        EXPECT_EQ(link.IsOpen(), r.opens) << r.name;
+        EXPECT_EQ(inst.GetDisplayText(), r.display) << r.name;
+        Commands want = {"ATZ", "AT &F E0 M0 Q0 V1", "ATDT5551234"};
+        if (!r.opens)
+            want.insert(want.end(), kHangUp.begin(), kHangUp.end());
+        const Commands got = modemOfRow.Commands();
+        EXPECT_EQ(r.opens || r.timeout == 0 ? got : Commands(got.end() - 3, got.end()),
+                  r.opens || r.timeout == 0 ? want : kHangUp)
+            << r.name;
+        EXPECT_EQ(modem->IsInUse(), r.opens) << r.name;
+        link.Close();
+    }
+    // With timeout 0: the pause after dialing, then the guard time before the
+    // escape.
+    const std::vector<unsigned> sleeps = Sleeps();
+    ASSERT_GE(sleeps.size(), 2u);
+    EXPECT_EQ(std::vector<unsigned>(sleeps.begin(), sleeps.begin() + 2),
+              (std::vector<unsigned>{1000, 1500}));
 }
 
-TEST_F(ModemDial, LowerCaseConnectWithLineSpeedIsRecognised) {
-    fake.SetDialAnswer(DialAnswer::ConnectLower);
-    link.SetConnectTimeout(5);
+TEST_F(ModemDial, TheDefinitionsStringsAreWhatIsSentAndAwaited) {
+    modem->SetToneDial("ATDP");
+    modem->SetReset("ATZ0");
+    modem->SetInitialization("ATE0");
+    modem->SetConnectResponse("9600"); // the modem says "CONNECT 9600"
+    link.SetTelephoneNumber("9,0171 555");
     ASSERT_TRUE(link.Open(&inst));
-    EXPECT_TRUE(link.IsOpen());
-    EXPECT_EQ(inst.GetDisplayText(), "Waiting to connect...5");
-    EXPECT_EQ(fake.Commands(), (Commands{"ATZ", "AT &F E0 M0 Q0 V1", "ATDT5551234"}));
-}
-
-TEST_F(ModemDial, RingLineBeforeTheConnectLineIsPassedOver) {
-    fake.SetDialAnswer(DialAnswer::RingThenConnect);
-    link.SetConnectTimeout(3);
-    ASSERT_TRUE(link.Open(&inst));
-    // Recognised within the first step: the ring report did not use up a second.
-    EXPECT_EQ(inst.GetDisplayText(), "Waiting to connect...3");
-}
-
-TEST_F(ModemDial, ConnectResponseOfTheDefinitionIsWhatCounts) {
-    modem->SetConnectResponse("9600");
-    fake.SetDialAnswer(DialAnswer::Connect); // "CONNECT 9600"
-    link.SetConnectTimeout(2);
-    EXPECT_TRUE(link.Open(&inst));
+    EXPECT_EQ(fake.Commands(), (Commands{"ATZ0", "ATE0", "ATDP9,0171 555"}));
     link.Close();
-
     modem->SetConnectResponse("CARRIER 14400");
     QuickSteps(150);
     EXPECT_FALSE(link.Open(&inst));
 }
 
-TEST_F(ModemDial, DialCommandOfTheDefinitionIsFollowedDirectlyByTheNumber) {
-    modem->SetToneDial("ATDP");
-    modem->SetReset("ATZ0");
-    modem->SetInitialization("ATE0");
-    link.SetTelephoneNumber("9,0171 555");
-    link.SetConnectTimeout(2);
-    ASSERT_TRUE(link.Open(&inst));
-    EXPECT_EQ(fake.Commands(), (Commands{"ATZ0", "ATE0", "ATDP9,0171 555"}));
-    EXPECT_EQ(inst.GetDisplayText(), "Waiting to connect...2");
-}
-
-TEST_F(ModemDial, SilentModemIsCountedDownStepByStepThenHungUp) {
-    fake.SetDialAnswer(DialAnswer::Silent);
-    QuickSteps(100);
-    link.SetConnectTimeout(3);
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_EQ(inst.GetDisplayText(), "Waiting to connect...1");
-    const Commands c = fake.Commands();
-    ASSERT_GE(c.size(), 3u);
-    EXPECT_EQ(Commands(c.end() - 3, c.end()), (Commands{"+++", "ATH0", "ATZ"}));
-}
-
-TEST_F(ModemDial, BusyIsNotAConnectSoTheCountdownRunsOut) {
-    fake.SetDialAnswer(DialAnswer::Busy);
-    QuickSteps(100);
-    link.SetConnectTimeout(2);
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_EQ(inst.GetDisplayText(), "Waiting to connect...1");
-    EXPECT_FALSE(modem->IsInUse());
-}
-
-TEST_F(ModemDial, LineThatNeverStopsTalkingCannotHoldTheCountdown) {
-    // A ring report every few milliseconds and never a connect: each step still ends.
-    fake.SetDialAnswer(DialAnswer::Chatter);
-    QuickSteps(150);
-    link.SetConnectTimeout(2);
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_EQ(inst.GetDisplayText(), "Waiting to connect...1");
-    EXPECT_FALSE(link.IsOpen());
-}
-
 TEST_F(ModemDial, ModemThatNeverSaysOkIsStillDialedAfterThreeTries) {
     fake.SetAnswersOk(false);
     QuickSteps(1000, 100);
-    link.SetConnectTimeout(2);
     ASSERT_TRUE(link.Open(&inst));
     EXPECT_EQ(fake.CountCommand("ATZ"), 3u);
     EXPECT_EQ(fake.CountCommand("AT &F E0 M0 Q0 V1"), 3u);
     EXPECT_EQ(fake.CountCommand("ATDT5551234"), 1u);
 }
 
-// ---- failures before dialing -----------------------------------------------------------------
-
-using ModemOpenRefused = ModemLinkTest;
-
-TEST_F(ModemOpenRefused, DefinitionThatDoesNotExistFailsWithoutTouchingThePort) {
-    link.SetModemId(modem->GetId() + 1);
-    EXPECT_FALSE(link.Open(&inst));
-    link.SetModemId(0);
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_FALSE(link.IsOpen());
-    EXPECT_TRUE(fake.Commands().empty());
-}
-
-TEST_F(ModemOpenRefused, DeletedDefinitionFails) {
-    ASSERT_TRUE(app->Modems().Remove(modem));
-    delete modem;
-    modem = nullptr;
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_TRUE(fake.Commands().empty());
-}
-
-TEST_F(ModemOpenRefused, DisconnectAlreadyRequestedFails) {
-    inst.SetDisconnectRequested(true);
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_TRUE(fake.Commands().empty());
-    EXPECT_FALSE(modem->IsInUse());
-}
-
-TEST_F(ModemOpenRefused, PortThatCannotBeOpenedFailsAndHoldsNoDefinition) {
-    link.SetPortName("/nonexistent/ttyModem");
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_FALSE(modem->IsInUse());
-    EXPECT_FALSE(link.HasModemAttached());
-}
-
-TEST_F(ModemOpenRefused, OpenOnAnOpenLinkFailsAndKeepsItOpen) {
-    link.SetConnectTimeout(2);
-    ASSERT_TRUE(link.Open(&inst));
-    const size_t before = fake.Commands().size();
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_TRUE(link.IsOpen());
-    EXPECT_EQ(modem->GetInUseCount(), 1);
-    EXPECT_EQ(fake.Commands().size(), before);
-}
-
-TEST_F(ModemOpenRefused, CloseOfAClosedLinkIsFalseAndSendsNothing) {
+TEST_F(ModemDial, OpenIsRefusedBeforeDialingWithoutADefinitionPortOrWish) {
+    const std::pair<const char*, std::function<void()>> rows[] = {
+        {"no such definition", [&] { link.SetModemId(modem->GetId() + 1); }},
+        {"no definition", [&] { link.SetModemId(0); }},
+        {"disconnect requested", [&] { inst.SetDisconnectRequested(true); }},
+        {"no port", [&] { link.SetPortName("/nonexistent/ttyModem"); }},
+        {"deleted definition", [&] { app->Modems().Delete(modem); }},
+    };
+    for (const auto& [name, change] : rows) {
+        link.SetModemId(modem->GetId());
+        link.SetPortName(fake.Path());
+        inst.SetDisconnectRequested(false);
+        change();
+        EXPECT_FALSE(link.Open(&inst)) << name;
+        EXPECT_FALSE(link.IsOpen() || link.HasModemAttached()) << name;
+        EXPECT_TRUE(fake.Commands().empty()) << name;
+    }
     EXPECT_FALSE(link.Close());
     EXPECT_TRUE(fake.Commands().empty());
 }
 
-// ---- commands and responses ------------------------------------------------------------------
-
-using ModemCommands = ModemLinkTest;
-
-TEST_F(ModemCommands, EmptyOkResponseSendsWithoutWaitingAndEveryCommandIsFalse) {
-    modem->SetOkResponse("");
-    link.SetConnectTimeout(2);
+TEST_F(ModemDial, CommandsWaitForTheOkResponseUnlessItIsEmpty) {
     ASSERT_TRUE(link.Open(&inst));
-    // Once each: nothing was waited for, so nothing was tried again.
+    EXPECT_FALSE(link.Open(&inst)); // already open: nothing is sent
+    EXPECT_EQ(fake.Commands().size(), 3u);
+    EXPECT_FALSE(link.WaitForResponse("", 1000));
+    EXPECT_FALSE(link.WaitForResponse("OK", 50)); // data mode: the modem says nothing
+    EXPECT_FALSE(link.SendModemCommand("", true));
+    link.Write("+++"); // back to command mode
+    ASSERT_TRUE(link.WaitForResponse("ok", 5000));
+    EXPECT_TRUE(link.SendModemCommand("ATI3", true));
+    EXPECT_FALSE(link.SendModemCommand("ATI4", false)); // without waiting: false though OK came
+    // An echo followed by a late OK: each within the 1000 ms of a try, together
+    // beyond it.
+    fake.SetSlowEchoedReplies(600, 600);
+    EXPECT_TRUE(link.SendModemCommand("ATI5", true));
+    fake.SetSlowEchoedReplies(0, 0);
+    EXPECT_EQ(fake.CountCommand("ATI3") + fake.CountCommand("ATI5"), 2u);
+}
+
+TEST_F(ModemDial, AnEmptyOkResponseDialsWithoutWaitingOrRetrying) {
+    modem->SetOkResponse("");
+    ASSERT_TRUE(link.Open(&inst));
     EXPECT_EQ(fake.Commands(), (Commands{"ATZ", "AT &F E0 M0 Q0 V1", "ATDT5551234"}));
     link.Write("+++"); // back to command mode
     ASSERT_TRUE(link.WaitForResponse("OK", 5000));
     EXPECT_FALSE(link.SendModemCommand("ATI", true));
-    EXPECT_FALSE(link.SendModemCommand("ATI", false));
-    EXPECT_TRUE(fake.WaitForCount("ATI", 2));
+    EXPECT_TRUE(fake.WaitForCount("ATI", 1));
 }
 
-TEST_F(ModemCommands, CommandWaitingForOkIsTrueAtTheFirstOk) {
-    link.SetConnectTimeout(2);
+TEST_F(ModemDial, TheConnectedLinkCarriesDataAndCloseEscapesAfterTheGuardTime) {
+    modem->SetHangup("ATH");
+    EXPECT_FALSE(link.SendModemCommand("ATZ", true)); // no definition before the open
     ASSERT_TRUE(link.Open(&inst));
-    link.Write("+++"); // back to command mode
-    ASSERT_TRUE(link.WaitForResponse("ok", 5000));
-    EXPECT_TRUE(link.SendModemCommand("ATI3", true));
-    EXPECT_EQ(fake.CountCommand("ATI3"), 1u);
-    // Without waiting the result is false even though the modem says OK.
-    EXPECT_FALSE(link.SendModemCommand("ATI4", false));
-}
-
-TEST_F(ModemCommands, AnEchoFollowedByALateOkStillCountsAtTheFirstTry) {
-    link.SetConnectTimeout(2);
-    ASSERT_TRUE(link.Open(&inst));
-    link.Write("+++"); // back to command mode
-    ASSERT_TRUE(link.WaitForResponse("OK", 5000));
-    // Each line within the 1000 ms of a try, the two together well beyond it.
-    fake.SetSlowEchoedReplies(600, 600);
-    EXPECT_TRUE(link.SendModemCommand("ATI3", true));
-    EXPECT_EQ(fake.CountCommand("ATI3"), 1u);
-    fake.SetSlowEchoedReplies(0, 0);
-}
-
-TEST_F(ModemCommands, NothingIsSentWithoutADefinitionOrForAnEmptyCommand) {
-    // The definition is attached only while the link is open.
-    EXPECT_FALSE(link.SendModemCommand("ATZ", true));
-    link.SetConnectTimeout(2);
-    ASSERT_TRUE(link.Open(&inst));
-    const size_t before = fake.Commands().size();
-    EXPECT_FALSE(link.SendModemCommand("", true));
-    EXPECT_FALSE(link.SendModemCommand("", false));
-    EXPECT_EQ(fake.Commands().size(), before);
-}
-
-TEST_F(ModemCommands, WaitForResponseIsFalseForEmptyTextAndOnSilence) {
-    link.SetConnectTimeout(2);
-    ASSERT_TRUE(link.Open(&inst));
-    EXPECT_FALSE(link.WaitForResponse("", 1000));
-    EXPECT_FALSE(link.WaitForResponse("OK", 50)); // data mode: the modem says nothing
-}
-
-// ---- the connected link --------------------------------------------------------------------
-
-using ModemLink = ModemLinkTest;
-
-TEST_F(ModemLink, ConnectedLinkCarriesDataAsTheDirectCable) {
-    link.SetConnectTimeout(2);
-    ASSERT_TRUE(link.Open(&inst));
+    modem->SetHangup("ATH1"); // an edit while in use does not change the hang-up
     ASSERT_TRUE(link.Write("k disp\r"));
     EXPECT_EQ(link.ReadString(5000, '\r'), "k disp\r");
     EXPECT_EQ(fake.Data(), "k disp\r");
     EXPECT_TRUE(link.Purge());
-}
-
-TEST_F(ModemLink, CloseWaitsTheGuardTimeThenEscapesHangsUpAndResets) {
-    link.SetConnectTimeout(2);
-    ASSERT_TRUE(link.Open(&inst));
-    const size_t dialed = fake.Commands().size();
     const size_t paused = Sleeps().size();
     EXPECT_TRUE(link.Close());
     EXPECT_FALSE(link.IsOpen());
-    const Commands c = fake.Commands();
-    EXPECT_EQ(Commands(c.begin() + static_cast<long>(dialed), c.end()),
-              (Commands{"+++", "ATH0", "ATZ"}));
-    const std::vector<unsigned> s = Sleeps();
-    ASSERT_GT(s.size(), paused);
-    EXPECT_EQ(s[paused], 1500u);
+    EXPECT_EQ(CommandsFrom(3), (Commands{"+++", "ATH", "ATZ"}));
+    ASSERT_GT(Sleeps().size(), paused);
+    EXPECT_EQ(Sleeps()[paused], 1500u);
     EXPECT_FALSE(fake.Connected());
 }
 
-TEST_F(ModemLink, HangUpUsesTheStringsThatDialed) {
-    modem->SetHangup("ATH");
-    link.SetConnectTimeout(2);
-    ASSERT_TRUE(link.Open(&inst));
-    modem->SetHangup("ATH1"); // an edit while in use does not change the hang-up
-    EXPECT_TRUE(link.Close());
-    EXPECT_EQ(fake.CountCommand("ATH"), 1u);
-    EXPECT_EQ(fake.CountCommand("ATH1"), 0u);
-}
-
-TEST_F(ModemLink, DefinitionIsInUseWhileTheLinkIsOpen) {
+TEST_F(ModemDial, TheDefinitionIsInUseWhileALinkHoldsItAndACopyHoldsNothing) {
     FakeModem second;
     ASSERT_TRUE(second.Ready());
-    CModemConnection other;
+    CModemConnection other(link);
     other.SetPortName(second.Path());
-    other.SetModemId(modem->GetId());
-    other.SetConnectTimeout(2);
-    link.SetConnectTimeout(2);
-
     EXPECT_EQ(modem->GetDisplayName(), "Standard");
     ASSERT_TRUE(link.Open(&inst));
-    EXPECT_TRUE(modem->IsInUse());
     EXPECT_EQ(modem->GetDisplayName(), "Standard (In use)");
-    ASSERT_TRUE(other.Open(&inst));
+    std::unique_ptr<CConnection> copy(link.Clone());
+    EXPECT_FALSE(copy->IsOpen());
+    EXPECT_FALSE(dynamic_cast<CModemConnection&>(*copy).HasModemAttached());
+    EXPECT_EQ(dynamic_cast<CModemConnection&>(*copy).GetModemId(), modem->GetId());
+    auto opened = std::make_unique<CModemConnection>(other);
+    ASSERT_TRUE(opened->Open(&inst));
     EXPECT_EQ(modem->GetInUseCount(), 2);
-
     EXPECT_TRUE(link.Close());
     EXPECT_EQ(modem->GetInUseCount(), 1);
-    EXPECT_TRUE(other.Close());
+    opened.reset(); // destroying an open link gives the definition back
     EXPECT_FALSE(modem->IsInUse());
+}
+
+// ---- on worker threads
+// ----------------------------------------------------------------------
+
+TEST_F(ModemDial, DisconnectRequestFromAnotherThreadStopsTheCountdownAndHangsUp) {
+    fake.SetDialAnswer(DialAnswer::Silent);
+    QuickSteps(100);
+    link.SetConnectTimeout(120);
+    std::atomic<bool> opened{true};
+    std::thread worker([&] { opened = link.Open(&inst); });
+    ASSERT_TRUE(fake.WaitForCommand("ATDT"));
+    inst.SetDisconnectRequested(true); // the operator closed the front panel
+    worker.join();
+    EXPECT_FALSE(opened);
+    EXPECT_NE(inst.GetDisplayText(),
+              "Waiting to connect...1"); // long before the end
+    EXPECT_EQ(CommandsFrom(3), kHangUp);
+    EXPECT_FALSE(modem->IsInUse());
+}
+
+TEST_F(ModemDial, StatusAndInUseAreReadableWhileWorkersDialAndHangUp) {
+    FakeModem second;
+    ASSERT_TRUE(second.Ready());
+    CModemConnection other(link);
+    other.SetPortName(second.Path());
+    other.SetTelephoneNumber("5559876");
+    CInstrumentConnection otherInst;
+    fake.SetDialAnswer(DialAnswer::RingThenConnect);
+    std::atomic<int> done{0};
+    std::atomic<bool> a{false}, b{false};
+    std::thread t1([&] {
+        a = link.Open(&inst);
+        ++done;
+    });
+    std::thread t2([&] {
+        b = other.Open(&otherInst);
+        ++done;
+    });
+    std::set<std::string> names, texts;
+    while (done < 2) {
+        names.insert(modem->GetDisplayName());
+        texts.insert(inst.GetDisplayText());
+        std::this_thread::yield();
+    }
+    t1.join();
+    t2.join();
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(modem->GetInUseCount(), 2);
+    EXPECT_EQ(second.CountCommand("ATDT5559876"), 1u);
+    for (const std::string& n : names)
+        EXPECT_TRUE(n == "Standard" || n == "Standard (In use)") << n;
+    for (const std::string& t : texts)
+        EXPECT_TRUE(t.empty() || t == "Dialing 5551234..." || t == "Waiting to connect...2") << t;
+    std::thread c1([&] { link.Close(); });
+    std::thread c2([&] { other.Close(); });
+    while (link.IsOpen() || other.IsOpen())
+        (void)modem->GetDisplayName();
+    c1.join();
+    c2.join();
     EXPECT_EQ(modem->GetDisplayName(), "Standard");
 }
 
-TEST_F(ModemLink, DestroyingAnOpenLinkGivesTheDefinitionBack) {
-    auto open = std::make_unique<CModemConnection>(link);
-    open->SetConnectTimeout(2);
-    ASSERT_TRUE(open->Open(&inst));
+TEST_F(ModemDial, ABuiltInModemSiteDialsAndReleasingTheLinkHangsUp) {
+    CSiteConnection::RegisterClasses();
+    CModemConnection::RegisterClass();
+    CSiteConnection site;
+    site.SetConnectionType(CSiteConnection::TYPE_BUILTINMODEM);
+    ASSERT_NE(dynamic_cast<CModemConnection*>(site.GetConnection()), nullptr);
+    site.SetConnection(new CModemConnection(link));
+    site.OpenLink(&inst);
+    EXPECT_TRUE(site.IsConnected());
     EXPECT_TRUE(modem->IsInUse());
-    open.reset();
-    EXPECT_FALSE(modem->IsInUse());
-}
-
-// ---- copies ---------------------------------------------------------------------------------
-
-TEST_F(ModemLinkTest, CloneTakesTheSettingsAndStartsClosedWithNoDefinition) {
-    link.SetBaudRate(2400);
-    link.SetParity('E');
-    link.SetStopBits(2);
-    link.SetFlowControl(1);
-    link.SetConnectTimeout(2);
-    ASSERT_TRUE(link.Open(&inst));
-    std::unique_ptr<CConnection> copy(link.Clone());
-    auto* c = dynamic_cast<CModemConnection*>(copy.get());
-    ASSERT_NE(c, nullptr);
-    EXPECT_FALSE(c->IsOpen());
-    EXPECT_FALSE(c->HasModemAttached());
-    EXPECT_EQ(c->GetPortName(), fake.Path());
-    EXPECT_EQ(c->GetBaudRate(), 2400u);
-    EXPECT_EQ(c->GetParity(), 2);
-    EXPECT_EQ(c->GetStopBits(), 2);
-    EXPECT_EQ(c->GetFlowControl(), 1);
-    EXPECT_EQ(c->GetModemId(), modem->GetId());
-    EXPECT_EQ(c->GetTelephoneNumber(), "5551234");
-    EXPECT_EQ(c->GetConnectTimeout(), 2);
-    EXPECT_EQ(modem->GetInUseCount(), 1); // the copy holds nothing
+    EXPECT_TRUE(site.ReleaseLink(false));
+    EXPECT_FALSE(site.IsConnected() || modem->IsInUse());
+    EXPECT_EQ(fake.CountCommand("ATH0"), 1u);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/TAPIStartup.h"
 #include "app/TextSupportHooks.h"
 #include "app/VANTIQApp.h"
+#include "app/gui/DASWindowsSetup.h"
 #include "app/gui/Demo.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/QtSettingsStore.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
     InstallInstrumentPropertySheet();
     InstallTelephony(app);
     CFrontPanelDialog::Install(app);
+    InstallDASWindows(app);
     InstallSequenceWindow();
 
     std::vector<const char*> args(argv, argv + argc);

@@ -1,9 +1,10 @@
 #pragma once
-// Shared by the property-dialog tests: the Qt application, an application object with a
-// recording prompt, a transport that opens at once (to make a site connected without a
-// link), a driver that acts on the next modal dialog of a given type from inside its event
-// loop, screenshots with a check that no control is squeezed below the size it asks for, and
-// a check that a window keeps its size.
+// Shared by the property-dialog tests: the Qt application, an application
+// object with a recording prompt, a transport that opens at once (to make a
+// site connected without a link), a driver that acts on the next modal dialog
+// of a given type from inside its event loop, screenshots with a check that no
+// control is squeezed below the size it asks for, and a check that a window
+// keeps its size.
 
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -68,9 +70,10 @@ private:
     bool m_open = false;
 };
 
-// Acts on the next modal dialog of type T, from inside the modal loop that shows it. If none
-// appears within the given number of looks, every modal dialog still open is rejected so
-// that the test ends by itself; Seen() then tells the test.
+// Acts on the next modal dialog of type T, from inside the modal loop that
+// shows it. If none appears within the given number of looks, every modal
+// dialog still open is rejected so that the test ends by itself; Seen() then
+// tells the test.
 template <class T> class WhenModal {
 public:
     explicit WhenModal(std::function<void(T&)> action, int looks = 500)
@@ -102,15 +105,17 @@ private:
     QTimer m_timer;
 };
 
-// Saves the widget's picture under /tmp/shots and checks that every visible label, button,
-// edit and list inside is at least as large as it asks to be (a squeezed one shows its text
-// cut off).
+// Saves the widget's picture in the build tree's test-shots folder and checks
+// that every visible label, button, edit and list inside is at least as large
+// as it asks to be (a squeezed one shows its text cut off).
 inline void Shot(QWidget& widget, const std::string& name) {
     widget.show();
     QApplication::processEvents();
     const QPixmap picture = widget.grab();
     EXPECT_FALSE(picture.isNull());
-    EXPECT_TRUE(picture.save(QString::fromStdString("/tmp/shots/" + name + ".png")));
+    const QString folder = QStringLiteral(GASQUILL_BIN_DIR "/test-shots");
+    QDir().mkpath(folder);
+    EXPECT_TRUE(picture.save(folder + "/" + QString::fromStdString(name) + ".png"));
     for (QWidget* child : widget.findChildren<QWidget*>()) {
         // The edit inside an editable drop-down list is the list's business.
         if (!child->isVisible() || qobject_cast<QComboBox*>(child->parentWidget()))
@@ -118,7 +123,8 @@ inline void Shot(QWidget& widget, const std::string& name) {
         const std::string what = name + ": " + child->metaObject()->className() + " \"" +
                                  child->property("text").toString().toStdString() + "\"";
         if (auto* button = qobject_cast<QPushButton*>(child)) {
-            // A push button may be narrower than the style's usual minimum, not than its text.
+            // A push button may be narrower than the style's usual minimum, not than
+            // its text.
             QString text = button->text();
             text.remove(QLatin1Char('&'));
             EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(text) + 8)
@@ -136,8 +142,8 @@ inline void Shot(QWidget& widget, const std::string& name) {
     }
 }
 
-// Whether the shown window refuses a bigger size, as a dialog that is not meant to be resized
-// does; the window is left at the size it had.
+// Whether the shown window refuses a bigger size, as a dialog that is not meant
+// to be resized does; the window is left at the size it had.
 inline bool KeepsItsSize(QWidget& window) {
     window.show();
     QApplication::processEvents();
@@ -150,7 +156,8 @@ inline bool KeepsItsSize(QWidget& window) {
     return kept;
 }
 
-// The fixture: a Qt application and a small application object of the test's own.
+// The fixture: a Qt application and a small application object of the test's
+// own.
 struct DialogTest : ::testing::Test {
     void SetUp() override { Qt(); }
     // The editors are process-wide: every test starts and ends without any.
@@ -163,12 +170,16 @@ struct DialogTest : ::testing::Test {
     TestApp app;
     CNamedObjectList& Sites() { return app->Sites(); }
     CNamedObjectList& Modems() { return app->Modems(); }
-    // The texts of the questions asked so far.
-    std::vector<std::string> Asked() const {
-        std::vector<std::string> texts;
-        for (const auto& q : app.prompt.asked)
-            texts.push_back(q.text);
-        return texts;
+    // The text of the last question asked.
+    std::string LastMessage() const {
+        return app.prompt.asked.empty() ? std::string() : app.prompt.asked.back().text;
+    }
+    // The items of a list, in order.
+    static QStringList Items(const QComboBox& combo) {
+        QStringList items;
+        for (int i = 0; i < combo.count(); ++i)
+            items.push_back(combo.itemText(i));
+        return items;
     }
 };
 

@@ -22,191 +22,134 @@ struct SitesDialogTest : DialogTest {
         site->OpenLink(nullptr);
         return site;
     }
-    void Open(CSitesDialog& dlg) {
-        dlg.show();
+    void Open() {
+        dlg = std::make_unique<CSitesDialog>();
+        dlg->show();
         QApplication::processEvents();
     }
-    int RowOf(CSitesDialog& dlg, const QString& text) {
-        return static_cast<int>(dlg.RowTexts().indexOf(text));
-    }
+    std::unique_ptr<CSitesDialog> dlg;
 };
 
-TEST_F(SitesDialogTest, RowsShowDisplayNamesSortedIgnoringCase) {
+TEST_F(SitesDialogTest, NewSiteIsAddedSortedOnlyWhenItsPropertiesAreConfirmed) {
     AddSite("bravo");
     AddSite("Alpha");
     AddConnectedSite("charlie");
-    CSitesDialog dlg;
-    Open(dlg);
-    EXPECT_EQ(dlg.windowTitle(), "Sites");
-    EXPECT_EQ(dlg.RowTexts(), (QStringList{"Alpha", "bravo", "charlie (Connected)"}));
-    EXPECT_EQ(dlg.SelectedRow(), 0);
-    dialogtest::Shot(dlg, "sites");
-}
-
-TEST_F(SitesDialogTest, NewSiteIsAddedSortedAndSelectedOnlyWhenItsPropertiesAreConfirmed) {
-    AddSite("Alpha");
-    AddSite("Zulu");
     bool confirm = false;
     CSiteConnection::SetPropertiesEditor([&confirm](CSiteConnection& site) {
-        EXPECT_EQ(site.GetName(), "Local Site"); // a default site is what gets edited
+        EXPECT_EQ(site.GetName(),
+                  "Local Site"); // a default site is what gets edited
         site.SetName("Mike");
         return confirm;
     });
-    CSitesDialog dlg;
-    Open(dlg);
-
-    dlg.OnNew();
-    EXPECT_EQ(Sites().GetCount(), 2u);
+    Open();
+    EXPECT_EQ(dlg->windowTitle(), "Sites");
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", "charlie (Connected)"}));
+    EXPECT_EQ(dlg->SelectedRow(), 0);
+    dialogtest::Shot(*dlg, "sites");
+    dlg->OnNew();
+    EXPECT_EQ(Sites().GetCount(), 3u);
     EXPECT_FALSE(app->IsModified());
-    EXPECT_EQ(dlg.RowTexts(), (QStringList{"Alpha", "Zulu"}));
-
     confirm = true;
-    dlg.OnNew();
-    ASSERT_EQ(Sites().GetCount(), 3u);
+    dlg->OnNew();
+    ASSERT_EQ(Sites().GetCount(), 4u);
     EXPECT_TRUE(app->IsModified());
-    EXPECT_EQ(dlg.RowTexts(), (QStringList{"Alpha", "Mike", "Zulu"}));
-    EXPECT_EQ(dlg.SelectedRow(), 1);
-    EXPECT_EQ(dlg.SelectedObject(), Sites().At(2)); // appended to the application's list
-}
-
-TEST_F(SitesDialogTest, DuplicateIsACopyOfTheNameWithItsOwnIdAndTransportKind) {
-    CSiteConnection* source = AddSite("Harbour");
-    source->SetConnectionType(CSiteConnection::TYPE_TCPIP);
-    AddSite("Airport");
-    CSitesDialog dlg;
-    Open(dlg);
-    dlg.SelectRow(RowOf(dlg, "Harbour"));
-    dlg.OnDuplicate();
-
-    ASSERT_EQ(Sites().GetCount(), 3u);
-    auto* copy = dynamic_cast<CSiteConnection*>(Sites().At(2));
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->GetName(), "Copy of Harbour");
-    EXPECT_NE(copy->GetId(), source->GetId());
-    EXPECT_EQ(copy->GetConnectionTypeIndex(), CSiteConnection::TYPE_TCPIP);
-    EXPECT_NE(copy->GetConnection(), source->GetConnection());
-    EXPECT_EQ(dlg.RowTexts(), (QStringList{"Airport", "Copy of Harbour", "Harbour"}));
-    EXPECT_EQ(dlg.SelectedRow(), 1);
-    EXPECT_TRUE(app->IsModified());
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", "charlie (Connected)", "Mike"}));
+    EXPECT_EQ(dlg->SelectedRow(), 3);
+    EXPECT_EQ(dlg->SelectedObject(),
+              Sites().At(3)); // appended to the application's list
+    static_cast<CSiteConnection*>(Sites().At(2))->ReleaseLink(true);
 }
 
 TEST_F(SitesDialogTest, AConnectedSiteCanBeDuplicatedButNeitherEditedNorDeleted) {
     CSiteConnection* busy = AddConnectedSite("Depot");
+    busy->SetConnectionType(CSiteConnection::TYPE_TCPIP);
     int edits = 0;
-    CSiteConnection::SetPropertiesEditor([&edits](CSiteConnection&) {
-        ++edits;
-        return true;
-    });
-    CSitesDialog dlg;
-    Open(dlg);
-    dlg.SelectRow(0);
-    EXPECT_FALSE(dlg.EditButton().isEnabled());
-    EXPECT_FALSE(dlg.DeleteButton().isEnabled());
-    EXPECT_TRUE(dlg.DuplicateButton().isEnabled());
-
+    CSiteConnection::SetPropertiesEditor([&edits](CSiteConnection&) { return ++edits > 0; });
+    Open();
+    dlg->SelectRow(0);
+    EXPECT_FALSE(dlg->EditButton().isEnabled() || dlg->DeleteButton().isEnabled());
+    EXPECT_TRUE(dlg->DuplicateButton().isEnabled());
     app.prompt.Answer(PromptResult::Yes);
-    dlg.OnEdit();
-    dlg.OnDelete();
-    emit dlg.List().itemDoubleClicked(dlg.List().item(0));
+    dlg->OnEdit();
+    dlg->OnDelete();
+    emit dlg->List().itemDoubleClicked(dlg->List().item(0));
     EXPECT_EQ(edits, 0);
     EXPECT_TRUE(app.prompt.asked.empty());
-    EXPECT_TRUE(Sites().Contains(busy));
 
-    dlg.OnDuplicate();
-    EXPECT_EQ(dlg.RowTexts(), (QStringList{"Copy of Depot", "Depot (Connected)"}));
-    // The copy starts disconnected, so it is free to edit.
-    EXPECT_TRUE(dlg.EditButton().isEnabled());
+    dlg->OnDuplicate();
+    auto* copy = dynamic_cast<CSiteConnection*>(Sites().At(1));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy->GetId(), busy->GetId());
+    EXPECT_EQ(copy->GetConnectionTypeIndex(), CSiteConnection::TYPE_TCPIP);
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Copy of Depot", "Depot (Connected)"}));
+    EXPECT_EQ(dlg->SelectedRow(), 0);
+    EXPECT_TRUE(app->IsModified());
+    EXPECT_TRUE(dlg->EditButton().isEnabled()); // the copy starts disconnected
     busy->ReleaseLink(true);
 }
 
-TEST_F(SitesDialogTest, EditReplacesTheRowWithTheNewNameInSortedPlace) {
+TEST_F(SitesDialogTest, EditReplacesTheRowInSortedPlaceAndACancelLeavesIt) {
     AddSite("Alpha");
     CSiteConnection* site = AddSite("Bravo");
     AddSite("Charlie");
-    CSiteConnection::SetPropertiesEditor([](CSiteConnection& s) {
-        s.SetName("Delta");
-        return true;
+    bool confirm = false;
+    CSiteConnection::SetPropertiesEditor([&confirm](CSiteConnection& s) {
+        s.SetName("Delta"); // also when cancelled: the row keeps what was shown
+        return confirm;
     });
-    CSitesDialog dlg;
-    Open(dlg);
-    dlg.SelectRow(RowOf(dlg, "Bravo"));
-    emit dlg.List().itemDoubleClicked(dlg.List().item(1)); // a double-click edits too
+    Open();
+    dlg->SelectRow(1);
+    dlg->OnEdit();
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "Bravo", "Charlie"}));
+    confirm = true;
+    emit dlg->List().itemDoubleClicked(dlg->List().item(1)); // a double-click edits too
     EXPECT_EQ(site->GetName(), "Delta");
-    EXPECT_EQ(dlg.RowTexts(), (QStringList{"Alpha", "Charlie", "Delta"}));
-    EXPECT_EQ(dlg.SelectedRow(), 2);
-}
-
-TEST_F(SitesDialogTest, EditCancelledLeavesTheRowsAlone) {
-    AddSite("Alpha");
-    CSiteConnection::SetPropertiesEditor([](CSiteConnection& s) {
-        s.SetName("Changed anyway"); // a dialog that lied: the row keeps what was shown
-        return false;
-    });
-    CSitesDialog dlg;
-    Open(dlg);
-    dlg.SelectRow(0);
-    dlg.OnEdit();
-    EXPECT_EQ(dlg.RowTexts(), (QStringList{"Alpha"}));
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "Charlie", "Delta"}));
+    EXPECT_EQ(dlg->SelectedRow(), 2);
 }
 
 TEST_F(SitesDialogTest, DeleteAsksWithTheNameAndGoesOnOnlyOnYes) {
     AddSite("Alpha");
     AddSite("Bravo");
     AddSite("Charlie");
-    CSitesDialog dlg;
-    Open(dlg);
-    dlg.SelectRow(1);
-
+    Open();
+    dlg->SelectRow(1);
     app.prompt.Answer(PromptResult::No);
-    dlg.OnDelete();
+    dlg->OnDelete();
     ASSERT_EQ(app.prompt.asked.size(), 1u);
-    EXPECT_EQ(app.prompt.asked[0].text, "Delete \"Bravo\"?");
-    EXPECT_EQ(app.prompt.asked[0].caption, "Confirm");
-    EXPECT_EQ(app.prompt.asked[0].buttons, PromptButtons::YesNo);
-    EXPECT_EQ(app.prompt.asked[0].icon, PromptIcon::Question);
-    EXPECT_EQ(app.prompt.asked[0].defaultButton, PromptResult::No);
+    const auto& q = app.prompt.asked[0];
+    EXPECT_EQ(q.text, "Delete \"Bravo\"?");
+    EXPECT_EQ(q.caption, "Confirm");
+    EXPECT_EQ(std::tuple(q.buttons, q.icon, q.defaultButton),
+              std::tuple(PromptButtons::YesNo, PromptIcon::Question, PromptResult::No));
     EXPECT_EQ(Sites().GetCount(), 3u);
     EXPECT_FALSE(app->IsModified());
-
     app.prompt.Answer(PromptResult::Yes);
-    dlg.OnDelete();
-    EXPECT_EQ(Sites().GetCount(), 2u);
-    EXPECT_EQ(dlg.RowTexts(), (QStringList{"Alpha", "Charlie"}));
-    EXPECT_EQ(dlg.SelectedRow(), 1); // the same row
+    dlg->OnDelete();
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "Charlie"}));
+    EXPECT_EQ(dlg->SelectedRow(), 1); // the same row
     EXPECT_TRUE(app->IsModified());
-}
-
-TEST_F(SitesDialogTest, DeletingTheLastRowSelectsTheNewLastAndTheOptionSkipsTheQuestion) {
-    AddSite("Alpha");
-    AddSite("Bravo");
+    // Without confirmation, deleting the last row selects the new last, down to
+    // none.
     app->SetConfirmDeletes(false);
-    CSitesDialog dlg;
-    Open(dlg);
-    dlg.SelectRow(1);
-    dlg.OnDelete();
-    EXPECT_TRUE(app.prompt.asked.empty());
-    EXPECT_EQ(dlg.RowTexts(), (QStringList{"Alpha"}));
-    EXPECT_EQ(dlg.SelectedRow(), 0);
-    dlg.OnDelete();
-    EXPECT_TRUE(dlg.RowTexts().isEmpty());
-    EXPECT_EQ(dlg.SelectedRow(), -1);
-    EXPECT_FALSE(dlg.EditButton().isEnabled());
-    EXPECT_FALSE(dlg.DuplicateButton().isEnabled());
+    dlg->OnDelete();
+    EXPECT_EQ(dlg->SelectedRow(), 0);
+    dlg->OnDelete();
+    EXPECT_EQ(app.prompt.asked.size(), 2u);
+    EXPECT_EQ(dlg->SelectedRow(), -1);
+    EXPECT_FALSE(dlg->EditButton().isEnabled() || dlg->DuplicateButton().isEnabled());
     EXPECT_TRUE(Sites().IsEmpty());
 }
 
 TEST_F(SitesDialogTest, GrowingMovesTheButtonsAndStretchesTheList) {
     AddSite("Alpha");
-    CSitesDialog dlg;
-    Open(dlg);
-    const QRect list = dlg.List().geometry();
-    const QRect close = dlg.CloseButton().geometry();
-    dlg.resize(dlg.width() + 100, dlg.height() + 50);
+    Open();
+    const QRect list = dlg->List().geometry();
+    const QRect close = dlg->CloseButton().geometry();
+    dlg->resize(dlg->width() + 100, dlg->height() + 50);
     QApplication::processEvents();
-    EXPECT_EQ(dlg.List().width(), list.width() + 100);
-    EXPECT_EQ(dlg.List().height(), list.height() + 50);
-    EXPECT_EQ(dlg.CloseButton().x(), close.x() + 100);
-    EXPECT_EQ(dlg.CloseButton().y(), close.y());
+    EXPECT_EQ(dlg->List().size(), list.size() + QSize(100, 50));
+    EXPECT_EQ(dlg->CloseButton().pos(), close.topLeft() + QPoint(100, 0));
 }
 
 } // namespace

@@ -1,0 +1,355 @@
+#pragma once
+// The modem tests' stand-ins: a small AT-command modem on a pseudo-terminal, a
+// built-in-modem link to it, and a telephony service that answers calls as the
+// test chose.
+
+#include "connections/ConnTestSupport.h"
+#include "connections/ModemConnection.h"
+#include "connections/ModemSettings.h"
+#include "connections/ModemTimings.h"
+#include "platform/SerialBaudRate.h"
+#include "platform/TelephonyClock.h"
+#include "platform/TelephonyService.h"
+#include "platform/TelephonyStream.h"
+#include "support_lib/Fakes.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fcntl.h>
+#include <map>
+
+// The modem runs on a thread of its own. It answers every AT command with OK
+// (unless told not to), answers a dial (ATD...) as the test chose, and after a
+// connect echoes data until the escape sequence "+++" brings it back to command
+// mode with OK. It records every command line (without its CR) and each escape
+// as "+++".
+class FakeModem {
+public:
+    enum class DialAnswer {
+        Connect,
+        ConnectLower,
+        RingThenConnect,
+        Busy,
+        NoCarrier,
+        Silent,
+        Chatter,
+        ConnectLoneCrWithData
+    };
+    // What follows a connect ended by a lone CR, as a modem set to end its lines
+    // so sends it.
+    static constexpr const char* kEarlyData = "HELLO";
+
+    FakeModem() {
+        if (!pty.Ok())
+            return;
+        ::fcntl(pty.Master(), F_SETFL, ::fcntl(pty.Master(), F_GETFL) | O_NONBLOCK);
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~FakeModem() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    bool Ready() const { return m_thread.joinable(); }
+    const std::string& Path() const { return pty.Path(); }
+    bool LineSpeed(uint32_t& baud) const { return GetSerialBaudRate(pty.Master(), baud); }
+
+    void SetDialAnswer(DialAnswer a) {
+        Locked([&] { m_answer = a; });
+    }
+    void SetAnswersOk(bool on) {
+        Locked([&] { m_answersOk = on; });
+    }
+    // A slow modem with echo on: a command other than a dial is echoed echoMs
+    // after it came and answered okMs after the echo.
+    void SetSlowEchoedReplies(unsigned echoMs, unsigned okMs) {
+        Locked([&] { m_echoMs = echoMs, m_okMs = okMs; });
+    }
+    std::vector<std::string> Commands() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_commands;
+    }
+    size_t CountCommand(const std::string& command) const {
+        const auto c = Commands();
+        return static_cast<size_t>(std::count(c.begin(), c.end(), command));
+    }
+    std::string Data() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_data;
+    }
+    bool Connected() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_state == State::Data;
+    }
+    // Waits until command has come count times, or (prefix) one starting with it
+    // has come.
+    bool WaitForCount(const std::string& command, size_t count, unsigned limitMs = 20000) const {
+        return conntest::WaitUntil([&] { return CountCommand(command) >= count; }, limitMs);
+    }
+    bool WaitForCommand(const std::string& prefix, unsigned limitMs = 20000) const {
+        return conntest::WaitUntil(
+            [&] {
+                for (const std::string& c : Commands())
+                    if (c.rfind(prefix, 0) == 0)
+                        return true;
+                return false;
+            },
+            limitMs);
+    }
+
+    conntest::Pty pty;
+
+private:
+    enum class State { Command, Dialing, Chattering, Data };
+
+    template <class F> void Locked(F f) {
+        std::lock_guard<std::mutex> g(m_lock);
+        f();
+    }
+    void Send(const std::string& text) {
+        for (size_t done = 0; done < text.size() && !m_stop;) {
+            const ssize_t n = ::write(pty.Master(), text.data() + done, text.size() - done);
+            if (n > 0)
+                done += static_cast<size_t>(n);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    void Record(const std::string& command, State next) {
+        Locked([&] {
+            m_commands.push_back(command);
+            m_state = next;
+        });
+    }
+    void Command(const std::string& line) {
+        std::string upper = line;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        DialAnswer answer;
+        bool ok;
+        unsigned echoMs, okMs;
+        Locked([&] { answer = m_answer, ok = m_answersOk, echoMs = m_echoMs, okMs = m_okMs; });
+        if (upper.rfind("ATD", 0) != 0) {
+            Record(line, State::Command);
+            if (upper.rfind("AT", 0) == 0 && (echoMs || okMs)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(echoMs));
+                Send(line + "\r\n");
+                std::this_thread::sleep_for(std::chrono::milliseconds(okMs));
+            }
+            if (upper.rfind("AT", 0) == 0 && ok)
+                Send("\r\nOK\r\n");
+            return;
+        }
+        static const std::map<DialAnswer, std::pair<std::string, State>> answers = {
+            {DialAnswer::Connect, {"\r\nCONNECT 9600\r\n", State::Data}},
+            {DialAnswer::ConnectLower, {"\r\nconnect 9600\r\n", State::Data}},
+            {DialAnswer::RingThenConnect, {"\r\nRING\r\n\r\nCONNECT\r\n", State::Data}},
+            {DialAnswer::Busy, {"\r\nBUSY\r\n", State::Command}},
+            {DialAnswer::NoCarrier, {"\r\nNO CARRIER\r\n", State::Command}},
+            {DialAnswer::Silent, {"", State::Dialing}},
+            {DialAnswer::Chatter, {"", State::Chattering}},
+            {DialAnswer::ConnectLoneCrWithData,
+             {std::string("\rCONNECT 9600\r") + kEarlyData, State::Data}}};
+        const auto& [reply, next] = answers.at(answer);
+        Record(line, next);
+        Send(reply);
+    }
+    void Take(char c) {
+        State state;
+        Locked([&] { state = m_state; });
+        m_pending.push_back(c);
+        if (m_pending.size() >= 3 && m_pending.compare(m_pending.size() - 3, 3, "+++") == 0) {
+            if (state == State::Data)
+                Locked([&] { m_data.erase(m_data.size() - 2); });
+            m_pending.clear();
+            Record("+++", State::Command);
+            Send("\r\nOK\r\n");
+        } else if (state == State::Data) {
+            Locked([&] { m_data.push_back(c); });
+            if (c != '+')
+                Send(std::string(1, c));
+            m_pending.erase(0, m_pending.size() > 2 ? m_pending.size() - 2 : 0);
+        } else {
+            if (state != State::Command) // any character ends a dial in progress
+                Locked([&] { m_state = State::Command; });
+            if (c == '\n')
+                m_pending.pop_back();
+            else if (c == '\r') {
+                m_pending.pop_back();
+                const std::string line = m_pending;
+                m_pending.clear();
+                Command(line);
+            }
+        }
+    }
+    void Run() {
+        while (!m_stop) {
+            pollfd p{pty.Master(), POLLIN, 0};
+            const int r = ::poll(&p, 1, 10);
+            if (r > 0 && (p.revents & POLLIN)) {
+                char buffer[256];
+                const ssize_t n = ::read(pty.Master(), buffer, sizeof buffer);
+                for (ssize_t i = 0; i < n; ++i)
+                    Take(buffer[i]);
+            } else if (Chattering()) {
+                Send("\r\nRING\r\n");
+            } else if (r > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5)); // hang-up noise
+            }
+        }
+    }
+    bool Chattering() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_state == State::Chattering;
+    }
+
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    mutable std::mutex m_lock;
+    DialAnswer m_answer = DialAnswer::Connect;
+    bool m_answersOk = true;
+    unsigned m_echoMs = 0, m_okMs = 0;
+    State m_state = State::Command;
+    std::vector<std::string> m_commands;
+    std::string m_data;
+    std::string m_pending; // the modem thread's own
+};
+
+// A built-in-modem link to a fake modem: one modem definition, an instrument to
+// receive the status texts, and a sleep that records the pauses instead of
+// taking them.
+class ModemLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(fake.Ready());
+        TelephonyClock::SetSleep([this](unsigned ms) {
+            std::lock_guard<std::mutex> guard(m_sleepLock);
+            m_sleeps.push_back(ms);
+        });
+        ModemTimings::Reset();
+        modem = new CModemSettings;
+        app->Modems().AddTail(modem);
+        link.SetPortName(fake.Path());
+        link.SetModemId(modem->GetId());
+        link.SetTelephoneNumber("5551234");
+        link.SetConnectTimeout(2);
+    }
+    void TearDown() override {
+        if (link.IsOpen())
+            link.Close();
+        TelephonyClock::SetSleep(nullptr);
+        ModemTimings::Reset();
+    }
+    // Shortens the waits in which the modem is expected to stay silent.
+    static void QuickSteps(unsigned connectStepMs, unsigned commandReplyMs = 1000) {
+        ModemTimings t;
+        t.connectStepMs = connectStepMs;
+        t.commandReplyMs = commandReplyMs;
+        ModemTimings::Set(t);
+    }
+    std::vector<unsigned> Sleeps() {
+        std::lock_guard<std::mutex> guard(m_sleepLock);
+        return m_sleeps;
+    }
+    // The commands since the first `from`.
+    std::vector<std::string> CommandsFrom(size_t from) {
+        const auto c = fake.Commands();
+        return std::vector<std::string>(c.begin() + static_cast<long>(std::min(from, c.size())),
+                                        c.end());
+    }
+
+    TestApp app;
+    FakeModem fake;
+    CModemSettings* modem = nullptr; // owned by the application's list
+    CInstrumentConnection inst;
+    CModemConnection link;
+
+private:
+    std::mutex m_sleepLock;
+    std::vector<unsigned> m_sleeps;
+};
+
+// A telephony service that answers every call as the test chose, at once and on
+// the caller's thread, and records what it was asked: "open <index>", "close
+// <line>", "call <line> <number>", "drop <call>", "stream <call>". A connected
+// call's byte stream is the slave of a pseudo-terminal; the test talks on its
+// master (the peer).
+class ScriptedTelephony : public TelephonyService {
+public:
+    enum class Outcome { Connect, DialingThenConnect, Busy, Disconnect, Nothing };
+
+    std::vector<TelephonyLineInfo> lines;
+    Outcome outcome = Outcome::Connect;
+    bool giveStream = true, noticeOnDrop = true;
+    int32_t openResult = 0, makeCallResult = 1;
+    uint32_t nextLine = 5, nextCall = 70;
+    std::string earlyData; // read before the stream was handed over: given first
+    std::vector<TelephonyMessage> othersDuringCall; // other calls' notices during a call
+    conntest::Pty peer;
+
+    std::vector<std::string> Log() const {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_log;
+    }
+    void Notice(uint32_t line, uint32_t call, TelephonyCallState state) {
+        PostMessage(TelephonyMessage{line, call, state});
+    }
+
+    size_t GetLineCount() const override { return lines.size(); }
+    bool GetLineInfo(size_t index, TelephonyLineInfo& info) const override {
+        if (index < lines.size())
+            info = lines[index];
+        return index < lines.size();
+    }
+    int32_t OpenLine(size_t index, uint32_t& line) override {
+        Record("open " + std::to_string(index));
+        if (openResult == 0)
+            line = nextLine++;
+        return openResult;
+    }
+    int32_t CloseLine(uint32_t line) override {
+        Record("close " + std::to_string(line));
+        return 0;
+    }
+    int32_t MakeCall(uint32_t line, const std::string& number, uint32_t& call) override {
+        Record("call " + std::to_string(line) + " " + number);
+        if (makeCallResult < 1)
+            return makeCallResult;
+        call = nextCall++;
+        m_lastLine = line;
+        for (const TelephonyMessage& m : othersDuringCall)
+            PostMessage(m);
+        using S = TelephonyCallState;
+        static const std::map<Outcome, std::vector<S>> notices = {
+            {Outcome::Connect, {S::Connected}},
+            {Outcome::DialingThenConnect, {S::Dialing, S::Connected}},
+            {Outcome::Busy, {S::Busy}},
+            {Outcome::Disconnect, {S::Disconnected}},
+            {Outcome::Nothing, {}}};
+        for (S state : notices.at(outcome))
+            Notice(line, call, state);
+        return makeCallResult;
+    }
+    int32_t Drop(uint32_t call) override {
+        Record("drop " + std::to_string(call));
+        if (noticeOnDrop)
+            Notice(m_lastLine, call, TelephonyCallState::Disconnected);
+        return 1;
+    }
+    std::unique_ptr<TelephonyStream> GetCallStream(uint32_t call) override {
+        Record("stream " + std::to_string(call));
+        if (!giveStream)
+            return nullptr;
+        const int fd = ::open(peer.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        return std::make_unique<TelephonyStream>(fd, earlyData);
+    }
+
+private:
+    void Record(const std::string& entry) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_log.push_back(entry);
+    }
+    mutable std::mutex m_lock;
+    std::vector<std::string> m_log;
+    uint32_t m_lastLine = 0;
+};
