@@ -5,18 +5,21 @@
 //
 // Input: byte 0 picks the piece size, byte 1 the connect time-out (0..3 s) or the number of
 // commands, byte 2 whether the definition has an OK response and whether the whole dialogue
-// runs (one input in sixteen: closing a serial link pauses for real, so most inputs talk to a
-// link that stays open); the rest is what the modem says.
+// runs (one input in sixteen; the others talk to a link that stays open); the rest is what
+// the modem says. Every wait runs on a clock of this target's own, whose sleeps and waits
+// for input only move its time on.
 #include "app/VANTIQApp.h"
 #include "base/MemorySettingsStore.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
 #include "connections/ModemTimings.h"
+#include "platform/LinkClock.h"
 #include "platform/SerialPort.h"
 #include "platform/TelephonyATBackend.h"
 #include "platform/TelephonyClock.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -33,6 +36,11 @@ struct Script {
 };
 
 Script* g_script = nullptr;
+LinkClock::TimePoint g_now{};
+
+void Advance(unsigned ms) {
+    g_now += std::chrono::milliseconds(ms);
+}
 
 class ScriptPort : public SerialPort {
 public:
@@ -61,7 +69,12 @@ public:
         }
         return size > 0;
     }
-    bool WaitForInput(unsigned) override { return !g_script->pending.empty(); }
+    bool WaitForInput(unsigned ms) override {
+        if (!g_script->pending.empty())
+            return true;
+        Advance(ms); // nothing comes: the wait runs out at once
+        return false;
+    }
     bool FlushInput() override {
         g_script->pending.clear();
         return true;
@@ -78,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static MemorySettingsStore settings;
     static CVANTIQApp app(settings);
     static const bool ready = [] {
-        TelephonyClock::SetSleep([](unsigned) {});
+        TelephonyClock::SetSleep(Advance);
+        LinkClock::Set([] { return g_now; }, Advance);
         ModemTimings quick;
         quick.dialPauseMs = quick.guardMs = 0;
         quick.escapeReplyMs = quick.commandReplyMs = quick.connectStepMs = 0;

@@ -118,8 +118,10 @@ void ActivityLog::OpenLog(UserPrompt* prompt) {
         CloseLog();
         if (!(m_commands || m_responses || m_errors) || m_path.empty())
             return;
-        // Read and write, created when missing, never truncated.
-        const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        // Read and write, created when missing, never truncated. Appending: every write goes
+        // to the end of the file as it is then, so two programs logging to one file
+        // interleave whole lines instead of overwriting each other's.
+        const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
         if (fd >= 0) {
             m_file = ::fdopen(fd, "r+b");
             if (!m_file)

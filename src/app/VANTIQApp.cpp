@@ -9,6 +9,7 @@
 #include "base/Strings.h"
 #include "base/UserPrompt.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <ctime>
@@ -206,7 +207,10 @@ void CVANTIQApp::LoadSettings() {
     m_log.SetPath(str("LogFilePath", "Log.txt"));
     m_configPath = str("ConfigFilePath", "");
     m_appFilePath = str("AppFilePath", "");
-    m_autoUpdatePeriod = static_cast<int>(num(kSettings, "AutoUpdatePeriod", 10));
+    // A stored period outside the options page's range (0 would refresh in a busy loop, a
+    // negative one would stop the timer) is taken as the nearest period the page allows.
+    m_autoUpdatePeriod = static_cast<int>(std::clamp<int64_t>(
+        num(kSettings, "AutoUpdatePeriod", 10), kMinAutoUpdatePeriod, kMaxAutoUpdatePeriod));
     // On when stored as 1 or absent; any other stored value is off.
     m_autoUpdate = num(kSettings, "AutoUpdate", 1) == 1;
     m_loadPrevConfig = num(kSettings, "LoadPrevConfig", 1) != 0;
@@ -619,8 +623,9 @@ void CVANTIQApp::RestartAutoUpdateTimer() {
         m_autoUpdateTimerRunning = false;
     }
     if (GetAutoUpdate()) {
-        m_shell->StartTimer(TIMER_AUTO_UPDATE,
-                            static_cast<unsigned>(GetAutoUpdatePeriod()) * 1000u);
+        // Never faster than once a second, whatever was set.
+        const int period = std::max(GetAutoUpdatePeriod(), 1);
+        m_shell->StartTimer(TIMER_AUTO_UPDATE, static_cast<unsigned>(period) * 1000u);
         m_autoUpdateTimerRunning = true;
     }
 }

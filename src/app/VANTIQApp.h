@@ -39,6 +39,8 @@ struct DasSelectionSettings {
 class CVANTIQApp : public AppServices {
 public:
     static constexpr int kLayoutSlots = 16;
+    // The auto-update periods (seconds) the options page accepts.
+    static constexpr int kMinAutoUpdatePeriod = 5, kMaxAutoUpdatePeriod = 60;
     enum LayoutSlot : int {
         SLOT_MAIN = 0,
         SLOT_INSTRUMENTS = 1,
@@ -85,8 +87,9 @@ public:
     // Start-up and shut-down, each step in its fixed order.
     bool InitInstance(int argc, const char* const* argv);
     int ExitInstance();
-    // Names of the steps run so far, in order (start-up and shut-down).
-    const std::vector<std::string>& Trace() const { return m_trace; }
+    // Told the name of every step of start-up and shut-down as it runs.
+    using StepObserver = std::function<void(const char* step)>;
+    void SetStepObserver(StepObserver observer) { m_stepObserver = std::move(observer); }
 
     // Settings.
     void LoadSettings();
@@ -206,7 +209,10 @@ private:
     static void DeleteOutsideLock(std::vector<CNamedObject*> objects);
 
     bool RunHook(Hook hook);
-    void Step(const char* name) { m_trace.emplace_back(name); }
+    void Step(const char* name) {
+        if (m_stepObserver)
+            m_stepObserver(name);
+    }
     int NextRandom();
 
     SettingsStore& m_settings;
@@ -214,7 +220,7 @@ private:
     AppShell* m_shell;
     std::map<Hook, std::vector<HookFn>> m_hooks;
     LoadSaveFn m_loadSave;
-    std::vector<std::string> m_trace;
+    StepObserver m_stepObserver;
 
     std::string m_configPath;
     std::string m_appFilePath;

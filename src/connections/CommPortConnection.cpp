@@ -2,22 +2,38 @@
 
 #include "base/Elapsed.h"
 #include "base/StateLock.h"
+#include "connections/LinkSource.h"
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"
+#include "platform/LinkClock.h"
 #include "platform/SerialPort.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// Reads exactly what the driver has queued; a failing status or read ends the read.
+class PortSource : public LinkSource {
+public:
+    explicit PortSource(SerialPort& port) : m_port(port) {}
+    long ReadArrived(char* buffer, size_t size) override {
+        const long waiting = m_port.InputWaiting();
+        const long got =
+            waiting <= 0
+                ? waiting
+                : m_port.NonBlockingRead(buffer, std::min(static_cast<size_t>(waiting), size));
+        if (got < 0)
+            m_failed = true;
+        return got;
+    }
+    void WaitForInput(unsigned ms) override { m_port.WaitForInput(ms); }
+    bool PeerGone() const override { return m_failed || m_port.HungUp(); }
 
-void SleepMs(unsigned ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+private:
+    SerialPort& m_port;
+    bool m_failed = false;
+};
 
 void Line(std::string& out, int keyword, const std::string& value) {
     out += "  ";
@@ -314,11 +330,9 @@ bool CCommPortConnection::OpenPort() {
         return false;
     }
     m_port = std::move(port);
-    SetLinkFailed(false);
-    m_buffer.assign(kBufferSize, '\0');
-    m_count = 0;
-    m_position = 0;
+    m_receive.Allocate();
     m_lastOpenError = 0;
+    SetLinkFailed(false);
     return true;
 }
 
@@ -340,48 +354,11 @@ size_t CCommPortConnection::Read(char* buffer, size_t maxCount, unsigned timeout
     }
     if (!port)
         return 0;
-    const auto start = Clock::now();
-    size_t stored = 0;
-    while (stored < maxCount) {
-        {
-            StateGuard guard(AppStateLock());
-            if (m_port != port)
-                return stored; // closed under us
-            if (m_count == 0) {
-                const long waiting = port->InputWaiting();
-                if (waiting < 0) {
-                    SetLinkFailed(true);
-                    return stored;
-                }
-                if (waiting > 0) {
-                    const size_t want = std::min<size_t>(static_cast<size_t>(waiting), kBufferSize);
-                    const long got = port->NonBlockingRead(m_buffer.data(), want);
-                    if (got < 0) {
-                        SetLinkFailed(true);
-                        return stored;
-                    }
-                    m_count = static_cast<size_t>(got);
-                    m_position = 0;
-                }
-            }
-            while (m_count > 0) {
-                const char c = m_buffer[m_position++];
-                --m_count;
-                buffer[stored++] = c;
-                if (stored == maxCount)
-                    return stored;
-                if (terminator >= 0 && static_cast<unsigned char>(c) == terminator)
-                    return stored;
-            }
-        }
-        if (IsCancelled())
-            return stored;
-        if (ElapsedMs(start) > static_cast<long>(timeoutMs))
-            return stored;
-        // Wakes the moment input arrives, else after one step.
-        port->WaitForInput(kPollStepMs);
-    }
-    return stored;
+    PortSource source(*port);
+    const size_t n = m_receive.Read(source, buffer, maxCount, timeoutMs, terminator, m_cancel);
+    if (source.PeerGone())
+        SetLinkFailed(true);
+    return n;
 }
 
 bool CCommPortConnection::Write(const std::string& text) {
@@ -399,8 +376,7 @@ bool CCommPortConnection::Purge() {
     StateGuard guard(AppStateLock());
     if (!m_port)
         return false;
-    m_count = 0;
-    m_position = 0;
+    m_receive.Clear();
     return m_port->FlushInput();
 }
 
@@ -412,23 +388,22 @@ bool CCommPortConnection::Close() {
     }
     if (!port)
         return false;
-    // Let what was written leave the port before it is closed.
-    const auto start = Clock::now();
+    // Let what was written leave the port before it is closed (on the link's clock, which
+    // tests and fuzz targets run fast).
+    const auto start = LinkClock::Now();
     for (unsigned waits = 0; waits < kDrainLimitMs / kDrainStepMs; ++waits) {
         const long queued = port->OutputWaiting();
-        if (queued <= 0 || ElapsedMs(start) >= static_cast<long>(kDrainLimitMs))
+        if (queued <= 0 || LinkClock::ElapsedMs(start) >= static_cast<long>(kDrainLimitMs))
             break;
-        SleepMs(kDrainStepMs);
+        LinkClock::Sleep(kDrainStepMs);
     }
-    SleepMs(kDrainStepMs);
-    StateGuard guard(AppStateLock());
-    if (m_port == port) {
-        m_port.reset();
-        m_buffer.clear();
-        m_buffer.shrink_to_fit();
-        m_count = 0;
-        m_position = 0;
+    LinkClock::Sleep(kDrainStepMs);
+    {
+        StateGuard guard(AppStateLock());
+        if (m_port == port)
+            m_port.reset();
     }
+    m_receive.Release();
     port->Close();
     return true;
 }
@@ -438,10 +413,8 @@ void CCommPortConnection::ReleasePort() {
     {
         StateGuard guard(AppStateLock());
         port.swap(m_port);
-        m_buffer.clear();
-        m_count = 0;
-        m_position = 0;
     }
+    m_receive.Release();
     if (port)
         port->Close();
 }

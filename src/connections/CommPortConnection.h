@@ -7,6 +7,7 @@
 // thread reads and writes the settings. Every field access takes the application state
 // lock, which is released while a read waits, a write waits for the driver and Close drains.
 
+#include "connections/ReceiveBuffer.h"
 #include "platform/Connection.h"
 
 #include <cstdint>
@@ -20,9 +21,9 @@ struct SerialSettings;
 class CCommPortConnection : public CConnection {
 public:
     static constexpr unsigned kSchema = 1;
-    static constexpr size_t kBufferSize = 10000;
+    static constexpr size_t kBufferSize = ReceiveBuffer::kSize;
     // A read looks at the port at least this often (ms).
-    static constexpr unsigned kPollStepMs = 10;
+    static constexpr unsigned kPollStepMs = ReceiveBuffer::kPollStepMs;
     // Close waits at most this long for the output queue to drain, in 100 ms steps.
     static constexpr unsigned kDrainLimitMs = 10000;
     static constexpr unsigned kDrainStepMs = 100;
@@ -90,7 +91,7 @@ public:
     void SetFlowControl(int32_t code);
 
     // The errno of the last failed Open, for the caller's hint (0 after a good one).
-    int GetLastOpenError() const;
+    int GetLastOpenError() const override;
 
     // Registers the class with the transport archive registry.
     static void RegisterClass();
@@ -119,8 +120,6 @@ private:
 
     // Run-time only. The port is shared so that a wait outside the lock never sees it freed.
     std::shared_ptr<SerialPort> m_port;
-    std::vector<char> m_buffer;
-    size_t m_count = 0;
-    size_t m_position = 0;
+    ReceiveBuffer m_receive;
     int m_lastOpenError = 0;
 };

@@ -10,15 +10,13 @@
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"
+#include "platform/LinkClock.h"
 #include "platform/TelephonyClock.h"
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::string Upper(std::string s) {
     for (char& c : s)
@@ -213,7 +211,7 @@ bool CModemConnection::WaitForResponse(const std::string& expected, unsigned tim
     // else ends this wait (the disconnect request is seen only between countdown steps), so
     // the lines together get a generous multiple of the time-out and no more.
     const long long limit = static_cast<long long>(timeoutMs) * kResponseLimitFactor;
-    const auto start = Clock::now();
+    const auto start = LinkClock::Now();
     unsigned wait = timeoutMs;
     for (;;) {
         const std::string line = ReadString(wait, '\n');
@@ -221,8 +219,7 @@ bool CModemConnection::WaitForResponse(const std::string& expected, unsigned tim
             return false;
         if (Upper(line).find(wanted) != std::string::npos)
             return true;
-        const long long spent =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        const long long spent = LinkClock::ElapsedMs(start);
         if (spent > limit)
             return false;
         wait = static_cast<unsigned>(std::min<long long>(timeoutMs, limit - spent));
@@ -276,7 +273,7 @@ bool CModemConnection::Open(CInstrumentConnection* inst) {
     TelephonyClock::Sleep(timings.dialPauseMs);
 
     for (int32_t n = timeout; n >= 1; --n) {
-        if (inst && inst->GetDisconnectRequested())
+        if ((inst && inst->GetDisconnectRequested()) || IsCancelled())
             break;
         if (inst)
             inst->SetDisplayText(ModemWaitingText(n));

@@ -12,7 +12,9 @@
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"
+#include "platform/SerialPort.h"
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -21,6 +23,8 @@
 namespace {
 
 enum : unsigned { IDS_CONNECTED = 61212, IDS_UNABLE_TO_CONNECT_SITE = 61228 };
+// The width of an instrument's display, whose two lines show a failure's text.
+constexpr size_t kDisplayColumns = 40;
 
 std::mutex g_registryLock;
 std::map<int, CSiteConnection::TransportFactory>& Factories() {
@@ -86,16 +90,26 @@ CSiteConnection::~CSiteConnection() {
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kJoinLimitMs);
     for (auto& w : workers) {
         while (!w->WaitFinished(kPostRetryMs)) {
+            // A cancel also gives up a connect in progress (the socket's wait for the peer).
             if (m_transport)
                 m_transport->CancelRead();
             if (std::chrono::steady_clock::now() > deadline) {
+                // Stuck in a call that nothing can end (a host name being resolved): the
+                // thread is left to run out rather than waited on for ever.
                 AppLogMessage(LOG_ERROR, "Site " + GetName() +
-                                             ": the worker is still in a request; waiting for it.");
+                                             ": the worker did not end in time; left running.");
+                static std::mutex abandonedLock;
+                static std::vector<std::shared_ptr<CSiteWorker>> abandoned;
+                std::lock_guard<std::mutex> guard(abandonedLock);
+                w->Abandon();
+                abandoned.push_back(w);
                 break;
             }
         }
     }
-    workers.clear(); // joins whatever is left
+    workers.clear(); // joins whatever is left, which has ended
+    if (m_transport)
+        m_transport->ClearCancel();
     if (m_transport && m_transport->IsOpen())
         m_transport->Close();
 }
@@ -236,9 +250,47 @@ CConnection* CSiteConnection::GetConnection() {
 void CSiteConnection::DropLinkLocked() {
     m_inUse = 0;
     m_busy = 0;
-    if (m_worker) {
-        m_worker->SetStop();
-        m_retired.push_back(std::move(m_worker));
+    if (!m_worker)
+        return;
+    m_worker->SetStop();
+    std::deque<SiteRequest> queued = m_worker->TakeQueued();
+    m_retired.push_back(std::move(m_worker));
+    // What was queued for the link that closed is dropped, but a connect asked for after the
+    // last disconnect is not: it runs, with whatever followed it, on a fresh worker, which
+    // waits for this one to finish first.
+    auto first = std::find_if(queued.begin(), queued.end(),
+                              [](const SiteRequest& r) { return r.message == MSG_CONNECT; });
+    if (first == queued.end())
+        return;
+    m_worker = StartWorkerLocked();
+    for (auto it = first; it != queued.end(); ++it)
+        m_worker->Post(*it);
+}
+
+std::shared_ptr<CSiteWorker> CSiteConnection::StartWorkerLocked() {
+    // A fresh worker has its stop flag clear.
+    auto worker =
+        std::make_shared<CSiteWorker>([this](SiteRequest& r) { RunRequest(r); }, kQueueLimit);
+    worker->Start();
+    return worker;
+}
+
+void CSiteConnection::WaitForRetiredWorkers() {
+    std::vector<std::shared_ptr<CSiteWorker>> retired;
+    {
+        StateGuard guard(AppStateLock());
+        for (const auto& w : m_retired)
+            if (!w->IsWorkerThread())
+                retired.push_back(w);
+    }
+    // The one that closed the link is finishing the request that closed it; a request for
+    // the next link must not overlap it.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kJoinLimitMs);
+    for (auto& w : retired) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        w->WaitFinished(left.count() > 0 ? static_cast<unsigned>(left.count()) : 0);
     }
 }
 
@@ -263,8 +315,13 @@ void CSiteConnection::OpenLink(CInstrumentConnection* instrument) {
     }
     if (instrument && instrument->GetDisconnectRequested())
         return; // the operator gave up on this connect: no failure report
-    const std::string text = FormatName(IDS_UNABLE_TO_CONNECT_SITE, GetName());
-    AppLogMessage(LOG_ERROR, text);
+    std::string text = FormatName(IDS_UNABLE_TO_CONNECT_SITE, GetName());
+    // A device that could not be opened says why on the display's second line.
+    const std::string hint = SerialPort::OpenErrorHint(transport->GetLastOpenError());
+    AppLogMessage(LOG_ERROR, hint.empty() ? text : text + " " + hint);
+    if (!hint.empty())
+        text.append((kDisplayColumns - text.size() % kDisplayColumns) % kDisplayColumns, ' ')
+            .append(hint);
     if (instrument)
         instrument->SetDisplayText(text);
 }
@@ -363,6 +420,16 @@ bool CSiteConnection::HasWorker() const {
     return m_worker != nullptr;
 }
 
+bool CSiteConnection::IsInUse() const {
+    StateGuard guard(AppStateLock());
+    return TransportInUseLocked() || m_holders > 0;
+}
+
+void CSiteConnection::Hold(bool held) {
+    StateGuard guard(AppStateLock());
+    m_holders += held ? 1 : -1;
+}
+
 void CSiteConnection::SetDispatch(Dispatch dispatch) {
     StateGuard guard(AppStateLock());
     m_dispatch = std::move(dispatch);
@@ -420,12 +487,8 @@ bool CSiteConnection::PostConnectRequest(CInstrumentConnection* instrument) {
         StateGuard guard(AppStateLock());
         if (m_pending && !TransportInUseLocked())
             m_transport = std::move(m_pending);
-        if (!m_worker) {
-            // A fresh worker has its stop flag clear.
-            m_worker = std::make_shared<CSiteWorker>([this](SiteRequest& r) { RunRequest(r); },
-                                                     kQueueLimit);
-            m_worker->Start();
-        }
+        if (!m_worker)
+            m_worker = StartWorkerLocked();
     }
     return PostRequest(MSG_CONNECT, instrument->GetId(), 0, nullptr);
 }
@@ -456,6 +519,7 @@ void CSiteConnection::RunRequest(SiteRequest& request) {
     // The eight keys are 1 to 8; any other number is dropped here.
     if (request.message == MSG_KEY_PRESS && (request.wParam < 1 || request.wParam > 8))
         return;
+    WaitForRetiredWorkers();
     CInstrumentConnection* instrument = nullptr;
     Dispatch dispatch;
     {
@@ -464,6 +528,10 @@ void CSiteConnection::RunRequest(SiteRequest& request) {
             instrument = dynamic_cast<CInstrumentConnection*>(
                 app->FindObject(ObjectKind::Instrument, request.instrumentId));
         dispatch = m_dispatch;
+        // A connect queued behind the instrument's own disconnect (or a failed connect) finds
+        // its site let go of by that request: it was asked for on this site.
+        if (instrument && request.message == MSG_CONNECT && !instrument->GetSiteInUse())
+            instrument->SetSiteInUse(this);
     }
     if (!instrument)
         return; // gone since the request was posted

@@ -97,6 +97,7 @@ public:
     void SetBusy(bool busy) override;
     bool Send(const std::string& text, bool purgeFirst) override;
     void CancelRead() override;
+    void Hold(bool held) override;
     bool PostConnectRequest(CInstrumentConnection* instrument) override;
     // Up to 10 attempts, 10 ms apart; false if there is no worker or every attempt fails.
     bool PostRequest(unsigned message, uint32_t instrumentId, uintptr_t wParam,
@@ -110,6 +111,9 @@ public:
     // The stop flag: set while no worker is running requests.
     bool IsStopped() const;
     bool HasWorker() const;
+    // Whether the site may not be deleted: its link is in use or being opened, or an
+    // instrument holds it as its site in use.
+    bool IsInUse() const;
     // Waits until every worker this site started has ended, at most timeoutMs.
     bool WaitForWorkers(unsigned timeoutMs);
 
@@ -134,6 +138,9 @@ private:
     CSiteConnection(const CSiteConnection& other);
 
     void RunRequest(SiteRequest& request);
+    std::shared_ptr<CSiteWorker> StartWorkerLocked();
+    // Waits (bounded) for the workers of earlier links to end. On a worker thread.
+    void WaitForRetiredWorkers();
     // Marks the link closed: counts 0, stop flag set, the worker forgotten (it ends by
     // itself). Under the state lock.
     void DropLinkLocked();
@@ -150,6 +157,8 @@ private:
     std::unique_ptr<CConnection> m_pending;
     int32_t m_inUse = 0;
     int32_t m_busy = 0;
+    // Instruments that hold the site as their site in use.
+    int32_t m_holders = 0;
     // The worker of the link in use; the ones that were forgotten run out in m_retired.
     std::shared_ptr<CSiteWorker> m_worker;
     std::vector<std::shared_ptr<CSiteWorker>> m_retired;

@@ -54,6 +54,20 @@ bool CSiteWorker::IsFinished() const {
     return m_finished;
 }
 
+std::deque<SiteRequest> CSiteWorker::TakeQueued() {
+    std::deque<SiteRequest> taken;
+    std::lock_guard<std::mutex> guard(m_lock);
+    taken.swap(m_queue);
+    return taken;
+}
+
+void CSiteWorker::Abandon() {
+    Quit();
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_thread.joinable())
+        m_thread.detach();
+}
+
 size_t CSiteWorker::Pending() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_queue.size();

@@ -55,6 +55,11 @@ public:
     bool IsWorkerThread() const { return std::this_thread::get_id() == m_threadId.load(); }
     // Requests waiting.
     size_t Pending() const;
+    // Takes the requests waiting out of the queue.
+    std::deque<SiteRequest> TakeQueued();
+    // Gives up on a thread that did not end in time: it is left to run out on its own (the
+    // caller keeps this object alive for it).
+    void Abandon();
 
 private:
     static bool IsRequest(unsigned message) {

@@ -3,6 +3,7 @@
 #include "base/AppServices.h"
 #include "base/Elapsed.h"
 #include "base/StateLock.h"
+#include "connections/LinkSource.h"
 #include "connections/ModemStatus.h"
 #include "connections/ModemTimings.h"
 #include "connections/SiteConnection.h"
@@ -23,11 +24,26 @@ namespace {
 constexpr int kDropWaits = 30;
 constexpr int kDrainWaits = 100;
 constexpr long kDrainLimitMs = 10000;
-constexpr unsigned kPollStepMs = 10;
 
 bool EndsCall(TelephonyCallState s) {
     return s == TelephonyCallState::Busy || s == TelephonyCallState::Disconnected;
 }
+
+// The call's byte stream; a failing status or read ends the read.
+class StreamSource : public LinkSource {
+public:
+    explicit StreamSource(TelephonyStream& stream) : m_stream(stream) {}
+    long ReadArrived(char* buffer, size_t size) override {
+        const long queued = m_stream.InputWaiting();
+        if (queued <= 0)
+            return queued;
+        return m_stream.ReadQueued(buffer, std::min(static_cast<size_t>(queued), size));
+    }
+    void WaitForInput(unsigned ms) override { m_stream.WaitReadable(ms); }
+
+private:
+    TelephonyStream& m_stream;
+};
 
 } // namespace
 
@@ -179,9 +195,7 @@ bool CTAPIModemConnection::Open(CInstrumentConnection* inst) {
     }
     StateGuard guard(AppStateLock());
     m_stream = std::move(stream);
-    m_buffer.assign(kBufferSize, 0);
-    m_count = 0;
-    m_position = 0;
+    m_receive.Allocate();
     return true;
 }
 
@@ -239,11 +253,9 @@ bool CTAPIModemConnection::Close() {
         if (line)
             service->CloseLine(line);
     }
+    m_receive.Release();
     StateGuard guard(AppStateLock());
     m_line = m_call = 0;
-    m_buffer.clear();
-    m_buffer.shrink_to_fit();
-    m_count = m_position = 0;
     return true;
 }
 
@@ -251,58 +263,22 @@ bool CTAPIModemConnection::Purge() {
     StateGuard guard(AppStateLock());
     if (!m_stream)
         return false;
-    m_count = 0;
-    m_position = 0;
+    m_receive.Clear();
     return m_stream->FlushInput();
 }
 
 size_t CTAPIModemConnection::Read(char* buffer, size_t maxCount, unsigned timeoutMs,
                                   int terminator) {
-    const auto start = SteadyClock::now();
-    size_t stored = 0;
-    while (stored < maxCount) {
-        {
-            StateGuard guard(AppStateLock());
-            if (!m_stream)
-                return stored;
-            if (m_count == 0) {
-                const long queued = m_stream->InputWaiting();
-                if (queued < 0)
-                    return stored;
-                if (queued > 0) {
-                    const size_t want = std::min(static_cast<size_t>(queued), kBufferSize);
-                    const long got = m_stream->ReadQueued(m_buffer.data(), want);
-                    if (got < 0)
-                        return stored;
-                    m_count = static_cast<size_t>(got);
-                    m_position = 0;
-                }
-            }
-            while (m_count > 0) {
-                const char c = m_buffer[m_position++];
-                --m_count;
-                buffer[stored++] = c;
-                if (stored >= maxCount)
-                    return stored;
-                if (terminator >= 0 && static_cast<unsigned char>(c) == terminator)
-                    return stored;
-            }
-        }
-        if (IsCancelled())
-            return stored;
-        if (ElapsedMs(start) > static_cast<long>(timeoutMs))
-            return stored;
-        // Waits for input rather than sleeping blindly: the step bounds the wait, and a
-        // reply is read the moment it arrives.
-        TelephonyStream* s;
-        {
-            StateGuard guard(AppStateLock());
-            s = m_stream.get();
-        }
-        if (s)
-            s->WaitReadable(kPollStepMs);
+    TelephonyStream* stream;
+    {
+        StateGuard guard(AppStateLock());
+        stream = m_stream.get();
     }
-    return stored;
+    // The stream is only replaced on the worker thread that reads, so it stays valid here.
+    if (!stream)
+        return 0;
+    StreamSource source(*stream);
+    return m_receive.Read(source, buffer, maxCount, timeoutMs, terminator, m_cancel);
 }
 
 bool CTAPIModemConnection::Write(const std::string& text) {

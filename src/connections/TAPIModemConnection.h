@@ -4,6 +4,7 @@
 // waits for the call to connect and then reads and writes the call's byte stream as the
 // direct cable reads and writes its port.
 
+#include "connections/ReceiveBuffer.h"
 #include "platform/Connection.h"
 
 #include <cstdint>
@@ -18,7 +19,7 @@ class CTAPIModemConnection : public CConnection {
 public:
     static constexpr unsigned kSchema = 0;
     static constexpr int32_t kDefaultConnectTimeout = 120;
-    static constexpr size_t kBufferSize = 10000;
+    static constexpr size_t kBufferSize = ReceiveBuffer::kSize;
 
     CTAPIModemConnection() = default;
     // Takes the telephone number, device ID and time-out; starts closed.
@@ -73,7 +74,5 @@ private:
     uint32_t m_line = 0;
     uint32_t m_call = 0;
     std::unique_ptr<TelephonyStream> m_stream;
-    std::vector<char> m_buffer;
-    size_t m_count = 0;
-    size_t m_position = 0;
+    ReceiveBuffer m_receive;
 };

@@ -2,18 +2,34 @@
 
 #include "base/Elapsed.h"
 #include "base/StateLock.h"
+#include "connections/LinkSource.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"
+#include "platform/LinkClock.h"
 #include "platform/Socket.h"
-
-#include <chrono>
-#include <thread>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// An empty receive (nothing yet, an error, the peer gone) is not a failure: the read runs on
+// to its limits.
+class SocketSource : public LinkSource {
+public:
+    explicit SocketSource(Socket& socket) : m_socket(socket) {}
+    long ReadArrived(char* buffer, size_t size) override {
+        const long got = m_socket.Receive(buffer, size);
+        if (got < 0)
+            m_failed = true;
+        return got > 0 ? got : 0;
+    }
+    void WaitForInput(unsigned ms) override { m_socket.WaitForInput(ms); }
+    bool PeerGone() const override { return m_failed || m_socket.PeerClosed(); }
+
+private:
+    Socket& m_socket;
+    bool m_failed = false;
+};
 
 } // namespace
 
@@ -120,17 +136,15 @@ bool CTCPConnection::Open(CInstrumentConnection* inst) {
             sendLimit = static_cast<unsigned>(t);
     }
     auto socket = std::make_shared<Socket>();
-    if (!socket->Connect(address, static_cast<uint16_t>(port)))
+    if (!socket->Connect(address, static_cast<uint16_t>(port), &m_cancel))
         return false;
     StateGuard guard(AppStateLock());
     if (m_socket)
         return false; // opened meanwhile; the new socket closes with its last reference
     m_socket = std::move(socket);
-    SetLinkFailed(false);
-    m_buffer.assign(kBufferSize, '\0');
-    m_count = 0;
-    m_position = 0;
+    m_receive.Allocate();
     m_sendLimitMs = sendLimit;
+    SetLinkFailed(false);
     return true;
 }
 
@@ -147,52 +161,11 @@ size_t CTCPConnection::Read(char* buffer, size_t maxCount, unsigned timeoutMs, i
     }
     if (!socket)
         return 0;
-    const auto start = Clock::now();
-    size_t stored = 0;
-    std::vector<char> incoming;
-    while (stored < maxCount) {
-        bool refill;
-        {
-            StateGuard guard(AppStateLock());
-            if (m_socket != socket)
-                return stored;
-            refill = m_count == 0;
-        }
-        if (refill) {
-            // Received outside the lock; an empty receive (nothing yet, an error, the peer
-            // gone) is not a failure: the loop runs on to its limits.
-            incoming.resize(kBufferSize);
-            const long got = socket->Receive(incoming.data(), incoming.size());
-            if (got < 0 || socket->PeerClosed())
-                SetLinkFailed(true);
-            StateGuard guard(AppStateLock());
-            if (m_socket != socket)
-                return stored;
-            if (got > 0) {
-                std::copy(incoming.begin(), incoming.begin() + got, m_buffer.begin());
-                m_count = static_cast<size_t>(got);
-                m_position = 0;
-            }
-        }
-        {
-            StateGuard guard(AppStateLock());
-            while (m_count > 0) {
-                const char c = m_buffer[m_position++];
-                --m_count;
-                buffer[stored++] = c;
-                if (stored == maxCount)
-                    return stored;
-                if (terminator >= 0 && static_cast<unsigned char>(c) == terminator)
-                    return stored;
-            }
-        }
-        if (IsCancelled())
-            return stored;
-        if (ElapsedMs(start) > static_cast<long>(timeoutMs))
-            return stored;
-        socket->WaitForInput(kPollStepMs);
-    }
-    return stored;
+    SocketSource source(*socket);
+    const size_t n = m_receive.Read(source, buffer, maxCount, timeoutMs, terminator, m_cancel);
+    if (source.PeerGone())
+        SetLinkFailed(true);
+    return n;
 }
 
 bool CTCPConnection::Write(const std::string& text) {
@@ -212,15 +185,20 @@ bool CTCPConnection::Purge() {
     std::shared_ptr<Socket> socket;
     {
         StateGuard guard(AppStateLock());
-        m_count = 0;
-        m_position = 0;
         socket = m_socket;
     }
+    m_receive.Clear();
     if (!socket)
         return false;
+    // A peer that never stops sending (a bridge in front of a chatty device) must not hold
+    // the command that follows for ever: what arrives after the limit is read as the reply.
+    const auto start = LinkClock::Now();
     std::vector<char> discard(kBufferSize);
-    while (socket->Receive(discard.data(), discard.size()) > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollStepMs));
+    while (socket->Receive(discard.data(), discard.size()) > 0) {
+        if (IsCancelled() || LinkClock::ElapsedMs(start) >= static_cast<long>(kPurgeLimitMs))
+            break;
+        LinkClock::Sleep(kPollStepMs);
+    }
     return true;
 }
 
@@ -229,11 +207,8 @@ bool CTCPConnection::Close() {
     {
         StateGuard guard(AppStateLock());
         socket.swap(m_socket);
-        m_buffer.clear();
-        m_buffer.shrink_to_fit();
-        m_count = 0;
-        m_position = 0;
     }
+    m_receive.Release();
     if (!socket)
         return false;
     socket->Close();

@@ -7,6 +7,7 @@
 // thread reads and writes the address and port. Field access takes the application state
 // lock, which is released around every socket call.
 
+#include "connections/ReceiveBuffer.h"
 #include "platform/Connection.h"
 
 #include <cstdint>
@@ -19,8 +20,10 @@ class Socket;
 class CTCPConnection : public CConnection {
 public:
     static constexpr unsigned kSchema = 0;
-    static constexpr size_t kBufferSize = 10000;
-    static constexpr unsigned kPollStepMs = 10;
+    static constexpr size_t kBufferSize = ReceiveBuffer::kSize;
+    static constexpr unsigned kPollStepMs = ReceiveBuffer::kPollStepMs;
+    // A purge stops after this long even if the peer never stops sending.
+    static constexpr unsigned kPurgeLimitMs = 100;
     // How long a write may take in all when no instrument gives a receive time-out.
     static constexpr unsigned kDefaultSendLimitMs = 2000;
 
@@ -41,13 +44,15 @@ public:
     void WriteConfig(std::string& out, const CNamedObjectList& modems) const override;
     int GetConnectionType() const override { return CONN_TCPIP; }
 
-    // Connects (blocking) to the address or the first address of the host name. A write
-    // that the socket cannot take at once may wait for the peer, but takes no longer in all
-    // than the receive time-out of inst (if given).
+    // Connects (blocking) to the address or the first address of the host name; a cancel
+    // (CancelRead) gives up the attempt. A write that the socket cannot take at once may
+    // wait for the peer, but takes no longer in all than the receive time-out of inst (if
+    // given).
     bool Open(CInstrumentConnection* inst) override;
     // Shuts down the sending side and closes; false if no socket was open.
     bool Close() override;
-    // Discards the buffer and everything that has arrived; true if open.
+    // Discards the buffer and everything that has arrived, for at most kPurgeLimitMs or
+    // until a cancel; true if open.
     bool Purge() override;
     size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) override;
     // True only if the socket took every byte.
@@ -68,8 +73,6 @@ private:
 
     // Run-time only. Shared so that a call outside the lock never sees the socket freed.
     std::shared_ptr<Socket> m_socket;
-    std::vector<char> m_buffer;
-    size_t m_count = 0;
-    size_t m_position = 0;
+    ReceiveBuffer m_receive;
     unsigned m_sendLimitMs = kDefaultSendLimitMs;
 };

@@ -2,6 +2,7 @@
 
 #include "base/AppServices.h"
 #include "base/AppShell.h"
+#include "base/LogCategory.h"
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-enum : unsigned { IDS_CONNECTED_SUFFIX = 61212 };
+enum : unsigned { IDS_CONNECTED_SUFFIX = 61212, IDS_UNABLE_TO_CONNECT_SITE = 61228 };
 
 std::mutex g_hookLock;
 CInstrumentConnection::PropertiesEditor g_editor;
@@ -67,6 +68,7 @@ CInstrumentConnection::CInstrumentConnection(const CInstrumentConnection& other)
 
 CInstrumentConnection::~CInstrumentConnection() {
     StateGuard guard(AppStateLock());
+    SetSiteInUse(nullptr);
     m_stream.reset();
     m_sequences.DeleteAll();
     m_dasChannels.DeleteAll();
@@ -221,7 +223,7 @@ bool CInstrumentConnection::CanAddSequence() const {
 // ---- run-time fields -----------------------------------------------------------------------
 
 LOCKED_SET(bool, Connected, m_connected)
-LOCKED_FIELD(SiteLink*, SiteInUse, m_siteInUse)
+LOCKED_GET(SiteLink*, SiteInUse, m_siteInUse)
 LOCKED_FIELD(InstrumentPanel*, FrontPanel, m_frontPanel)
 LOCKED_FIELD(double, SoftwareRevision, m_softwareRevision)
 LOCKED_FIELD(double, LibraryRevision, m_libraryRevision)
@@ -384,17 +386,54 @@ bool CInstrumentConnection::RequestConnect() {
     }
     {
         StateGuard guard(AppStateLock());
-        m_siteInUse = site;
+        SetSiteInUse(site);
     }
     if (!GetFrontPanel() && factory)
         SetFrontPanel(factory(*this));
-    site->PostConnectRequest(this);
+    if (!site->PostConnectRequest(this)) {
+        // Never left at "Connecting to ..." with nothing on the way.
+        std::string text = LoadString(IDS_UNABLE_TO_CONNECT_SITE);
+        if (const size_t at = text.find("%s"); at != std::string::npos)
+            text.replace(at, 2, site->GetSiteName());
+        AppLogMessage(LOG_ERROR, text);
+        SetSiteInUse(nullptr);
+        SetDisplayText(text);
+    }
     AppSetModified();
     return true;
 }
 
+namespace {
+// Whether site is still the application's site of that ID (without an application, as in
+// small tests, it is taken to be).
+bool SiteExists(SiteLink* site, uint32_t id) {
+    AppServices* app = AppServices::Get();
+    return !app || dynamic_cast<SiteLink*>(app->FindObject(ObjectKind::Site, id)) == site;
+}
+} // namespace
+
+void CInstrumentConnection::SetSiteInUse(SiteLink* site) {
+    StateGuard guard(AppStateLock());
+    if (site == m_siteInUse)
+        return;
+    if (m_siteInUse && SiteExists(m_siteInUse, m_siteInUseId))
+        m_siteInUse->Hold(false);
+    m_siteInUse = site;
+    const auto* named = dynamic_cast<CNamedObject*>(site);
+    m_siteInUseId = named ? named->GetId() : 0;
+    if (site)
+        site->Hold(true);
+}
+
+SiteLink* CInstrumentConnection::LiveSiteInUse() {
+    StateGuard guard(AppStateLock());
+    if (m_siteInUse && !SiteExists(m_siteInUse, m_siteInUseId))
+        m_siteInUse = nullptr; // deleted since: forgotten, never touched
+    return m_siteInUse;
+}
+
 void CInstrumentConnection::RequestDisconnect() {
-    SiteLink* site = GetSiteInUse();
+    SiteLink* site = LiveSiteInUse();
     if (!site)
         return;
     // Ends a read the worker is blocked in, so that the disconnect runs soon.

@@ -202,6 +202,10 @@ public:
     void OnAppTimer(unsigned timerId) override { OnTimer(timerId); }
 
 private:
+    // The site in use if it is still one of the application's sites, else none (and it is
+    // forgotten).
+    SiteLink* LiveSiteInUse();
+
     // Persistent.
     uint32_t m_siteId = 0;
     int32_t m_instrumentId = 0;
@@ -228,6 +232,7 @@ private:
     // Run-time.
     bool m_connected = false;
     SiteLink* m_siteInUse = nullptr;
+    uint32_t m_siteInUseId = 0; // to tell whether the site still exists
     InstrumentPanel* m_frontPanel = nullptr;
     std::unique_ptr<CommInstrumentTokenStream> m_stream;
     double m_softwareRevision = 0;

@@ -1,6 +1,7 @@
 #include "instruments/InstrumentProtocol.h"
 
 #include "base/AppServices.h"
+#include "base/LogCategory.h"
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
@@ -13,7 +14,10 @@
 #include "model/InstrumentKeywords.h"
 #include "model/NamedObjectList.h"
 #include "platform/Connection.h"
+#include "platform/LinkClock.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -57,6 +61,30 @@ int64_t HeaderOffsetMinutes(int day, int hours, int minutes) {
     return (static_cast<int64_t>(day) - 1) * 24 * 60 + hours * 60 + minutes;
 }
 
+// Bounds one reply in time: while it lives, no read of the stream goes past the reply's
+// deadline. The stream's previous deadline comes back with its end.
+class ReplyTime {
+public:
+    explicit ReplyTime(CommInstrumentTokenStream* ts) : m_ts(ts) {
+        if (!m_ts)
+            return;
+        m_saved = m_ts->GetDeadline();
+        const unsigned limit =
+            m_ts->GetReceiveTimeout() * CInstrumentProtocol::kReplyLimitPercent / 100;
+        m_ts->SetDeadline(LinkClock::Now() + std::chrono::milliseconds(limit));
+    }
+    ~ReplyTime() {
+        if (m_ts)
+            m_ts->SetDeadline(m_saved);
+    }
+    ReplyTime(const ReplyTime&) = delete;
+    ReplyTime& operator=(const ReplyTime&) = delete;
+
+private:
+    CommInstrumentTokenStream* m_ts;
+    std::optional<CommInstrumentTokenStream::TimePoint> m_saved;
+};
+
 } // namespace
 
 const char CInstrumentProtocol::kWakeUp[] = "\x03\x03\r\n\r\n";
@@ -69,6 +97,11 @@ SiteLink* CInstrumentProtocol::Site() const {
 
 CommInstrumentTokenStream* CInstrumentProtocol::Stream() const {
     return m_inst.GetStream();
+}
+
+bool CInstrumentProtocol::LinkCancelled() const {
+    const CommInstrumentTokenStream* ts = Stream();
+    return ts && ts->IsCancelled();
 }
 
 // ---- framing -------------------------------------------------------------------------------
@@ -135,6 +168,9 @@ int CInstrumentProtocol::ReadReplyHeader(int64_t& minutes, int& id) {
     const int letter = ts->GetToken(HINT_NONE);
     if (!IsReplyLetter(letter))
         return letter;
+    // Only the start of an over-long line was kept: whatever it looks like, it is no reply.
+    if (ts->LastLineTooLong())
+        return TOKEN_BAD;
     int values[4];
     const int expected[] = {TOKEN_INTEGER, TOK_COLON,     TOKEN_INTEGER,
                             TOK_COLON,     TOKEN_INTEGER, TOKEN_INTEGER};
@@ -147,6 +183,21 @@ int CInstrumentProtocol::ReadReplyHeader(int64_t& minutes, int& id) {
     }
     minutes = HeaderOffsetMinutes(values[0], values[1], values[2]);
     id = values[3];
+    // On a line shared by several instruments, a late reply of another one must not be
+    // taken for this one's.
+    bool useId;
+    int32_t ownId;
+    {
+        StateGuard guard(AppStateLock());
+        useId = m_inst.GetUseInstrumentId();
+        ownId = m_inst.GetInstrumentId();
+    }
+    if (useId && id != ownId) {
+        AppLogMessage(LOG_ERROR, "Reply from instrument " + std::to_string(id) +
+                                     " skipped; instrument " + std::to_string(ownId) +
+                                     " was addressed.");
+        return TOKEN_BAD;
+    }
     return letter;
 }
 
@@ -157,6 +208,7 @@ bool CInstrumentProtocol::ReadVariableReply(const std::string& name, bool real, 
     CommInstrumentTokenStream* ts = Stream();
     if (!ts)
         return false;
+    ReplyTime reply(ts);
     for (int line = 0; line < kMaxReplyLines; ++line) {
         int64_t minutes = 0;
         int id = 0;
@@ -177,6 +229,7 @@ bool CInstrumentProtocol::ReadVariableReply(const std::string& name, bool real, 
         if (ts->GetTokenCode() == TOKEN_END)
             return false;
     }
+    ts->NoteOverran();
     return false;
 }
 
@@ -184,7 +237,7 @@ bool CInstrumentProtocol::GetIntVariable(const std::string& name, int32_t& value
     Select();
     bool ok = false;
     double unused = 0;
-    for (int attempt = 0; attempt < kRetries && !ok; ++attempt) {
+    for (int attempt = 0; attempt < kRetries && !ok && !LinkCancelled(); ++attempt) {
         SendCommand("v", name);
         ok = ReadVariableReply(name, false, value, unused);
     }
@@ -196,7 +249,7 @@ bool CInstrumentProtocol::GetRealVariable(const std::string& name, double& value
     Select();
     bool ok = false;
     int32_t unused = 0;
-    for (int attempt = 0; attempt < kRetries && !ok; ++attempt) {
+    for (int attempt = 0; attempt < kRetries && !ok && !LinkCancelled(); ++attempt) {
         SendCommand("v", name);
         ok = ReadVariableReply(name, true, unused, value);
     }
@@ -210,7 +263,7 @@ bool CInstrumentProtocol::SetIntVariable(const std::string& name, int32_t value)
     char text[64];
     std::snprintf(text, sizeof text, "=%d", static_cast<int>(value));
     const std::string command = name + text;
-    for (int attempt = 0; attempt < kRetries && !ok; ++attempt) {
+    for (int attempt = 0; attempt < kRetries && !ok && !LinkCancelled(); ++attempt) {
         SendCommand("v", command);
         int32_t reported = 0;
         double unused = 0;
@@ -224,6 +277,7 @@ bool CInstrumentProtocol::ReadLogReply(int successCode, int otherSuccessCode) {
     CommInstrumentTokenStream* ts = Stream();
     if (!ts)
         return false;
+    ReplyTime reply(ts);
     for (int line = 0; line < kMaxReplyLines; ++line) {
         int64_t minutes = 0;
         int id = 0;
@@ -235,6 +289,7 @@ bool CInstrumentProtocol::ReadLogReply(int successCode, int otherSuccessCode) {
         if (ts->GetTokenCode() == TOKEN_END)
             return false;
     }
+    ts->NoteOverran();
     return false;
 }
 
@@ -243,7 +298,7 @@ bool CInstrumentProtocol::LogOn() {
     char text[16];
     std::snprintf(text, sizeof text, "%d", static_cast<int>(m_inst.GetPassword()));
     bool ok = false;
-    for (int attempt = 0; attempt < kRetries && !ok; ++attempt) {
+    for (int attempt = 0; attempt < kRetries && !ok && !LinkCancelled(); ++attempt) {
         SendCommand("logon", text);
         ok = ReadLogReply(PH_LOG_ON_SUCCESSFUL, PH_LOG_ON_SUCCESSFUL);
     }
@@ -254,7 +309,7 @@ bool CInstrumentProtocol::LogOn() {
 bool CInstrumentProtocol::LogOff() {
     Select();
     bool ok = false;
-    for (int attempt = 0; attempt < kRetries && !ok; ++attempt) {
+    for (int attempt = 0; attempt < kRetries && !ok && !LinkCancelled(); ++attempt) {
         SendCommand("logoff", "");
         ok = ReadLogReply(PH_LOG_OFF_SUCCESSFUL, PH_MUST_LOG_ON);
     }
@@ -270,6 +325,7 @@ bool CInstrumentProtocol::ReadDisplay() {
         return false;
     std::string collected;
     int lines = 0;
+    ReplyTime reply(ts);
     for (int line = 0; line < kMaxReplyLines; ++line) {
         int64_t minutes = 0;
         int id = 0;
@@ -286,6 +342,7 @@ bool CInstrumentProtocol::ReadDisplay() {
         if (ts->GetTokenCode() == TOKEN_END)
             return false;
     }
+    ts->NoteOverran();
     return false;
 }
 
@@ -295,7 +352,7 @@ bool CInstrumentProtocol::UpdateDisplay(bool retry) {
     Select();
     for (;;) {
         const bool slash = m_inst.HasCapability(CAP_KEYBOARD_SLASH);
-        for (int attempt = 0; attempt < kRetries; ++attempt) {
+        for (int attempt = 0; attempt < kRetries && !LinkCancelled(); ++attempt) {
             if (slash)
                 SendCommand("/", "k disp");
             else
@@ -305,7 +362,7 @@ bool CInstrumentProtocol::UpdateDisplay(bool retry) {
                 return true;
             }
         }
-        if (!(retry && slash))
+        if (!(retry && slash) || LinkCancelled())
             break;
         StateGuard guard(AppStateLock());
         m_inst.SetCapabilities(m_inst.GetCapabilities() &
@@ -340,7 +397,17 @@ void CInstrumentProtocol::DrainInput() {
     if (!ts)
         return;
     CConnection& conn = ts->GetConnection();
-    while (!conn.ReadString(ts->GetReceiveTimeout(), -1).empty()) {
+    // Until the instrument has been quiet for a receive time-out; one that never stops
+    // talking is given up on after a few, and a cancel ends the wait at once.
+    const unsigned timeout = ts->GetReceiveTimeout();
+    const long limit = static_cast<long>(timeout) * kDrainLimitTimeouts;
+    const auto start = LinkClock::Now();
+    while (!conn.IsCancelled()) {
+        const long left = limit - LinkClock::ElapsedMs(start);
+        if (left <= 0)
+            break;
+        if (conn.ReadString(std::min(timeout, static_cast<unsigned>(left)), -1).empty())
+            break;
     }
 }
 
@@ -360,7 +427,10 @@ void CInstrumentProtocol::Connect() {
             app->RecomputeAnyInstrumentConnected();
         m_inst.AddIdleCount(1);
     };
+    // A connect that does not end connected lets go of its site, so that nothing is left
+    // pointing at a site that may be deleted once its link is closed.
     auto dropConnected = [&] {
+        m_inst.SetSiteInUse(nullptr);
         m_inst.SetConnected(false);
         NotifyConnected();
     };
@@ -369,6 +439,10 @@ void CInstrumentProtocol::Connect() {
         finish();
         return;
     }
+    // A cancel left over from before this request (a disconnect request that reached the
+    // worker between exchanges) is not for this connect.
+    if (CConnection* conn = site->GetConnection())
+        conn->ClearCancel();
     m_inst.SetDisplayText(FormatWithString(IDS_CONNECTING_TO, m_inst.GetName()));
     m_inst.SetDisconnectRequested(false);
 
@@ -429,7 +503,7 @@ CInstrumentProtocol::Step CInstrumentProtocol::RunConnectSteps(std::string& fail
         usePassword = m_inst.GetUsePassword();
         modeVar = m_inst.GetModeVarName();
     }
-    auto cancelled = [&] { return m_inst.GetDisconnectRequested(); };
+    auto cancelled = [&] { return m_inst.GetDisconnectRequested() || LinkCancelled(); };
 
     Select();
     site->Send(std::string(kWakeUp, kWakeUpLength), true);
@@ -507,9 +581,11 @@ void CInstrumentProtocol::Identify() {
     if (!ts)
         return;
     bool sawConfigLine = false;
-    for (int attempt = 0; attempt < kRetries && !sawConfigLine; ++attempt) {
+    for (int attempt = 0; attempt < kRetries && !sawConfigLine && !LinkCancelled(); ++attempt) {
         SendCommand("v", "config");
-        for (int line = 0; line < kMaxReplyLines; ++line) {
+        ReplyTime reply(ts);
+        int line = 0;
+        for (; line < kMaxReplyLines; ++line) {
             int64_t minutes = 0;
             int id = 0;
             const int expected[] = {KW_CONFIG, TOK_LBRACKET, TOKEN_INTEGER, TOK_RBRACKET,
@@ -556,12 +632,18 @@ void CInstrumentProtocol::Identify() {
             if (ts->GetTokenCode() == TOKEN_END)
                 break;
         }
+        if (line == kMaxReplyLines)
+            ts->NoteOverran();
     }
 }
 
 void CInstrumentProtocol::Disconnect() {
     if (!m_inst.IsConnected())
         return;
+    // The disconnect request cancelled the reads of whatever ran before it; its own
+    // exchanges (restoring the mode, logging off) read normally.
+    if (CommInstrumentTokenStream* ts = Stream())
+        ts->GetConnection().ClearCancel();
     AppServices* app = AppServices::Get();
     m_inst.AddIdleCount(-1);
     bool modeChanged, usePassword;
@@ -600,8 +682,9 @@ std::optional<int64_t> CInstrumentProtocol::GetInstrumentDate() {
         return std::nullopt;
     Select();
     std::optional<int64_t> result;
-    for (int attempt = 0; attempt < kRetries && !result; ++attempt) {
+    for (int attempt = 0; attempt < kRetries && !result && !LinkCancelled(); ++attempt) {
         SendCommand("v", "curr_date");
+        ReplyTime reply(ts);
         for (int line = 0; line < kMaxReplyLines; ++line) {
             int64_t minutes = 0;
             int id = 0;

@@ -23,8 +23,14 @@ public:
     static constexpr int kReplyD = 113, kReplyK = 114, kReplyV = 115, kReplyL = 116;
     static constexpr int kRetries = 3;
     // A reply is a few lines. An instrument that keeps sending lines without ever giving the
-    // one awaited is treated as not answering, so it cannot hold the site worker for ever.
+    // one awaited is treated as not answering, so it cannot hold the site worker for ever:
+    // a reply ends after this many lines, or once it has taken kReplyLimitPercent of the
+    // receive time-out in all, whichever comes first.
     static constexpr int kMaxReplyLines = 200;
+    static constexpr unsigned kReplyLimitPercent = 150;
+    // The quiet wait before a log-on ends after this many receive time-outs, however much
+    // the instrument keeps sending.
+    static constexpr unsigned kDrainLimitTimeouts = 2;
     static constexpr int kWakeUpLength = 6;
     static const char kWakeUp[]; // 03 03 CR LF CR LF
 
@@ -36,8 +42,10 @@ public:
     void Deselect();
 
     // Reads the next line's header. Returns the letter's code (113..116) with the time offset
-    // in minutes and the instrument ID, 7 for a letter line whose header does not parse, or
-    // the code of a line's first token when it is no letter (6 at the end of the reply).
+    // in minutes and the instrument ID, 7 for a letter line whose header does not parse, for
+    // a line too long to be a reply, or (with the instrument ID in use) for a reply from
+    // another instrument, or the code of a line's first token when it is no letter (6 at the
+    // end of the reply).
     int ReadReplyHeader(int64_t& minutes, int& id);
 
     bool GetIntVariable(const std::string& name, int32_t& value);
@@ -53,6 +61,9 @@ public:
     // Seconds since 1970 of the instrument's date (its calendar fields, no time zone), or
     // nullopt when no reply gave one.
     std::optional<int64_t> GetInstrumentDate();
+
+    // A cancel (a disconnect request) has ended the reads of this exchange.
+    bool LinkCancelled() const;
 
     CInstrumentConnection& Instrument() { return m_inst; }
     SiteLink* Site() const;

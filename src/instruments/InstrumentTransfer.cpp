@@ -6,6 +6,7 @@
 #include "instruments/SiteLink.h"
 #include "model/CommInstrumentTokenStream.h"
 #include "platform/Connection.h"
+#include "platform/LinkClock.h"
 
 #include <algorithm>
 #include <chrono>
@@ -76,7 +77,11 @@ bool CInstrumentTransfer::SendScript(const std::string& script, unsigned progres
         start = end;
     }
     const unsigned saved = ts->GetReceiveTimeout();
+    const auto savedDeadline = ts->GetDeadline();
     ts->SetReceiveTimeout(kConfirmationTimeoutMs);
+    // The confirmation gets its 10 s in all, not 10 s for every line the instrument sends
+    // before it.
+    ts->SetDeadline(LinkClock::Now() + std::chrono::milliseconds(kConfirmationTimeoutMs));
     bool confirmed = false;
     // The instrument may answer every script line before it confirms, but not without end.
     const size_t lineLimit = static_cast<size_t>(std::count(script.begin(), script.end(), '\n')) +
@@ -97,7 +102,10 @@ bool CInstrumentTransfer::SendScript(const std::string& script, unsigned progres
         if (ts->IsTimedOut() && ts->GetTokenCode() == TOKEN_END &&
             ts->GetTokenText() == "<timeout>")
             break;
+        if (ts->IsCancelled())
+            break;
     }
     ts->SetReceiveTimeout(saved);
+    ts->SetDeadline(savedDeadline);
     return confirmed;
 }

@@ -3,18 +3,85 @@
 #include "base/AppServices.h"
 #include "base/LogCategory.h"
 #include "platform/Connection.h"
+#include "platform/LinkClock.h"
+
+#include <algorithm>
+
+namespace {
+const char kTimedOutText[] = "Timed out waiting for response from instrument.";
+} // namespace
 
 CommInstrumentTokenStream::CommInstrumentTokenStream(CConnection& connection,
                                                      unsigned receiveTimeoutMs)
     : m_connection(connection), m_receiveTimeoutMs(receiveTimeoutMs) {}
 
+bool CommInstrumentTokenStream::IsCancelled() const {
+    return m_connection.IsCancelled();
+}
+
+unsigned CommInstrumentTokenStream::NextWait(bool& overran) const {
+    overran = false;
+    if (!m_deadline)
+        return m_receiveTimeoutMs;
+    const long left = static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - LinkClock::Now())
+            .count());
+    if (left <= 0) {
+        overran = true;
+        return 0;
+    }
+    return std::min(m_receiveTimeoutMs, static_cast<unsigned>(left));
+}
+
 std::string CommInstrumentTokenStream::ReadLine() {
-    std::string line = m_connection.ReadString(m_receiveTimeoutMs, kLineTerminator);
+    m_tooLong = false;
+    bool overran = false;
+    const unsigned wait = NextWait(overran);
+    std::string line;
+    if (IsCancelled())
+        m_lastEnd = ReadEnd::Cancelled;
+    else if (overran)
+        m_lastEnd = ReadEnd::Overran;
+    else {
+        line = m_connection.ReadString(wait, kLineTerminator);
+        if (!line.empty())
+            m_lastEnd = ReadEnd::Line;
+        else if (IsCancelled())
+            m_lastEnd = ReadEnd::Cancelled;
+        else if (m_connection.HasLinkFailed())
+            m_lastEnd = ReadEnd::PeerGone;
+        else if (NextWait(overran) == 0 && overran)
+            m_lastEnd = ReadEnd::Overran;
+        else
+            m_lastEnd = ReadEnd::TimedOut;
+    }
     if (line.empty()) {
         SetTimedOut();
-        AppLogMessage(LOG_ERROR, "Timed out waiting for response from instrument.");
-    } else {
-        AppLogMessage(LOG_RESPONSE, line);
+        AppLogMessage(LOG_ERROR, kTimedOutText);
+        return line;
+    }
+    AppLogMessage(LOG_RESPONSE, line);
+    if (line.size() == CConnection::kReadLimit && line.back() != kLineTerminator) {
+        // Longer than one read: the rest, up to its line end, belongs to this line. Taken as
+        // a line of its own, its CR LF alone would read as the blank line that ends a reply.
+        m_tooLong = true;
+        // Without a reply's deadline, the rest still gets no more than two time-outs: bytes
+        // that never bring a line end must not hold the reader.
+        const bool own = !m_deadline;
+        if (own)
+            m_deadline = LinkClock::Now() + std::chrono::milliseconds(2 * m_receiveTimeoutMs);
+        for (;;) {
+            const unsigned more = NextWait(overran);
+            if (overran || IsCancelled())
+                break;
+            const std::string rest = m_connection.ReadString(more, kLineTerminator);
+            if (!rest.empty())
+                AppLogMessage(LOG_RESPONSE, rest);
+            if (rest.empty() || rest.back() == kLineTerminator)
+                break;
+        }
+        if (own)
+            m_deadline.reset();
     }
     return line;
 }

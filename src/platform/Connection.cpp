@@ -10,8 +10,7 @@ CConnection::PropertiesEditor g_editor;
 std::string CConnection::ReadString(unsigned timeoutMs, int terminator) {
     if (!IsOpen())
         return {};
-    ClearCancel();
-    char buffer[1000];
+    char buffer[kReadLimit];
     const size_t n = Read(buffer, sizeof buffer, timeoutMs, terminator);
     return std::string(buffer, n);
 }

@@ -41,9 +41,16 @@ public:
     virtual int GetConnectionType() const = 0;
     // True only if the link is now usable; inst receives progress texts from the modem kinds.
     virtual bool Open(CInstrumentConnection* inst) = 0;
+    // The errno of the device open that made the last Open fail (0 when the failure had
+    // another cause, or the kind opens no device), so the user can be told why.
+    virtual int GetLastOpenError() const { return 0; }
     virtual bool Close() = 0;
     virtual bool Purge() = 0;
-    // If open: clears the cancel flag and reads up to 1000 characters.
+    // The most characters one ReadString returns.
+    static constexpr size_t kReadLimit = 1000;
+    // If open: reads up to kReadLimit characters. The cancel flag is left as it is: a cancel
+    // that arrives between two reads of an exchange must end the next one too (the site
+    // clears it when the request after the cancel begins).
     virtual std::string ReadString(unsigned timeoutMs, int terminator);
     // Stores up to maxCount bytes; never blocks longer than the time-out plus one poll step.
     virtual size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) = 0;
@@ -53,7 +60,7 @@ public:
     virtual bool EditProperties();
     virtual CConnection* Clone() const = 0;
 
-    // Ends a read in progress on another thread.
+    // Ends a read in progress on another thread, and every read after it until cleared.
     void CancelRead() { m_cancel.store(true); }
     bool IsCancelled() const { return m_cancel.load(); }
     void ClearCancel() { m_cancel.store(false); }

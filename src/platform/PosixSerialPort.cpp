@@ -268,6 +268,13 @@ bool PosixSerialPort::WaitForInput(unsigned timeoutMs) {
     return false;
 }
 
+bool PosixSerialPort::HungUp() {
+    if (m_fd < 0)
+        return false;
+    pollfd p{m_fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP) != 0;
+}
+
 bool PosixSerialPort::FlushInput() {
     if (m_fd < 0)
         return false;

@@ -27,6 +27,7 @@ public:
     bool WaitForInput(unsigned timeoutMs) override;
     bool FlushInput() override;
     bool Drain() override;
+    bool HungUp() override;
 
     int GetDescriptor() const { return m_fd; }
 

@@ -4,12 +4,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
-#include <dirent.h>
-#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <linux/serial.h>
+#include <map>
 #include <mutex>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,21 +19,39 @@ namespace {
 std::mutex g_factoryLock;
 SerialPort::Factory g_factory;
 
+namespace fs = std::filesystem;
+
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
 }
 
-// The 8250 driver registers every possible UART; only those with hardware behind them report
-// a port type.
-bool HasHardware(const std::string& device) {
-    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    serial_struct info{};
-    const bool ok = ::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
-    ::close(fd);
-    return ok;
+std::string ReadLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
+        line.pop_back();
+    return line;
+}
+
+// What a person would call the port: the USB product (as the adapter names itself), else the
+// kind of port.
+std::string Describe(const std::string& name, const fs::path& device, const std::string& driver) {
+    std::error_code ec;
+    fs::path dir = fs::canonical(device, ec);
+    for (int up = 0; !ec && up < 4 && !dir.empty(); ++up, dir = dir.parent_path()) {
+        const std::string product = ReadLine(dir / "product");
+        if (product.empty())
+            continue;
+        const std::string maker = ReadLine(dir / "manufacturer");
+        if (maker.empty() || product.compare(0, maker.size(), maker) == 0)
+            return product;
+        return maker + " " + product;
+    }
+    if (name.compare(0, 4, "ttyS") == 0)
+        return "built-in serial port";
+    return driver + " serial port";
 }
 
 } // namespace
@@ -69,31 +88,67 @@ std::string SerialPort::DevicePath(const std::string& name) {
 
 std::vector<std::string> SerialPort::ListPorts() {
     std::vector<std::string> ports;
-    const std::string base = "/sys/class/tty/";
-    DIR* dir = ::opendir(base.c_str());
-    if (!dir)
-        return ports;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        // Virtual terminals and ptys have no device behind them.
-        char driver[256];
-        const ssize_t len =
-            ::readlink((base + name + "/device/driver").c_str(), driver, sizeof driver - 1);
-        if (len <= 0)
-            continue;
-        driver[len] = '\0';
-        const std::string device = "/dev/" + name;
-        if (!Exists(device))
-            continue;
-        const std::string driverName =
-            std::string(driver).substr(std::string(driver).rfind('/') + 1);
-        if (driverName == "serial8250" && !HasHardware(device))
-            continue;
-        ports.push_back(device);
-    }
-    ::closedir(dir);
-    std::sort(ports.begin(), ports.end());
+    for (const SerialPortInfo& info : ListPortInfo())
+        if (info.path.rfind(SerialScanRoots{}.byId, 0) != 0)
+            ports.push_back(info.path);
     return ports;
+}
+
+std::vector<SerialPortInfo> SerialPort::ListPortInfo(const SerialScanRoots& roots) {
+    std::error_code ec;
+    // The by-id links, by the name of the tty they lead to.
+    std::multimap<std::string, std::string> links;
+    for (const auto& entry : fs::directory_iterator(roots.byId, ec)) {
+        const fs::path target = fs::read_symlink(entry.path(), ec);
+        if (!ec)
+            links.emplace(target.filename().string(), entry.path().filename().string());
+    }
+    std::vector<std::pair<std::string, std::string>> ttys; // name, description
+    for (const auto& entry : fs::directory_iterator(roots.ttyClass, ec)) {
+        const std::string name = entry.path().filename().string();
+        const fs::path device = entry.path() / "device";
+        std::error_code linkError;
+        const fs::path driver = fs::read_symlink(device / "driver", linkError);
+        if (linkError)
+            continue; // no device behind it
+        const std::string type = ReadLine(entry.path() / "type");
+        if (!type.empty() && std::strtol(type.c_str(), nullptr, 10) == PORT_UNKNOWN)
+            continue; // a serial-core port with no UART
+        if (!Exists(roots.devices + "/" + name))
+            continue;
+        ttys.emplace_back(name, Describe(name, device, driver.filename().string()));
+    }
+    std::sort(ttys.begin(), ttys.end());
+    std::vector<SerialPortInfo> ports;
+    for (const auto& [name, description] : ttys) {
+        SerialPortInfo info;
+        info.path = roots.devices + "/" + name;
+        info.description = description;
+        info.accessible = ::access(info.path.c_str(), R_OK | W_OK) == 0;
+        ports.push_back(info);
+        auto [from, to] = links.equal_range(name);
+        std::vector<std::string> names;
+        for (auto it = from; it != to; ++it)
+            names.push_back(it->second);
+        std::sort(names.begin(), names.end());
+        for (const std::string& link : names)
+            ports.push_back({roots.byId + "/" + link, description, info.accessible});
+    }
+    return ports;
+}
+
+std::string SerialPort::OpenErrorHint(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "No permission: join the dialout group.";
+    case EBUSY:
+        return "Port busy: another program holds it.";
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return "No such port: is the adapter plugged in?";
+    default:
+        return std::string();
+    }
 }

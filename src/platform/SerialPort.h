@@ -28,6 +28,20 @@ struct SerialSettings {
     bool xonXoffInput = false;  // we send XOFF/XON as our input fills and empties
 };
 
+// A serial port the system has: its device path and what it is, for a person choosing one.
+struct SerialPortInfo {
+    std::string path;        // "/dev/ttyUSB0", or a "/dev/serial/by-id/..." link
+    std::string description; // "FTDI FT232R USB UART", "built-in serial port", ...
+    bool accessible = true;  // this user may open it for reading and writing
+};
+
+// Where the port listing looks; tests point it at a tree of their own.
+struct SerialScanRoots {
+    std::string ttyClass = "/sys/class/tty";
+    std::string devices = "/dev";
+    std::string byId = "/dev/serial/by-id";
+};
+
 class SerialPort {
 public:
     using Factory = std::function<std::unique_ptr<SerialPort>(const std::string& name)>;
@@ -62,6 +76,9 @@ public:
     virtual bool WaitForInput(unsigned timeoutMs) = 0;
     // Discards everything received and not yet read.
     virtual bool FlushInput() = 0;
+    // The line has hung up (the other end of a pseudo-terminal closed, a modem dropped
+    // carrier where the driver reports it).
+    virtual bool HungUp() { return false; }
     // Waits until everything written has been sent.
     virtual bool Drain() = 0;
 
@@ -72,6 +89,14 @@ public:
 
     // "COMn" (n from 1, any case) is /dev/ttyS(n-1); any other name is a path as given.
     static std::string DevicePath(const std::string& name);
-    // The serial ports the system has (from /sys/class/tty), as device paths, sorted.
+    // The serial ports the system has, as device paths, sorted.
     static std::vector<std::string> ListPorts();
+    // The same ports with their descriptions, each followed by the stable by-id links that
+    // lead to it. A tty counts when the kernel has a device behind it (virtual terminals and
+    // pseudo-terminals have none) and, for the ports of the serial core, a real UART (the
+    // 8250 driver registers every possible ttyS, most with port type 0).
+    static std::vector<SerialPortInfo> ListPortInfo(const SerialScanRoots& roots = {});
+    // A short hint for an open that failed with this errno, fit for the second line of a
+    // 40-column display; empty when there is nothing useful to say.
+    static std::string OpenErrorHint(int error);
 };

@@ -48,35 +48,52 @@ bool Socket::ResolveIPv4(const std::string& host, uint32_t& address) {
     return ok;
 }
 
-bool Socket::Connect(const std::string& host, uint16_t port) {
+bool Socket::Connect(const std::string& host, uint16_t port, const std::atomic<bool>* abort) {
     if (m_fd >= 0)
-        return false;
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
         return false;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
-    if (!ResolveIPv4(host, addr.sin_addr.s_addr)) {
-        ::close(fd);
+    if (!ResolveIPv4(host, addr.sin_addr.s_addr))
         return false;
-    }
+    // Non-blocking from the start: the connect is waited for in steps, so that a worker
+    // that has to end (a disconnect, the program's exit) is never held until the system
+    // gives up on an address that does not answer.
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
     int r;
     do {
         r = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
     } while (r != 0 && errno == EINTR);
-    if (r != 0) {
+    if (r != 0 && errno != EINPROGRESS) {
         ::close(fd);
         return false;
+    }
+    while (r != 0) {
+        if (abort && abort->load()) {
+            ::close(fd);
+            return false;
+        }
+        pollfd p{fd, POLLOUT, 0};
+        const int ready = ::poll(&p, 1, 50);
+        if (ready < 0 && errno != EINTR) {
+            ::close(fd);
+            return false;
+        }
+        if (ready > 0) {
+            int error = 0;
+            socklen_t length = sizeof error;
+            if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+                ::close(fd);
+                return false;
+            }
+            r = 0;
+        }
     }
     // Commands are short lines that each wait for their reply: send them at once.
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) {
-        ::close(fd);
-        return false;
-    }
     m_fd = fd;
     m_peerClosed = false;
     return true;

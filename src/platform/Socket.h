@@ -2,6 +2,7 @@
 // An IPv4 TCP client socket: a blocking connect to a dotted address or a host name, then
 // non-blocking receives and sends, with waits bounded by the caller.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,9 +17,10 @@ public:
     // The first IPv4 address of host: a dotted address as written, else the name resolved.
     static bool ResolveIPv4(const std::string& host, uint32_t& addressNetworkOrder);
 
-    // Creates the socket and connects (blocking until the system gives up); then switches to
-    // non-blocking. False, with nothing left open, if any step fails.
-    bool Connect(const std::string& host, uint16_t port);
+    // Creates the socket and connects (waiting until the system gives up, or until abort is
+    // set: it is looked at every 50 ms); the socket stays non-blocking. False, with nothing
+    // left open, if any step fails. Name resolution itself cannot be cut short.
+    bool Connect(const std::string& host, uint16_t port, const std::atomic<bool>* abort = nullptr);
     bool IsOpen() const { return m_fd >= 0; }
     // Shuts down the sending side, then closes.
     void Close();

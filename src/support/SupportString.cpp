@@ -1,5 +1,6 @@
 #include "support/SupportString.h"
 
+#include "base/EscapeText.h"
 #include "support/ByteStream.h"
 
 #include <algorithm>
@@ -8,16 +9,6 @@
 #include <cstring>
 
 namespace {
-bool IsHexDigit(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-int HexValue(unsigned char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return c - 'A' + 10;
-}
 unsigned char Upper(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
 }
@@ -106,88 +97,13 @@ SupportString& SupportString::Reverse() {
     return *this;
 }
 
+// One escaping for the whole program: the activity log's.
 SupportString SupportString::Unescaped() const {
-    std::string out;
-    out.reserve(m_text.size());
-    const size_t n = m_text.size();
-    for (size_t i = 0; i < n;) {
-        const char c = m_text[i++];
-        if (c != '\\' || i == n) {
-            out += c;
-            continue;
-        }
-        const auto e = static_cast<unsigned char>(m_text[i++]);
-        switch (e) {
-        case 'a':
-            out += '\a';
-            break;
-        case 'b':
-            out += '\b';
-            break;
-        case 'f':
-            out += '\f';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'v':
-            out += '\v';
-            break;
-        case 'x': {
-            if (i == n || !IsHexDigit(static_cast<unsigned char>(m_text[i]))) {
-                out += 'x';
-                break;
-            }
-            unsigned value = 0;
-            while (i < n && IsHexDigit(static_cast<unsigned char>(m_text[i])))
-                value = (value * 16 +
-                         static_cast<unsigned>(HexValue(static_cast<unsigned char>(m_text[i++])))) &
-                        0xFFu;
-            out += static_cast<char>(value);
-            break;
-        }
-        default:
-            if (e >= '0' && e <= '7') {
-                unsigned value = e - '0';
-                for (int k = 0; k < 2 && i < n && m_text[i] >= '0' && m_text[i] <= '7'; ++k)
-                    value = value * 8 + static_cast<unsigned>(m_text[i++] - '0');
-                out += static_cast<char>(value & 0xFFu);
-            } else {
-                // \" \' \? \\ and any other character stand for themselves.
-                out += static_cast<char>(e);
-            }
-        }
-    }
-    return SupportString(std::move(out));
+    return SupportString(UnescapeText(m_text));
 }
 
 SupportString SupportString::Escaped() const {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(m_text.size());
-    bool afterEscape = false;
-    for (char ch : m_text) {
-        const auto c = static_cast<unsigned char>(ch);
-        const bool printable = c >= 0x20 && c <= 0x7E;
-        if (!printable || (afterEscape && IsHexDigit(c))) {
-            out += "\\x";
-            out += digits[c >> 4];
-            out += digits[c & 0x0F];
-            afterEscape = true;
-            continue;
-        }
-        if (c == '\\')
-            out += '\\';
-        out += ch;
-        afterEscape = false;
-    }
-    return SupportString(std::move(out));
+    return SupportString(EscapeText(m_text));
 }
 
 size_t SupportString::WriteTo(ByteStream& stream) const {

@@ -15,6 +15,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <vector>
 
 class CAppPropertySheet;
 
@@ -38,6 +39,11 @@ public:
     // The page is being left (another tab, or OK): false keeps it.
     virtual bool OnKillActive();
 
+    // The page's controls in the order Tab visits them (the order the eye reads the page);
+    // the sheet links the pages' orders between its tab bar and its OK and Cancel.
+    void SetTabOrder(std::vector<QWidget*> order) { m_tabOrder = std::move(order); }
+    const std::vector<QWidget*>& TabOrder() const { return m_tabOrder; }
+
 protected:
     // The activation proper; a page that cannot be shown yet returns false.
     virtual bool ActivatePage();
@@ -45,4 +51,5 @@ protected:
 private:
     QString m_title;
     CAppPropertySheet* m_sheet = nullptr;
+    std::vector<QWidget*> m_tabOrder;
 };

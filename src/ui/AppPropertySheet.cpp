@@ -1,19 +1,22 @@
 #include "ui/AppPropertySheet.h"
 
 #include "ui/AppPropertyPage.h"
+#include "ui/TabChain.h"
 #include "ui/WindowModal.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 CAppPropertySheet::CAppPropertySheet(const QString& title, QWidget* parent) : QDialog(parent) {
     setWindowTitle(title);
     m_tabs = new QTabWidget(this);
-    m_buttons = new QDialogButtonBox(this);
-    m_ok = m_buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_cancel = m_buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    // The standard buttons, so that they look as every other dialog's do.
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_ok = m_buttons->button(QDialogButtonBox::Ok);
+    m_cancel = m_buttons->button(QDialogButtonBox::Cancel);
     m_ok->setDefault(true);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CAppPropertySheet::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CAppPropertySheet::reject);
@@ -49,6 +52,18 @@ void CAppPropertySheet::AddPage(CAppPropertyPage* page) {
         m_current = 0;
         page->OnSetActive();
     }
+    LinkTabOrder();
+}
+
+void CAppPropertySheet::LinkTabOrder() {
+    // A page joins the focus chain after OK and Cancel when it is put in the sheet; Tab
+    // reads the sheet from the top instead: tabs, the page, then OK and Cancel.
+    std::vector<QWidget*> chain{m_tabs->tabBar()};
+    for (CAppPropertyPage* page : m_pages)
+        chain.insert(chain.end(), page->TabOrder().begin(), page->TabOrder().end());
+    chain.push_back(m_ok);
+    chain.push_back(m_cancel);
+    SetTabChain(chain);
 }
 
 CAppPropertyPage* CAppPropertySheet::Page(int index) const {

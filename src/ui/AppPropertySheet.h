@@ -54,6 +54,7 @@ public:
 
 private:
     void OnTabChanged(int index);
+    void LinkTabOrder();
 
     QTabWidget* m_tabs;
     QDialogButtonBox* m_buttons;

@@ -1,5 +1,7 @@
 #include "ui/FileSaveAsDialog.h"
 
+#include "ui/DialogButtons.h"
+
 #include "base/Strings.h"
 
 #include <QApplication>
@@ -58,6 +60,7 @@ CFileSaveAsDialog::CFileSaveAsDialog(const QString& fileName, QWidget* parent)
     connect(&m_replace, &QPushButton::clicked, this, [this] { done(RESULT_REPLACE); });
     connect(&m_append, &QPushButton::clicked, this, [this] { done(RESULT_APPEND); });
     connect(&m_cancel, &QPushButton::clicked, this, &CFileSaveAsDialog::reject);
+    StyleAsStandardButton(m_cancel, QDialogButtonBox::Cancel);
 }
 
 void CFileSaveAsDialog::OnInitDialog() {

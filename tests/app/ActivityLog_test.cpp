@@ -1,37 +1,17 @@
 #include "app/ActivityLog.h"
-#include "base/EscapeText.h"
 #include "support_lib/Fakes.h"
+#include "support_lib/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
-
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 class ActivityLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("gasquill-log-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        path = dir / "Log.txt";
-        log.SetPath(path.string());
-        // 12/05/2026 10:15:00 local time
-        std::tm tm{};
+        path = dir.File("Log.txt");
+        log.SetPath(path);
+        std::tm tm{}; // 12/05/2026 10:15:00 local time
         tm.tm_year = 2026 - 1900;
         tm.tm_mon = 11;
         tm.tm_mday = 5;
@@ -41,9 +21,8 @@ protected:
         const std::time_t when = std::mktime(&tm);
         log.SetClock([when] { return when; });
     }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir, path;
+    TempDir dir;
+    std::string path;
     ActivityLog log;
     RecordingPrompt prompt;
 };
@@ -63,115 +42,76 @@ TEST_F(ActivityLogTest, LinesAreByteExact) {
     EXPECT_TRUE(prompt.asked.empty());
 }
 
-TEST_F(ActivityLogTest, AllFiltersOffCreatesNoFile) {
-    log.OpenLog(&prompt);
-    log.LogMessage(LOG_ERROR, "lost");
-    log.CloseLog();
-    EXPECT_FALSE(fs::exists(path));
-    EXPECT_FALSE(log.IsOpen());
-}
-
-TEST_F(ActivityLogTest, OnlyErrorsKeepsStatusButDropsCommandsAndResponses) {
-    log.SetFilters(false, false, true);
-    log.OpenLog(&prompt);
-    log.LogMessage(LOG_COMMAND, "sent");
-    log.LogMessage(LOG_RESPONSE, "received");
-    log.LogMessage(LOG_ERROR, "failed");
-    log.LogMessage(LOG_MISC, "other");
-    log.CloseLog();
-    const std::string text = ReadAll(path);
-    EXPECT_EQ(text.find("sent"), std::string::npos);
-    EXPECT_EQ(text.find("received"), std::string::npos);
-    EXPECT_NE(text.find("Error       ,  failed\r\n"), std::string::npos);
-    EXPECT_NE(text.find("Misc        ,  other\r\n"), std::string::npos);
-    EXPECT_NE(text.find("Log file opened."), std::string::npos);
-    EXPECT_NE(text.find("Log file closed."), std::string::npos);
-}
-
-TEST_F(ActivityLogTest, EachFilterLetsOnlyItsOwnCategoryThrough) {
-    log.SetFilters(true, false, false);
-    log.OpenLog(&prompt);
-    log.LogMessage(LOG_COMMAND, "cmd");
-    log.LogMessage(LOG_RESPONSE, "resp");
-    log.LogMessage(LOG_ERROR, "err");
-    log.CloseLog();
-    std::string text = ReadAll(path);
-    EXPECT_NE(text.find("cmd"), std::string::npos);
-    EXPECT_EQ(text.find("resp"), std::string::npos);
-    EXPECT_EQ(text.find("err"), std::string::npos);
-
-    fs::remove(path);
-    log.SetFilters(false, true, false);
-    log.OpenLog(&prompt);
-    log.LogMessage(LOG_COMMAND, "cmd");
-    log.LogMessage(LOG_RESPONSE, "resp");
-    log.CloseLog();
-    text = ReadAll(path);
-    EXPECT_EQ(text.find("cmd"), std::string::npos);
-    EXPECT_NE(text.find("resp"), std::string::npos);
+// Each filter lets its own category through; status and other lines pass whenever the log is
+// open. With every filter off there is no file at all.
+TEST_F(ActivityLogTest, FilterTable) {
+    const struct {
+        bool commands, responses, errors;
+        const char* kept; // one letter per line that reaches the file: c r e m s(tatus)
+    } rows[] = {
+        {true, false, false, "cms"}, {false, true, false, "rms"}, {false, false, true, "ems"},
+        {true, true, true, "crems"}, {false, false, false, ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.kept);
+        std::filesystem::remove(path);
+        log.SetFilters(r.commands, r.responses, r.errors);
+        log.OpenLog(&prompt);
+        log.LogMessage(LOG_COMMAND, "sent");
+        log.LogMessage(LOG_RESPONSE, "received");
+        log.LogMessage(LOG_ERROR, "failed");
+        log.LogMessage(LOG_MISC, "other");
+        log.CloseLog();
+        const std::string text = ReadAll(path);
+        const std::string kept = r.kept;
+        EXPECT_EQ(std::filesystem::exists(path), !kept.empty());
+        EXPECT_EQ(text.find("Command     ,  sent\r\n") != std::string::npos,
+                  kept.find('c') != std::string::npos);
+        EXPECT_EQ(text.find("Response    ,  received\r\n") != std::string::npos,
+                  kept.find('r') != std::string::npos);
+        EXPECT_EQ(text.find("Error       ,  failed\r\n") != std::string::npos,
+                  kept.find('e') != std::string::npos);
+        EXPECT_EQ(text.find("Misc        ,  other\r\n") != std::string::npos,
+                  kept.find('m') != std::string::npos);
+        EXPECT_EQ(text.find("Log file opened.") != std::string::npos,
+                  kept.find('s') != std::string::npos);
+        EXPECT_EQ(text.find("Log file closed.") != std::string::npos,
+                  kept.find('s') != std::string::npos);
+    }
 }
 
 TEST_F(ActivityLogTest, ReopeningAppendsAndNeverTruncates) {
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << "existing line\r\n";
-    }
+    WriteAll(path, "existing line\r\n");
     log.SetFilters(true, false, false);
     log.OpenLog(&prompt);
     log.OpenLog(&prompt); // closes with its closing line, opens again
     log.CloseLog();
     const std::string text = ReadAll(path);
     EXPECT_EQ(text.rfind("existing line\r\n", 0), 0u);
-    size_t opened = 0, pos = 0;
-    while ((pos = text.find("Log file opened.", pos)) != std::string::npos) {
+    size_t opened = 0;
+    for (size_t pos = 0; (pos = text.find("Log file opened.", pos)) != std::string::npos; ++pos)
         ++opened;
-        ++pos;
-    }
     EXPECT_EQ(opened, 2u);
 }
 
-TEST_F(ActivityLogTest, OpenFailureIsShownAndLaterLinesAreDropped) {
-    log.SetPath((dir / "missing-folder" / "Log.txt").string());
+TEST_F(ActivityLogTest, OpenFailureIsShownAndAnEmptyPathIsSilent) {
+    const std::string missing = dir.File("missing-folder/Log.txt");
+    log.SetPath(missing);
     log.SetFilters(false, false, true);
     log.OpenLog(&prompt);
     EXPECT_FALSE(log.IsOpen());
     ASSERT_EQ(prompt.asked.size(), 1u);
-    EXPECT_EQ(prompt.asked[0].text, "Unable to open file " +
-                                        (dir / "missing-folder" / "Log.txt").string() +
-                                        " for writing. May be read-only.");
+    EXPECT_EQ(prompt.asked[0].text,
+              "Unable to open file " + missing + " for writing. May be read-only.");
     EXPECT_EQ(prompt.asked[0].caption, "Error");
     EXPECT_EQ(prompt.asked[0].icon, PromptIcon::Exclamation);
     log.LogMessage(LOG_ERROR, "dropped"); // must not crash
-}
 
-TEST_F(ActivityLogTest, EmptyPathWithAFilterOnStaysClosedSilently) {
     log.SetPath("");
     log.SetFilters(true, true, true);
     log.OpenLog(&prompt);
     EXPECT_FALSE(log.IsOpen());
-    EXPECT_TRUE(prompt.asked.empty());
-}
-
-TEST(EscapeText, PrintableBytesPassAndOthersAreEscaped) {
-    EXPECT_EQ(EscapeText("plain text ~"), "plain text ~");
-    EXPECT_EQ(EscapeText(std::string("\x1B"
-                                     "A",
-                                     2)),
-              "\\x1B\\x41");
-    EXPECT_EQ(EscapeText(std::string("\x1B"
-                                     "a",
-                                     2)),
-              "\\x1B\\x61");
-    EXPECT_EQ(EscapeText(std::string("\x1B"
-                                     "G",
-                                     2)),
-              "\\x1BG");
-    EXPECT_EQ(EscapeText(std::string("\x01"
-                                     "12",
-                                     3)),
-              "\\x01\\x31\\x32");
-    EXPECT_EQ(EscapeText(std::string("\x00\x7F\xFF", 3)), "\\x00\\x7F\\xFF");
-    EXPECT_EQ(EscapeText(std::string("\x01 1", 3)), "\\x01 1");
+    EXPECT_EQ(prompt.asked.size(), 1u);
 }
 
 } // namespace

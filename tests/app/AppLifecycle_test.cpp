@@ -1,5 +1,5 @@
+#include "app/RecentFileList.h"
 #include "base/AppInstrument.h"
-#include "base/Strings.h"
 #include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -7,83 +7,98 @@
 
 namespace {
 
-struct LoadSaveRecorder {
-    std::vector<std::pair<std::string, bool>> calls;
-    bool loadResult = false;
-    bool saveResult = true;
-    CVANTIQApp* app = nullptr;
+using Calls = std::vector<std::pair<std::string, bool>>;
+const char* kArgv[] = {"gasquill", "one.cfg", "two.cfx"};
 
-    CVANTIQApp::LoadSaveFn Fn() {
-        return [this](const std::string& path, bool save) {
-            calls.emplace_back(path, save);
-            const bool ok = save ? saveResult : loadResult;
-            if (ok && app) {
+// Stands in for the configuration reader and writer; a success names the configuration.
+struct Files {
+    explicit Files(TestApp& t, bool load = false, bool save = true) {
+        t->SetLoadSave([this, app = t.app.get(), load, save](const std::string& path, bool s) {
+            calls.emplace_back(path, s);
+            const bool ok = s ? save : load;
+            if (ok) {
                 app->SetNamed(true);
                 app->SetModified(false);
             }
             return ok;
-        };
+        });
     }
+    Calls calls;
 };
 
-TEST(StartUp, FirstRunWithEmptySettings) {
+TEST(StartUp, StepsHooksAndTheFirstRun) {
     TestApp t;
-    LoadSaveRecorder files;
-    t->SetLoadSave(files.Fn());
-    const char* argv[] = {"gasquill"};
-    ASSERT_TRUE(t->InitInstance(1, argv));
-
-    EXPECT_TRUE(t.shell.created);
+    Files files(t);
+    std::vector<std::string> hooks;
+    for (auto [which, name] : {std::pair{CVANTIQApp::Hook::StartSockets, "sockets"},
+                               {CVANTIQApp::Hook::StartTelephony, "telephony"},
+                               {CVANTIQApp::Hook::RegisterSupport, "support"},
+                               {CVANTIQApp::Hook::SortKeywordTables, "tables"},
+                               {CVANTIQApp::Hook::FreeSupport, "free support"},
+                               {CVANTIQApp::Hook::StopTelephony, "stop telephony"},
+                               {CVANTIQApp::Hook::StopSockets, "stop sockets"}})
+        t->AddHook(which, [&hooks, name = std::string(name)](CVANTIQApp&) {
+            hooks.push_back(name);
+            return true;
+        });
+    std::vector<std::string> steps;
+    t->SetStepObserver([&](const char* step) { steps.emplace_back(step); });
+    ASSERT_TRUE(t->InitInstance(1, kArgv));
+    EXPECT_TRUE(t->SocketsStarted());
     EXPECT_EQ(t.shell.placement, (Rect{20, 20, 548, 184}));
-    // The previous configuration is looked for under the program's name.
-    ASSERT_EQ(files.calls.size(), 1u);
-    EXPECT_EQ(files.calls[0], std::make_pair(std::string("gasquill.cfg"), false));
-    // The load failed, so New ran: unnamed, path cleared.
+    // The previous configuration is looked for under the program's name; it is not there,
+    // so New ran.
+    EXPECT_EQ(files.calls, (Calls{{"gasquill.cfg", false}}));
     EXPECT_EQ(t->GetConfigPath(), "");
     EXPECT_EQ(t.shell.text, "Untitled - gasquill Graphical Interface");
-    EXPECT_EQ(t->GetDefaultExtension(), ".cfg");
     EXPECT_EQ(t.shell.timers.at(TIMER_AUTO_UPDATE), 10000u);
     EXPECT_EQ(t.shell.timers.at(TIMER_AUTO_DISCONNECT), 10000u);
     EXPECT_FALSE(t->Log().IsOpen());
-}
-
-TEST(StartUp, StepsRunInOrderAndHooksAreCalled) {
-    TestApp t;
-    std::vector<std::string> hooks;
-    auto hook = [&](const char* name, bool result) {
-        return [&hooks, name, result](CVANTIQApp&) {
-            hooks.emplace_back(name);
-            return result;
-        };
-    };
-    t->AddHook(CVANTIQApp::Hook::StartSockets, hook("sockets", true));
-    t->AddHook(CVANTIQApp::Hook::StartTelephony, hook("telephony", true));
-    t->AddHook(CVANTIQApp::Hook::RegisterSupport, hook("support", true));
-    t->AddHook(CVANTIQApp::Hook::SortKeywordTables, hook("tables", true));
-    t->AddHook(CVANTIQApp::Hook::FreeSupport, hook("free support", true));
-    t->AddHook(CVANTIQApp::Hook::StopTelephony, hook("stop telephony", true));
-    t->AddHook(CVANTIQApp::Hook::StopSockets, hook("stop sockets", true));
-    const char* argv[] = {"gasquill"};
-    t->InitInstance(1, argv);
-    EXPECT_TRUE(t->SocketsStarted());
     t->ExitInstance();
-
-    const std::vector<std::string> expectedHooks = {"sockets", "telephony",    "support",
-                                                    "tables",  "free support", "stop sockets"};
-    EXPECT_EQ(hooks, expectedHooks); // telephony never started a line application
-    const std::vector<std::string> expectedSteps = {
-        "company key",        "load settings",
-        "recent files",       "command line",
-        "start sockets",      "start telephony",
-        "create main window", "base title",
-        "register support",   "default configuration path",
-        "load configuration", "open log",
-        "close log",          "save settings",
-        "destroy model",      "free support",
-        "stop sockets"};
-    EXPECT_EQ(t->Trace(), expectedSteps);
+    // Telephony never started a line application, so it is not stopped.
+    EXPECT_EQ(hooks, (std::vector<std::string>{"sockets", "telephony", "support", "tables",
+                                               "free support", "stop sockets"}));
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{
+                  "company key", "load settings", "recent files", "command line", "start sockets",
+                  "start telephony", "create main window", "base title", "register support",
+                  "default configuration path", "load configuration", "open log", "close log",
+                  "save settings", "destroy model", "free support", "stop sockets"}));
     EXPECT_FALSE(t->SocketsStarted());
     EXPECT_TRUE(t.settings.Has("Settings", "WindowLayout"));
+}
+
+TEST(StartUp, WhatIsLoadedAndTimedByTheSettingsAndTheCommandLine) {
+    const struct {
+        int loadPrevious, autoUpdate, argc;
+        Calls calls;
+        bool refreshTimer;
+    } rows[] = {
+        {0, 1, 3, {{"two.cfx", false}}, true}, // the last file named wins, even with this off
+        {0, 1, 1, {}, true},
+        {1, 1, 1, {{"old.cfg", false}}, true},
+        {1, 0, 1, {{"old.cfg", false}}, false},
+        {1, 2, 1, {{"old.cfg", false}}, false}, // only 1 means on
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(::testing::Message() << r.loadPrevious << r.autoUpdate << r.argc);
+        TestApp t;
+        t.settings.WriteInt("Settings", "LoadPrevConfig", r.loadPrevious);
+        t.settings.WriteInt("Settings", "AutoUpdate", r.autoUpdate);
+        t.settings.WriteString("Settings", "ConfigFilePath", "old.cfg");
+        Files files(t, true);
+        t->InitInstance(r.argc, kArgv);
+        EXPECT_EQ(files.calls, r.calls);
+        EXPECT_EQ(t.shell.timers.count(TIMER_AUTO_UPDATE), r.refreshTimer ? 1u : 0u);
+        if (r.argc == 3) {
+            EXPECT_EQ(t.shell.text, "two.cfx - gasquill Graphical Interface");
+        }
+    }
+    TestApp t;
+    t->SetAutoUpdate(true);
+    t->SetAutoUpdatePeriod(3);
+    t->RestartAutoUpdateTimer();
+    EXPECT_EQ(t.shell.timers.at(TIMER_AUTO_UPDATE), 3000u);
 }
 
 TEST(StartUp, SavedMainWindowPlacementIsUsedUnlessOffScreen) {
@@ -92,48 +107,111 @@ TEST(StartUp, SavedMainWindowPlacementIsUsedUnlessOffScreen) {
         TestApp t;
         t->SetWindowLayout(0, rect);
         t->SaveSettings();
-        const char* argv[] = {"gasquill"};
-        t->InitInstance(1, argv);
+        t->InitInstance(1, kArgv);
         EXPECT_EQ(t.shell.placement, expected);
     }
 }
 
-TEST(StartUp, CommandLineFileIsLoadedEvenWhenPreviousConfigIsOff) {
+TEST(Settings, WrittenValuesReadBackAndNonZeroIsOn) {
     TestApp t;
-    t.settings.WriteInt("Settings", "LoadPrevConfig", 0);
-    t.settings.WriteString("Settings", "ConfigFilePath", "old.cfg");
-    LoadSaveRecorder files;
-    files.loadResult = true;
-    files.app = t.app.get();
-    t->SetLoadSave(files.Fn());
-    const char* argv[] = {"gasquill", "one.cfg", "two.cfx"};
-    t->InitInstance(3, argv);
-    ASSERT_EQ(files.calls.size(), 1u);
-    EXPECT_EQ(files.calls[0].first, "two.cfx");
-    EXPECT_EQ(t.shell.text, "two.cfx - gasquill Graphical Interface");
+    t->LoadSettings();
+    t->SetAutoUpdate(false);
+    t->SetAutoUpdatePeriod(42);
+    t->SetCloseOnConnect(false);
+    t->SetLogPath("logs/x.log");
+    t->SetLogFilters(true, false, true);
+    t->SetConfigPath("net.cfx");
+    t->SetWindowLayout(3, Rect{10, 20, 300, 400});
+    DasSelectionSettings das;
+    das.selectionType = 2;
+    das.startDate = 1234567;
+    das.numWeeks = 9;
+    das.useInstDateSelect = false;
+    t->SetDasSelection(das);
+    t->SaveSettings();
+    ASSERT_EQ(t.settings.ReadBinary("Settings", "WindowLayout")->size(), 256u);
+    EXPECT_EQ(*t.settings.ReadInt("Settings", "AutoUpdate"), 0);
+    EXPECT_FALSE(t.settings.Has("Settings", "AppFilePath"));
+
+    TestApp u;
+    u.settings = t.settings;
+    u.settings.WriteInt("Settings", "ConfirmDeletes", 0);
+    u.settings.WriteInt("Settings", "LoadPrevConfig", 7);
+    u->LoadSettings();
+    EXPECT_FALSE(u->GetAutoUpdate());
+    EXPECT_EQ(u->GetAutoUpdatePeriod(), 42);
+    EXPECT_FALSE(u->GetCloseOnConnect());
+    EXPECT_FALSE(u->GetConfirmDeletes());
+    EXPECT_TRUE(u->GetLoadPrevConfig());
+    EXPECT_EQ(u->GetLogPath(), "logs/x.log");
+    EXPECT_TRUE(u->Log().LogsCommands());
+    EXPECT_FALSE(u->Log().LogsResponses());
+    EXPECT_TRUE(u->Log().LogsErrors());
+    EXPECT_EQ(u->GetConfigPath(), "net.cfx");
+    EXPECT_EQ(u->GetWindowLayout(3), (Rect{10, 20, 300, 400}));
+    EXPECT_TRUE(CVANTIQApp::IsUnset(u->GetWindowLayout(4)));
+    EXPECT_EQ(u->GetDasSelection().selectionType, 2);
+    EXPECT_EQ(u->GetDasSelection().startDate, 1234567);
+    EXPECT_EQ(u->GetDasSelection().numWeeks, 9);
+    EXPECT_FALSE(u->GetDasSelection().useInstDateSelect);
 }
 
-TEST(StartUp, NoLoadWhenPreviousConfigIsOffAndNoFileGiven) {
-    TestApp t;
-    t.settings.WriteInt("Settings", "LoadPrevConfig", 0);
-    LoadSaveRecorder files;
-    t->SetLoadSave(files.Fn());
-    const char* argv[] = {"gasquill"};
-    t->InitInstance(1, argv);
-    EXPECT_TRUE(files.calls.empty());
-    EXPECT_FALSE(t.shell.timers.count(TIMER_AUTO_UPDATE) == 0);
+// The stored layout is 16 rectangles of four little-endian 32-bit numbers.
+TEST(Settings, StoredWindowLayoutsOfOtherSizes) {
+    const auto bytes = [](size_t size) {
+        std::vector<uint8_t> b(size, 0);
+        const int32_t v[8] = {5, 6, 600, 400, 7, 8, 700, 500};
+        for (size_t i = 0; i < 32 && i < size; ++i)
+            b[i] = uint8_t(uint32_t(v[i / 4]) >> (8 * (i % 4)));
+        return b;
+    };
+    for (auto [size, slots] : {std::pair{size_t{100}, 0}, {size_t{32}, 2}}) {
+        TestApp t;
+        t.settings.WriteBinary("Settings", "WindowLayout", bytes(size));
+        t->LoadSettings();
+        EXPECT_EQ(!CVANTIQApp::IsUnset(t->GetWindowLayout(0)), slots > 0) << size;
+        EXPECT_EQ(!CVANTIQApp::IsUnset(t->GetWindowLayout(1)), slots > 1) << size;
+        EXPECT_TRUE(CVANTIQApp::IsUnset(t->GetWindowLayout(2))) << size;
+        if (slots) {
+            EXPECT_EQ(t->GetWindowLayout(1), (Rect{7, 8, 700, 500}));
+        }
+    }
 }
 
-TEST(StartUp, AutoUpdateOffStartsNoRefreshTimer) {
+TEST(Settings, OffScreenRectanglesAndSlotsOutsideTheRange) {
     TestApp t;
-    t.settings.WriteInt("Settings", "AutoUpdate", 0);
-    const char* argv[] = {"gasquill"};
-    t->InitInstance(1, argv);
-    EXPECT_EQ(t.shell.timers.count(TIMER_AUTO_UPDATE), 0u);
-    t->SetAutoUpdate(true);
-    t->SetAutoUpdatePeriod(3);
-    t->RestartAutoUpdateTimer();
-    EXPECT_EQ(t.shell.timers.at(TIMER_AUTO_UPDATE), 3000u);
+    const struct {
+        Rect rect;
+        bool kept;
+    } rows[] = {
+        {{100, -5, 600, 300}, false},    // top above the screen
+        {{1850, 100, 2400, 400}, false}, // 70 pixels visible
+        {{1800, 100, 2400, 400}, true},  // 120 pixels visible
+        {{-400, 10, -50, 200}, false},   // left of the screen
+    };
+    for (int i = 0; i < 4; ++i)
+        t->SetWindowLayout(i, rows[i].rect);
+    t->ResetOffscreenLayouts(Rect{0, 0, 1920, 1080});
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(t->GetWindowLayout(i) == rows[i].rect, rows[i].kept) << "slot " << i;
+    t->SetWindowLayout(16, Rect{1, 2, 3, 4});
+    t->SetWindowLayout(-1, Rect{1, 2, 3, 4});
+    EXPECT_EQ(t->GetWindowLayout(-1), (Rect{-1, -1, -1, -1}));
+    EXPECT_EQ(t->GetWindowLayout(16), (Rect{-1, -1, -1, -1}));
+    for (int i = 4; i < 16; ++i)
+        EXPECT_TRUE(CVANTIQApp::IsUnset(t->GetWindowLayout(i)));
+}
+
+TEST(RecentFiles, NewestFirstFourAtMostAndNoDuplicates) {
+    RecentFileList list;
+    for (const char* f : {"a", "b", "c", "d", "e", "c"})
+        list.Add(f);
+    EXPECT_EQ(list.Files(), (std::vector<std::string>{"c", "e", "d", "b"}));
+    MemorySettingsStore store;
+    list.WriteList(store);
+    RecentFileList back;
+    back.ReadList(store);
+    EXPECT_EQ(back.Files(), list.Files());
 }
 
 TEST(Title, NamedModifiedAndUntitled) {
@@ -148,154 +226,77 @@ TEST(Title, NamedModifiedAndUntitled) {
     EXPECT_EQ(t.shell.text, "/net/plant.cfg - gasquill Graphical Interface");
 }
 
-TEST(QuerySave, UnmodifiedNeedsNoQuestion) {
-    TestApp t;
-    EXPECT_TRUE(t->QuerySaveConfiguration(false));
-    EXPECT_TRUE(t.prompt.asked.empty());
-}
-
-TEST(QuerySave, TheThreeAnswers) {
-    {
+TEST(QuerySave, AnswersAndExits) {
+    const struct {
+        const char* name;
+        bool modified, named, exiting, saves;
+        std::vector<PromptResult> answers;
+        std::optional<std::string> saveAs;
+        bool allowed;
+        size_t questions;
+        Calls calls;
+    } rows[] = {
+        {"unmodified", false, false, false, true, {}, {}, true, 0, {}},
+        {"cancel", true, false, false, true, {PromptResult::Cancel}, {}, false, 1, {}},
+        {"no", true, false, false, true, {PromptResult::No}, {}, true, 1, {}},
+        {"yes, unnamed: save as",
+         true,
+         false,
+         false,
+         true,
+         {PromptResult::Yes},
+         "chosen.cfg",
+         true,
+         1,
+         {{"chosen.cfg", true}}},
+        {"yes, save as cancelled", true, false, false, true, {PromptResult::Yes}, {}, false, 1, {}},
+        {"exit, named: saved unasked",
+         true,
+         true,
+         true,
+         true,
+         {},
+         {},
+         true,
+         0,
+         {{"net.cfg", true}}},
+        {"exit, save fails: asked",
+         true,
+         true,
+         true,
+         false,
+         {PromptResult::No},
+         {},
+         true,
+         1,
+         {{"net.cfg", true}}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
         TestApp t;
-        t->SetModified(true);
-        t.prompt.Answer(PromptResult::Cancel);
-        EXPECT_FALSE(t->QuerySaveConfiguration(false));
-        ASSERT_EQ(t.prompt.asked.size(), 1u);
-        EXPECT_EQ(t.prompt.asked[0].text,
-                  "Network configuration has been modified. Save configuration?");
-        EXPECT_EQ(t.prompt.asked[0].caption, "Confirm");
-        EXPECT_EQ(t.prompt.asked[0].buttons, PromptButtons::YesNoCancel);
-        EXPECT_EQ(t.prompt.asked[0].icon, PromptIcon::Question);
-        EXPECT_TRUE(t->IsModified());
+        Files files(t, false, r.saves);
+        t->SetNamed(r.named);
+        if (r.named)
+            t->SetConfigPath("net.cfg");
+        t->SetModified(r.modified);
+        t.shell.saveAsAnswer = r.saveAs;
+        for (PromptResult a : r.answers)
+            t.prompt.Answer(a);
+        EXPECT_EQ(t->QuerySaveConfiguration(r.exiting), r.allowed);
+        EXPECT_EQ(t.prompt.asked.size(), r.questions);
+        EXPECT_EQ(files.calls, r.calls);
+        if (r.questions && !r.named) {
+            EXPECT_EQ(t.prompt.asked[0].text,
+                      "Network configuration has been modified. Save configuration?");
+            EXPECT_EQ(t.prompt.asked[0].caption, "Confirm");
+            EXPECT_EQ(t.prompt.asked[0].buttons, PromptButtons::YesNoCancel);
+            EXPECT_EQ(t.prompt.asked[0].icon, PromptIcon::Question);
+        }
+        if (r.saveAs) {
+            EXPECT_EQ(t->GetConfigPath(), "chosen.cfg");
+            EXPECT_EQ(t->RecentFiles().Files().at(0), "chosen.cfg");
+        }
     }
-    {
-        TestApp t;
-        t->SetModified(true);
-        t.prompt.Answer(PromptResult::No);
-        EXPECT_TRUE(t->QuerySaveConfiguration(false));
-    }
-    {
-        // Yes on an unnamed configuration goes through Save As.
-        TestApp t;
-        LoadSaveRecorder files;
-        files.app = t.app.get();
-        t->SetLoadSave(files.Fn());
-        t->SetModified(true);
-        t.shell.saveAsAnswer = "chosen.cfg";
-        t.prompt.Answer(PromptResult::Yes);
-        EXPECT_TRUE(t->QuerySaveConfiguration(false));
-        ASSERT_EQ(files.calls.size(), 1u);
-        EXPECT_EQ(files.calls[0], std::make_pair(std::string("chosen.cfg"), true));
-        EXPECT_EQ(t->GetConfigPath(), "chosen.cfg");
-        EXPECT_EQ(t->RecentFiles().Files().at(0), "chosen.cfg");
-    }
-    {
-        // Yes, then Cancel in the Save As dialog: still modified, so not allowed.
-        TestApp t;
-        t->SetModified(true);
-        t.prompt.Answer(PromptResult::Yes);
-        EXPECT_FALSE(t->QuerySaveConfiguration(false));
-    }
-}
-
-TEST(QuerySave, OnExitANamedConfigurationIsSavedWithoutAsking) {
-    TestApp t;
-    LoadSaveRecorder files;
-    files.app = t.app.get();
-    t->SetLoadSave(files.Fn());
-    t->SetNamed(true);
-    t->SetConfigPath("net.cfg");
-    t->SetModified(true);
-    EXPECT_TRUE(t->QuerySaveConfiguration(true));
-    EXPECT_TRUE(t.prompt.asked.empty());
-    ASSERT_EQ(files.calls.size(), 1u);
-    EXPECT_TRUE(files.calls[0].second);
-}
-
-TEST(QuerySave, OnExitAFailedSaveAsksTheUser) {
-    TestApp t;
-    LoadSaveRecorder files;
-    files.saveResult = false;
-    t->SetLoadSave(files.Fn());
-    t->SetNamed(true);
-    t->SetConfigPath("net.cfg");
-    t->SetModified(true);
-    t.prompt.Answer(PromptResult::No);
-    EXPECT_TRUE(t->QuerySaveConfiguration(true));
-    EXPECT_EQ(t.prompt.asked.size(), 1u);
-}
-
-TEST(Commands, NewEmptiesTheModelAndClearsTheFlags) {
-    TestApp t;
-    t->Sites().AddTail(new CNamedObject("Site", 7));
-    t->Modems().AddTail(new CNamedObject("Modem", 8));
-    t->SetNamed(true);
-    t->SetConfigPath("x.cfg");
-    t->FileNew();
-    EXPECT_TRUE(t->Sites().IsEmpty());
-    EXPECT_TRUE(t->Modems().IsEmpty());
-    EXPECT_EQ(t->GetConfigPath(), "");
-    EXPECT_FALSE(t->IsNamed());
-    EXPECT_FALSE(t->IsModified());
-}
-
-TEST(Commands, ARecentFileThatFailsToLoadLeavesTheList) {
-    TestApp t;
-    LoadSaveRecorder files;
-    t->SetLoadSave(files.Fn());
-    t->RecentFiles().Add("gone.cfg");
-    t->RecentFiles().Add("here.cfg");
-    EXPECT_FALSE(t->OpenRecentFile(1));
-    ASSERT_EQ(t->RecentFiles().Files().size(), 1u);
-    EXPECT_EQ(t->RecentFiles().Files()[0], "here.cfg");
-}
-
-TEST(Commands, CancelInTheSavePromptLeavesTheConfigurationUntouched) {
-    TestApp t;
-    LoadSaveRecorder files;
-    files.loadResult = true;
-    t->SetLoadSave(files.Fn());
-    t->RecentFiles().Add("other.cfg");
-    t->Sites().AddTail(new CNamedObject("Site", 7));
-    t->SetModified(true);
-    t.prompt.Answer(PromptResult::Cancel);
-    EXPECT_FALSE(t->OpenRecentFile(0));
-    EXPECT_TRUE(files.calls.empty());
-    EXPECT_EQ(t->Sites().GetCount(), 1u);
-    EXPECT_TRUE(t->IsModified());
-}
-
-TEST(ObjectIds, NeverZeroAndNeverInUse) {
-    TestApp t;
-    t->SeedRandom(12345);
-    const uint32_t first = t->GenerateObjectId();
-    const uint32_t second = t->GenerateObjectId();
-    EXPECT_NE(first, 0u);
-    EXPECT_NE(first, second);
-    // The same sequence again, with its first value taken by a site and its second by an
-    // instrument: the generator moves past both.
-    t->Sites().AddTail(new CNamedObject("Site", first));
-    t->Instruments().AddTail(new CNamedObject("Inst", second));
-    t->SeedRandom(12345);
-    const uint32_t third = t->GenerateObjectId();
-    EXPECT_NE(third, first);
-    EXPECT_NE(third, second);
-    EXPECT_NE(third, 0u);
-    std::set<uint32_t> seen;
-    for (int i = 0; i < 2000; ++i) {
-        const uint32_t id = t->GenerateObjectId(i == 0);
-        EXPECT_NE(id, 0u);
-        seen.insert(id);
-    }
-    EXPECT_GT(seen.size(), 1990u);
-}
-
-TEST(ObjectIds, UsesFourFifteenBitResults) {
-    TestApp t;
-    t->SeedRandom(1);
-    // The runtime library's generator seeded with 1 starts 41, 18467, 6334, 26500.
-    const uint32_t expected = ((((41u << 8) ^ 18467u) << 8 ^ 6334u) << 8) ^ 26500u;
-    EXPECT_EQ(t->GenerateObjectId(), expected);
 }
 
 struct FakeInstrument : CNamedObject, AppInstrument {
@@ -306,7 +307,69 @@ struct FakeInstrument : CNamedObject, AppInstrument {
     std::vector<unsigned> timers;
 };
 
-TEST(Instruments, TimersReachOnlyConnectedInstruments) {
+TEST(Commands, NewAndRecentFiles) {
+    TestApp t;
+    Files files(t, false);
+    t->Sites().AddTail(new CNamedObject("Site", 7));
+    t->Modems().AddTail(new CNamedObject("Modem", 8));
+    t->SetNamed(true);
+    t->SetConfigPath("x.cfg");
+    t->FileNew();
+    EXPECT_TRUE(t->Sites().IsEmpty());
+    EXPECT_TRUE(t->Modems().IsEmpty());
+    EXPECT_EQ(t->GetConfigPath(), "");
+    EXPECT_FALSE(t->IsNamed());
+    EXPECT_FALSE(t->IsModified());
+
+    // A recent file that fails to load leaves the list.
+    t->RecentFiles().Add("gone.cfg");
+    t->RecentFiles().Add("here.cfg");
+    EXPECT_FALSE(t->OpenRecentFile(1));
+    EXPECT_EQ(t->RecentFiles().Files(), std::vector<std::string>{"here.cfg"});
+
+    // Cancel in the save prompt leaves the configuration untouched.
+    files.calls.clear();
+    t->Sites().AddTail(new CNamedObject("Site", 7));
+    t->SetModified(true);
+    t.prompt.Answer(PromptResult::Cancel);
+    EXPECT_FALSE(t->OpenRecentFile(0));
+    EXPECT_EQ(t->Sites().GetCount(), 1u);
+    EXPECT_TRUE(t->IsModified());
+
+    // Nor is one opened while an instrument is connected.
+    t->SetModified(false);
+    t->Instruments().AddTail(new FakeInstrument(1, true));
+    t->RecomputeAnyInstrumentConnected();
+    EXPECT_FALSE(t->OpenRecentFile(0));
+    EXPECT_TRUE(files.calls.empty());
+}
+
+TEST(ObjectIds, NeverZeroAndNeverInUse) {
+    TestApp t;
+    t->SeedRandom(1);
+    // The runtime library's generator seeded with 1 starts 41, 18467, 6334, 26500.
+    EXPECT_EQ(t->GenerateObjectId(), ((((41u << 8) ^ 18467u) << 8 ^ 6334u) << 8) ^ 26500u);
+    t->SeedRandom(12345);
+    const uint32_t first = t->GenerateObjectId();
+    const uint32_t second = t->GenerateObjectId();
+    // The same sequence again, with its first value taken by a site and its second by an
+    // instrument: the generator moves past both.
+    t->Sites().AddTail(new CNamedObject("Site", first));
+    t->Instruments().AddTail(new CNamedObject("Inst", second));
+    t->SeedRandom(12345);
+    const uint32_t third = t->GenerateObjectId();
+    EXPECT_NE(third, first);
+    EXPECT_NE(third, second);
+    std::set<uint32_t> seen;
+    for (int i = 0; i < 2000; ++i) {
+        const uint32_t id = t->GenerateObjectId(i == 0);
+        EXPECT_NE(id, 0u);
+        seen.insert(id);
+    }
+    EXPECT_GT(seen.size(), 1990u);
+}
+
+TEST(Instruments, TimersAndNoticesReachOnlyTheirTargets) {
     TestApp t;
     auto* a = new FakeInstrument(1, true);
     auto* b = new FakeInstrument(2, false);
@@ -321,32 +384,15 @@ TEST(Instruments, TimersReachOnlyConnectedInstruments) {
     a->connected = false;
     t->RecomputeAnyInstrumentConnected();
     EXPECT_FALSE(t->IsAnyInstrumentConnected());
-}
 
-TEST(Instruments, ARecentFileIsNotOpenedWhileConnected) {
-    TestApp t;
-    LoadSaveRecorder files;
-    files.loadResult = true;
-    t->SetLoadSave(files.Fn());
-    t->RecentFiles().Add("net.cfg");
-    t->Instruments().AddTail(new FakeInstrument(1, true));
-    t->RecomputeAnyInstrumentConnected();
-    EXPECT_FALSE(t->OpenRecentFile(0));
-    EXPECT_TRUE(files.calls.empty());
-}
-
-TEST(Instruments, ConnectionNoticesReachTheInstrumentsWindow) {
-    TestApp t;
-    RecordingTarget window;
+    RecordingTarget window, mainThread;
     t->NotifyConnectionChanged(5); // no window: dropped
     t->SetInstrumentsWindow(&window);
     t->NotifyConnectionChanged(77);
     ASSERT_EQ(window.Messages().size(), 1u);
     EXPECT_EQ(window.Messages()[0].message, 1051u);
     EXPECT_EQ(window.Messages()[0].lParam, 77);
-
-    RecordingTarget mainThread;
-    t->SetMainThreadTarget(&mainThread);
+    t->SetMainThreadTarget(&mainThread); // from now on through the main thread
     t->NotifyConnectionChanged(78);
     EXPECT_EQ(window.Messages().size(), 1u);
     EXPECT_EQ(mainThread.Count(1051), 1u);

@@ -1,6 +1,6 @@
 #pragma once
-// Configuration-file test helpers: an application with the archived classes registered, a
-// temporary folder, a small network with every kind of transport, and file helpers.
+// Configuration-file test helpers: an application with the archived classes registered and a
+// small network with every kind of transport.
 
 #include "app/NetworkConfiguration.h"
 #include "connections/CommPortConnection.h"
@@ -15,14 +15,11 @@
 #include "platform/TelephonyStream.h"
 #include "support/TextSupport.h"
 #include "support_lib/Fakes.h"
+#include "support_lib/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace config_test {
@@ -41,29 +38,9 @@ struct ConfigApp : TestApp {
     }
 };
 
-// A fresh folder per test, removed by the destructor.
-struct TempFolder {
-    TempFolder() {
-        path = fs::temp_directory_path() /
-               ("gasquill-cfgtest-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempFolder() { fs::remove_all(path); }
-    std::string File(const std::string& name) const { return (path / name).string(); }
-    fs::path path;
-};
-
-inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-inline void WriteAll(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary);
-    out << data;
-}
+using TempFolder = ::TempDir;
+using ::ReadAll;
+using ::WriteAll;
 
 template <class T, class U> T* As(U* obj) {
     return dynamic_cast<T*>(obj);

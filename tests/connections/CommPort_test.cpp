@@ -174,7 +174,7 @@ TEST(CommPortRead, TimeOutZeroReturnsWhatIsQueuedAndReadStringKeepsEveryByte) {
     EXPECT_EQ(cable.conn.ReadString(0, '\n'), "");
 }
 
-TEST(CommPortRead, ACancelEndsAReadButReadStringClearsALeftOverOne) {
+TEST(CommPortRead, ACancelEndsEveryReadUntilItIsCleared) {
     OpenCable cable;
     ASSERT_TRUE(cable.opened);
     cable.pty.Feed("ab");
@@ -183,7 +183,10 @@ TEST(CommPortRead, ACancelEndsAReadButReadStringClearsALeftOverOne) {
     // Would wait a minute for the terminator; the cancel ends it after the first
     // pass.
     EXPECT_EQ(ReadSome(cable.conn, 10, 60000, '\n'), "ab");
-    cable.conn.CancelRead();
+    // The read did not clear it, so a disconnect request cannot be lost between reads.
+    EXPECT_TRUE(cable.conn.IsCancelled());
+    EXPECT_EQ(ReadSome(cable.conn, 10, 60000, '\n'), "");
+    cable.conn.ClearCancel();
     cable.pty.Feed("late\n");
     EXPECT_EQ(cable.conn.ReadString(5000, '\n'), "late\n");
 }

@@ -180,7 +180,7 @@ TEST(CliFailures, EachFaultEndsWithExitOneAndItsMessage) {
          0,
          SimConfig::Link::Tcp,
          {"display"},
-         timedOut},
+         "The instrument closed the link.\n"},
         // The second key is never sent once the first went unanswered.
         {"key not answered",
          SimFault::Silent,

@@ -15,6 +15,7 @@
 #include "sim/SimServer.h"
 #include "support_lib/Fakes.h"
 
+#include <cerrno>
 #include <csignal>
 #include <map>
 #include <spawn.h>
@@ -123,6 +124,17 @@ public:
         inst->SetFrontPanel(nullptr);
     }
 
+    // How many requests of that kind have finished, and a wait for a count of them.
+    size_t Done(unsigned message) {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_done[message];
+    }
+    bool WaitDone(unsigned message, size_t count) {
+        std::unique_lock<std::mutex> g(m_lock);
+        return m_changed.wait_for(g, std::chrono::milliseconds(kWaitLimitMs),
+                                  [&] { return m_done[message] >= count; });
+    }
+
     // Posts a request and waits until it has finished.
     bool Request(unsigned message, const std::function<bool()>& post) {
         std::unique_lock<std::mutex> g(m_lock);
@@ -192,9 +204,10 @@ struct RunResult {
     std::string out, err;
 };
 
-// Runs gasquill-cli with args, collecting its output. The child is killed only
-// if it outlives the wait limit, which a check then reports as a hang.
-inline RunResult RunCli(const std::vector<std::string>& args) {
+// Runs the program with args, collecting its output. The child is killed only if it
+// outlives limitMs, which a check then reports as a hang.
+inline RunResult Run(const std::string& program, const std::vector<std::string>& args,
+                     unsigned limitMs = kWaitLimitMs) {
     RunResult result;
     int outPipe[2], errPipe[2];
     if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0)
@@ -205,40 +218,60 @@ inline RunResult RunCli(const std::vector<std::string>& args) {
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
     posix_spawn_file_actions_addclose(&actions, outPipe[0]);
     posix_spawn_file_actions_addclose(&actions, errPipe[0]);
-    std::vector<std::string> all{std::string(GASQUILL_BIN_DIR) + "/gasquill-cli"};
+    std::vector<std::string> all{program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)
         argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, all[0].c_str(), &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitLimitMs);
-    bool killed = false;
-    for (int fd : {outPipe[0], errPipe[0]}) {
-        std::string& into = fd == outPipe[0] ? result.out : result.err;
-        for (;;) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0) {
-                if (rc == 0 && !killed && std::chrono::steady_clock::now() > end)
-                    killed = ::kill(pid, SIGKILL) == 0;
-                continue;
-            }
-            char buf[4096];
-            const ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            into.append(buf, static_cast<size_t>(n));
-        }
-        ::close(fd);
+    if (rc != 0) {
+        ::close(outPipe[0]);
+        ::close(errPipe[0]);
+        result.err = "cannot start " + program;
+        return result;
     }
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    bool outOpen = true, errOpen = true, killed = false;
+    while (outOpen || errOpen) {
+        pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+        if (::poll(fds, 2, 100) < 0 && errno != EINTR)
+            break;
+        char buf[4096];
+        for (int i = 0; i < 2; ++i) {
+            bool& open = i == 0 ? outOpen : errOpen;
+            if (!open || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
+            if (n > 0)
+                (i == 0 ? result.out : result.err).append(buf, static_cast<size_t>(n));
+            else
+                open = false;
+        }
+        if (!killed && std::chrono::steady_clock::now() > end) {
+            ::kill(pid, SIGKILL);
+            killed = true;
+        }
+    }
+    ::close(outPipe[0]);
+    ::close(errPipe[0]);
     int status = 0;
-    if (rc == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && !killed)
+    ::waitpid(pid, &status, 0);
+    if (WIFEXITED(status) && !killed)
         result.exitCode = WEXITSTATUS(status);
     return result;
+}
+
+inline std::string CliPath() {
+    return std::string(GASQUILL_BIN_DIR) + "/gasquill-cli";
+}
+
+inline RunResult RunCli(const std::vector<std::string>& args) {
+    return Run(CliPath(), args);
 }
 
 inline std::vector<std::string> Lines(const std::string& text) {

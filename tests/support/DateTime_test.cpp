@@ -5,63 +5,53 @@
 
 namespace {
 
-TEST(DateTime, DefaultIsTheEpochOnAThursday) {
-    DateTime d;
-    EXPECT_TRUE(d.IsValid());
-    EXPECT_EQ(d.GetSeconds(), 0u);
-    EXPECT_EQ(d.GetYear(), 1970);
-    EXPECT_EQ(d.GetWeekday(), 5);
-    EXPECT_EQ(d.GetDayOfYear(), 1);
-    EXPECT_STREQ(DateTime::WeekdayName(d.GetWeekday()), "THU");
-}
-
-TEST(DateTime, LeapDaysAndInvalidDates) {
-    DateTime leap(2004, 2, 29);
-    EXPECT_TRUE(leap.IsValid());
-    EXPECT_EQ(leap.GetDayOfYear(), 60);
-    DateTime notLeap(2005, 2, 29, 10, 11, 12);
-    EXPECT_FALSE(notLeap.IsValid());
-    EXPECT_EQ(notLeap.GetSeconds(), 0u);
-    EXPECT_EQ(notLeap.GetWeekday(), 0);
-    EXPECT_EQ(notLeap.GetDayOfYear(), 0);
-    // The parts stay as given.
-    EXPECT_EQ(notLeap.GetDay(), 29);
-    EXPECT_EQ(notLeap.GetHour(), 10);
-    EXPECT_FALSE(notLeap.IsBuilding());
-    EXPECT_TRUE(DateTime(2000, 2, 29).IsValid()); // divisible by 400
-    EXPECT_FALSE(DateTime(2004, 13, 1).IsValid());
-    EXPECT_FALSE(DateTime(2004, 4, 31).IsValid());
-    EXPECT_FALSE(DateTime(2004, 4, 1, 24, 0, 0).IsValid());
-    EXPECT_FALSE(DateTime(2004, 4, 1, 0, 60, 0).IsValid());
-    EXPECT_FALSE(DateTime(2004, 4, 1, 0, 0, 60).IsValid());
-    EXPECT_FALSE(DateTime(2004, 4, 0).IsValid());
-}
-
-TEST(DateTime, TwoDigitYearsAndTheRange) {
-    EXPECT_EQ(DateTime(4, 1, 1).GetYear(), 2004);
-    EXPECT_EQ(DateTime(69, 1, 1).GetYear(), 2069);
-    EXPECT_EQ(DateTime(70, 1, 1).GetYear(), 1970);
-    EXPECT_EQ(DateTime(99, 12, 31).GetYear(), 1999);
+TEST(DateTime, ValidityTable) {
+    const struct {
+        int y, mo, d, h, mi, s;
+        bool valid;
+        int year, dayOfYear;
+    } rows[] = {
+        {2004, 2, 29, 0, 0, 0, true, 2004, 60}, {2005, 2, 29, 10, 11, 12, false, 2005, 0},
+        {2000, 2, 29, 0, 0, 0, true, 2000, 60}, {2100, 2, 29, 0, 0, 0, false, 2100, 0},
+        {2101, 3, 1, 0, 0, 0, true, 2101, 60},  {2004, 13, 1, 0, 0, 0, false, 2004, 0},
+        {2004, 4, 31, 0, 0, 0, false, 2004, 0}, {2004, 4, 1, 24, 0, 0, false, 2004, 0},
+        {2004, 4, 1, 0, 60, 0, false, 2004, 0}, {2004, 4, 1, 0, 0, 60, false, 2004, 0},
+        {2004, 4, 0, 0, 0, 0, false, 2004, 0},  {4, 1, 1, 0, 0, 0, true, 2004, 1},
+        {69, 1, 1, 0, 0, 0, true, 2069, 1},     {70, 1, 1, 0, 0, 0, true, 1970, 1},
+        {99, 12, 31, 0, 0, 0, true, 1999, 365}, {2105, 12, 31, 23, 59, 59, true, 2105, 365},
+        {2106, 1, 1, 0, 0, 0, false, 2106, 0},  {1969, 12, 31, 0, 0, 0, false, 1969, 0},
+        {100, 1, 1, 0, 0, 0, false, 100, 0}, // taken as the year 100
+    };
+    for (const auto& r : rows) {
+        const DateTime d(r.y, r.mo, r.d, r.h, r.mi, r.s);
+        SCOPED_TRACE(::testing::Message() << r.y << "-" << r.mo << "-" << r.d << " " << r.h);
+        EXPECT_EQ(d.IsValid(), r.valid);
+        EXPECT_EQ(d.GetYear(), r.year);
+        EXPECT_EQ(d.GetDayOfYear(), r.dayOfYear);
+        if (!r.valid) { // the parts stay as given, the rest is zero
+            EXPECT_EQ(d.GetSeconds(), 0u);
+            EXPECT_EQ(d.GetWeekday(), 0);
+            EXPECT_EQ(d.GetDay(), r.d);
+            EXPECT_EQ(d.GetHour(), r.h);
+        }
+    }
     EXPECT_EQ(DateTime(2069, 1, 1).GetYear2(), 69);
-    EXPECT_TRUE(DateTime(2105, 12, 31, 23, 59, 59).IsValid());
-    EXPECT_FALSE(DateTime(2106, 1, 1).IsValid());
-    EXPECT_FALSE(DateTime(1969, 12, 31).IsValid());
-    EXPECT_FALSE(DateTime(100, 1, 1).IsValid()); // taken as the year 100
+    EXPECT_EQ((DateTime(2101, 1, 1) - DateTime(2100, 1, 1)).GetDays(), 365u);
 }
 
-TEST(DateTime, TheYear2100IsNoLeapYear) {
-    EXPECT_FALSE(DateTime(2100, 2, 29).IsValid());
-    const DateTime start(2100, 1, 1);
-    const DateTime next(2101, 1, 1);
-    EXPECT_EQ((next - start).GetDays(), 365u);
-    EXPECT_EQ(DateTime(2101, 3, 1).GetDayOfYear(), 60);
-}
-
-TEST(DateTime, KnownInstants) {
+TEST(DateTime, KnownInstantsAndNames) {
+    const DateTime epoch;
+    EXPECT_EQ(epoch.GetYear(), 1970);
+    EXPECT_STREQ(DateTime::WeekdayName(epoch.GetWeekday()), "THU");
     EXPECT_EQ(DateTime(2000, 1, 1).GetSeconds(), 946684800u);
     EXPECT_EQ(DateTime(2004, 7, 4).GetWeekday(), 1); // a Sunday
     EXPECT_EQ(DateTime(2038, 1, 19, 3, 14, 8).GetSeconds(), 2147483648u);
     EXPECT_EQ(DateTime(2105, 12, 31, 23, 59, 59).GetSeconds(), 4291747199u);
+    EXPECT_GE(DateTime::Now().GetYear(), 2024);
+    const std::string names = std::string(DateTime::MonthName(1)) + DateTime::MonthName(12) +
+                              DateTime::MonthName(0) + DateTime::MonthName(13) +
+                              DateTime::WeekdayName(7) + DateTime::WeekdayName(0);
+    EXPECT_EQ(names, "JANDECUNKUNKSATUNK");
 }
 
 TEST(DateTime, SecondsAndPartsAgreeAcrossTheRange) {
@@ -104,51 +94,37 @@ TEST(DateTime, SpansAddAndSubtract) {
     EXPECT_EQ(later - d, span);
 }
 
-TEST(DateTime, NowIsAValidCurrentDate) {
-    const DateTime now = DateTime::Now();
-    EXPECT_TRUE(now.IsValid());
-    EXPECT_GE(now.GetYear(), 2024);
-}
-
-TEST(DateTime, NameTables) {
-    EXPECT_STREQ(DateTime::MonthName(1), "JAN");
-    EXPECT_STREQ(DateTime::MonthName(12), "DEC");
-    EXPECT_STREQ(DateTime::MonthName(0), "UNK");
-    EXPECT_STREQ(DateTime::MonthName(13), "UNK");
-    EXPECT_STREQ(DateTime::WeekdayName(7), "SAT");
-    EXPECT_STREQ(DateTime::WeekdayName(0), "UNK");
-}
-
-TEST(DateFormat, FixedCodes) {
-    const DateTime d(2023, 1, 5, 7, 8, 9);
-    EXPECT_EQ(Format(d, DATE_FMT_MMDDYYYY).str(), "01/05/2023");
-    EXPECT_EQ(Format(d, DATE_FMT_MMDDYY).str(), "01/05/23");
-    EXPECT_EQ(Format(d, DATE_FMT_DDMONYYYY).str(), "05-JAN-2023");
-    EXPECT_EQ(Format(d, DATE_FMT_DDMONYY).str(), "05-JAN-23");
-    EXPECT_EQ(Format(d, DATE_FMT_HHMM).str(), "07:08");
-    EXPECT_EQ(Format(d, DATE_FMT_MMDDYYYY_HHMM).str(), "01/05/2023 07:08");
-    EXPECT_EQ(Format(d, DATE_FMT_HHMMSS).str(), "07:08:09");
-    EXPECT_EQ(Format(d, DATE_FMT_MMDDYYYY_HHMMSS).str(), "01/05/2023 07:08:09");
-    EXPECT_EQ(Format(d, DATE_FMT_MMDDYY_HHMMSS).str(), "01/05/23 07:08:09");
-    EXPECT_EQ(Format(d, DATE_FMT_DDMONYYYY_HHMMSS).str(), "05-JAN-2023 07:08:09");
-    EXPECT_EQ(Format(d, DATE_FMT_DDMONYY_HHMMSS).str(), "05-JAN-23 07:08:09");
-    // Day of the year three wide: two blanks before a one-digit day.
-    EXPECT_EQ(Format(d, DATE_FMT_DDD_HHMM).str(), "  5:07:08");
-    EXPECT_EQ(Format(DateTime(2023, 12, 31, 23, 59, 0), DATE_FMT_DDD_HHMM).str(), "365:23:59");
-}
-
-TEST(DateFormat, BitsCombineWithTheirSeparators) {
-    const DateTime d(2004, 7, 4);
-    EXPECT_EQ(Format(d, DATE_WEEKDAY | DATE_DATE | DATE_DAY_MONTH | DATE_YEAR4).str(),
-              "SUN 04-JUL-2004");
-    EXPECT_EQ(Format(d, DATE_DATE).str(), "04");
-    EXPECT_EQ(Format(d, DATE_DATE | DATE_YEAR2).str(), "04/04");
-    EXPECT_EQ(Format(d, DATE_WEEKDAY | DATE_HOUR).str(), "SUN 00");
-    EXPECT_EQ(Format(d, DATE_DAY_OF_YEAR | DATE_DATE | DATE_MONTH_DAY).str(), "186:07/04");
-    EXPECT_EQ(Format(d, DATE_SECOND).str(), "00");
-    EXPECT_EQ(Format(d, 0).str(), "");
-    // An invalid date still formats its parts.
-    EXPECT_EQ(Format(DateTime(2005, 2, 29), DATE_FMT_MMDDYYYY).str(), "02/29/2005");
+TEST(DateFormat, CodeTable) {
+    const DateTime d(2023, 1, 5, 7, 8, 9), jul(2004, 7, 4);
+    const struct {
+        DateTime when;
+        unsigned code;
+        const char* text;
+    } rows[] = {
+        {d, DATE_FMT_MMDDYYYY, "01/05/2023"},
+        {d, DATE_FMT_MMDDYY, "01/05/23"},
+        {d, DATE_FMT_DDMONYYYY, "05-JAN-2023"},
+        {d, DATE_FMT_DDMONYY, "05-JAN-23"},
+        {d, DATE_FMT_HHMM, "07:08"},
+        {d, DATE_FMT_MMDDYYYY_HHMM, "01/05/2023 07:08"},
+        {d, DATE_FMT_HHMMSS, "07:08:09"},
+        {d, DATE_FMT_MMDDYYYY_HHMMSS, "01/05/2023 07:08:09"},
+        {d, DATE_FMT_MMDDYY_HHMMSS, "01/05/23 07:08:09"},
+        {d, DATE_FMT_DDMONYYYY_HHMMSS, "05-JAN-2023 07:08:09"},
+        {d, DATE_FMT_DDMONYY_HHMMSS, "05-JAN-23 07:08:09"},
+        {d, DATE_FMT_DDD_HHMM, "  5:07:08"}, // the day of the year three wide
+        {DateTime(2023, 12, 31, 23, 59, 0), DATE_FMT_DDD_HHMM, "365:23:59"},
+        {jul, DATE_WEEKDAY | DATE_DATE | DATE_DAY_MONTH | DATE_YEAR4, "SUN 04-JUL-2004"},
+        {jul, DATE_DATE, "04"},
+        {jul, DATE_DATE | DATE_YEAR2, "04/04"},
+        {jul, DATE_WEEKDAY | DATE_HOUR, "SUN 00"},
+        {jul, DATE_DAY_OF_YEAR | DATE_DATE | DATE_MONTH_DAY, "186:07/04"},
+        {jul, DATE_SECOND, "00"},
+        {jul, 0, ""},
+        {DateTime(2005, 2, 29), DATE_FMT_MMDDYYYY, "02/29/2005"}, // invalid: still its parts
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(Format(r.when, r.code).str(), r.text) << r.text;
 }
 
 } // namespace

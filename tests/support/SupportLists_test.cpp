@@ -68,22 +68,6 @@ TEST_F(SupportLists, FullTableRefusesANewType) {
     EXPECT_NE(r.RegisterType(3, "known", nullptr), nullptr); // a present id is still found
 }
 
-TEST_F(SupportLists, StartUpRegistersTheBaseAndDescriptionTypes) {
-    const TypeRegistry& r = TypeRegistry::Global();
-    EXPECT_EQ(r.Find(TYPE_ROOT_OBJECT)->name.str(), "RootObject");
-    EXPECT_EQ(r.Find(TYPE_ROOT_OBJECT_LIST)->name.str(), "RootObjectList");
-    EXPECT_EQ(r.Find(TYPE_NAMED_OBJECT)->name.str(), "NamedObject");
-    EXPECT_EQ(r.Find(TYPE_NAMED_OBJECT_LIST)->name.str(), "NamedObjectList");
-    EXPECT_EQ(r.Find(TYPE_GAS_DESC)->name.str(), "EGasDesc");
-    EXPECT_EQ(r.Find(TYPE_UNIT_DESC)->name.str(), "EUnitDesc");
-    std::unique_ptr<RootObject> gas(r.Create(TYPE_GAS_DESC));
-    auto* g = dynamic_cast<EGasDesc*>(gas.get());
-    ASSERT_NE(g, nullptr);
-    EXPECT_FLOAT_EQ(g->GetMolecularWeight(), 1.0f);
-    EXPECT_FLOAT_EQ(g->GetCoefficient(), 1.0f);
-    EXPECT_FALSE(g->IsEnabled());
-}
-
 TEST_F(SupportLists, AppendFailsAtTheNodeCeiling) {
     ListNodePool& pool = ListNodePool::Instance();
     const size_t before = pool.InUse();

@@ -1,15 +1,13 @@
 #pragma once
-// Token-stream test helpers: text in a temporary file, and a connection that replies from a
-// script of chunks.
+// Token-stream test helpers: text in an anonymous temporary file, and the tokens it reads as.
 
 #include "model/FileInstrumentTokenStream.h"
+#include "model/InstrumentKeywords.h"
 #include "model/TokenStream.h"
-#include "platform/Connection.h"
 #include "support/TextSupport.h"
 
 #include <cstdio>
-#include <deque>
-#include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,46 +44,6 @@ struct TextStream {
     FileInstrumentTokenStream* operator->() { return &stream; }
 };
 
-// Each read returns the next chunk up to and including the terminator; an empty chunk, or
-// none left, is a read that timed out.
-class ScriptedConnection : public CConnection {
-public:
-    void Queue(std::string chunk) { m_chunks.push_back(std::move(chunk)); }
-    std::vector<unsigned> timeouts;
-
-    const char* GetClassName() const override { return "ScriptedConnection"; }
-    unsigned GetSchema() const override { return 0; }
-    void Serialize(CArchive&) override {}
-    bool ReadConfig(ConfigFileTokenStream&, const CNamedObjectList&) override { return false; }
-    void WriteConfig(std::string&, const CNamedObjectList&) const override {}
-    int GetConnectionType() const override { return CONN_DIRECTCABLE; }
-    bool Open(CInstrumentConnection*) override { return true; }
-    bool Close() override { return true; }
-    bool Purge() override { return true; }
-    size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) override {
-        timeouts.push_back(timeoutMs);
-        if (m_chunks.empty())
-            return 0;
-        std::string& front = m_chunks.front();
-        size_t n = 0;
-        while (n < front.size() && n < maxCount) {
-            buffer[n] = front[n];
-            if (static_cast<unsigned char>(front[n++]) == terminator)
-                break;
-        }
-        front.erase(0, n);
-        if (front.empty())
-            m_chunks.pop_front();
-        return n;
-    }
-    bool Write(const std::string&) override { return true; }
-    bool IsOpen() const override { return true; }
-    CConnection* Clone() const override { return new ScriptedConnection(*this); }
-
-private:
-    std::deque<std::string> m_chunks;
-};
-
 // The codes and texts of every token up to the end of the input.
 inline std::vector<std::pair<int, std::string>> AllTokens(TokenStream& ts, int hint = 6) {
     std::vector<std::pair<int, std::string>> out;
@@ -96,4 +54,29 @@ inline std::vector<std::pair<int, std::string>> AllTokens(TokenStream& ts, int h
         out.emplace_back(code, ts.GetTokenText());
     }
     return out;
+}
+
+// Each token of the text read with one hint: I and R with the value (x for hexadecimal),
+// S and B with the text, P with the punctuation, K with a keyword's text.
+inline std::string Dump(const std::string& text, int hint) {
+    TextStream ts(text);
+    std::ostringstream out;
+    for (int guard = 0; guard < 100; ++guard) {
+        const int code = ts->GetToken(hint);
+        if (code == TOKEN_END)
+            break;
+        out << (out.tellp() ? " " : "");
+        if (code == TOKEN_INTEGER)
+            out << 'I' << ts->GetIntValue() << (ts->IsHexadecimal() ? "x" : "");
+        else if (code == TOKEN_REAL)
+            out << 'R' << ts->GetRealValue() << (ts->IsHexadecimal() ? "x" : "");
+        else if (code == TOKEN_STRING || code == TOKEN_BAD)
+            out << (code == TOKEN_STRING ? 'S' : 'B') << ts->GetTokenText();
+        else if (code == TOKEN_MINUS || code == TOKEN_PLUS || code == TOKEN_DOT ||
+                 (code >= TOK_COLON && code <= TOK_RBRACKET))
+            out << 'P' << ts->GetTokenText();
+        else
+            out << 'K' << ts->GetTokenText();
+    }
+    return out.str();
 }

@@ -51,21 +51,6 @@ TEST(TokenKeywords, EveryKeywordIsFoundInAnyCase) {
     EXPECT_EQ(*codes.rbegin(), KW_SETSTATUSBLOCK);
 }
 
-TEST(TokenKeywords, MixedCaseAndUnderscoresAreExact) {
-    TextStream ts("dasbegin DasBegin STORESAMPLES store_samples storesample");
-    EXPECT_EQ(ts->GetToken(), KW_DASBEGIN);
-    EXPECT_EQ(ts->GetToken(), KW_DASBEGIN);
-    EXPECT_EQ(ts->GetToken(), KW_STORESAMPLES);
-    EXPECT_EQ(ts->GetToken(), KW_STORE_SAMPLES);
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-}
-
-TEST(TokenKeywords, MonthsFollowInCalendarOrder) {
-    TextStream ts("jan feb mar apr may jun jul aug sep oct nov dec");
-    for (int month = 1; month <= 12; ++month)
-        EXPECT_EQ(ts->GetToken(), KW_JAN + month - 1);
-}
-
 TEST(TokenKeywords, EveryPhraseIsMatchedBeforeWordsAndNumbers) {
     const TokenTableEntry* table = InstrumentPhraseTable();
     for (uint32_t i = 0; i < kInstrumentPhraseCount; ++i) {
@@ -92,25 +77,6 @@ TEST(TokenKeywords, ReplyPhrasesAreSingleTokens) {
     EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
     EXPECT_EQ(ts->GetToken(), TOKEN_END);
     EXPECT_TRUE(ts->AtEndOfInput());
-}
-
-TEST(TokenKeywords, PhraseCutShortByTheLineEndIsNoPhrase) {
-    TextStream ts("LOG ON\r\n");
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    EXPECT_EQ(ts->GetTokenText(), "LOG");
-    EXPECT_EQ(ts->GetToken(), KW_ON);
-}
-
-TEST(TokenKeywords, PunctuationIsLongestMatchAndUnknownPunctuationIsBad) {
-    TextStream ts(":=,/()[]# ?");
-    const std::vector<int> expected = {TOK_COLON,  TOK_EQUALS, TOK_COMMA,    TOK_SLASH,
-                                       TOK_LPAREN, TOK_RPAREN, TOK_LBRACKET, TOK_RBRACKET,
-                                       TOKEN_BAD,  TOKEN_BAD,  TOKEN_END};
-    std::vector<int> codes;
-    for (size_t i = 0; i < expected.size(); ++i)
-        codes.push_back(ts->GetToken());
-    EXPECT_EQ(codes, expected);
-    EXPECT_EQ(std::strlen(TokenStream::PunctuationCharacters()), 28u);
 }
 
 TEST(TokenKeywords, WordsResolveToRegisteredUnitsAndGases) {

@@ -2,18 +2,14 @@
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "support_lib/Fakes.h"
+#include "support_lib/ScriptedLink.h"
+#include "support_lib/TempDir.h"
 #include "text/TextStreams.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
-
 namespace {
 
-namespace fs = std::filesystem;
 using Tokens = std::vector<std::pair<int, std::string>>;
 
 TEST(TokenSources, FileLinesKeepTheirLineEnds) {
@@ -71,45 +67,27 @@ TEST(TokenSources, SmallBuffersGiveTheSameTokens) {
     }
 }
 
-TEST(TokenSources, EmptyFileEndsAtOnce) {
-    TextStream ts("");
-    EXPECT_EQ(ts->GetToken(), TOKEN_END);
-    EXPECT_TRUE(ts->AtEndOfInput());
-    EXPECT_EQ(ts->GetLineCount(), 0u);
-}
-
 // A live link, with the activity log open so that its lines can be checked.
 class LiveLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InitSupportLibrary();
-        dir = fs::temp_directory_path() /
-              ("gasquill-text-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-        t->SetLogPath((dir / "Log.txt").string());
+        t->SetLogPath(dir.File("Log.txt"));
         t->SetLogFilters(true, true, true);
         t->OpenLog();
-    }
-    void TearDown() override {
-        t->CloseLog();
-        fs::remove_all(dir);
+        link.open = true;
     }
     std::string LogText() {
         t->CloseLog();
-        std::ifstream in(dir / "Log.txt", std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
+        return ReadAll(dir.File("Log.txt"));
     }
-
+    TempDir dir;
     TestApp t;
-    fs::path dir;
-    ScriptedConnection link;
+    ScriptedLink link;
 };
 
 TEST_F(LiveLinkTest, EachReadIsOneLoggedLine) {
-    link.Queue("LOG ON SUCCESSFUL\r\nV 001:02:03 0 CONFIG[0] = \"X\"\r\n");
+    link.Feed("LOG ON SUCCESSFUL\r\nV 001:02:03 0 CONFIG[0] = \"X\"\r\n");
     CommInstrumentTokenStream ts(link, 500);
     EXPECT_EQ(ts.GetToken(), PH_LOG_ON_SUCCESSFUL);
     EXPECT_EQ(ts.GetCurrentLine(), "LOG ON SUCCESSFUL\r\n");
@@ -128,7 +106,7 @@ TEST_F(LiveLinkTest, EachReadIsOneLoggedLine) {
 }
 
 TEST_F(LiveLinkTest, EmptyReadIsATimeoutThatStaysSet) {
-    link.Queue("K 1\r\n");
+    link.Feed("K 1\r\n");
     CommInstrumentTokenStream ts(link, 200);
     ts.SetSpanLines(true);
     EXPECT_EQ(ts.GetToken(), KW_K);
@@ -139,7 +117,7 @@ TEST_F(LiveLinkTest, EmptyReadIsATimeoutThatStaysSet) {
     EXPECT_TRUE(ts.AtEndOfInput());
     EXPECT_TRUE(ts.IsTimedOut());
     // A later line does not clear the flag.
-    link.Queue("K 2\r\n");
+    link.Feed("K 2\r\n");
     EXPECT_EQ(ts.GetToken(), KW_K);
     EXPECT_TRUE(ts.IsTimedOut());
     const std::string log = LogText();
@@ -149,7 +127,7 @@ TEST_F(LiveLinkTest, EmptyReadIsATimeoutThatStaysSet) {
 }
 
 TEST_F(LiveLinkTest, PartialLineWithoutLineFeedIsStillALine) {
-    link.Queue("partial");
+    link.Feed("partial");
     CommInstrumentTokenStream ts(link, 100);
     EXPECT_EQ(ts.GetToken(), TOKEN_STRING);
     EXPECT_EQ(ts.GetTokenText(), "partial");

@@ -5,19 +5,6 @@
 
 namespace {
 
-TEST(TokenStrings, QuotedTextHasNoEscapes) {
-    TextStream ts("\"abc def\" \"\" \"a\\\" tail");
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    EXPECT_EQ(ts->GetTokenText(), "abc def");
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    EXPECT_EQ(ts->GetTokenText(), "");
-    // The backslash is an ordinary character, so the next quote closes the string.
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    EXPECT_EQ(ts->GetTokenText(), "a\\");
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    EXPECT_EQ(ts->GetTokenText(), "tail");
-}
-
 TEST(TokenStrings, UnterminatedStringIsBadAtTheLineEnd) {
     TextStream ts("name \"half\r\nnext\r\n");
     EXPECT_EQ(ts->GetToken(), KW_NAME);
@@ -29,23 +16,6 @@ TEST(TokenStrings, UnterminatedStringIsBadAtTheLineEnd) {
 
     TextStream last("\"to the end");
     EXPECT_EQ(last->GetToken(), TOKEN_BAD);
-}
-
-TEST(TokenStrings, BadBytesAreConsumedSoReadingEnds) {
-    std::string text = "#\x01\xE9 a";
-    text += '\0';
-    text += "b ~~";
-    TextStream ts(text);
-    const std::vector<std::pair<int, std::string>> expected = {{TOKEN_BAD, "#"},
-                                                               {TOKEN_BAD, "\x01"},
-                                                               {TOKEN_BAD, "\xE9"},
-                                                               {TOKEN_STRING, "a"},
-                                                               {TOKEN_BAD, std::string(1, '\0')},
-                                                               {TOKEN_STRING, "b"},
-                                                               {TOKEN_BAD, "~"},
-                                                               {TOKEN_BAD, "~"},
-                                                               {TOKEN_END, ""}};
-    EXPECT_EQ(AllTokens(ts.stream), expected);
 }
 
 TEST(TokenStrings, RestOfLineTakesTheRawTextUpToTheLineEnd) {

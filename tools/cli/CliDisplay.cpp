@@ -15,8 +15,8 @@ int RunDisplayCommand(CliContext& context, const std::vector<std::string>& args)
     CliSession session(context, *inst);
     if (!session.Connect())
         return CLI_FAILED;
-    std::fprintf(context.Out(), "%s\n%s\n", session.DisplayLine(0).c_str(),
-                 session.DisplayLine(1).c_str());
+    std::fprintf(context.Out(), "%s\n%s\n", session.PrintableLine(0).c_str(),
+                 session.PrintableLine(1).c_str());
     std::fflush(context.Out());
     session.Disconnect();
     return CLI_OK;

@@ -43,8 +43,8 @@ int RunKeyCommand(CliContext& context, const std::vector<std::string>& args) {
     for (int key : keys) {
         if (!session.PressKey(key))
             return CLI_FAILED; // the session disconnects as it ends
-        std::fprintf(context.Out(), "%s\n%s\n", session.DisplayLine(0).c_str(),
-                     session.DisplayLine(1).c_str());
+        std::fprintf(context.Out(), "%s\n%s\n", session.PrintableLine(0).c_str(),
+                     session.PrintableLine(1).c_str());
         std::fflush(context.Out());
     }
     session.Disconnect();

@@ -4,10 +4,12 @@
 #include "CliContext.h"
 
 #include "app/VANTIQApp.h"
+#include "base/EscapeText.h"
 #include "base/MessageTarget.h"
 #include "base/StateLock.h"
 #include "base/Strings.h"
 #include "instruments/InstrumentConnection.h"
+#include "model/CommInstrumentTokenStream.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -59,13 +61,32 @@ void CliSession::Wait(unsigned message, size_t count, unsigned timeouts) {
         return;
     // The worker is stuck beyond every time-out it was given: nothing can be handed back
     // safely any more, so the program ends here rather than hang.
-    ReportTimeOut();
+    m_context.Fail("The link did not finish the request in time; giving up.");
     std::fflush(m_context.Out());
     std::_Exit(CLI_FAILED);
 }
 
-void CliSession::ReportTimeOut() const {
-    m_context.Fail("Timed out waiting for response from instrument.");
+void CliSession::ReportNoDisplay() const {
+    using End = CommInstrumentTokenStream::ReadEnd;
+    // The worker is idle between requests, so its stream can be looked at.
+    const CommInstrumentTokenStream* ts = m_inst.GetStream();
+    switch (ts ? ts->GetLastReadEnd() : End::TimedOut) {
+    case End::Line:
+        m_context.Fail("The instrument's reply ended without its display.");
+        break;
+    case End::Overran:
+        m_context.Fail("The instrument kept sending without giving its display.");
+        break;
+    case End::PeerGone:
+        m_context.Fail("The instrument closed the link.");
+        break;
+    case End::Cancelled:
+        m_context.Fail("The request was cancelled.");
+        break;
+    case End::TimedOut:
+        m_context.Fail("Timed out waiting for response from instrument.");
+        break;
+    }
 }
 
 bool CliSession::Connect() {
@@ -75,15 +96,27 @@ bool CliSession::Connect() {
     }
     Wait(MSG_CONNECT, 1, kConnectTimeouts);
     if (!m_inst.IsConnected()) {
-        // The connect left its failure text in the display: the site's or the log-on one.
-        m_context.Fail(m_inst.GetDisplayText());
+        // The connect left its failure text in the display: the site's or the log-on one,
+        // perhaps with a hint on the second line, printed as a line of its own.
+        // Blanks that fill a display line up to its end become the line break.
+        const std::string display = m_inst.GetDisplayText();
+        std::string text;
+        for (size_t at = 0; at < display.size(); at += kDisplayColumns) {
+            std::string line = display.substr(at, kDisplayColumns);
+            const bool filled = line.size() == kDisplayColumns && line.back() == ' ';
+            line.erase(line.find_last_not_of(' ') + 1);
+            text += line;
+            if (filled && at + kDisplayColumns < display.size())
+                text += '\n';
+        }
+        m_context.Fail(text);
         return false;
     }
     m_connected = true;
     // After the mode step the only text a connect shows is the instrument's display; an
     // instrument that never showed one did not answer.
     if (m_inst.GetDisplayText() == LoadString(IDS_SETTING_MODE)) {
-        ReportTimeOut();
+        ReportNoDisplay();
         return false;
     }
     return true;
@@ -96,7 +129,7 @@ bool CliSession::PressKey(int key) {
     Wait(MSG_KEY_PRESS, m_keysSent, kKeyTimeouts);
     // The instrument answers a key with its new display; without it the display is stale.
     if (m_panel.Notices(MSG_DISPLAY_CHANGED) == shown) {
-        ReportTimeOut();
+        ReportNoDisplay();
         return false;
     }
     return true;
@@ -114,4 +147,8 @@ std::string CliSession::DisplayLine(int row) const {
     std::string text = m_inst.GetDisplayText();
     text.resize(kDisplayLength, ' ');
     return text.substr(static_cast<size_t>(row) * kDisplayColumns, kDisplayColumns);
+}
+
+std::string CliSession::PrintableLine(int row) const {
+    return EscapeText(DisplayLine(row));
 }

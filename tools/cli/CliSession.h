@@ -28,13 +28,18 @@ public:
     // Restores the mode or logs off, then gives the link back. Waits for it to finish.
     void Disconnect();
 
-    // The two display lines of 40 characters.
+    // The two display lines of 40 characters, every byte kept.
     std::string DisplayLine(int row) const;
+    // A display line as printed: bytes outside 0x20..0x7E escaped as the activity log
+    // escapes them.
+    std::string PrintableLine(int row) const;
 
 private:
     // Waits for the request to finish; ends the program if it never does.
     void Wait(unsigned message, size_t count, unsigned timeouts);
-    void ReportTimeOut() const;
+    // Says why no display came back: nothing arrived, the reply ended or overran without
+    // one, or the instrument closed the link.
+    void ReportNoDisplay() const;
 
     CliContext& m_context;
     CInstrumentConnection& m_inst;

@@ -37,8 +37,8 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     top->addSpacing(8);
     top->addLayout(texts, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    m_ok = buttons->button(QDialogButtonBox::Ok);
     m_ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 

@@ -6,7 +6,9 @@
 #include "base/UserPrompt.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/NamedObjectList.h"
+#include "ui/DialogButtons.h"
 
+#include <QEvent>
 #include <QListWidget>
 #include <QMetaObject>
 #include <cstdio>
@@ -76,6 +78,8 @@ CInstrumentsDialog::CInstrumentsDialog(CVANTIQApp& app, Mode mode, QWidget* pare
     connect(&m_delete, &QPushButton::clicked, this, &CInstrumentsDialog::OnDelete);
     connect(&m_list, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem*) { OnDoubleClick(); });
+    connect(&m_list, &QListWidget::currentRowChanged, this, [this] { UpdateButtons(); });
+    StyleAsStandardButton(m_close, QDialogButtonBox::Close);
 
     Fill();
     SelectRow(0);
@@ -91,6 +95,7 @@ CInstrumentsDialog::CInstrumentsDialog(CVANTIQApp& app, Mode mode, QWidget* pare
         m_closeOnConnect.setEnabled(false);
         m_close.setDefault(true);
     }
+    UpdateButtons();
 }
 
 CInstrumentsDialog::~CInstrumentsDialog() {
@@ -198,6 +203,23 @@ bool CInstrumentsDialog::IsBusy(const CInstrumentConnection& inst) {
 
 // ---- buttons -----------------------------------------------------------------------------
 
+void CInstrumentsDialog::UpdateButtons() {
+    CInstrumentConnection* inst = SelectedInstrument();
+    const bool free = inst && !IsBusy(*inst);
+    if (m_mode == MODE_CONNECT)
+        m_connect.setEnabled(free);
+    m_duplicate.setEnabled(inst != nullptr);
+    m_edit.setEnabled(free);
+    m_delete.setEnabled(free);
+}
+
+void CInstrumentsDialog::changeEvent(QEvent* event) {
+    // A front panel closed meanwhile may have freed the selected instrument.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        UpdateButtons();
+    CResizableDialog::changeEvent(event);
+}
+
 void CInstrumentsDialog::StoreCloseOnConnect() {
     m_app.SetCloseOnConnect(m_closeOnConnect.isChecked());
 }
@@ -212,6 +234,8 @@ void CInstrumentsDialog::OnConnect() {
     StoreCloseOnConnect();
     if (m_closeOnConnect.isChecked())
         accept();
+    else
+        UpdateButtons(); // its front panel is open now
 }
 
 void CInstrumentsDialog::OnCloseButton() {
@@ -235,6 +259,7 @@ void CInstrumentsDialog::OnNew() {
     }
     m_app.SetModified(true);
     SelectRow(AddEntry(Latin1(inst->GetDisplayName()), inst->GetId()));
+    UpdateButtons();
 }
 
 void CInstrumentsDialog::OnDuplicate() {
@@ -251,6 +276,7 @@ void CInstrumentsDialog::OnDuplicate() {
     }
     m_app.SetModified(true);
     SelectRow(AddEntry(Latin1(copy->GetDisplayName()), copy->GetId()));
+    UpdateButtons();
 }
 
 void CInstrumentsDialog::OnEdit() {
@@ -263,6 +289,7 @@ void CInstrumentsDialog::OnEdit() {
     const uint32_t id = inst->GetId();
     delete m_list.takeItem(SelectedRow());
     SelectRow(AddEntry(Latin1(inst->GetDisplayName()), id));
+    UpdateButtons();
 }
 
 void CInstrumentsDialog::OnDelete() {
@@ -288,6 +315,7 @@ void CInstrumentsDialog::OnDelete() {
     delete m_list.takeItem(row);
     SelectRow(row < m_list.count() ? row : m_list.count() - 1);
     delete inst;
+    UpdateButtons();
 }
 
 void CInstrumentsDialog::OnDoubleClick() {
@@ -318,4 +346,5 @@ void CInstrumentsDialog::OnConnectionChanged(uint32_t objectId) {
     delete m_list.takeItem(row);
     AddEntry(Latin1(inst->GetDisplayName()), objectId);
     SelectRow(selected);
+    UpdateButtons();
 }

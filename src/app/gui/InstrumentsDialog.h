@@ -38,6 +38,9 @@ public:
     void OnDoubleClick();
     // A connection-state notice for the instrument with this object ID.
     void OnConnectionChanged(uint32_t objectId);
+    // Greys the buttons that cannot act on the selected entry: all but New and Close with
+    // none selected; Connect, Edit and Delete while it is connected or connecting.
+    void UpdateButtons();
 
     // Posted messages (1051 connection notices) arrive here from the application; they are
     // handled on the dialog's own thread and dropped once the dialog is gone.
@@ -63,6 +66,7 @@ public:
 
 protected:
     void OnInitDialog() override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Fill();

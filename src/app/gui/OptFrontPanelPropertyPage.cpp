@@ -25,6 +25,7 @@ COptFrontPanelPropertyPage::COptFrontPanelPropertyPage(CVANTIQApp& app, QWidget*
     layout->addLayout(row);
     layout->addStretch(1);
     connect(&m_autoUpdate, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    SetTabOrder({&m_autoUpdate, &m_period});
 }
 
 void COptFrontPanelPropertyPage::Exchange(bool load) {

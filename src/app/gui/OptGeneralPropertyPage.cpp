@@ -15,6 +15,7 @@ COptGeneralPropertyPage::COptGeneralPropertyPage(CVANTIQApp& app, QWidget* paren
     layout->addWidget(&m_saveOnExit);
     layout->addWidget(&m_confirmDeletes);
     layout->addWidget(&m_useCheckboxes);
+    SetTabOrder({&m_loadPrev, &m_saveOnExit, &m_confirmDeletes, &m_useCheckboxes});
     layout->addStretch(1);
 }
 

@@ -38,6 +38,7 @@ COptLoggingPropertyPage::COptLoggingPropertyPage(CVANTIQApp& app, QWidget* paren
     for (QCheckBox* box : {&m_commands, &m_responses, &m_errors})
         connect(box, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     connect(&m_browse, &QPushButton::clicked, this, &COptLoggingPropertyPage::OnBrowse);
+    SetTabOrder({&m_commands, &m_responses, &m_errors, &m_fileName, &m_browse});
 }
 
 void COptLoggingPropertyPage::Exchange(bool load) {

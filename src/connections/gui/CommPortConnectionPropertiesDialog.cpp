@@ -4,6 +4,7 @@
 #include "connections/CommPortConnection.h"
 #include "connections/gui/DialogSupport.h"
 #include "connections/gui/SerialPortChoices.h"
+#include "ui/TabChain.h"
 #include "ui/WindowModal.h"
 
 #include <QComboBox>
@@ -18,15 +19,17 @@ CCommPortConnectionPropertiesDialog::CCommPortConnectionPropertiesDialog(
     : QDialog(parent), m_connection(connection), m_settings(GetLineSettings(connection)) {
     setWindowTitle(QStringLiteral("Direct Cable Connection Properties"));
     m_port = new QComboBox(this);
-    m_port->setMinimumContentsLength(12);
+    m_port->setMinimumContentsLength(24);
     m_settingsButton = new QPushButton(QStringLiteral("&Settings..."), this);
     auto* label = new QLabel(QStringLiteral("Comm. &Port:"), this);
     label->setBuddy(m_port);
+    m_note = new QLabel(this);
 
     auto* grid = new QGridLayout;
     grid->addWidget(label, 0, 0);
     grid->addWidget(m_port, 0, 1);
     grid->addWidget(m_settingsButton, 0, 2);
+    grid->addWidget(m_note, 1, 1, 1, 2);
     grid->setColumnStretch(1, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -44,23 +47,26 @@ CCommPortConnectionPropertiesDialog::CCommPortConnectionPropertiesDialog(
     layout->addWidget(buttons);
 
     FillPortCombo(*m_port, connection.GetPortName());
-    m_settingsButton->setEnabled(m_port->currentIndex() >= 0);
-    connect(m_port, &QComboBox::currentIndexChanged, this,
-            [this](int index) { m_settingsButton->setEnabled(index >= 0); });
+    AttachPortNote(*m_port, *m_note);
+    m_settingsButton->setEnabled(!ChosenPort(*m_port).isEmpty());
+    connect(m_port, &QComboBox::editTextChanged, this,
+            [this] { m_settingsButton->setEnabled(!ChosenPort(*m_port).isEmpty()); });
+    SetTabChain({m_port, m_settingsButton, buttons->button(QDialogButtonBox::Ok),
+                 buttons->button(QDialogButtonBox::Cancel)});
 }
 
 void CCommPortConnectionPropertiesDialog::OnSettings() {
-    if (m_port->currentIndex() < 0)
+    if (ChosenPort(*m_port).isEmpty())
         return;
-    CPortSettingsDialog dlg(m_port->currentText(), m_settings, this);
+    CPortSettingsDialog dlg(ChosenPort(*m_port), m_settings, this);
     if (ExecWindowModal(dlg) == QDialog::Accepted)
         m_settings = dlg.Settings();
 }
 
 void CCommPortConnectionPropertiesDialog::accept() {
-    if (m_port->currentIndex() >= 0) {
+    if (const QString port = ChosenPort(*m_port); !port.isEmpty()) {
         StateGuard guard(AppStateLock());
-        m_connection.SetPortName(FromQt(m_port->currentText()));
+        m_connection.SetPortName(FromQt(port));
         SetLineSettings(m_connection, m_settings);
     }
     QDialog::accept();

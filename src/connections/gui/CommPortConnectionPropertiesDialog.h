@@ -1,7 +1,8 @@
 #pragma once
 // "Direct Cable Connection Properties": the port, and its line settings through "Settings...".
-// It works on a copy of the settings; OK with a port selected stores the port name and the
-// five settings, Cancel stores nothing.
+// The port is chosen from the ports found or typed in as any device path. It works on a copy
+// of the settings; OK with a port named stores the port name and the five settings, Cancel
+// stores nothing.
 
 #include "connections/gui/PortSettingsDialog.h"
 
@@ -9,6 +10,7 @@
 
 class CCommPortConnection;
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 class CCommPortConnectionPropertiesDialog : public QDialog {
@@ -19,6 +21,7 @@ public:
 
     QComboBox& Port() { return *m_port; }
     QPushButton& SettingsButton() { return *m_settingsButton; }
+    QLabel& PortNote() { return *m_note; }
     PortLineSettings WorkingSettings() const { return m_settings; }
 
     // Our own port settings dialog over the working copy.
@@ -30,4 +33,5 @@ private:
     PortLineSettings m_settings;
     QComboBox* m_port;
     QPushButton* m_settingsButton;
+    QLabel* m_note;
 };

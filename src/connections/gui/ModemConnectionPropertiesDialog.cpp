@@ -6,6 +6,7 @@
 #include "connections/gui/DialogSupport.h"
 #include "connections/gui/ModemsDialog.h"
 #include "connections/gui/SerialPortChoices.h"
+#include "ui/TabChain.h"
 #include "ui/WindowModal.h"
 
 #include <QComboBox>
@@ -22,7 +23,8 @@ CModemConnectionPropertiesDialog::CModemConnectionPropertiesDialog(CModemConnect
     : QDialog(parent), m_connection(connection), m_settings(GetLineSettings(connection)) {
     setWindowTitle(QStringLiteral("Modem Connection Properties"));
     m_port = new QComboBox(this);
-    m_port->setMinimumContentsLength(12);
+    m_port->setMinimumContentsLength(24);
+    m_note = new QLabel(this);
     m_settingsButton = new QPushButton(QStringLiteral("&Settings..."), this);
     m_modem = new QComboBox(this);
     m_modem->setMinimumContentsLength(20);
@@ -41,9 +43,10 @@ CModemConnectionPropertiesDialog::CModemConnectionPropertiesDialog(CModemConnect
             grid->addWidget(button, row, 2);
     };
     addRow(0, QStringLiteral("Comm. &Port:"), m_port, m_settingsButton);
-    addRow(1, QStringLiteral("&Modem Type:"), m_modem, m_modemsButton);
-    addRow(2, QStringLiteral("&Telephone\nNumber:"), m_telephone, nullptr);
-    addRow(3, QStringLiteral("&Connection\nTimeout (sec.):"), m_timeout, nullptr);
+    grid->addWidget(m_note, 1, 1, 1, 2);
+    addRow(2, QStringLiteral("&Modem Type:"), m_modem, m_modemsButton);
+    addRow(3, QStringLiteral("&Telephone\nNumber:"), m_telephone, nullptr);
+    addRow(4, QStringLiteral("&Connection\nTimeout (sec.):"), m_timeout, nullptr);
     grid->setColumnStretch(1, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -62,12 +65,15 @@ CModemConnectionPropertiesDialog::CModemConnectionPropertiesDialog(CModemConnect
 
     StateGuard guard(AppStateLock());
     FillPortCombo(*m_port, connection.GetPortName());
-    m_settingsButton->setEnabled(m_port->currentIndex() >= 0);
-    connect(m_port, &QComboBox::currentIndexChanged, this,
-            [this](int index) { m_settingsButton->setEnabled(index >= 0); });
+    AttachPortNote(*m_port, *m_note);
+    m_settingsButton->setEnabled(!ChosenPort(*m_port).isEmpty());
+    connect(m_port, &QComboBox::editTextChanged, this,
+            [this] { m_settingsButton->setEnabled(!ChosenPort(*m_port).isEmpty()); });
     FillModems(connection.GetModemId());
     m_telephone->setText(ToQt(connection.GetTelephoneNumber()));
     m_timeout->setText(QString::number(connection.GetConnectTimeout()));
+    SetTabChain({m_port, m_settingsButton, m_modem, m_modemsButton, m_telephone, m_timeout,
+                 buttons->button(QDialogButtonBox::Ok), buttons->button(QDialogButtonBox::Cancel)});
 }
 
 void CModemConnectionPropertiesDialog::FillModems(uint32_t selectId) {
@@ -82,9 +88,9 @@ void CModemConnectionPropertiesDialog::FillModems(uint32_t selectId) {
 }
 
 void CModemConnectionPropertiesDialog::OnSettings() {
-    if (m_port->currentIndex() < 0)
+    if (ChosenPort(*m_port).isEmpty())
         return;
-    CPortSettingsDialog dlg(m_port->currentText(), m_settings, this);
+    CPortSettingsDialog dlg(ChosenPort(*m_port), m_settings, this);
     if (ExecWindowModal(dlg) == QDialog::Accepted)
         m_settings = dlg.Settings();
 }
@@ -97,7 +103,8 @@ void CModemConnectionPropertiesDialog::OnModems() {
 }
 
 void CModemConnectionPropertiesDialog::accept() {
-    if (m_port->currentIndex() < 0) {
+    const QString port = ChosenPort(*m_port);
+    if (port.isEmpty()) {
         QDialog::accept(); // nothing to store without a port
         return;
     }
@@ -108,7 +115,7 @@ void CModemConnectionPropertiesDialog::accept() {
     const uint32_t modemId = SelectedId(*m_modem, &modemSelected);
     {
         StateGuard guard(AppStateLock());
-        m_connection.SetPortName(FromQt(m_port->currentText()));
+        m_connection.SetPortName(FromQt(port));
         SetLineSettings(m_connection, m_settings);
         m_connection.SetTelephoneNumber(FromQt(m_telephone->text()));
         m_connection.SetConnectTimeout(static_cast<int32_t>(timeout));

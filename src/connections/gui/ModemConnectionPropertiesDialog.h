@@ -2,7 +2,7 @@
 // "Modem Connection Properties" for a built-in (AT-command) modem: the serial port and its
 // line settings as for the direct cable, the modem definition ("&..." opens the Modems list
 // and then rebuilds this one), the telephone number and the connect time-out in seconds.
-// OK with a port selected stores everything; without one, or on Cancel, nothing.
+// OK with a port named (chosen or typed) stores everything; without one, or on Cancel, nothing.
 
 #include "connections/gui/PortSettingsDialog.h"
 
@@ -10,6 +10,7 @@
 
 class CModemConnection;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -21,6 +22,7 @@ public:
 
     QComboBox& Port() { return *m_port; }
     QPushButton& SettingsButton() { return *m_settingsButton; }
+    QLabel& PortNote() { return *m_note; }
     QComboBox& ModemType() { return *m_modem; }
     QPushButton& ModemsButton() { return *m_modemsButton; }
     QLineEdit& Telephone() { return *m_telephone; }
@@ -40,6 +42,7 @@ private:
     PortLineSettings m_settings;
     QComboBox* m_port;
     QPushButton* m_settingsButton;
+    QLabel* m_note;
     QComboBox* m_modem;
     QPushButton* m_modemsButton;
     QLineEdit* m_telephone;

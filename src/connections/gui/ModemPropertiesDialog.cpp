@@ -4,6 +4,7 @@
 #include "base/Strings.h"
 #include "connections/ModemSettings.h"
 #include "connections/gui/DialogSupport.h"
+#include "ui/TabChain.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -77,6 +78,10 @@ CModemPropertiesDialog::CModemPropertiesDialog(CModemSettings& modem, QWidget* p
     layout->addWidget(responses);
     layout->addWidget(commands);
     layout->addWidget(buttons);
+    SetTabChain({m_edits[FIELD_NAME], m_edits[FIELD_OK], m_edits[FIELD_CONNECT],
+                 m_edits[FIELD_ESCAPE], m_edits[FIELD_RESET], m_edits[FIELD_INIT],
+                 m_edits[FIELD_DIAL], m_edits[FIELD_HANGUP], defaults,
+                 buttons->button(QDialogButtonBox::Ok), buttons->button(QDialogButtonBox::Cancel)});
 
     StateGuard guard(AppStateLock());
     m_edits[FIELD_NAME]->setText(ToQt(modem.GetName()));

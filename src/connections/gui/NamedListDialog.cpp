@@ -4,6 +4,7 @@
 #include "connections/gui/DialogSupport.h"
 #include "model/NamedObject.h"
 #include "model/NamedObjectList.h"
+#include "ui/DialogButtons.h"
 
 namespace {
 constexpr int kWidth = 340, kHeight = 232;
@@ -36,6 +37,7 @@ CNamedListDialog::CNamedListDialog(const QString& caption, const QString& listLa
         y += kButtonStep;
     }
     m_close.setDefault(true);
+    StyleAsStandardButton(m_close, QDialogButtonBox::Close);
 
     connect(&m_close, &QPushButton::clicked, this, &CNamedListDialog::accept);
     connect(&m_new, &QPushButton::clicked, this, &CNamedListDialog::OnNew);

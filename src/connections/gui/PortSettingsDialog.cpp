@@ -3,18 +3,22 @@
 #include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
 #include "connections/gui/DialogSupport.h"
+#include "ui/TabChain.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace {
 
-const unsigned kRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,
-                           14400, 19200, 38400, 57600, 115200, 230400, 460800};
+// The standard rates offered; any other rate the driver takes may be typed in.
+const unsigned kRates[] = {300,   600,   1200,  2400,   4800,   9600,   14400,
+                           19200, 38400, 57600, 115200, 230400, 460800, 921600};
 
 // Selects the item carrying code, adding it first when the list has none (a value read
 // from a file that the list does not name is kept, not replaced).
@@ -43,6 +47,9 @@ CPortSettingsDialog::CPortSettingsDialog(const QString& portName, const PortLine
     m_baud->setInsertPolicy(QComboBox::NoInsert);
     for (unsigned rate : kRates)
         m_baud->addItem(QString::number(rate));
+    // Digits only: a rate is a whole number of bits per second.
+    m_baud->lineEdit()->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,10}")), m_baud));
     m_dataBits = new QComboBox(this);
     for (int bits = 5; bits <= 8; ++bits)
         m_dataBits->addItem(QString::number(bits), bits);
@@ -82,10 +89,16 @@ CPortSettingsDialog::CPortSettingsDialog(const QString& portName, const PortLine
     layout->addLayout(form);
     layout->addWidget(buttons);
     Show(settings);
+    SetTabChain({m_baud, m_dataBits, m_parity, m_stopBits, m_flow, defaults,
+                 buttons->button(QDialogButtonBox::Ok), buttons->button(QDialogButtonBox::Cancel)});
 }
 
 void CPortSettingsDialog::Show(const PortLineSettings& s) {
-    m_baud->setEditText(QString::number(s.baudRate));
+    const QString rate = QString::number(s.baudRate);
+    const int listed = m_baud->findText(rate);
+    if (listed >= 0)
+        m_baud->setCurrentIndex(listed);
+    m_baud->setEditText(rate);
     SelectCode(*m_dataBits, s.dataBits, QString::number(s.dataBits));
     SelectCode(*m_parity, s.parity, QString::number(s.parity));
     SelectCode(*m_stopBits, s.stopBits == 2 ? 2 : 0, QString());

@@ -9,6 +9,7 @@
 #include "connections/TCPConnection.h"
 #include "connections/gui/DialogSupport.h"
 #include "platform/TelephonyStream.h" // the telephony transport is made here
+#include "ui/TabChain.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -56,6 +57,8 @@ CSitePropertiesDialog::CSitePropertiesDialog(CSiteConnection& site, QWidget* par
     layout->addLayout(grid);
     layout->addStretch(1);
     layout->addWidget(buttons);
+    SetTabChain({m_name, m_type, m_settings, m_defaults, buttons->button(QDialogButtonBox::Ok),
+                 buttons->button(QDialogButtonBox::Cancel)});
 
     StateGuard guard(AppStateLock());
     m_name->setText(ToQt(site.GetName()));

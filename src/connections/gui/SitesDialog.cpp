@@ -25,7 +25,9 @@ std::string CSitesDialog::DisplayName(const CNamedObject& object) const {
 
 bool CSitesDialog::IsLocked(const CNamedObject& object) const {
     const auto* site = dynamic_cast<const CSiteConnection*>(&object);
-    return site && site->IsConnected();
+    // Not only while connected: an instrument connecting through it, or still pointing at it
+    // after its link closed, would be left with a deleted site.
+    return site && (site->IsConnected() || site->IsInUse());
 }
 
 CNamedObject* CSitesDialog::CreateObject() const {

@@ -6,6 +6,7 @@
 #include "connections/TAPIModemDevice.h"
 #include "connections/gui/DialogSupport.h"
 #include "connections/gui/TAPIDeviceSettingsDialog.h"
+#include "ui/TabChain.h"
 #include "ui/WindowModal.h"
 
 #include <QComboBox>
@@ -66,6 +67,8 @@ CTAPIModemConnectionPropertiesDialog::CTAPIModemConnectionPropertiesDialog(
     m_settingsButton->setEnabled(m_modem->currentIndex() >= 0);
     connect(m_modem, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_settingsButton->setEnabled(index >= 0); });
+    SetTabChain({m_modem, m_settingsButton, m_telephone, m_timeout,
+                 buttons->button(QDialogButtonBox::Ok), buttons->button(QDialogButtonBox::Cancel)});
 }
 
 void CTAPIModemConnectionPropertiesDialog::OnSettings() {

@@ -3,10 +3,12 @@
 #include "base/StateLock.h"
 #include "connections/TCPConnection.h"
 #include "connections/gui/DialogSupport.h"
+#include "ui/TabChain.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 CTCPConnectionPropertiesDialog::CTCPConnectionPropertiesDialog(CTCPConnection& connection,
@@ -32,6 +34,8 @@ CTCPConnectionPropertiesDialog::CTCPConnectionPropertiesDialog(CTCPConnection& c
     StateGuard guard(AppStateLock());
     m_address->setText(ToQt(connection.GetAddress()));
     m_port->setText(QString::number(connection.GetPort()));
+    SetTabChain({m_address, m_port, buttons->button(QDialogButtonBox::Ok),
+                 buttons->button(QDialogButtonBox::Cancel)});
 }
 
 void CTCPConnectionPropertiesDialog::accept() {

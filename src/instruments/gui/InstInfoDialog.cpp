@@ -37,8 +37,8 @@ CInstInfoDialog::CInstInfoDialog(const CInstrumentConnection& instrument, QWidge
     }
     grid->setColumnStretch(1, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* close = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    QPushButton* close = buttons->button(QDialogButtonBox::Close);
     close->setObjectName(QStringLiteral("control2"));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);

@@ -116,9 +116,17 @@ CInstBasicPropertyPage::CInstBasicPropertyPage(CInstrumentConnection& inst, QWid
             [this] { OnPortClicked(CInstrumentConnection::PORT_2); });
     connect(m_custom, &QRadioButton::clicked, this,
             [this] { OnPortClicked(CInstrumentConnection::PORT_CUSTOM); });
+    // Tab enters the port group at the chosen port only; the arrows move within it.
+    for (QRadioButton* port : {m_port1, m_port2, m_custom})
+        connect(port, &QRadioButton::toggled, this, [this] {
+            for (QRadioButton* radio : {m_port1, m_port2, m_custom})
+                radio->setFocusPolicy(radio->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        });
     connect(m_sitesButton, &QPushButton::clicked, this, &CInstBasicPropertyPage::OnSites);
     connect(m_defaults, &QPushButton::clicked, this, &CInstBasicPropertyPage::OnDefaults);
     connect(m_configuration, &QPushButton::clicked, this, &CInstBasicPropertyPage::OnConfiguration);
+    SetTabOrder({m_name, m_id, m_useId, m_site, m_sitesButton, m_port1, m_port2, m_custom,
+                 m_modeVar, m_configuration, m_defaults});
 }
 
 int CInstBasicPropertyPage::SelectedPort() const {
@@ -143,9 +151,9 @@ void CInstBasicPropertyPage::FillSites(uint32_t selectId) {
         if (CVANTIQApp* app = CVANTIQApp::Get())
             for (CNamedObject* site : app->Sites())
                 InsertSortedItem(*m_site, ToQt(site->GetName()), site->GetId());
-        // With no site of that ID (deleted, or none chosen) nothing is selected and the list
-        // shows the name the instrument goes by.
-        m_site->setPlaceholderText(ToQt(m_inst.GetSiteName()));
+        // With no site of that ID nothing is selected. A site that was deleted is named by
+        // what the instrument goes by; with none chosen yet the box stays empty.
+        m_site->setPlaceholderText(selectId == 0 ? QString() : ToQt(m_inst.GetSiteName()));
     }
     m_site->setCurrentIndex(m_site->findData(QVariant::fromValue<quint32>(selectId)));
 }
@@ -177,8 +185,9 @@ void CInstBasicPropertyPage::SetDefaults() {
     ShowPort(CInstrumentConnection::PORT_1);
     m_modeVar->setText(
         ToQt(CInstrumentConnection::DefaultModeVarName(CInstrumentConnection::PORT_1)));
+    // The placeholder first: clearing it selects the first site when none is selected.
+    m_site->setPlaceholderText(QString());
     m_site->setCurrentIndex(-1);
-    m_site->setPlaceholderText(StringText(IDS_LOCAL_SITE));
 }
 
 void CInstBasicPropertyPage::UpdateControls() {
@@ -246,6 +255,7 @@ CInstAutoDisconnectPropertyPage::CInstAutoDisconnectPropertyPage(CInstrumentConn
     layout->addLayout(row);
     layout->addStretch(1);
     connect(m_enabled, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    SetTabOrder({m_enabled, m_minutes});
 }
 
 void CInstAutoDisconnectPropertyPage::Exchange(bool load) {
@@ -300,6 +310,7 @@ CInstCASPropertyPage::CInstCASPropertyPage(CInstrumentConnection& inst, QWidget*
     layout->addStretch(1);
     connect(m_useSelect, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     connect(m_useDeselect, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    SetTabOrder({m_useSelect, m_select, m_useDeselect, m_deselect});
 }
 
 void CInstCASPropertyPage::Exchange(bool load) {
@@ -343,6 +354,7 @@ CInstHandshakePropertyPage::CInstHandshakePropertyPage(CInstrumentConnection& in
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addStretch(1);
+    SetTabOrder({m_receive, m_transmit});
 }
 
 void CInstHandshakePropertyPage::Exchange(bool load) {
@@ -382,6 +394,7 @@ CInstSecurityPropertyPage::CInstSecurityPropertyPage(CInstrumentConnection& inst
     layout->addLayout(row);
     layout->addStretch(1);
     connect(m_use, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    SetTabOrder({m_use, m_password});
 }
 
 void CInstSecurityPropertyPage::Exchange(bool load) {

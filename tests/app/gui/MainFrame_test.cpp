@@ -1,32 +1,33 @@
 #include "app/VANTIQApp.h"
+#include "app/gui/AboutDialog.h"
 #include "app/gui/FileFilter.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/HelpCommands.h"
 #include "app/gui/MainFrame.h"
+#include "app/gui/QtSettingsStore.h"
 #include "base/AppInstrument.h"
 #include "base/MemorySettingsStore.h"
 #include "support_lib/Fakes.h"
-
+#include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
+#include "support_lib/TempDir.h"
+
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
-
-void EnsureQt() {
-    EnsureGuiTestApp();
-}
 
 struct ConnectedInstrument : CNamedObject, AppInstrument {
     ConnectedInstrument() : CNamedObject("Inst", 99) {}
@@ -35,55 +36,56 @@ struct ConnectedInstrument : CNamedObject, AppInstrument {
     bool connected = true;
 };
 
+// The whole desktop over in-memory settings and a configuration "file system" of names.
 struct Desktop {
     MemorySettingsStore settings;
     RecordingPrompt prompt;
     CVANTIQApp app{settings, &prompt};
     GuiAppShell shell{app};
+    std::set<std::string> loadable;
+    std::vector<std::string> loads, saves;
     Desktop() {
-        EnsureQt();
+        EnsureGuiTestApp();
         app.SetShell(&shell);
+        app.SetLoadSave([this](const std::string& path, bool save) {
+            (save ? saves : loads).push_back(path);
+            if (!save && !loadable.count(path))
+                return false;
+            app.SetNamed(true);
+            app.SetModified(false);
+            return true;
+        });
+        settings.WriteInt("Settings", "LoadPrevConfig", 0);
         const char* args[] = {"gasquill"};
         app.InitInstance(1, args);
     }
     CMainFrame& Frame() { return *shell.MainFrame(); }
+    QStringList MenuTexts(int menu) {
+        Frame().UpdateCommandStates();
+        QStringList texts;
+        for (QAction* a : Frame().menuBar()->actions()[menu]->menu()->actions())
+            if (a->isVisible())
+                texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return texts;
+    }
 };
 
-QStringList MenuTexts(QMenu* menu) {
-    QStringList texts;
-    for (QAction* a : menu->actions())
-        if (a->isVisible())
-            texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    return texts;
-}
-
-TEST(MainFrame, MenusInTheirOrderWithTheirShortcuts) {
+TEST(MainFrame, MenusToolbarAndStatusBar) {
     Desktop d;
-    const auto menus = d.Frame().menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
-    EXPECT_EQ(menus[0]->text(), "&File");
-    EXPECT_EQ(menus[1]->text(), "&View");
-    EXPECT_EQ(menus[2]->text(), "&Settings");
-    EXPECT_EQ(menus[3]->text(), "&Help");
-    d.Frame().UpdateCommandStates();
-    EXPECT_EQ(MenuTexts(menus[0]->menu()),
-              (QStringList{"&Connect...", "-", "&New", "&Open...", "&Save", "Save &As...", "-",
-                           "No Recent Files", "-", "E&xit"}));
-    EXPECT_EQ(MenuTexts(menus[2]->menu()),
+    QStringList menus;
+    for (QAction* a : d.Frame().menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Settings", "&Help"}));
+    EXPECT_EQ(d.MenuTexts(0), (QStringList{"&Connect...", "-", "&New", "&Open...", "&Save",
+                                           "Save &As...", "-", "No Recent Files", "-", "E&xit"}));
+    EXPECT_EQ(d.MenuTexts(2),
               (QStringList{"&Instruments...", "&Sites...", "&Modems...", "-", "&Options..."}));
-    EXPECT_EQ(MenuTexts(menus[3]->menu()),
-              (QStringList{"gasquill Help", "gasquill Manual", "Tarnby Website", "Tarnby Support",
-                           "&About gasquill..."}));
-    EXPECT_EQ(d.Frame().Action(CMainFrame::ID_CONNECT)->shortcut(),
-              QKeySequence(Qt::CTRL | Qt::Key_C));
-    EXPECT_EQ(d.Frame().Action(CMainFrame::ID_APP_ABOUT)->shortcut(),
-              QKeySequence(Qt::CTRL | Qt::Key_A));
-    EXPECT_EQ(d.Frame().Action(CMainFrame::ID_FILE_SAVE)->shortcut(),
-              QKeySequence(Qt::CTRL | Qt::Key_S));
-}
-
-TEST(MainFrame, ToolbarPromptsAndTips) {
-    Desktop d;
+    EXPECT_EQ(d.MenuTexts(3), (QStringList{"gasquill Help", "gasquill Manual", "Tarnby Website",
+                                           "Tarnby Support", "&About gasquill..."}));
+    for (auto [id, key] : {std::pair{CMainFrame::ID_CONNECT, Qt::Key_C},
+                           {CMainFrame::ID_APP_ABOUT, Qt::Key_A},
+                           {CMainFrame::ID_FILE_SAVE, Qt::Key_S}})
+        EXPECT_EQ(d.Frame().Action(id)->shortcut(), QKeySequence(Qt::CTRL | key)) << id;
     auto* toolbar = d.Frame().findChild<QToolBar*>("Toolbar");
     ASSERT_NE(toolbar, nullptr);
     QStringList tips;
@@ -93,12 +95,9 @@ TEST(MainFrame, ToolbarPromptsAndTips) {
                                  "Save (Ctrl+S)", "-", "Edit Instruments", "Edit Sites",
                                  "Edit Modems", "Change Options", "-", "About (Ctrl+A)"}));
     EXPECT_EQ(d.Frame().Action(CMainFrame::ID_CONNECT)->statusTip(), "Connects to an instrument");
-    EXPECT_EQ(d.Frame().Action(CMainFrame::ID_OPTIONS)->statusTip(), "Changes program options");
-    EXPECT_EQ(d.Frame().statusBar()->currentMessage(), "For Help, press F1");
     d.Frame().statusBar()->showMessage("Connects to an instrument");
     d.Frame().statusBar()->clearMessage();
     EXPECT_EQ(d.Frame().statusBar()->currentMessage(), "For Help, press F1");
-
     // The keyboard indicators follow the message pane, in this order, at the right.
     d.Frame().show();
     QApplication::processEvents();
@@ -108,57 +107,55 @@ TEST(MainFrame, ToolbarPromptsAndTips) {
             QStringLiteral("Indicator%1").arg(QString::fromLatin1(text)));
         ASSERT_NE(pane, nullptr) << text;
         EXPECT_EQ(pane->text(), QString::fromLatin1(text));
-        EXPECT_TRUE(pane->isVisible()) << text;
         EXPECT_GT(pane->x(), left) << text;
         EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(pane->text())) << text;
         left = pane->x() + pane->width() - 1;
     }
+    SaveShot(d.Frame(), "main-window");
 }
 
-TEST(MainFrame, F1OpensTheHelpAsTheIdlePromptSays) {
+TEST(MainFrame, F1OpensTheHelpFromAnyWindow) {
     Desktop d;
-    QTemporaryDir dir;
-    QFile page(QDir(dir.path()).filePath(QStringLiteral("gasquill-help.html")));
-    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-    page.write("<html></html>");
-    page.close();
-    d.settings.WriteString("Settings", "AppFilePath", dir.path().toStdString());
+    TempDir dir;
+    WriteAll(dir.File("gasquill-help.html"), "<html></html>");
+    d.settings.WriteString("Settings", "AppFilePath", dir.path.string());
     d.app.LoadSettings();
     std::vector<QUrl> opened;
     d.Frame().Help().SetOpener([&](const QUrl& url) {
         opened.push_back(url);
         return true;
     });
-    d.Frame().show();
-    QApplication::setActiveWindow(&d.Frame());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d.Frame()));
-    QTest::keyClick(&d.Frame(), Qt::Key_F1);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(page.fileName()));
-
-    // Also from another window of the program, such as a front panel.
-    QWidget panel;
-    panel.show();
-    QApplication::setActiveWindow(&panel);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
-    QTest::keyClick(&panel, Qt::Key_F1);
-    EXPECT_EQ(opened.size(), 2u);
+    QWidget panel; // another window of the program, such as a front panel
+    for (QWidget* w : {static_cast<QWidget*>(&d.Frame()), &panel}) {
+        w->show();
+        QApplication::setActiveWindow(w);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w, Qt::Key_F1);
+    }
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0],
+              QUrl::fromLocalFile(QString::fromStdString(dir.File("gasquill-help.html"))));
     EXPECT_TRUE(d.prompt.asked.empty());
 }
 
-TEST(MainFrame, NewOpenAndExitGreyedWhileConnectedAndClosingWarns) {
+TEST(MainFrame, WhileConnectedNewOpenRecentAndExitAreOffAndClosingWarns) {
     Desktop d;
-    QApplication::processEvents();
-    d.Frame().grab().save("/tmp/gasquill-main-frame.png");
+    d.loadable.insert("/data/good.cfg");
+    d.app.RecentFiles().Add("/data/good.cfg");
     auto* inst = new ConnectedInstrument;
     d.app.Instruments().AddTail(inst);
     d.app.RecomputeAnyInstrumentConnected();
     d.Frame().UpdateCommandStates();
-    EXPECT_FALSE(d.Frame().Action(CMainFrame::ID_FILE_NEW)->isEnabled());
-    EXPECT_FALSE(d.Frame().Action(CMainFrame::ID_FILE_OPEN)->isEnabled());
-    EXPECT_FALSE(d.Frame().Action(CMainFrame::ID_APP_EXIT)->isEnabled());
-    EXPECT_TRUE(d.Frame().Action(CMainFrame::ID_FILE_SAVE)->isEnabled());
-    EXPECT_TRUE(d.Frame().Action(CMainFrame::ID_FILE_SAVE_AS)->isEnabled());
+    for (auto [id, enabled] : {std::pair{CMainFrame::ID_FILE_NEW, false},
+                               {CMainFrame::ID_FILE_OPEN, false},
+                               {CMainFrame::ID_APP_EXIT, false},
+                               {CMainFrame::ID_FILE_SAVE, true},
+                               {CMainFrame::ID_FILE_SAVE_AS, true}})
+        EXPECT_EQ(d.Frame().Action(id)->isEnabled(), enabled) << id;
+    d.Frame().OnRecentFile(0);
+    d.Frame().OnFileNew();
+    EXPECT_TRUE(d.loads.empty());
+    EXPECT_EQ(d.app.Instruments().GetCount(), 1u);
 
     d.prompt.Answer(PromptResult::No);
     EXPECT_FALSE(d.Frame().close());
@@ -167,39 +164,131 @@ TEST(MainFrame, NewOpenAndExitGreyedWhileConnectedAndClosingWarns) {
     EXPECT_EQ(d.prompt.asked[0].defaultButton, PromptResult::No);
     EXPECT_EQ(d.prompt.asked[0].icon, PromptIcon::Exclamation);
     EXPECT_EQ(d.prompt.asked[0].text.rfind("You should close all front panel windows", 0), 0u);
-
     inst->connected = false;
     d.app.RecomputeAnyInstrumentConnected();
     d.Frame().UpdateCommandStates();
     EXPECT_TRUE(d.Frame().Action(CMainFrame::ID_APP_EXIT)->isEnabled());
     EXPECT_TRUE(d.Frame().close());
     EXPECT_EQ(d.prompt.asked.size(), 1u);
-    // Closing stores the placement in slot 0.
-    EXPECT_EQ(d.app.GetWindowLayout(CVANTIQApp::SLOT_MAIN).Width(), 528);
+    EXPECT_EQ(d.app.GetWindowLayout(CVANTIQApp::SLOT_MAIN).Width(), 528); // stored on close
 }
 
-TEST(MainFrame, RecentFilesAreListed) {
-    Desktop d;
-    d.app.RecentFiles().Add("/data/a.cfg");
-    d.app.RecentFiles().Add("/data/b.cfx");
-    d.Frame().UpdateCommandStates();
-    const QStringList texts = MenuTexts(d.Frame().menuBar()->actions()[0]->menu());
-    EXPECT_TRUE(texts.contains("&1 /data/b.cfx"));
-    EXPECT_TRUE(texts.contains("&2 /data/a.cfg"));
-    EXPECT_FALSE(texts.contains("No Recent Files"));
+// Runs inspect on the file chooser once its modal loop runs, then cancels it.
+void InspectChooser(std::function<void(QFileDialog&)> inspect) {
+    QTimer::singleShot(0, [inspect] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dlg) {
+            ADD_FAILURE() << "no file chooser";
+            return;
+        }
+        inspect(*dlg);
+        dlg->reject();
+    });
 }
 
-TEST(MainFrame, NewCancelledInTheSavePromptKeepsTheConfiguration) {
+TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     Desktop d;
+    const QStringList filters{"Standard network configuration Files (*.cfg)",
+                              "Text network configuration Files (*.cfx)", "All Files (*)"};
+    InspectChooser([&](QFileDialog& dlg) {
+        EXPECT_EQ(dlg.nameFilters(), filters);
+        EXPECT_EQ(dlg.defaultSuffix(), "cfg");
+        EXPECT_EQ(dlg.fileMode(), QFileDialog::ExistingFile);
+    });
+    d.Frame().OnFileOpen();
+    TempDir dir; // the chooser offers the current path where its folder exists
+    const std::string plant = dir.File("plant.cfg");
+    d.app.SetConfigPath(plant);
+    InspectChooser([&](QFileDialog& dlg) {
+        EXPECT_EQ(dlg.nameFilters(), filters);
+        EXPECT_FALSE(dlg.testOption(QFileDialog::DontConfirmOverwrite));
+        EXPECT_EQ(dlg.selectedFiles(), QStringList{QString::fromStdString(plant)});
+    });
+    d.Frame().OnFileSaveAs();
+    EXPECT_TRUE(d.loads.empty() && d.saves.empty());
+
+    // A modified configuration asks first; Cancel keeps it, for Open and New alike.
     d.app.Sites().AddTail(new CNamedObject("Site", 5));
     d.app.SetModified(true);
     d.prompt.Answer(PromptResult::Cancel);
+    d.prompt.Answer(PromptResult::Cancel);
+    d.Frame().OnFileOpen();
     d.Frame().OnFileNew();
+    ASSERT_EQ(d.prompt.asked.size(), 2u);
+    EXPECT_EQ(d.prompt.asked[0].text,
+              "Network configuration has been modified. Save configuration?");
     EXPECT_EQ(d.app.Sites().GetCount(), 1u);
     d.prompt.Answer(PromptResult::No);
     d.Frame().OnFileNew();
     EXPECT_TRUE(d.app.Sites().IsEmpty());
     EXPECT_EQ(d.Frame().windowTitle(), "Untitled - gasquill Graphical Interface");
+
+    // A recent file that fails to load leaves the list and the menu.
+    d.loadable.insert("/data/good.cfg");
+    d.app.RecentFiles().Add("/data/gone.cfg");
+    d.app.RecentFiles().Add("/data/good.cfg");
+    EXPECT_TRUE(d.MenuTexts(0).contains("&2 /data/gone.cfg"));
+    d.Frame().OnRecentFile(0);
+    d.Frame().OnRecentFile(1);
+    EXPECT_EQ(d.loads, (std::vector<std::string>{"/data/good.cfg", "/data/gone.cfg"}));
+    EXPECT_EQ(d.app.GetConfigPath(), "/data/good.cfg");
+    EXPECT_TRUE(d.MenuTexts(0).contains("&1 /data/good.cfg"));
+    EXPECT_FALSE(d.MenuTexts(0).contains("&2 /data/gone.cfg"));
+    // Save of a named configuration asks nothing.
+    d.app.SetModified(true);
+    d.Frame().Action(CMainFrame::ID_FILE_SAVE)->trigger();
+    EXPECT_EQ(d.saves, std::vector<std::string>{"/data/good.cfg"});
+    EXPECT_EQ(d.Frame().windowTitle(), "/data/good.cfg - gasquill Graphical Interface");
+    EXPECT_EQ(d.prompt.asked.size(), 3u);
+}
+
+TEST(AboutBox, ShowsTheNameAndVersion) {
+    EnsureGuiTestApp();
+    CAboutDialog about;
+    EXPECT_EQ(about.windowTitle(), "About gasquill");
+    EXPECT_EQ(about.NameLabel()->text(), "gasquill Graphical Interface");
+    EXPECT_EQ(about.VersionLabel()->text(), QStringLiteral("gasquill Version ") + GASQUILL_VERSION);
+    SaveShot(about, "about");
+    about.OkButton()->click();
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+TEST(SettingsPersistence, ValuesWrittenAtShutDownAreReadAtTheNextStart) {
+    EnsureGuiTestApp();
+    TempDir dir;
+    const QString ini = QString::fromStdString(dir.File("gasquill.conf"));
+    const char* args[] = {"gasquill"};
+    {
+        QtSettingsStore store(ini);
+        RecordingPrompt prompt;
+        CVANTIQApp app(store, &prompt);
+        FakeShell shell;
+        app.SetShell(&shell);
+        app.InitInstance(1, args);
+        app.SetAutoUpdate(false);
+        app.SetAutoUpdatePeriod(25);
+        app.SetLogFilters(true, false, true);
+        app.SetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS, Rect{100, 120, 500, 420});
+        app.RecentFiles().Add("/data/x.cfg");
+        app.ExitInstance();
+    }
+    QtSettingsStore store(ini);
+    EXPECT_EQ(store.ReadInt("Settings", "AutoUpdate"), 0);
+    EXPECT_FALSE(store.ReadString("Settings", "AppFilePath").has_value());
+    EXPECT_EQ(store.ReadBinary("Settings", "WindowLayout").value_or(std::vector<uint8_t>{}).size(),
+              256u);
+    RecordingPrompt prompt;
+    CVANTIQApp app(store, &prompt);
+    FakeShell shell;
+    app.SetShell(&shell);
+    app.InitInstance(1, args);
+    EXPECT_EQ(app.GetAutoUpdatePeriod(), 25);
+    EXPECT_TRUE(app.Log().LogsCommands());
+    EXPECT_FALSE(app.Log().LogsResponses());
+    EXPECT_EQ(app.GetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS), (Rect{100, 120, 500, 420}));
+    EXPECT_EQ(app.RecentFiles().Files(), std::vector<std::string>{"/data/x.cfg"});
+    EXPECT_EQ(shell.timers.count(TIMER_AUTO_UPDATE), 0u);
+    app.ExitInstance();
 }
 
 TEST(FileFilter, PipeFiltersBecomeQtFilters) {

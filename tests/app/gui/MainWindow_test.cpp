@@ -5,6 +5,7 @@
 #include "instruments/gui/FrontPanelDialog.h"
 #include "support_lib/Fakes.h"
 
+#include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
 #include <QApplication>
 
@@ -12,12 +13,8 @@
 
 namespace {
 
-QApplication& Qt() {
-    return EnsureGuiTestApp();
-}
-
 TEST(MainWindow, StartsWithTheTitleAndPlacementAndShutsDown) {
-    Qt();
+    EnsureGuiTestApp();
     MemorySettingsStore settings;
     RecordingPrompt prompt;
     CVANTIQApp app(settings, &prompt);
@@ -33,16 +30,15 @@ TEST(MainWindow, StartsWithTheTitleAndPlacementAndShutsDown) {
     // The outer rectangle, frame included, as the front panel is placed: the panel's default
     // place is directly under the main window's.
     EXPECT_EQ(frame->frameGeometry(), QRect(20, 20, 528, 164));
-    EXPECT_EQ(frame->frameGeometry().left(), CFrontPanelDialog::kDefaultLeft);
-    EXPECT_EQ(frame->frameGeometry().bottom() + 1, CFrontPanelDialog::kDefaultTop);
-    EXPECT_TRUE(shell.TimerRunning(TIMER_AUTO_UPDATE));
+    EXPECT_EQ(frame->frameGeometry().bottomLeft() + QPoint(0, 1),
+              QPoint(CFrontPanelDialog::kDefaultLeft, CFrontPanelDialog::kDefaultTop));
     EXPECT_EQ(shell.TimerInterval(TIMER_AUTO_UPDATE), 10000);
     EXPECT_EQ(shell.TimerInterval(TIMER_AUTO_DISCONNECT), 10000);
 
     app.SetModified(true);
     EXPECT_EQ(frame->windowTitle().toStdString(),
               "Untitled (Modified) - gasquill Graphical Interface");
-    frame->grab().save("/tmp/gasquill-main-window.png");
+    SaveShot(*frame, "main-window-modified");
 
     // Closing a modified configuration asks first; Cancel keeps the window.
     prompt.Answer(PromptResult::Cancel);
@@ -57,7 +53,7 @@ TEST(MainWindow, StartsWithTheTitleAndPlacementAndShutsDown) {
 }
 
 TEST(MainWindow, OpensWhereItsOuterRectangleWasLeft) {
-    Qt();
+    EnsureGuiTestApp();
     MemorySettingsStore settings;
     RecordingPrompt prompt;
     const char* args[] = {"gasquill"};

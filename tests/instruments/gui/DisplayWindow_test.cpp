@@ -54,60 +54,49 @@ TEST(DisplayFont, GridOfSixteenBySixteenCellsWithGlyphsInsetByTwo) {
     }
 }
 
-TEST(DisplayWindow, SizedFromRowsAndColumnsAndStartsBlack) {
+TEST(DisplayWindow, StartsBlackAndDrawsTheFontsGlyphsAtTheirCells) {
     EnsureQt();
     CDisplayWindow d(nullptr, 2, 40, false);
-    EXPECT_EQ(d.Width(), 482);
-    EXPECT_EQ(d.Height(), 34);
     EXPECT_EQ(d.Bitmap().size(), QSize(482, 34));
+    EXPECT_EQ(QSize(d.Width(), d.Height()), QSize(482, 34));
     EXPECT_TRUE(AllBlack(d.Bitmap()));
-    EXPECT_EQ(d.RowText(0), std::string(40, ' '));
-    EXPECT_EQ(d.RowText(1), std::string(40, ' '));
-    // Clearing is not a copy of the blank glyph.
-    EXPECT_EQ(d.GlyphCopies(), 0u);
-}
-
-TEST(DisplayWindow, TextIsDrawnWithTheFontsGlyphsAtTheirCells) {
-    EnsureQt();
-    CDisplayWindow d(nullptr, 2, 40, false);
+    EXPECT_EQ(d.RowText(0) + d.RowText(1), std::string(80, ' '));
+    EXPECT_EQ(d.GlyphCopies(), 0u); // clearing is not a copy of the blank glyph
     d.SetCursor(1, 38);
     d.Write("O3");
     EXPECT_EQ(Cell(d, 1, 38), Glyph('O'));
     EXPECT_EQ(Cell(d, 1, 39), Glyph('3'));
-    EXPECT_NE(Cell(d, 1, 38), Glyph('3'));
-    // The cells beside stay dark.
     EXPECT_TRUE(AllBlack(Cell(d, 1, 37)));
     EXPECT_TRUE(AllBlack(Cell(d, 0, 0)));
-    // A byte above 127 uses its own cell of the grid.
-    d.SetCursor(0, 5);
+    d.SetCursor(0, 5); // a byte above 127 uses its own cell of the grid
     d.Write(std::string(1, '\xB0'));
     EXPECT_EQ(Cell(d, 0, 5), Glyph(0xB0));
+    // A cursor outside the display is kept on it; writing wraps from the last cell.
+    d.SetCursor(5, 99);
+    EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(1, 39));
+    d.Write("XY");
+    EXPECT_EQ(d.RowText(1).back(), 'X');
+    EXPECT_EQ(d.RowText(0).front(), 'Y');
+    d.SetCursor(-3, -1);
+    EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(0, 0));
+    EXPECT_EQ(d.RowText(7), "");
 }
 
-TEST(DisplayWindow, EightyCharactersFillBothRowsAndBringTheCursorHome) {
+TEST(DisplayWindow, LongTextsWrapOverTheStartOfRowZero) {
     EnsureQt();
-    CDisplayWindow d(nullptr, 2, 40, false);
-    std::string text;
-    for (int i = 0; i < 80; ++i)
-        text += static_cast<char>('0' + i % 43);
-    d.Write(text);
-    EXPECT_EQ(d.RowText(0), text.substr(0, 40));
-    EXPECT_EQ(d.RowText(1), text.substr(40, 40));
-    EXPECT_EQ(d.CursorRow(), 0);
-    EXPECT_EQ(d.CursorColumn(), 0);
-}
-
-TEST(DisplayWindow, NinetyCharactersWrapTheirLastTenOverTheStartOfRowZero) {
-    EnsureQt();
-    CDisplayWindow d(nullptr, 2, 40, false);
-    const std::string first(40, 'a'), second(40, 'b'), extra = "0123456789";
-    d.Write(first + second + extra);
-    EXPECT_EQ(d.RowText(0), extra + std::string(30, 'a'));
-    EXPECT_EQ(d.RowText(1), second);
-    EXPECT_EQ(d.CursorRow(), 0);
-    EXPECT_EQ(d.CursorColumn(), 10);
-    EXPECT_EQ(Cell(d, 0, 0), Glyph('0'));
-    EXPECT_EQ(Cell(d, 0, 10), Glyph('a'));
+    const std::string a(40, 'a'), b(40, 'b'), extra = "0123456789";
+    const struct {
+        std::string text, row0, row1;
+        int column;
+    } rows[] = {{a + b, a, b, 0}, {a + b + extra, extra + std::string(30, 'a'), b, 10}};
+    for (const auto& r : rows) {
+        CDisplayWindow d(nullptr, 2, 40, false);
+        d.Write(r.text);
+        EXPECT_EQ(d.RowText(0), r.row0);
+        EXPECT_EQ(d.RowText(1), r.row1);
+        EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(0, r.column));
+        EXPECT_EQ(Cell(d, 0, 0), Glyph(r.row0[0]));
+    }
 }
 
 TEST(DisplayWindow, OnlyChangedCharactersCopyAGlyph) {
@@ -135,36 +124,6 @@ TEST(DisplayWindow, OnlyChangedCharactersCopyAGlyph) {
     d.Write("SAMPL ");
     EXPECT_EQ(d.GlyphCopies(), nonBlank + 2);
     EXPECT_TRUE(AllBlack(Cell(d, 0, 5)));
-}
-
-TEST(DisplayWindow, ClearBlanksEverythingAndRedrawsAllAfterwards) {
-    EnsureQt();
-    CDisplayWindow d(nullptr, 2, 40, false);
-    d.Write("ABC");
-    d.Clear();
-    EXPECT_TRUE(AllBlack(d.Bitmap()));
-    EXPECT_EQ(d.RowText(0), std::string(40, ' '));
-    EXPECT_EQ(d.CursorRow(), 0);
-    EXPECT_EQ(d.CursorColumn(), 0);
-    const uint64_t before = d.GlyphCopies();
-    d.Write("ABC");
-    EXPECT_EQ(d.GlyphCopies(), before + 3);
-    EXPECT_EQ(Cell(d, 0, 2), Glyph('C'));
-}
-
-TEST(DisplayWindow, CursorOutsideTheDisplayIsKeptOnIt) {
-    EnsureQt();
-    CDisplayWindow d(nullptr, 2, 40, false);
-    d.SetCursor(5, 99);
-    EXPECT_EQ(d.CursorRow(), 1);
-    EXPECT_EQ(d.CursorColumn(), 39);
-    d.Write("XY");
-    EXPECT_EQ(d.RowText(1).back(), 'X');
-    EXPECT_EQ(d.RowText(0).front(), 'Y');
-    d.SetCursor(-3, -1);
-    EXPECT_EQ(d.CursorRow(), 0);
-    EXPECT_EQ(d.CursorColumn(), 0);
-    EXPECT_EQ(d.RowText(7), "");
 }
 
 TEST(DisplayWindow, RedrawOnWriteGivesTheTargetTheNewPicture) {

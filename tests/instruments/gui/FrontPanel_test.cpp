@@ -3,28 +3,21 @@
 // of the instrument.
 
 #include "PanelTestSupport.h"
-#include "app/gui/InstrumentsDialog.h"
 #include "app/gui/ToolIcons.h"
-#include "base/StateLock.h"
-#include "base/Strings.h"
-#include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentProtocol.h"
+#include "instruments/InstrumentTestSupport.h"
 #include "instruments/SiteLink.h"
-#include "instruments/TestLinks.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstInfoDialog.h"
 #include "instruments/gui/QtMessageTarget.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <atomic>
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -39,12 +32,7 @@ using paneltest::PumpUntil;
 // A site that only records what the instrument asks of it.
 class RecordingSite : public CNamedObject, public SiteLink {
 public:
-    explicit RecordingSite(std::string name) : CNamedObject(std::move(name), 0x5173) {}
-    struct Request {
-        unsigned message;
-        uint32_t instrument;
-        uintptr_t wParam;
-    };
+    RecordingSite() : CNamedObject("North", 0x5173) {}
     std::string GetSiteName() const override { return GetName(); }
     void OpenLink(CInstrumentConnection*) override {}
     bool ReleaseLink(bool) override { return true; }
@@ -55,39 +43,40 @@ public:
     CConnection* GetConnection() override { return nullptr; }
     void CancelRead() override { ++cancels; }
     bool PostConnectRequest(CInstrumentConnection* inst) override {
-        requests.push_back({MSG_CONNECT, inst->GetId(), 0});
-        return true;
+        return PostRequest(MSG_CONNECT, inst->GetId(), 0, nullptr);
     }
     bool PostRequest(unsigned message, uint32_t id, uintptr_t wParam,
                      std::unique_ptr<InstrumentRequest>) override {
         requests.push_back({message, id, wParam});
         return true;
     }
-    size_t Count(unsigned message) const {
-        size_t n = 0;
+    size_t Count(unsigned message) const { return Params(message).size(); }
+    std::vector<uintptr_t> Params(unsigned message) const {
+        std::vector<uintptr_t> out;
         for (const Request& r : requests)
-            n += r.message == message;
-        return n;
+            if (r.message == message)
+                out.push_back(r.wParam);
+        return out;
     }
+    struct Request {
+        unsigned message;
+        uint32_t instrument;
+        uintptr_t wParam;
+    };
     std::vector<Request> requests;
     int cancels = 0;
 };
 
-std::string WakeUp() {
-    return std::string(CInstrumentProtocol::kWakeUp, CInstrumentProtocol::kWakeUpLength);
-}
-
-std::string Pad(const std::string& s) {
-    std::string out = s;
-    out.resize(40, ' ');
-    return out;
+std::string Pad(std::string s) {
+    s.resize(40, ' ');
+    return s;
 }
 
 class FrontPanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         EnsureQt();
-        site = new RecordingSite("North");
+        site = new RecordingSite;
         app->Sites().AddTail(site);
         inst = new CInstrumentConnection;
         inst->SetName("Ozone");
@@ -103,13 +92,16 @@ protected:
         CInstrumentConnection::SetClock(nullptr);
     }
     // The panel as RequestConnect leaves it: the site in use, the instrument pointing at it.
-    CFrontPanelDialog* Open(bool connected = true) {
+    void Open(bool connected = true, uintptr_t identified = 0) {
         inst->SetSiteInUse(site);
         inst->SetConnected(connected);
         panel = new CFrontPanelDialog(*inst);
         inst->SetFrontPanel(panel);
         panel->show();
-        return panel;
+        if (identified) {
+            panel->Post(MSG_IDENTIFIED, identified, 0);
+            Pump();
+        }
     }
     QWidget* Control(int id) const {
         return panel->findChild<QWidget*>(QStringLiteral("control%1").arg(id));
@@ -127,151 +119,89 @@ protected:
     QPointer<CFrontPanelDialog> panel;
 };
 
-// ---- window and controls -------------------------------------------------------------------
-
-TEST_F(FrontPanelTest, OpensAtItsDefaultPlaceUnderTheMainWindowWithItsControlsInPlace) {
+TEST_F(FrontPanelTest, WindowControlsAndPlacement) {
     Open();
-    EXPECT_EQ(panel->frameGeometry().topLeft(), QPoint(20, 184));
+    EXPECT_EQ(panel->frameGeometry().topLeft(), QPoint(20, 184)); // under the main window
     EXPECT_EQ(panel->size(), QSize(522, 135));
     EXPECT_EQ(panel->minimumSize(), panel->maximumSize()) << "not resizable";
-    EXPECT_EQ(Control(1094)->geometry(), QRect(10, 6, 502, 88));
-    EXPECT_EQ(Control(1014)->geometry(), QRect(20, 20, 482, 34));
     for (int n = 1; n <= 8; ++n) {
-        QPushButton* key = panel->Key(n);
-        ASSERT_NE(key, nullptr);
-        EXPECT_EQ(key, Control(1000 + n));
-        EXPECT_EQ(key->geometry(), QRect(22 + 60 * (n - 1), 64, 58, 20));
-        EXPECT_EQ(key->text(), QStringLiteral("&%1").arg(n));
-        EXPECT_EQ(key->shortcut(), QKeySequence(Qt::Key_0 + n));
+        EXPECT_EQ(panel->Key(n)->geometry(), QRect(22 + 60 * (n - 1), 64, 58, 20));
+        EXPECT_EQ(panel->Key(n)->shortcut(), QKeySequence(Qt::Key_0 + n));
     }
     EXPECT_EQ(panel->Key(0), nullptr);
     EXPECT_EQ(panel->Key(9), nullptr);
-    EXPECT_EQ(Control(1052)->geometry(), QRect(10, 104, 300, 25));
-    EXPECT_FALSE(static_cast<QLabel*>(Control(1052))->pixmap().isNull());
-    EXPECT_EQ(Control(1029)->geometry(), QRect(320, 104, 192, 25));
     EXPECT_FALSE(panel->CommandButton()->isEnabled());
-    // Every control lies inside the window.
-    for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (w->objectName().startsWith(QStringLiteral("control"))) {
-            EXPECT_TRUE(panel->rect().contains(w->geometry())) << w->objectName().toStdString();
-        }
-    }
-
-    EXPECT_EQ(panel->BackgroundBrush().color(), QColor(200, 199, 190));
-    EXPECT_EQ(panel->WhiteBrush().color(), QColor(Qt::white));
-    EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(200, 199, 190));
-    EXPECT_TRUE(panel->isWindow());
     EXPECT_EQ(panel->parentWidget(), nullptr) << "a window of its own";
-    EXPECT_TRUE(panel->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(panel->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_FALSE(panel->windowIcon().isNull());
-    EXPECT_EQ(panel->windowIcon().pixmap(32, 32).toImage(), MakeAppIcon().pixmap(32, 32).toImage())
-        << "the program's one icon";
-}
-
-TEST_F(FrontPanelTest, TitleNamesTheInstrumentAndItsSite) {
-    Open();
+    EXPECT_EQ(panel->windowIcon().pixmap(32, 32).toImage(), MakeAppIcon().pixmap(32, 32).toImage());
     EXPECT_EQ(panel->windowTitle(), "Ozone at North");
+    const QStringList menu = MenuTexts();
+    ASSERT_GE(menu.size(), 2);
+    EXPECT_EQ(menu.mid(menu.size() - 2), (QStringList{"-", "&Instrument information..."}));
+    EXPECT_EQ(panel->SystemMenu()->actions().back()->data().toUInt(), 0x1000u);
+    SaveShot(*panel, "front-panel-new");
     delete panel.data();
-    // Without a site in use the window keeps its own caption.
+
+    // Without a site in use the window keeps its own caption; a stored place is used, but
+    // the size is the panel's own.
+    app->SetWindowLayout(CVANTIQApp::SLOT_FRONT_PANEL, Rect{300, 410, 828, 574});
     inst->SetSiteInUse(nullptr);
     panel = new CFrontPanelDialog(*inst);
+    panel->show();
     EXPECT_EQ(panel->windowTitle(), "gasquill Graphical Interface");
-}
-
-TEST_F(FrontPanelTest, OpensWhereItWasLastClosed) {
-    app->SetWindowLayout(CVANTIQApp::SLOT_FRONT_PANEL, Rect{300, 410, 828, 574});
-    Open();
     EXPECT_EQ(panel->frameGeometry().topLeft(), QPoint(300, 410));
-    EXPECT_EQ(panel->size(), QSize(522, 135)) << "the size is the panel's own";
+    EXPECT_EQ(panel->size(), QSize(522, 135));
 }
 
-TEST_F(FrontPanelTest, SystemMenuEndsWithTheInformationItemAfterASeparator) {
-    Open();
-    const QStringList texts = MenuTexts();
-    ASSERT_GE(texts.size(), 2);
-    EXPECT_EQ(texts.back(), "&Instrument information...");
-    EXPECT_EQ(texts[texts.size() - 2], "-");
-    EXPECT_EQ(panel->SystemMenu()->actions().back()->data().toUInt(), 0x1000u);
-}
-
-// ---- notices -------------------------------------------------------------------------------
-
-TEST_F(FrontPanelTest, StatusTextShowsOnTheFirstRowPaddedAndTheSecondRowBlank) {
+TEST_F(FrontPanelTest, StatusTextsFromAnyThreadShowOnTheFirstRow) {
     Open();
     inst->SetDisplayText("Connecting to Ozone...");
     EXPECT_EQ(panel->Display().RowText(0), std::string(40, ' ')) << "shown when the notice runs";
     Pump();
     EXPECT_EQ(panel->Display().RowText(0), Pad("Connecting to Ozone..."));
     EXPECT_EQ(panel->Display().RowText(1), std::string(40, ' '));
-    // The control shows the display's bitmap.
-    const QImage shown = panel->DisplayControl()->pixmap().toImage();
-    EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32),
+    EXPECT_EQ(panel->DisplayControl()->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
               panel->Display().Bitmap().convertToFormat(QImage::Format_RGB32));
-
-    // A shorter text blanks what the longer one left behind.
-    inst->SetDisplayText("Setting instrument mode...");
-    Pump();
-    EXPECT_EQ(panel->Display().RowText(0), Pad("Setting instrument mode..."));
-}
-
-TEST_F(FrontPanelTest, NoticesFromAWorkerThreadEndWithTheLatestText) {
-    Open();
     std::thread worker([this] {
         for (int i = 0; i < 200; ++i)
             inst->SetDisplayText("READING " + std::to_string(i));
     });
     worker.join();
-    Pump();
+    Pump(); // a shorter text blanks what the longer one left behind
     EXPECT_EQ(panel->Display().RowText(0), Pad("READING 199"));
 }
 
-TEST_F(FrontPanelTest, IdentificationAsDasInstrumentOffersTheDataCommand) {
-    Open();
-    panel->Post(MSG_IDENTIFIED, 1, 0);
-    EXPECT_EQ(panel->GetCommandMode(), 0) << "a post is handled later, on the window's thread";
-    Pump();
-    EXPECT_EQ(panel->GetCommandMode(), 1);
-    EXPECT_EQ(panel->CommandButton()->text(), "&Download, graph, save data...");
-    EXPECT_TRUE(panel->CommandButton()->isEnabled());
-    EXPECT_EQ(MenuTexts().back(), "&Download, graph, save data...");
-    EXPECT_EQ(panel->SystemMenu()->actions().back()->data().toUInt(), 0x1100u);
-    // A second identification (a reconnect through the same window) keeps one item.
-    const qsizetype items = panel->SystemMenu()->actions().size();
-    panel->Post(MSG_IDENTIFIED, 1, 0);
-    Pump();
-    EXPECT_EQ(panel->SystemMenu()->actions().size(), items);
-}
-
-TEST_F(FrontPanelTest, IdentificationAsSequenceCalibratorOffersTheSequenceCommand) {
-    Open();
-    panel->Post(MSG_IDENTIFIED, 2, 0);
-    Pump();
-    EXPECT_EQ(panel->GetCommandMode(), 2);
-    EXPECT_EQ(panel->CommandButton()->text(), "&Configure sequences...");
-    EXPECT_TRUE(panel->CommandButton()->isEnabled());
-    EXPECT_EQ(MenuTexts().back(), "C&onfigure sequences...");
-    EXPECT_EQ(panel->SystemMenu()->actions().back()->data().toUInt(), 0x1200u);
-}
-
-TEST_F(FrontPanelTest, IdentificationWithNeitherLeavesTheCommandOff) {
-    Open();
-    const QStringList before = MenuTexts();
-    for (uintptr_t p : {uintptr_t{0}, uintptr_t{3}, uintptr_t{0x20}}) {
-        panel->Post(MSG_IDENTIFIED, p, 0);
+TEST_F(FrontPanelTest, IdentificationChoosesTheCommand) {
+    const struct {
+        uintptr_t param;
+        int mode;
+        const char *button, *menu;
+        unsigned id;
+    } rows[] = {
+        {1, 1, "&Download, graph, save data...", "&Download, graph, save data...", 0x1100},
+        {2, 2, "&Configure sequences...", "C&onfigure sequences...", 0x1200},
+        {3, 0, "", "&Instrument information...", 0x1000},
+        {0x20, 0, "", "&Instrument information...", 0x1000},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.param);
+        Open(true, r.param);
+        EXPECT_EQ(panel->GetCommandMode(), r.mode);
+        EXPECT_EQ(panel->CommandButton()->isEnabled(), r.mode != 0);
+        if (r.mode) {
+            EXPECT_EQ(panel->CommandButton()->text(), r.button);
+        }
+        EXPECT_EQ(MenuTexts().back(), r.menu);
+        EXPECT_EQ(panel->SystemMenu()->actions().back()->data().toUInt(), r.id);
+        // A second identification (a reconnect through the same window) keeps one item.
+        const qsizetype items = panel->SystemMenu()->actions().size();
+        panel->Post(MSG_IDENTIFIED, r.param, 0);
         Pump();
-        EXPECT_EQ(panel->GetCommandMode(), 0) << p;
-        EXPECT_FALSE(panel->CommandButton()->isEnabled()) << p;
-        EXPECT_EQ(MenuTexts(), before) << p;
+        EXPECT_EQ(panel->SystemMenu()->actions().size(), items);
+        if (r.param == 2)
+            SaveShot(*panel, "front-panel-sequences");
+        delete panel.data();
     }
-    // The command items do nothing in mode 0.
-    bool ran = false;
-    CFrontPanelDialog::SetCommandWindow(1, [&](CInstrumentConnection&, QWidget*) { ran = true; });
-    panel->RunSystemCommand(CFrontPanelDialog::ID_DAS_COMMAND);
-    EXPECT_FALSE(ran);
 }
-
-// ---- keys and the command button -----------------------------------------------------------
 
 TEST_F(FrontPanelTest, KeysAskForTheirKeyPressByClickAndByDigit) {
     Open();
@@ -284,119 +214,41 @@ TEST_F(FrontPanelTest, KeysAskForTheirKeyPressByClickAndByDigit) {
     // A shortcut presses its key for a moment before the click lands.
     ASSERT_TRUE(PumpUntil([&] { return site->Count(MSG_KEY_PRESS) >= 3; }));
     Pump();
-    std::vector<uintptr_t> keys;
+    EXPECT_EQ(site->Params(MSG_KEY_PRESS), (std::vector<uintptr_t>{3, 8, 1}));
     for (const auto& r : site->requests)
-        if (r.message == MSG_KEY_PRESS) {
-            keys.push_back(r.wParam);
-            EXPECT_EQ(r.instrument, inst->GetId());
-        }
-    EXPECT_EQ(keys, (std::vector<uintptr_t>{3, 8, 1}));
+        EXPECT_EQ(r.instrument, inst->GetId());
 }
 
-TEST_F(FrontPanelTest, CommandButtonRunsTheConfigurationWindowWithThePanelInactive) {
+TEST_F(FrontPanelTest, CommandRunsOneConfigurationWindowAtATimeWithThePanelInactive) {
     const auto stamp = CInstrumentConnection::Clock::time_point(std::chrono::hours(1000));
     CInstrumentConnection::SetClock([stamp] { return stamp; });
-    Open();
-    panel->Post(MSG_IDENTIFIED, 2, 0);
-    Pump();
+    Open(true, 2);
     int ranDas = 0, ranSequences = 0;
-    bool activeDuring = true;
     CFrontPanelDialog::SetCommandWindow(1, [&](CInstrumentConnection&, QWidget*) { ++ranDas; });
     CFrontPanelDialog::SetCommandWindow(2, [&](CInstrumentConnection& i, QWidget*) {
         ++ranSequences;
         EXPECT_EQ(&i, inst);
-        activeDuring = i.GetFrontPanelActive();
+        EXPECT_FALSE(i.GetFrontPanelActive());
+        // The window is modal to the main window only: the panel still takes clicks, and
+        // they open nothing while it is open.
+        if (ranSequences == 1) {
+            QTest::mouseClick(panel->CommandButton(), Qt::LeftButton);
+            panel->RunSystemCommand(CFrontPanelDialog::ID_SEQUENCE_COMMAND);
+        }
     });
     QTest::mouseClick(panel->CommandButton(), Qt::LeftButton);
     EXPECT_EQ(ranSequences, 1);
-    EXPECT_EQ(ranDas, 0);
-    EXPECT_FALSE(activeDuring);
     EXPECT_TRUE(inst->GetFrontPanelActive());
     EXPECT_EQ(inst->GetLastActivity(), stamp);
-    // The system-menu item does the same.
-    panel->RunSystemCommand(CFrontPanelDialog::ID_SEQUENCE_COMMAND);
-    panel->RunSystemCommand(CFrontPanelDialog::ID_DAS_COMMAND); // not this instrument's mode
+    panel->RunSystemCommand(CFrontPanelDialog::ID_SEQUENCE_COMMAND); // closed: opens again
+    panel->RunSystemCommand(CFrontPanelDialog::ID_DAS_COMMAND);      // not this mode
     EXPECT_EQ(ranSequences, 2);
     EXPECT_EQ(ranDas, 0);
 }
 
-TEST_F(FrontPanelTest, TheCommandButtonOpensOneConfigurationWindowAtATime) {
-    Open();
-    panel->Post(MSG_IDENTIFIED, 1, 0);
-    Pump();
-    int opened = 0;
-    CFrontPanelDialog::SetCommandWindow(1, [&](CInstrumentConnection& i, QWidget*) {
-        ++opened;
-        EXPECT_FALSE(i.GetFrontPanelActive());
-        // The window is modal to the main window only: the panel still takes clicks.
-        if (opened == 1) {
-            QTest::mouseClick(panel->CommandButton(), Qt::LeftButton);
-            panel->RunSystemCommand(CFrontPanelDialog::ID_DAS_COMMAND);
-            EXPECT_FALSE(i.GetFrontPanelActive()) << "still open";
-        }
-    });
-    QTest::mouseClick(panel->CommandButton(), Qt::LeftButton);
-    EXPECT_EQ(opened, 1);
-    EXPECT_TRUE(inst->GetFrontPanelActive());
-    QTest::mouseClick(panel->CommandButton(), Qt::LeftButton);
-    EXPECT_EQ(opened, 2) << "closed, it opens again";
-}
+// ---- closing
 
-// ---- modal dialogs elsewhere ---------------------------------------------------------------
-
-TEST_F(FrontPanelTest, ThePanelJustConnectedAnswersWhileTheInstrumentsDialogStaysOpen) {
-    CFrontPanelDialog::Install(*app);
-    // The main window, with a button that counts what gets through to it.
-    QWidget mainWindow;
-    mainWindow.setGeometry(600, 20, 300, 120);
-    QPushButton mainButton(QStringLiteral("Main"), &mainWindow);
-    mainButton.setGeometry(10, 10, 100, 30);
-    int mainClicks = 0;
-    QObject::connect(&mainButton, &QPushButton::clicked, [&] { ++mainClicks; });
-    mainWindow.show();
-    app->SetCloseOnConnect(false);
-
-    bool driven = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<CInstrumentsDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        driven = true;
-        dialog->SelectRow(0);
-        QTest::mouseClick(&dialog->ConnectButton(), Qt::LeftButton);
-        panel = dynamic_cast<CFrontPanelDialog*>(inst->GetFrontPanel());
-        if (panel) {
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(panel));
-            // Through the window system, which holds back input from a window that a modal
-            // dialog blocks: a click on key 3, then the digit 8 typed at the panel.
-            QTest::mouseClick(panel->windowHandle(), Qt::LeftButton, {},
-                              panel->Key(3)->geometry().center());
-            QApplication::setActiveWindow(panel);
-            QTest::keyClick(panel->windowHandle(), Qt::Key_8);
-            PumpUntil([&] { return site->Count(MSG_KEY_PRESS) >= 2; }, 3000);
-        }
-        QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {},
-                          mainButton.geometry().center());
-        Pump();
-        EXPECT_TRUE(dialog->isVisible()) << "close on connect is off";
-        dialog->reject();
-    });
-    CInstrumentsDialog::Run(*app, CInstrumentsDialog::MODE_CONNECT, &mainWindow);
-    CInstrumentConnection::SetFrontPanelFactory(nullptr);
-    ASSERT_TRUE(driven);
-    ASSERT_FALSE(panel.isNull());
-    EXPECT_EQ(site->Count(MSG_CONNECT), 1u);
-    std::vector<uintptr_t> keys;
-    for (const auto& r : site->requests)
-        if (r.message == MSG_KEY_PRESS)
-            keys.push_back(r.wParam);
-    EXPECT_EQ(keys, (std::vector<uintptr_t>{3, 8})) << "the panel is not held by the dialog";
-    EXPECT_EQ(mainClicks, 0) << "the main window is";
-}
-
-// ---- closing -------------------------------------------------------------------------------
-
-TEST_F(FrontPanelTest, ClosingAConnectedPanelAsksAndNoKeepsIt) {
+TEST_F(FrontPanelTest, ClosingAConnectedPanelAsksNoKeepsItYesDisconnects) {
     Open();
     app.prompt.Answer(PromptResult::No);
     panel->close();
@@ -413,10 +265,7 @@ TEST_F(FrontPanelTest, ClosingAConnectedPanelAsksAndNoKeepsIt) {
     EXPECT_FALSE(inst->GetDisconnectRequested());
     EXPECT_EQ(site->Count(MSG_DISCONNECT), 0u);
     EXPECT_TRUE(CVANTIQApp::IsUnset(app->GetWindowLayout(CVANTIQApp::SLOT_FRONT_PANEL)));
-}
 
-TEST_F(FrontPanelTest, YesRequestsTheDisconnectStoresThePlacementAndDestroysThePanel) {
-    Open();
     panel->move(64, 300);
     app.prompt.Answer(PromptResult::Yes);
     QTest::keyClick(panel, Qt::Key_Escape); // Escape is the close box too
@@ -428,15 +277,12 @@ TEST_F(FrontPanelTest, YesRequestsTheDisconnectStoresThePlacementAndDestroysTheP
     EXPECT_EQ(site->Count(MSG_DISCONNECT), 1u);
     EXPECT_GE(site->cancels, 1) << "a blocked read is ended so the disconnect runs soon";
     EXPECT_EQ(inst->GetFrontPanel(), nullptr);
-    // Notices after the window is gone go nowhere.
-    inst->SetDisplayText("late");
+    inst->SetDisplayText("late"); // notices after the window is gone go nowhere
     Pump();
 }
 
 TEST_F(FrontPanelTest, ClosingWhileAConfigurationWindowIsOpenIsRefused) {
-    Open();
-    panel->Post(MSG_IDENTIFIED, 1, 0);
-    Pump();
+    Open(true, 1);
     CFrontPanelDialog::SetCommandWindow(1, [&](CInstrumentConnection&, QWidget*) {
         panel->close();
         Pump();
@@ -449,7 +295,6 @@ TEST_F(FrontPanelTest, ClosingWhileAConfigurationWindowIsOpenIsRefused) {
     EXPECT_EQ(app.prompt.asked[0].icon, PromptIcon::Exclamation);
     ASSERT_FALSE(panel.isNull());
     EXPECT_FALSE(panel->IsClosing());
-    EXPECT_TRUE(inst->IsConnected());
     EXPECT_FALSE(inst->GetDisconnectRequested());
     EXPECT_EQ(site->Count(MSG_DISCONNECT), 0u);
 }
@@ -499,12 +344,12 @@ TEST_F(FrontPanelTest, APanelOutlivingItsInstrumentStaysSafe) {
     ASSERT_TRUE(PumpUntil([&] { return panel.isNull(); }));
 }
 
-// ---- the information window from the system menu -------------------------------------------
-
-TEST_F(FrontPanelTest, InformationItemOpensTheInformationWindowModally) {
+// The information window holds the main window only; the panel can still be closed from
+// under it, from the menu item's own call.
+TEST_F(FrontPanelTest, InformationWindowIsModalAndThePanelCanCloseUnderIt) {
     Open();
     QString type, title;
-    bool modal = false;
+    bool modal = false, closedUnder = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<CInstInfoDialog*>(QApplication::activeModalWidget());
         if (!dialog)
@@ -512,37 +357,21 @@ TEST_F(FrontPanelTest, InformationItemOpensTheInformationWindowModally) {
         type = dialog->Value(1227);
         title = dialog->windowTitle();
         modal = dialog->isModal();
-        dialog->reject();
-    });
-    panel->RunSystemCommand(CFrontPanelDialog::ID_INSTRUMENT_INFO);
-    EXPECT_EQ(title, "Instrument Information");
-    EXPECT_EQ(type, "Analyzer");
-    EXPECT_TRUE(modal);
-}
-
-TEST_F(FrontPanelTest, ClosingThePanelWhileItsInformationWindowIsOpenDisconnects) {
-    // The information window holds the main window only; the panel can still be closed
-    // from under it, from the menu item's own call.
-    Open();
-    QAction* item = panel->SystemMenu()->actions().back();
-    bool closedUnder = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<CInstInfoDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
         app.prompt.Answer(PromptResult::Yes);
         panel->close();
         closedUnder = PumpUntil([&] { return panel.isNull(); }, 5000);
         dialog->reject();
     });
-    item->trigger();
+    panel->SystemMenu()->actions().back()->trigger();
+    EXPECT_EQ(title, "Instrument Information");
+    EXPECT_EQ(type, "Analyzer");
+    EXPECT_TRUE(modal);
     EXPECT_TRUE(closedUnder);
-    EXPECT_TRUE(panel.isNull());
     EXPECT_EQ(inst->GetFrontPanel(), nullptr);
     EXPECT_TRUE(inst->GetDisconnectRequested());
 }
 
-// ---- posted messages -----------------------------------------------------------------------
+// ---- posted messages
 
 TEST(QtMessageTarget, DeliversOnTheReceiversThreadInPostingOrder) {
     EnsureQt();
@@ -554,10 +383,10 @@ TEST(QtMessageTarget, DeliversOnTheReceiversThreadInPostingOrder) {
         handledOn = std::this_thread::get_id();
     });
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
+    for (unsigned t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < 100; ++i)
-                target.Post(1034 + static_cast<unsigned>(t), 0, i);
+                target.Post(1034 + t, 0, i);
         });
     for (auto& th : threads)
         th.join();
@@ -565,73 +394,56 @@ TEST(QtMessageTarget, DeliversOnTheReceiversThreadInPostingOrder) {
     Pump();
     ASSERT_EQ(got.size(), 400u);
     EXPECT_EQ(handledOn, std::this_thread::get_id());
-    // Each thread's messages arrive in the order it posted them.
-    for (unsigned t = 0; t < 4; ++t) {
-        intptr_t last = -1;
-        for (const auto& [m, l] : got)
-            if (m == 1034 + t) {
-                EXPECT_EQ(l, last + 1);
-                last = l;
-            }
-        EXPECT_EQ(last, 99);
+    std::vector<intptr_t> last(4, -1); // each thread's messages in the order it posted them
+    for (const auto& [m, l] : got) {
+        EXPECT_EQ(l, last[m - 1034] + 1);
+        last[m - 1034] = l;
     }
 }
 
 TEST(QtMessageTarget, DetachedOrDestroyedReceiversGetNothing) {
     EnsureQt();
     int handled = 0;
+    const auto count = [&](unsigned, uintptr_t, intptr_t) { ++handled; };
     {
         QObject receiver;
-        QtMessageTarget target(&receiver, [&](unsigned, uintptr_t, intptr_t) { ++handled; });
+        QtMessageTarget target(&receiver, count);
         target.Post(1034, 0, 0); // queued, then detached before it runs
         target.Detach();
         EXPECT_FALSE(target.IsAttached());
         target.Post(1034, 0, 0); // dropped at once
         Pump();
     }
-    EXPECT_EQ(handled, 0);
-    {
-        auto* receiver = new QObject;
-        auto target = std::make_unique<QtMessageTarget>(
-            receiver, [&](unsigned, uintptr_t, intptr_t) { ++handled; });
-        target->Post(1035, 1, 0);
-        delete receiver; // the queued call goes with it
-        target->Detach();
-        target.reset();
-        Pump();
-    }
+    auto* receiver = new QObject;
+    auto target = std::make_unique<QtMessageTarget>(receiver, count);
+    target->Post(1035, 1, 0);
+    delete receiver; // the queued call goes with it
+    target->Detach();
+    target.reset();
+    Pump();
     EXPECT_EQ(handled, 0);
 }
 
-// ---- a connect that is still running -------------------------------------------------------
-
-// The instrument's transport stops at the wake-up bytes until the test lets it go on, so the
-// panel can be closed while the connect is in its steps.
+// The site's link stops at the wake-up bytes until the test lets it go on, so the panel can
+// be closed while the connect is in its steps.
 TEST(FrontPanelConnect, ClosingWhileConnectingAsksAndStopsTheConnectAtItsNextStep) {
     EnsureQt();
-    TestApp app;
-    testlinks::ScriptedConnection link;
+    InstrumentFixture f;
+    const std::string wakeUp(CInstrumentProtocol::kWakeUp, CInstrumentProtocol::kWakeUpLength);
     std::mutex lock;
     std::condition_variable changed;
     bool atWakeUp = false, release = false;
-    link.onWrite = [&](const std::string& text) {
-        if (text != WakeUp())
+    f.link->onWrite = [&](const std::string& text) {
+        if (text != wakeUp)
             return;
         std::unique_lock<std::mutex> g(lock);
         atWakeUp = true;
         changed.notify_all();
         changed.wait_for(g, std::chrono::seconds(30), [&] { return release; });
     };
-    auto* site = new testlinks::TestSite("North", &link);
-    app->Sites().AddTail(site);
-    auto* inst = new CInstrumentConnection;
-    inst->SetName("Ozone");
-    inst->SetSiteId(site->GetId());
-    app->Instruments().AddTail(inst);
-    CFrontPanelDialog::Install(*app);
-
-    ASSERT_TRUE(inst->RequestConnect());
-    QPointer<CFrontPanelDialog> panel = dynamic_cast<CFrontPanelDialog*>(inst->GetFrontPanel());
+    CFrontPanelDialog::Install(*f.app);
+    ASSERT_TRUE(f.inst->RequestConnect());
+    QPointer<CFrontPanelDialog> panel = dynamic_cast<CFrontPanelDialog*>(f.inst->GetFrontPanel());
     ASSERT_FALSE(panel.isNull());
     EXPECT_TRUE(panel->isVisible());
     {
@@ -640,26 +452,27 @@ TEST(FrontPanelConnect, ClosingWhileConnectingAsksAndStopsTheConnectAtItsNextSte
     }
     ASSERT_TRUE(
         PumpUntil([&] { return panel->Display().RowText(0) == Pad("Connecting to Ozone..."); }));
-    EXPECT_TRUE(inst->IsConnected()) << "connected from the start of the connect";
-
-    app.prompt.Answer(PromptResult::Yes);
+    EXPECT_TRUE(f.inst->IsConnected()) << "connected from the start of the connect";
+    f.app.prompt.Answer(PromptResult::Yes);
     panel->close();
-    ASSERT_EQ(app.prompt.asked.size(), 1u);
-    EXPECT_EQ(app.prompt.asked[0].text, "Are you sure you want to disconnect?");
+    ASSERT_EQ(f.app.prompt.asked.size(), 1u);
+    EXPECT_EQ(f.app.prompt.asked[0].text, "Are you sure you want to disconnect?");
     {
         std::lock_guard<std::mutex> g(lock);
         release = true;
     }
     changed.notify_all();
     ASSERT_TRUE(PumpUntil([&] { return panel.isNull(); }));
-    ASSERT_TRUE(PumpUntil([&] { return !inst->IsConnected() && site->InUse() == 0; }));
-    ASSERT_TRUE(site->WaitIdle(std::chrono::seconds(30)));
+    ASSERT_TRUE(PumpUntil([&] { return !f.inst->IsConnected() && !f.site->IsConnected(); }));
+    ASSERT_TRUE(f.site->WaitForWorkers(CSiteConnection::kJoinLimitMs));
     // Nothing after the wake-up: no log on, no mode variable, no display, no listing.
-    for (const std::string& w : link.Writes())
-        EXPECT_EQ(w, WakeUp());
-    EXPECT_EQ(inst->GetFrontPanel(), nullptr);
-    EXPECT_EQ(site->closes.load(), 1);
-    site->JoinWorker();
+    const std::vector<std::string> writes = f.link->Writes();
+    ASSERT_FALSE(writes.empty());
+    for (const std::string& w : writes)
+        EXPECT_EQ(w, wakeUp);
+    EXPECT_EQ(f.inst->GetFrontPanel(), nullptr);
+    EXPECT_EQ(f.link->closes, 1);
+    CInstrumentConnection::SetFrontPanelFactory(nullptr);
 }
 
 } // namespace

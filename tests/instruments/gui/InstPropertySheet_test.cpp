@@ -1,3 +1,4 @@
+#include "base/EscapeText.h"
 #include "connections/SiteConnection.h"
 #include "connections/gui/DialogTestSupport.h"
 #include "connections/gui/SitesDialog.h"
@@ -13,6 +14,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <ostream>
+#include <sstream>
 
 namespace {
 
@@ -40,12 +42,23 @@ struct InstSheetTest : DialogTest {
     CInstrumentConnection inst;
 };
 
-// ---- loading and storing
+// The instrument's settings in one line.
+std::string Fields(const CInstrumentConnection& i) {
+    std::ostringstream out;
+    out << i.GetName() << '|' << i.GetUseInstrumentId() << i.GetInstrumentId() << '|' << i.GetPort()
+        << i.GetModeVarName() << '|' << i.GetSiteId() << '|' << i.GetAutoDisconnect()
+        << i.GetAutoDisconnectMinutes() << '|' << i.GetUseSelect() << EscapeText(i.GetSelectCode())
+        << '|' << i.GetUseDeselect() << EscapeText(i.GetDeselectCode()) << '|'
+        << i.GetReceiveTimeout() << '|' << i.GetTransmitDelay() << '|' << i.GetUsePassword()
+        << i.GetPassword();
+    return out.str();
+}
 
-TEST_F(InstSheetTest, HasTheFivePagesInOrderLoadedFromTheInstrument) {
-    CSiteConnection* site = AddSite("Harbour");
+TEST_F(InstSheetTest, FivePagesShowTheInstrumentAndOkStoresWhatTheyHold) {
+    CSiteConnection* harbour = AddSite("Harbour");
+    CSiteConnection* bay = AddSite("Bay");
     inst.SetName("Monitor 7");
-    inst.SetSiteId(site->GetId());
+    inst.SetSiteId(harbour->GetId());
     inst.SetInstrumentId(42);
     inst.SetUseInstrumentId(true);
     inst.SetPort(CInstrumentConnection::PORT_CUSTOM);
@@ -53,94 +66,70 @@ TEST_F(InstSheetTest, HasTheFivePagesInOrderLoadedFromTheInstrument) {
     inst.SetAutoDisconnect(true);
     inst.SetAutoDisconnectMinutes(15);
     inst.SetUseSelect(true);
-    inst.SetSelectCode(std::string("\x1B"
-                                   "A",
-                                   2));
+    inst.SetSelectCode("\x1B"
+                       "A");
     inst.SetReceiveTimeout(3000);
     inst.SetTransmitDelay(20);
     inst.SetUsePassword(true);
     inst.SetPassword(123456);
-
     CInstPropertySheet sheet(inst);
     EXPECT_EQ(sheet.windowTitle(), "Instrument Properties");
-    QStringList titles;
+    QStringList shown;
     for (int i = 0; i < sheet.Tabs()->count(); ++i)
-        titles.push_back(sheet.Tabs()->tabText(i));
-    EXPECT_EQ(titles, (QStringList{"Basic", "Automatic Disconnect", "Code-Activated Switch",
-                                   "Handshaking", "Security"}));
+        shown << sheet.Tabs()->tabText(i);
     CInstBasicPropertyPage& basic = sheet.Basic();
-    EXPECT_EQ(basic.Name().text(), "Monitor 7");
-    EXPECT_EQ(basic.Id().text(), "42");
-    EXPECT_TRUE(basic.UseId().isChecked());
-    EXPECT_TRUE(basic.Custom().isChecked());
-    EXPECT_EQ(basic.ModeVarName().text(), "COM2_MODE");
-    EXPECT_EQ(basic.Site().currentText(), "Harbour");
+    for (QLineEdit* e :
+         {&basic.Name(), &basic.Id(), &basic.ModeVarName(), &sheet.AutoDisconnect().Minutes(),
+          &sheet.CodeSwitch().SelectCode(), &sheet.Handshake().ReceiveTimeout(),
+          &sheet.Handshake().TransmitDelay(), &sheet.Security().Password()})
+        shown << e->text();
+    shown << basic.Site().currentText();
+    EXPECT_EQ(shown, (QStringList{"Basic", "Automatic Disconnect", "Code-Activated Switch",
+                                  "Handshaking", "Security", "Monitor 7", "42", "COM2_MODE", "15",
+                                  "\\x1B\\x41", "3000", "20", "123456", "Harbour"}));
+    EXPECT_TRUE(basic.UseId().isChecked() && basic.Custom().isChecked());
     EXPECT_TRUE(sheet.AutoDisconnect().Enabled().isChecked());
-    EXPECT_EQ(sheet.AutoDisconnect().Minutes().text(), "15");
-    EXPECT_EQ(sheet.CodeSwitch().SelectCode().text(), "\\x1B\\x41");
     EXPECT_TRUE(sheet.CodeSwitch().UseSelect().isChecked());
     EXPECT_FALSE(sheet.CodeSwitch().UseDeselect().isChecked());
-    EXPECT_EQ(sheet.Handshake().ReceiveTimeout().text(), "3000");
-    EXPECT_EQ(sheet.Handshake().TransmitDelay().text(), "20");
     EXPECT_TRUE(sheet.Security().UsePassword().isChecked());
-    EXPECT_EQ(sheet.Security().Password().text(), "123456");
-}
 
-TEST_F(InstSheetTest, OkCopiesEveryPageBackAndMarksModifiedEvenWithoutChanges) {
-    inst.SetName("Unchanged");
-    CInstPropertySheet sheet(inst);
     sheet.show();
-    EXPECT_TRUE(PressOk(sheet));
-    EXPECT_EQ(inst.GetName(), "Unchanged");
-    EXPECT_TRUE(app->IsModified());
-}
-
-TEST_F(InstSheetTest, OkStoresWhatThePagesHold) {
-    CSiteConnection* a = AddSite("Airport");
-    CSiteConnection* b = AddSite("Bay");
-    inst.SetSiteId(a->GetId());
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    sheet.Basic().Name().setText("Calibrator 2");
-    sheet.Basic().UseId().setChecked(true);
-    sheet.Basic().Id().setText("9999");
-    sheet.Basic().Port2().click();
-    sheet.Basic().Site().setCurrentText("Bay");
-    sheet.AutoDisconnect().Enabled().setChecked(true);
+    basic.Name().setText("Calibrator 2");
+    basic.Id().setText("9999");
+    basic.Port2().click();
+    basic.Site().setCurrentText("Bay");
     sheet.AutoDisconnect().Minutes().setText("60");
     sheet.CodeSwitch().UseDeselect().setChecked(true);
     sheet.CodeSwitch().DeselectCode().setText("\\r\\n");
     sheet.Handshake().ReceiveTimeout().setText("10000");
     sheet.Handshake().TransmitDelay().setText("500");
-    sheet.Security().UsePassword().setChecked(true);
     sheet.Security().Password().setText("999999");
     ASSERT_TRUE(PressOk(sheet));
-    EXPECT_EQ(inst.GetName(), "Calibrator 2");
-    EXPECT_TRUE(inst.GetUseInstrumentId());
-    EXPECT_EQ(inst.GetInstrumentId(), 9999);
-    EXPECT_EQ(inst.GetPort(), CInstrumentConnection::PORT_2);
-    EXPECT_EQ(inst.GetModeVarName(), "RS232_MODE2");
-    EXPECT_EQ(inst.GetSiteId(), b->GetId());
-    EXPECT_TRUE(inst.GetAutoDisconnect());
-    EXPECT_EQ(inst.GetAutoDisconnectMinutes(), 60);
-    EXPECT_TRUE(inst.GetUseDeselect());
-    EXPECT_EQ(inst.GetDeselectCode(), "\r\n");
-    EXPECT_EQ(inst.GetReceiveTimeout(), 10000);
-    EXPECT_EQ(inst.GetTransmitDelay(), 500);
-    EXPECT_TRUE(inst.GetUsePassword());
-    EXPECT_EQ(inst.GetPassword(), 999999u);
+    EXPECT_EQ(Fields(inst), "Calibrator 2|19999|1RS232_MODE2|" + std::to_string(bay->GetId()) +
+                                "|160|1\\x1B\\x41|1\\x0D\\x0A|10000|500|1999999");
 }
 
-TEST_F(InstSheetTest, CancelChangesNothing) {
+TEST_F(InstSheetTest, CancelChangesNothingAndOkMarksModifiedEvenWithoutChanges) {
     inst.SetName("Kept");
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    sheet.Basic().Name().setText("Lost");
-    sheet.Handshake().ReceiveTimeout().setText("700");
-    sheet.reject();
+    {
+        CInstPropertySheet sheet(inst);
+        sheet.show();
+        sheet.Basic().Name().setText("Lost");
+        sheet.Handshake().ReceiveTimeout().setText("700");
+        sheet.reject();
+    }
     EXPECT_EQ(inst.GetName(), "Kept");
     EXPECT_EQ(inst.GetReceiveTimeout(), 2000);
     EXPECT_FALSE(app->IsModified());
+    // Backslashes, quotes and bytes outside the printable range survive an unchanged OK.
+    const std::string code = std::string("\\\"A\0\x7F", 5);
+    inst.SetSelectCode(code);
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    ASSERT_TRUE(PressOk(sheet));
+    EXPECT_EQ(inst.GetName(), "Kept");
+    EXPECT_EQ(inst.GetSelectCode(), code);
+    EXPECT_TRUE(app->IsModified());
 }
 
 // ---- port and mode variable
@@ -149,24 +138,24 @@ TEST_F(InstSheetTest, CustomKeepsTheCurrentNameAndAPortPutsItsOwn) {
     CInstPropertySheet sheet(inst);
     sheet.show();
     CInstBasicPropertyPage& basic = sheet.Basic();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE");
     EXPECT_FALSE(basic.ModeVarName().isEnabled());
-
-    basic.Custom().click();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE");
-    EXPECT_TRUE(basic.ModeVarName().isEnabled());
-    basic.ModeVarName().setText("AUX_MODE");
-    basic.Port2().click();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE2");
-    EXPECT_FALSE(basic.ModeVarName().isEnabled());
-    basic.Custom().click();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE2");
-    basic.Port1().click();
-    EXPECT_EQ(basic.ModeVarName().text(), "RS232_MODE");
     EXPECT_EQ(basic.ModeVarName().maxLength(), 20);
-
-    basic.Custom().click();
-    basic.ModeVarName().setText("MY_MODE");
+    const struct {
+        QRadioButton* port;
+        const char *typed, *name;
+        bool editable;
+    } steps[] = {{&basic.Custom(), "AUX_MODE", "AUX_MODE", true},
+                 {&basic.Port2(), nullptr, "RS232_MODE2", false},
+                 {&basic.Custom(), nullptr, "RS232_MODE2", true},
+                 {&basic.Port1(), nullptr, "RS232_MODE", false},
+                 {&basic.Custom(), "MY_MODE", "MY_MODE", true}};
+    for (const auto& step : steps) {
+        step.port->click();
+        if (step.typed)
+            basic.ModeVarName().setText(step.typed);
+        EXPECT_EQ(basic.ModeVarName().text(), step.name);
+        EXPECT_EQ(basic.ModeVarName().isEnabled(), step.editable) << step.name;
+    }
     ASSERT_TRUE(PressOk(sheet));
     EXPECT_EQ(inst.GetPort(), CInstrumentConnection::PORT_CUSTOM);
     EXPECT_EQ(inst.GetModeVarName(), "MY_MODE");
@@ -221,15 +210,6 @@ TEST_F(InstSheetTest, SelectCodesAreStoredAsTheBytesTheEscapesStandFor) {
     CInstPropertySheet again(inst);
     EXPECT_EQ(again.CodeSwitch().SelectCode().text(), "\\x1B\\x41");
     EXPECT_EQ(again.CodeSwitch().DeselectCode().text(), "\\xBA");
-}
-
-TEST_F(InstSheetTest, BackslashesAndQuotesSurviveAnUnchangedRoundTrip) {
-    const std::string code = std::string("\\\"A\0\x7F", 5);
-    inst.SetSelectCode(code);
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    ASSERT_TRUE(PressOk(sheet));
-    EXPECT_EQ(inst.GetSelectCode(), code);
 }
 
 // ---- range checks
@@ -316,41 +296,29 @@ TEST_F(InstSheetTest, DefaultsResetAllFivePages) {
     inst.SetName("Monitor");
     inst.SetSiteId(site->GetId());
     inst.SetUseInstrumentId(true);
-    inst.SetInstrumentId(5);
     inst.SetPort(CInstrumentConnection::PORT_2);
     inst.SetAutoDisconnect(true);
-    inst.SetAutoDisconnectMinutes(9);
     inst.SetUseSelect(true);
     inst.SetSelectCode("S");
-    inst.SetUseDeselect(true);
-    inst.SetDeselectCode("D");
     inst.SetReceiveTimeout(9000);
-    inst.SetTransmitDelay(100);
     inst.SetUsePassword(true);
     inst.SetPassword(77);
     CInstPropertySheet sheet(inst);
     sheet.show();
     sheet.Basic().DefaultsButton().click();
-
-    EXPECT_EQ(sheet.Basic().Name().text(), "Local Instrument");
-    EXPECT_FALSE(sheet.Basic().UseId().isChecked());
-    EXPECT_EQ(sheet.Basic().Id().text(), "0");
+    const QString edits =
+        sheet.Basic().Name().text() + "|" + sheet.Basic().Id().text() + "|" +
+        sheet.Basic().ModeVarName().text() + "|" + sheet.AutoDisconnect().Minutes().text() + "|" +
+        sheet.CodeSwitch().SelectCode().text() + "|" + sheet.Handshake().ReceiveTimeout().text() +
+        "|" + sheet.Handshake().TransmitDelay().text() + "|" + sheet.Security().Password().text();
+    EXPECT_EQ(edits, "Local Instrument|0|RS232_MODE|0||2000|0|0");
+    for (QCheckBox* box : {&sheet.Basic().UseId(), &sheet.AutoDisconnect().Enabled(),
+                           &sheet.CodeSwitch().UseSelect(), &sheet.Security().UsePassword()})
+        EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
     EXPECT_FALSE(sheet.Basic().Id().isEnabled());
     EXPECT_TRUE(sheet.Basic().Port1().isChecked());
-    EXPECT_EQ(sheet.Basic().ModeVarName().text(), "RS232_MODE");
     EXPECT_EQ(sheet.Basic().Site().currentIndex(), -1);
-    EXPECT_FALSE(sheet.AutoDisconnect().Enabled().isChecked());
-    EXPECT_EQ(sheet.AutoDisconnect().Minutes().text(), "0");
-    EXPECT_FALSE(sheet.CodeSwitch().UseSelect().isChecked());
-    EXPECT_TRUE(sheet.CodeSwitch().SelectCode().text().isEmpty());
-    EXPECT_FALSE(sheet.CodeSwitch().UseDeselect().isChecked());
-    EXPECT_TRUE(sheet.CodeSwitch().DeselectCode().text().isEmpty());
-    EXPECT_EQ(sheet.Handshake().ReceiveTimeout().text(), "2000");
-    EXPECT_EQ(sheet.Handshake().TransmitDelay().text(), "0");
-    EXPECT_FALSE(sheet.Security().UsePassword().isChecked());
-    EXPECT_EQ(sheet.Security().Password().text(), "0");
-    // Only the pages changed until OK.
-    EXPECT_EQ(inst.GetName(), "Monitor");
+    EXPECT_EQ(inst.GetName(), "Monitor"); // only the pages changed until OK
     ASSERT_TRUE(PressOk(sheet));
     EXPECT_EQ(inst.GetSiteId(), 0u);
     EXPECT_EQ(inst.GetPassword(), 0u);
@@ -371,37 +339,13 @@ TEST_F(InstSheetTest, SiteListNamesEverySiteSortedWithTheInstrumentsSiteSelected
         items.push_back(combo.itemText(i));
     EXPECT_EQ(items, (QStringList{"Alpha", "Mid", "zeta"}));
     EXPECT_EQ(combo.currentText(), "Alpha");
-}
-
-TEST_F(InstSheetTest, AnInstrumentWhoseSiteWasDeletedShowsLocalSite) {
-    CSiteConnection* site = AddSite("Harbour");
-    AddSite("Other");
-    inst.SetSiteId(site->GetId());
-    Sites().Delete(site);
-    EXPECT_EQ(inst.GetSiteName(), "Local Site");
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    EXPECT_EQ(sheet.Basic().Site().currentIndex(), -1); // "Other" is not chosen for it
-    EXPECT_EQ(sheet.Basic().Site().placeholderText(), "Local Site");
-    dialogtest::Shot(sheet, "instrument-basic-deleted-site");
-}
-
-TEST_F(InstSheetTest, TheSitesButtonOpensTheListAndRefillsKeepingTheChoice) {
-    CSiteConnection* site = AddSite("Harbour");
-    inst.SetSiteId(site->GetId());
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    dialogtest::WhenModal<CSitesDialog> driver([](CSitesDialog& sites) {
-        sites.SelectRow(0);
-        sites.OnDuplicate();
-        sites.accept();
-    });
-    sheet.Basic().SitesButton().click();
-    EXPECT_TRUE(driver.Seen());
-    QComboBox& combo = sheet.Basic().Site();
-    ASSERT_EQ(combo.count(), 2);
-    EXPECT_EQ(combo.itemText(0), "Copy of Harbour");
-    EXPECT_EQ(combo.currentText(), "Harbour");
+    // An instrument whose site was deleted shows Local Site, and no other site is chosen.
+    Sites().Delete(chosen);
+    CInstPropertySheet again(inst);
+    again.show();
+    EXPECT_EQ(again.Basic().Site().currentIndex(), -1);
+    EXPECT_EQ(again.Basic().Site().placeholderText(), "Local Site");
+    dialogtest::Shot(again, "instrument-basic-deleted-site");
 }
 
 // ---- configuration button
@@ -469,6 +413,24 @@ TEST_F(InstSheetTest, EveryPageShowsWhole) {
         ASSERT_TRUE(sheet.SetActivePage(i));
         dialogtest::Shot(sheet, names[i]);
     }
+}
+
+TEST_F(InstSheetTest, TheSitesButtonOpensTheListAndRefillsKeepingTheChoice) {
+    CSiteConnection* site = AddSite("Harbour");
+    inst.SetSiteId(site->GetId());
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    dialogtest::WhenModal<CSitesDialog> driver([](CSitesDialog& sites) {
+        sites.SelectRow(0);
+        sites.OnDuplicate();
+        sites.accept();
+    });
+    sheet.Basic().SitesButton().click();
+    EXPECT_TRUE(driver.Seen());
+    QComboBox& combo = sheet.Basic().Site();
+    ASSERT_EQ(combo.count(), 2);
+    EXPECT_EQ(combo.itemText(0), "Copy of Harbour");
+    EXPECT_EQ(combo.currentText(), "Harbour");
 }
 
 } // namespace

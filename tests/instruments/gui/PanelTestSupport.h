@@ -4,6 +4,7 @@
 
 #include "connections/gui/DialogTestSupport.h"
 #include "support_lib/Fakes.h"
+#include "support_lib/GuiShot.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 #include "ui/AppFileDialog.h"
 #include "ui/FileSaveAsDialog.h"
 
+#include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
 #include <QApplication>
 #include <QDir>
@@ -15,10 +16,6 @@
 
 namespace {
 
-void EnsureQt() {
-    EnsureGuiTestApp();
-}
-
 constexpr unsigned kSaveFlags =
     CAppFileDialog::OFN_OVERWRITEPROMPT | CAppFileDialog::OFN_HIDEREADONLY;
 const QString kFilter = QStringLiteral("Data Files (*.txt)|*.txt|All Files (*.*)|*.*||");
@@ -29,7 +26,7 @@ struct FileDialogTest : ::testing::Test {
     QString existing;
     QString fresh;
     void SetUp() override {
-        EnsureQt();
+        EnsureGuiTestApp();
         ASSERT_TRUE(dir.isValid());
         existing = dir.filePath(QStringLiteral("old.txt"));
         fresh = dir.filePath(QStringLiteral("new.txt"));
@@ -64,19 +61,39 @@ TEST_F(FileDialogTest, TheCallersFlagsAreKeptWholeAndTheChooserNeverConfirmsItse
     EXPECT_FALSE(dlg.GetAppend());
 }
 
-TEST_F(FileDialogTest, ReplaceAndAppendAcceptTheNameAndReportTheChoice) {
-    CAppFileDialog dlg(false, QStringLiteral(".txt"), existing, kSaveFlags, kFilter);
-    ScriptedPrompter p;
-    p.answers = {CFileSaveAsDialog::RESULT_APPEND, CFileSaveAsDialog::RESULT_REPLACE};
-    dlg.SetPrompter(std::ref(p));
-    EXPECT_TRUE(dlg.OnFileNameOK(existing));
-    EXPECT_TRUE(dlg.GetAppend());
-    EXPECT_TRUE(dlg.OnFileNameOK(existing));
-    EXPECT_FALSE(dlg.GetAppend());
-    EXPECT_EQ(p.asked, (std::vector<QString>{existing, existing}));
+// Each name the chooser would accept, checked in turn: an existing file asks (with the
+// overwrite flag only), the answer decides, and a new file clears an earlier Append.
+TEST_F(FileDialogTest, NameChecksTable) {
+    const unsigned hide = CAppFileDialog::OFN_HIDEREADONLY;
+    const int append = CFileSaveAsDialog::RESULT_APPEND,
+              replace = CFileSaveAsDialog::RESULT_REPLACE;
+    const struct {
+        unsigned flags;
+        std::vector<int> answers;
+        std::vector<std::pair<bool, bool>> names; // existing?, accepted
+        bool append;
+        size_t asked;
+    } rows[] = {
+        {kSaveFlags, {append}, {{true, true}}, true, 1},
+        {kSaveFlags, {append, replace}, {{true, true}, {true, true}}, false, 2},
+        {kSaveFlags, {QDialog::Rejected}, {{true, false}}, false, 1},
+        {kSaveFlags, {append}, {{true, true}, {false, true}}, false, 1},
+        {hide, {}, {{true, true}, {false, true}}, false, 0},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const auto& r = rows[i];
+        CAppFileDialog dlg(false, QStringLiteral(".txt"), existing, r.flags, kFilter);
+        ScriptedPrompter p;
+        p.answers = r.answers;
+        dlg.SetPrompter(std::ref(p));
+        for (auto [old, accepted] : r.names)
+            EXPECT_EQ(dlg.OnFileNameOK(old ? existing : fresh), accepted) << "row " << i;
+        EXPECT_EQ(dlg.GetAppend(), r.append) << "row " << i;
+        EXPECT_EQ(p.asked.size(), r.asked) << "row " << i;
+    }
 }
 
-TEST_F(FileDialogTest, CancelInThePromptRejectsTheNameAndKeepsTheChooserOpen) {
+TEST_F(FileDialogTest, CancelInThePromptKeepsTheChooserOpen) {
     CAppFileDialog dlg(false, QStringLiteral(".txt"), existing, kSaveFlags, kFilter);
     ScriptedPrompter p;
     p.answers = {QDialog::Rejected};
@@ -86,34 +103,6 @@ TEST_F(FileDialogTest, CancelInThePromptRejectsTheNameAndKeepsTheChooserOpen) {
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), 0);
     EXPECT_EQ(dlg.GetPathName(), existing);
-    EXPECT_EQ(p.asked.size(), 1u);
-}
-
-TEST_F(FileDialogTest, ANewFileIsNeverAskedAboutAndClearsAnEarlierAppend) {
-    CAppFileDialog dlg(false, QStringLiteral(".txt"), existing, kSaveFlags, kFilter);
-    ScriptedPrompter p;
-    p.answers = {CFileSaveAsDialog::RESULT_APPEND};
-    dlg.SetPrompter(std::ref(p));
-    ASSERT_TRUE(dlg.OnFileNameOK(existing));
-    ASSERT_TRUE(dlg.GetAppend());
-    EXPECT_TRUE(dlg.OnFileNameOK(fresh));
-    EXPECT_FALSE(dlg.GetAppend());
-    EXPECT_EQ(p.asked.size(), 1u);
-}
-
-TEST_F(FileDialogTest, WithoutTheOverwriteFlagNothingIsEverAsked) {
-    CAppFileDialog dlg(false, QStringLiteral(".txt"), existing, CAppFileDialog::OFN_HIDEREADONLY,
-                       kFilter);
-    ScriptedPrompter p;
-    dlg.SetPrompter(std::ref(p));
-    EXPECT_TRUE(dlg.OnFileNameOK(existing));
-    EXPECT_TRUE(dlg.OnFileNameOK(fresh));
-    dlg.show();
-    dlg.accept();
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_TRUE(p.asked.empty());
-    EXPECT_FALSE(dlg.GetAppend());
 }
 
 TEST_F(FileDialogTest, TheDefaultExtensionIsAddedBeforeTheExistenceCheck) {
@@ -172,33 +161,17 @@ TEST_F(FileDialogTest, TheRealPromptCancelledLeavesTheChooserOpenWithTheSameName
     EXPECT_TRUE(dlg.GetAppend());
 }
 
-TEST_F(FileDialogTest, ThePromptHasItsTextsResultsAndAnchors) {
-    CFileSaveAsDialog d(QStringLiteral("/tmp/x.txt"));
-    EXPECT_EQ(d.LayoutSlot(), -1);
+TEST_F(FileDialogTest, ThePromptHasItsTextsAndResults) {
+    CFileSaveAsDialog d(existing);
     EXPECT_EQ(d.Question().text(), QStringLiteral("Do you want to replace it or append to it?"));
     EXPECT_EQ(d.ReplaceButton().text(), QStringLiteral("&Replace"));
     EXPECT_EQ(d.AppendButton().text(), QStringLiteral("&Append"));
     EXPECT_EQ(d.CancelButton().text(), QStringLiteral("Cancel"));
-    using R = CResizableControl::Rule;
-    EXPECT_EQ(d.Question().RuleCount(), 1);
-    EXPECT_EQ(d.Question().GetRule(0), (R{4, 100}));
-    for (CResizableControl* b : {static_cast<CResizableControl*>(&d.ReplaceButton()),
-                                 static_cast<CResizableControl*>(&d.AppendButton()),
-                                 static_cast<CResizableControl*>(&d.CancelButton())}) {
-        EXPECT_EQ(b->RuleCount(), 2);
-        EXPECT_EQ(b->GetRule(0), (R{4, 100}));
-        EXPECT_EQ(b->GetRule(1), (R{1, 50}));
-    }
-    EXPECT_EQ(d.Message().GetRule(0), (R{6, 100}));
-    EXPECT_EQ(d.Message().GetRule(1), (R{8, 100}));
-    EXPECT_EQ(d.Controls().size(), 5u);
-
     int result = -1;
     QObject::connect(&d, &QDialog::finished, [&](int r) { result = r; });
     d.show();
-    EXPECT_EQ(d.Message().text(), QStringLiteral("/tmp/x.txt already exists."));
-    EXPECT_TRUE(d.IsReady());
-    d.grab().save(QStringLiteral("/tmp/shots/save-as-prompt.png"));
+    EXPECT_EQ(d.Message().text(), existing + QStringLiteral(" already exists."));
+    SaveShot(d, "save-as-prompt");
     d.ReplaceButton().click();
     EXPECT_EQ(result, CFileSaveAsDialog::RESULT_REPLACE);
     d.show();

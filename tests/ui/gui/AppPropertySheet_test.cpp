@@ -13,10 +13,6 @@
 
 namespace {
 
-void EnsureQt() {
-    EnsureGuiTestApp();
-}
-
 // Records every call into one shared journal, so the order across pages shows.
 struct Journal {
     std::vector<std::string> calls;
@@ -45,7 +41,7 @@ private:
 };
 
 struct SheetTest : ::testing::Test {
-    void SetUp() override { EnsureQt(); }
+    void SetUp() override { EnsureGuiTestApp(); }
     Journal j;
 };
 
@@ -138,16 +134,6 @@ TEST_F(SheetTest, DestroyingTheSheetDestroysItsPages) {
     EXPECT_TRUE(b.isNull());
 }
 
-TEST_F(SheetTest, TheBasePageDoesNothingAndAcceptsBeingLeft) {
-    CAppPropertyPage page(QStringLiteral("Plain"));
-    page.Exchange(true);
-    page.SetDefaults();
-    EXPECT_TRUE(page.OnSetActive());
-    EXPECT_TRUE(page.OnKillActive());
-    EXPECT_EQ(page.Sheet(), nullptr);
-    EXPECT_EQ(page.Title(), QStringLiteral("Plain"));
-}
-
 TEST_F(SheetTest, TheSheetFitsItsLargestPageAndIsNotResizable) {
     CAppPropertySheet sheet(QStringLiteral("Props"));
     auto* small = new TracePage("small", j);
@@ -167,6 +153,16 @@ TEST_F(SheetTest, TheSheetFitsItsLargestPageAndIsNotResizable) {
     sheet.resize(shown - QSize(80, 40));
     QApplication::processEvents();
     EXPECT_EQ(sheet.size(), shown);
+}
+
+TEST_F(SheetTest, ABasePageWithoutOverridesAcceptsBeingLeft) {
+    CAppPropertyPage page(QStringLiteral("Plain"));
+    page.Exchange(true);
+    page.SetDefaults();
+    EXPECT_TRUE(page.OnSetActive());
+    EXPECT_TRUE(page.OnKillActive());
+    EXPECT_EQ(page.Sheet(), nullptr);
+    EXPECT_EQ(page.Title(), QStringLiteral("Plain"));
 }
 
 } // namespace

@@ -10,10 +10,6 @@
 
 namespace {
 
-void EnsureQt() {
-    EnsureGuiTestApp();
-}
-
 using G = CResizableControl::Geometry;
 using R = CResizableControl::Rule;
 
@@ -22,96 +18,54 @@ struct Rules : CResizableControl {
     QWidget* GetControlWnd() override { return nullptr; }
 };
 
-TEST(ResizableControlRules, AFifthRuleIsIgnored) {
-    Rules c;
-    c.AddRule(1, 10);
-    c.AddRule(3, 20);
-    c.AddRule(5, 30);
-    c.AddRule(7, 40);
-    c.AddRule(2, 100);
-    EXPECT_EQ(c.RuleCount(), 4);
-    EXPECT_EQ(c.GetRule(3), (R{7, 40}));
-    // The ignored fifth rule (left edge by the full dx) has no effect.
-    EXPECT_EQ(c.Apply(G{0, 0, 10, 10}, 100, 100), (G{10, 20, 40, 50}));
-}
-
-TEST(ResizableControlRules, PartKindWithZeroPercentStopsEvaluation) {
-    Rules c;
-    c.AddRule(1, 0);
-    c.AddRule(8, 100);
-    EXPECT_EQ(c.RuleCount(), 2);
-    EXPECT_EQ(c.GetRule(0), (R{0, 0}));
-    EXPECT_EQ(c.Apply(G{5, 6, 7, 8}, 50, 50), (G{5, 6, 7, 8}));
-}
-
-TEST(ResizableControlRules, NegativePercentAndUnknownKindsBecomeStopAndTakeAPlace) {
-    Rules c;
-    c.AddRule(5, -20);
-    c.AddRule(9, 50);
-    c.AddRule(-1, 50);
-    c.AddRule(2, 100);
-    c.AddRule(4, 100); // a fifth: ignored even though the list holds only stops so far
-    EXPECT_EQ(c.RuleCount(), 4);
-    EXPECT_EQ(c.GetRule(0), (R{0, 0}));
-    EXPECT_EQ(c.GetRule(1), (R{0, 0}));
-    EXPECT_EQ(c.GetRule(2), (R{0, 0}));
-    EXPECT_EQ(c.GetRule(3), (R{2, 100}));
-    EXPECT_EQ(c.Apply(G{1, 2, 3, 4}, 30, 30), (G{1, 2, 3, 4}));
-}
-
-TEST(ResizableControlRules, PartKindAtOrAbove100BecomesTheFullKind) {
-    Rules a, b, c;
-    a.AddRule(3, 150);
-    b.AddRule(4, 100);
-    c.AddRule(7, 100);
-    EXPECT_EQ(a.GetRule(0), b.GetRule(0));
-    EXPECT_EQ(a.GetRule(0), (R{4, 100}));
-    EXPECT_EQ(c.GetRule(0), (R{8, 100}));
-    for (int dy : {-37, 0, 11, 250})
-        EXPECT_EQ(a.Apply(G{10, 20, 30, 40}, 5, dy), b.Apply(G{10, 20, 30, 40}, 5, dy));
-}
-
-TEST(ResizableControlRules, FullKindsHold100WhateverPercentIsPassed) {
-    Rules c;
-    c.AddRule(2, 7);
-    c.AddRule(6, -5);
-    c.AddRule(8, 0);
-    EXPECT_EQ(c.GetRule(0), (R{2, 100}));
-    EXPECT_EQ(c.GetRule(1), (R{6, 100}));
-    EXPECT_EQ(c.GetRule(2), (R{8, 100}));
-    EXPECT_EQ(c.Apply(G{10, 10, 50, 20}, 30, 40), (G{40, 10, 80, 60}));
-}
-
-TEST(ResizableControlRules, PercentStepsTruncateTowardZero) {
-    Rules c;
-    c.AddRule(1, 50);
-    c.AddRule(7, 33);
-    // 50 x 3 / 100 = 1.5 -> 1 and 50 x -3 / 100 = -1.5 -> -1 (not -2); 33 x -10 / 100 -> -3.
-    EXPECT_EQ(c.Apply(G{100, 0, 10, 50}, 3, 10), (G{101, 0, 10, 53}));
-    EXPECT_EQ(c.Apply(G{100, 0, 10, 50}, -3, -10), (G{99, 0, 10, 47}));
-    EXPECT_EQ(c.Apply(G{100, 0, 10, 50}, -1, -1), (G{100, 0, 10, 50}));
-}
-
-TEST(ResizableControlRules, EachRuleStartsFromTheInitialGeometrySoALaterOneReplaces) {
-    Rules c;
-    c.AddRule(1, 50);
-    c.AddRule(2, 100);
-    EXPECT_EQ(c.Apply(G{10, 0, 5, 5}, 40, 0).x, 50);
-    Rules d;
-    d.AddRule(5, 25);
-    d.AddRule(5, 75);
-    EXPECT_EQ(d.Apply(G{0, 0, 100, 5}, 40, 0).w, 130);
-}
-
-TEST(ResizableControlRules, BottomButtonRowStaysCentred) {
-    Rules c;
-    c.AddRule(4, 100);
-    c.AddRule(1, 50);
-    EXPECT_EQ(c.Apply(G{150, 100, 100, 28}, 60, 25), (G{180, 125, 100, 28}));
+// Rules are kinds (1-8: left, 2 full; ...) and percents; the geometry moves by the percent of
+// the size change each rule names, every rule starting from the initial geometry.
+TEST(ResizableControlRules, Table) {
+    // clang-format off
+    const struct {
+        std::vector<R> added, kept; // as given, as stored
+        G from;
+        int dx, dy;
+        G to;
+        const char* what;
+    } rows[] = {
+        {{{1, 10}, {3, 20}, {5, 30}, {7, 40}, {2, 100}}, {{1, 10}, {3, 20}, {5, 30}, {7, 40}},
+         {0, 0, 10, 10}, 100, 100, {10, 20, 40, 50}, "a fifth rule is ignored"},
+        {{{1, 0}, {8, 100}}, {{0, 0}, {8, 100}}, {5, 6, 7, 8}, 50, 50, {5, 6, 7, 8},
+         "a part kind with 0 percent stops evaluation"},
+        {{{5, -20}, {9, 50}, {-1, 50}, {2, 100}, {4, 100}}, {{0, 0}, {0, 0}, {0, 0}, {2, 100}},
+         {1, 2, 3, 4}, 30, 30, {1, 2, 3, 4}, "negative percents and unknown kinds stop"},
+        {{{3, 150}}, {{4, 100}}, {10, 20, 30, 40}, 5, -37, {10, -17, 30, 40},
+         "a part kind at or above 100 is the full kind"},
+        {{{7, 100}}, {{8, 100}}, {0, 0, 10, 10}, 5, 7, {0, 0, 10, 17}, "7 at 100 is 8"},
+        {{{2, 7}, {6, -5}, {8, 0}}, {{2, 100}, {6, 100}, {8, 100}}, {10, 10, 50, 20}, 30, 40,
+         {40, 10, 80, 60}, "full kinds hold 100 whatever is passed"},
+        {{{1, 50}, {7, 33}}, {{1, 50}, {7, 33}}, {100, 0, 10, 50}, 3, 10, {101, 0, 10, 53},
+         "steps truncate"},
+        {{{1, 50}, {7, 33}}, {{1, 50}, {7, 33}}, {100, 0, 10, 50}, -3, -10, {99, 0, 10, 47},
+         "steps truncate toward zero"},
+        {{{1, 50}, {2, 100}}, {{1, 50}, {2, 100}}, {10, 0, 5, 5}, 40, 0, {50, 0, 5, 5},
+         "a later rule replaces"},
+        {{{5, 25}, {5, 75}}, {{5, 25}, {5, 75}}, {0, 0, 100, 5}, 40, 0, {0, 0, 130, 5},
+         "a later rule replaces"},
+        {{{4, 100}, {1, 50}}, {{4, 100}, {1, 50}}, {150, 100, 100, 28}, 60, 25,
+         {180, 125, 100, 28}, "a bottom button row stays centred"},
+    };
+    // clang-format on
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        Rules c;
+        for (const R& rule : r.added)
+            c.AddRule(rule.kind, rule.percent);
+        ASSERT_EQ(c.RuleCount(), static_cast<int>(r.kept.size()));
+        for (size_t i = 0; i < r.kept.size(); ++i)
+            EXPECT_EQ(c.GetRule(static_cast<int>(i)), r.kept[i]) << i;
+        EXPECT_EQ(c.Apply(r.from, r.dx, r.dy), r.to);
+    }
 }
 
 TEST(ResizableControlWindow, RepositionNeedsRulesAWindowAndAParent) {
-    EnsureQt();
+    EnsureGuiTestApp();
     // No rules: nothing captured.
     QWidget parent;
     CResizableButton plain(QStringLiteral("x"), &parent);
@@ -146,7 +100,7 @@ TEST(ResizableControlWindow, RepositionNeedsRulesAWindowAndAParent) {
 }
 
 TEST(ResizableControlWindow, TheInitialRectangleIsCapturedOnceAndReusedWhenShrinking) {
-    EnsureQt();
+    EnsureGuiTestApp();
     QWidget parent;
     CResizableButton b(QStringLiteral("OK"), &parent);
     b.setGeometry(40, 100, 100, 28);

@@ -11,10 +11,6 @@
 
 namespace {
 
-void EnsureQt() {
-    EnsureGuiTestApp();
-}
-
 // A list filling the dialog above a centred button, as the list dialogs are built.
 class ListDialog : public CResizableDialog {
 public:
@@ -51,7 +47,7 @@ protected:
 
 struct Fixture : ::testing::Test {
     TestApp app;
-    void SetUp() override { EnsureQt(); }
+    void SetUp() override { EnsureGuiTestApp(); }
 };
 
 using ResizableDialogTest = Fixture;
@@ -98,22 +94,23 @@ TEST_F(ResizableDialogTest, DraggingAnEdgePastTheMinimumKeepsTheOppositeEdgeStil
     ListDialog d(-1);
     d.show();
     const Rect small{100, 100, 150, 130}; // 50 x 30, below 300 x 210
-    const Rect fromLeft = d.OnSizing(CResizableDialog::EDGE_LEFT, small);
-    EXPECT_EQ(fromLeft.right, 150);
-    EXPECT_EQ(fromLeft.Width(), 300);
-    const Rect fromRight = d.OnSizing(CResizableDialog::EDGE_RIGHT, small);
-    EXPECT_EQ(fromRight.left, 100);
-    EXPECT_EQ(fromRight.Width(), 300);
-    const Rect fromTopLeft = d.OnSizing(CResizableDialog::EDGE_TOPLEFT, small);
-    EXPECT_EQ(fromTopLeft, (Rect{150 - 300, 130 - 210, 150, 130}));
-    const Rect fromBottomLeft = d.OnSizing(CResizableDialog::EDGE_BOTTOMLEFT, small);
-    EXPECT_EQ(fromBottomLeft, (Rect{150 - 300, 100, 150, 310}));
-    const Rect fromTopRight = d.OnSizing(CResizableDialog::EDGE_TOPRIGHT, small);
-    EXPECT_EQ(fromTopRight, (Rect{100, 130 - 210, 400, 130}));
-    const Rect fromBottom = d.OnSizing(CResizableDialog::EDGE_BOTTOM, small);
-    EXPECT_EQ(fromBottom, (Rect{100, 100, 400, 310}));
-    // Big enough: untouched.
-    const Rect big{0, 0, 500, 400};
+    const std::pair<CResizableDialog::SizingEdge, Rect> rows[] = {
+        {CResizableDialog::EDGE_LEFT, {150 - 300, 100, 150, 310}},
+        {CResizableDialog::EDGE_RIGHT, {100, 100, 400, 310}},
+        {CResizableDialog::EDGE_TOPLEFT, {150 - 300, 130 - 210, 150, 130}},
+        {CResizableDialog::EDGE_BOTTOMLEFT, {150 - 300, 100, 150, 310}},
+        {CResizableDialog::EDGE_TOPRIGHT, {100, 130 - 210, 400, 130}},
+        {CResizableDialog::EDGE_BOTTOM, {100, 100, 400, 310}}};
+    for (const auto& [edge, expected] : rows) {
+        const Rect r = d.OnSizing(edge, small);
+        EXPECT_EQ(r.Width(), 300) << edge;
+        if (edge == CResizableDialog::EDGE_LEFT || edge == CResizableDialog::EDGE_RIGHT) {
+            EXPECT_EQ(std::pair(r.left, r.right), std::pair(expected.left, expected.right));
+        } else {
+            EXPECT_EQ(r, expected) << edge;
+        }
+    }
+    const Rect big{0, 0, 500, 400}; // big enough: untouched
     EXPECT_EQ(d.OnSizing(CResizableDialog::EDGE_TOPLEFT, big), big);
 }
 
@@ -137,37 +134,30 @@ TEST_F(ResizableDialogTest, ASavedSlotIsRestoredWhenReadyAndLaysOutTheControls) 
 }
 
 TEST_F(ResizableDialogTest, OkAndCancelStoreThePlacementOtherEndingsDoNot) {
-    {
-        ListDialog d(CVANTIQApp::SLOT_MODEMS);
+    const struct {
+        int slot, ending;
+        QRect placed;
+        Rect stored;
+    } rows[] = {
+        {CVANTIQApp::SLOT_MODEMS, QDialog::Accepted, {70, 80, 350, 240}, {70, 80, 420, 320}},
+        {CVANTIQApp::SLOT_MODEMS, QDialog::Rejected, {90, 95, 360, 250}, {90, 95, 450, 345}},
+        {CVANTIQApp::SLOT_MODEMS, 1235, {10, 20, 400, 300}, {90, 95, 450, 345}},
+        {-1, QDialog::Accepted, {1, 2, 400, 300}, {90, 95, 450, 345}}}; // no slot
+    for (const auto& r : rows) {
+        ListDialog d(r.slot);
         d.show();
-        d.setGeometry(70, 80, 350, 240);
-        d.accept();
-        EXPECT_EQ(app->GetWindowLayout(CVANTIQApp::SLOT_MODEMS), (Rect{70, 80, 420, 320}));
+        d.setGeometry(r.placed);
+        if (r.ending == QDialog::Accepted)
+            d.accept();
+        else if (r.ending == QDialog::Rejected)
+            d.reject();
+        else
+            d.done(r.ending);
+        EXPECT_EQ(app->GetWindowLayout(CVANTIQApp::SLOT_MODEMS), r.stored) << r.ending;
     }
-    {
-        ListDialog d(CVANTIQApp::SLOT_MODEMS);
-        d.show();
-        d.setGeometry(90, 95, 360, 250);
-        d.reject();
-        EXPECT_EQ(app->GetWindowLayout(CVANTIQApp::SLOT_MODEMS), (Rect{90, 95, 450, 345}));
-    }
-    {
-        ListDialog d(CVANTIQApp::SLOT_MODEMS);
-        d.show();
-        d.setGeometry(10, 20, 400, 300);
-        d.done(1235);
-        EXPECT_EQ(app->GetWindowLayout(CVANTIQApp::SLOT_MODEMS), (Rect{90, 95, 450, 345}));
-    }
-    {
-        // Not remembered: no slot is touched.
-        ListDialog d(-1);
-        d.show();
-        d.setGeometry(1, 2, 400, 300);
-        d.accept();
-        for (int slot = 0; slot < CVANTIQApp::kLayoutSlots; ++slot) {
-            if (slot != CVANTIQApp::SLOT_MODEMS) {
-                EXPECT_TRUE(CVANTIQApp::IsUnset(app->GetWindowLayout(slot))) << slot;
-            }
+    for (int slot = 0; slot < CVANTIQApp::kLayoutSlots; ++slot) {
+        if (slot != CVANTIQApp::SLOT_MODEMS) {
+            EXPECT_TRUE(CVANTIQApp::IsUnset(app->GetWindowLayout(slot))) << slot;
         }
     }
 }

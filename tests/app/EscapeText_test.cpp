@@ -1,0 +1,66 @@
+// The escapes of logged lines and of typed select codes.
+
+#include "base/EscapeText.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(EscapeText, ByteTable) {
+    const struct {
+        std::string bytes, escaped;
+    } rows[] = {
+        {"plain text ~", "plain text ~"},
+        {"\x1B"s + "A", "\\x1B\\x41"}, // a hex digit after an escape is escaped, any case
+        {"\x1B"s + "a", "\\x1B\\x61"},
+        {"\x1B"s + "G", "\\x1BG"},
+        {"\x01"s + "12", "\\x01\\x31\\x32"},
+        {"\x01 1", "\\x01 1"},
+        {"\x00\x7F\xFF"s, "\\x00\\x7F\\xFF"},
+        {"a\\b", "a\\\\b"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(EscapeText(r.bytes), r.escaped) << r.escaped;
+}
+
+TEST(UnescapeText, EscapeTable) {
+    const struct {
+        std::string typed, bytes;
+    } rows[] = {
+        {"\\x1B\\x41", "\x1B\x41"},
+        {"\\x1BA", "\xBA"}, // every hex digit belongs to the escape, the low 8 bits kept
+        {"\\xg", "xg"},
+        {"\\101\\0\\7777", "A\0\xFF"s + "7"}, // up to three octal digits
+        {"\\a\\b\\f\\n\\r\\t\\v", "\a\b\f\n\r\t\v"},
+        {"\\\"\\'\\?\\\\\\q", "\"'?\\q"},
+        {"end\\", "end\\"},
+        {"plain", "plain"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(UnescapeText(r.typed), r.bytes) << r.typed;
+}
+
+// Whatever bytes a select code or a logged line holds, the escaped text is printable and
+// reads back to them.
+TEST(EscapeText, ArbitraryBytesReadBackUnchanged) {
+    std::mt19937 rng(20261207);
+    static const char awkwardBytes[] = "\\x0123456789abcdefABCDEF\x1B\r\n\t\x7F\xFFn'\"?";
+    const std::string awkward(awkwardBytes, sizeof awkwardBytes); // the NUL too
+    for (int round = 0; round < 5000; ++round) {
+        std::string bytes;
+        const int length = static_cast<int>(rng() % 24);
+        for (int i = 0; i < length; ++i)
+            bytes += (rng() % 2) ? awkward[rng() % awkward.size()] : static_cast<char>(rng() % 256);
+        const std::string escaped = EscapeText(bytes);
+        for (char c : escaped)
+            ASSERT_TRUE(c >= 0x20 && c <= 0x7E) << "unprintable byte in " << escaped;
+        ASSERT_EQ(UnescapeText(escaped), bytes) << "escaped as " << escaped;
+    }
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+#include "model/InstrumentKeywords.h"
+#include "text/TextStreams.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TEST(Tokens, Table) {
+    const struct {
+        std::string text;
+        int hint;
+        std::string tokens;
+    } rows[] = {
+        {"x=12", HINT_NONE, "Sx P= I12"},
+        // A number that runs into a letter is bad, the whole word with it; no exponents.
+        {"12.5 12AB 12. 1.2.3 1.5e3 -0.25", HINT_NONE, "R12.5 B12AB R12 R1.2 R0.3 B1.5e3 R-0.25"},
+        // Hexadecimal needs digits and no letter after; a decimal integer clears the flag,
+        // other tokens keep it.
+        {"0x1F 0XaB 0x 7 0x1FG", HINT_NONE, "I31x I171x B0x I7 B0x1FG"},
+        {"0x10 word 2.5", HINT_NONE, "I16x Sword R2.5x"},
+        {".5", HINT_DOT_IS_PUNCTUATION, "P. I5"},
+        {".5", HINT_NONE, "R0.5"},
+        {"-3 +4", HINT_SIGN_IS_PUNCTUATION, "P- I3 P+ I4"},
+        {"-3 +4", HINT_SIGN_IS_PUNCTUATION_2, "P- I3 P+ I4"},
+        {"-3 + -", HINT_NONE, "I-3 P+ P-"}, // a sign without digits is punctuation
+        {"7 0x10 word", HINT_AS_REAL, "R7 R16x Sword"},
+        // A listing prints 05-JAN-2023: without the sign hint the year reads as -2023.
+        {"05-JAN-2023", HINT_NONE, "I5 P- KJAN I-2023"},
+        {"startdate 2/29/2004 sampleperiod 001:02:03", HINT_NONE,
+         "Kstartdate I2 P/ I29 P/ I2004 Ksampleperiod I1 P: I2 P: I3"},
+        // Overlong numbers wrap instead of overflowing.
+        {"4294967297 -2147483648 0x1FFFFFFFF", HINT_NONE, "I1 I-2147483648 I-1x"},
+        // Quoted text has no escapes: a backslash is an ordinary character.
+        {"\"abc def\" \"\" \"a\\\" tail", HINT_NONE, "Sabc def S Sa\\ Stail"},
+        {"name \"half\r\nnext", HINT_NONE, "Kname B\"half"}, // unterminated: bad to the line end
+        // Bad bytes are consumed one at a time, so reading ends.
+        {std::string("#\x01\xE9 a\0b ~~", 10), HINT_NONE,
+         std::string("B# B\x01 B\xE9 Sa B\0 Sb B~ B~", 23)},
+        {":=,/()[]# ?", HINT_NONE, "P: P= P, P/ P( P) P[ P] B# B?"}, // the longest match
+        {"LOG ON\r\n", HINT_NONE, "SLOG KON"}, // a phrase cut short by the line end
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(Dump(r.text, r.hint), r.tokens) << r.text << " hint " << r.hint;
+}
+
+TEST(TokenNumbers, ListingDateWithTheSignHintWhereADashIsExpected) {
+    TextStream ts("STARTING DATE: 05-JAN-2023\r\n");
+    EXPECT_EQ(ts->GetToken(), PH_STARTING_DATE);
+    EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
+    EXPECT_EQ(ts->GetToken(HINT_SIGN_IS_PUNCTUATION), TOKEN_MINUS);
+    EXPECT_EQ(ts->GetToken(), KW_JAN);
+    EXPECT_EQ(ts->GetToken(HINT_SIGN_IS_PUNCTUATION), TOKEN_MINUS);
+    EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER);
+    EXPECT_EQ(ts->GetIntValue(), 2023);
+    EXPECT_EQ(ts->GetToken(), TOKEN_END);
+}
+
+TEST(TokenNumbers, RealsBeyondTheDoubleRangeSaturateInsteadOfReadingAsZero) {
+    const std::string huge = std::string(400, '9') + ".5";
+    const std::string tiny = "0." + std::string(400, '0') + "1";
+    TextStream ts(huge + " -" + huge + " " + tiny);
+    for (double want : {HUGE_VAL, -HUGE_VAL, 0.0}) {
+        EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
+        EXPECT_EQ(ts->GetRealValue(), want);
+    }
+}
+
+} // namespace
