@@ -9,6 +9,7 @@
 #include "instruments/InstrumentConnection.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstPropertyPages.h"
+#include "sequences/gui/SequenceConfigDialog.h"
 
 namespace {
 
@@ -56,9 +57,13 @@ void InstallDASWindows(CVANTIQApp& app) {
     CDASChanPropertySheet::Install();
     CDASParameterPropertiesDialog::Install();
     CFrontPanelDialog::SetCommandWindow(CFrontPanelDialog::MODE_DAS, OpenDASWindow);
+    // One button on the property sheet: the DAS window or the sequence window, by the
+    // instrument's capabilities.
     CInstBasicPropertyPage::SetConfigurationOpener(
         [](QWidget* parent, CInstrumentConnection& inst, bool das) {
             if (das)
                 OpenDASWindow(inst, parent);
+            else
+                CSequenceConfigDialog::Run(inst, parent);
         });
 }

@@ -14,6 +14,7 @@
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstPropertySheet.h"
 #include "sequences/SequenceSupport.h"
+#include "sequences/gui/SequenceWindowHooks.h"
 #include "support/TextSupport.h"
 
 #include <QApplication>
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     InstallTelephony(app);
     CFrontPanelDialog::Install(app);
     InstallDASWindows(app);
+    InstallSequenceWindow();
 
     std::vector<const char*> args(argv, argv + argc);
     std::vector<std::string> demoArgs;
