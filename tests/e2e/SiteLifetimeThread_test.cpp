@@ -31,6 +31,14 @@ uint16_t RefusedPort() {
     return ntohs(addr.sin_port);
 }
 
+// The rig ends by waiting on its site's workers, and the application deletes the sites of its
+// list: a test that deleted the rig's site gives it an idle one in the list.
+void ReplaceSite(Rig& rig) {
+    rig.site = new CSiteConnection;
+    StateGuard g(AppStateLock());
+    rig.app->Sites().AddTail(rig.site);
+}
+
 TEST(SiteLifetime, AFailedConnectLetsGoOfTheSiteWhichCanThenGoSafely) {
     Rig rig(SimConfig{}, Rig::Link::Tcp);
     auto* tcp = new CTCPConnection;
@@ -59,7 +67,7 @@ TEST(SiteLifetime, AFailedConnectLetsGoOfTheSiteWhichCanThenGoSafely) {
     rig.site = nullptr;
     rig.inst->RequestDisconnect();
     EXPECT_EQ(rig.inst->GetSiteInUse(), nullptr);
-    rig.site = new CSiteConnection; // for the rig's own ending
+    ReplaceSite(rig);
 }
 
 TEST(SiteLifetime, AWorkerWaitingForAPeerThatNeverAnswersIsWokenWhenTheSiteGoes) {
@@ -97,7 +105,7 @@ TEST(SiteLifetime, AWorkerWaitingForAPeerThatNeverAnswersIsWokenWhenTheSiteGoes)
                         std::chrono::steady_clock::now() - start)
                         .count();
     EXPECT_LT(ms, 2000);
-    rig.site = new CSiteConnection;
+    ReplaceSite(rig);
     for (int fd : fillers)
         ::close(fd);
     ::close(listener);

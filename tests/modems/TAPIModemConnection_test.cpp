@@ -255,6 +255,7 @@ TEST_F(TAPILink, TheCallsOutcomeDecidesAndAFailedCallIsDroppedAndItsLineClosed) 
         EXPECT_EQ(script.Log(), want) << r.name;
         EXPECT_TRUE(!r.display || inst.GetDisplayText() == r.display) << r.name;
         link.Close();
+        TelephonyService::SetCurrent(&service); // the row's script is about to go
     }
 }
 
