@@ -284,13 +284,15 @@ TEST_F(SiteThreads, PostingWithoutAWorkerFailsAndFreesTheBlock) {
 TEST_F(SiteThreads, DestroyingASiteEndsAWorkerBlockedInARead) {
     std::atomic<bool> reading{false};
     std::atomic<size_t> got{99};
-    stub->before = [&](unsigned message, CInstrumentConnection&) {
+    // Taken here: the worker must not read the test's pointer to the site while it is reset.
+    CConnection* link = site->GetConnection();
+    stub->before = [&, link](unsigned message, CInstrumentConnection&) {
         if (message != 1027)
             return;
         reading = true;
         char buf[16];
         // Nothing will arrive: only the cancel can end this read.
-        got = site->GetConnection()->Read(buf, sizeof buf, 600000, '\n');
+        got = link->Read(buf, sizeof buf, 600000, '\n');
     };
     ASSERT_TRUE(site->PostConnectRequest(a));
     ASSERT_TRUE(Post(1027, a));
