@@ -272,16 +272,20 @@ int RunDasDownloadCommand(CliContext& context, const std::vector<std::string>& a
     struct Restore {
         std::vector<CDASChannel*>& chosen;
         std::vector<bool>& wasSelected;
-        ~Restore() {
+        bool done = false;
+        void Now() {
+            if (done)
+                return;
+            done = true;
             StateGuard guard(AppStateLock());
             for (size_t i = 0; i < chosen.size(); ++i) {
                 chosen[i]->SetSelectedOnly(wasSelected[i]);
                 chosen[i]->SetActiveSelection(nullptr);
             }
         }
+        ~Restore() { Now(); }
     };
-    std::optional<Restore> restore;
-    restore.emplace(chosen, wasSelected);
+    Restore restore{chosen, wasSelected};
     if (!downloaded) {
         context.Fail("Unable to download the DAS records of " + NameOf(*inst) + ".");
         return CLI_FAILED;
@@ -307,7 +311,7 @@ int RunDasDownloadCommand(CliContext& context, const std::vector<std::string>& a
             return CLI_FAILED;
         }
     }
-    restore.reset();
+    restore.Now();
     // The configuration file remembers when each channel was downloaded.
     if (!context.Options().AdHoc() &&
         !CNetworkConfiguration::LoadSave(context.App(), context.Options().configPath, true, true))
