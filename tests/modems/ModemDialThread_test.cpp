@@ -254,6 +254,7 @@ TEST_F(ModemDial, ABuiltInModemSiteDialsAndReleasingTheLinkHangsUp) {
     EXPECT_TRUE(modem->IsInUse());
     EXPECT_TRUE(site.ReleaseLink(false));
     EXPECT_FALSE(site.IsConnected() || modem->IsInUse());
+    EXPECT_TRUE(fake.WaitForCount("ATH0", 1)); // noted on the fake's own thread
     EXPECT_EQ(fake.CountCommand("ATH0"), 1u);
 }
 
