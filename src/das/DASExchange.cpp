@@ -17,6 +17,8 @@
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <memory>
 
 namespace {
@@ -79,62 +81,62 @@ int CountStoredRecords(CInstrumentTransfer& transfer) {
     return count;
 }
 
-void FetchDASEvents(CInstrumentTransfer& transfer) {
+namespace {
+
+// Fetches one of the instrument's name lists ("d event", "d parameter") into list: the
+// old entries go, then each line of the wanted kinds is read by addLine, which gives false
+// at a line that breaks the list's form (the rest of the reply is not read as the list).
+template <typename AddLine>
+void FetchDASList(CInstrumentTransfer& transfer, const char* command, CNamedObjectList& list,
+                  std::initializer_list<int> kinds, AddLine addLine) {
     CInstrumentConnection& inst = transfer.Instrument();
     CommInstrumentTokenStream* ts = inst.GetStream();
-    if (!ts || !transfer.Protocol().SendCommand("d", "event"))
+    if (!ts || !transfer.Protocol().SendCommand("d", command))
         return;
     {
         StateGuard guard(AppStateLock());
-        inst.DasEvents().DeleteAll();
+        list.DeleteAll();
         DASSetModified();
     }
     for (int line = 0; line < kMaxListLines; ++line) {
         const int code = LineStart(*ts);
         if (code == TOKEN_END)
             break;
-        if (code != KW_EVENT && code != KW_TIMEREVENT)
+        if (std::find(kinds.begin(), kinds.end(), code) == kinds.end())
             continue;
         const int level = ts->GetToken();
         if (!IsLevel(level) || ts->GetToken() != TOKEN_STRING)
             break;
         const std::string name = ts->GetTokenText();
-        if (ts->GetToken() != TOKEN_INTEGER)
+        if (ts->GetToken() != TOKEN_INTEGER || !addLine(*ts, code, level, name))
             break;
-        StateGuard guard(AppStateLock());
-        inst.DasEvents().AddTail(
-            new CDASEvent(name, ts->GetIntValue(), code == KW_TIMEREVENT, level));
     }
 }
 
+} // namespace
+
+void FetchDASEvents(CInstrumentTransfer& transfer) {
+    CNamedObjectList& list = transfer.Instrument().DasEvents();
+    FetchDASList(
+        transfer, "event", list, {KW_EVENT, KW_TIMEREVENT},
+        [&list](CommInstrumentTokenStream& ts, int code, int level, const std::string& name) {
+            StateGuard guard(AppStateLock());
+            list.AddTail(new CDASEvent(name, ts.GetIntValue(), code == KW_TIMEREVENT, level));
+            return true;
+        });
+}
+
 void FetchDASPoints(CInstrumentTransfer& transfer) {
-    CInstrumentConnection& inst = transfer.Instrument();
-    CommInstrumentTokenStream* ts = inst.GetStream();
-    if (!ts || !transfer.Protocol().SendCommand("d", "parameter"))
-        return;
-    {
-        StateGuard guard(AppStateLock());
-        inst.DasPoints().DeleteAll();
-        DASSetModified();
-    }
-    for (int line = 0; line < kMaxListLines; ++line) {
-        const int code = LineStart(*ts);
-        if (code == TOKEN_END)
-            break;
-        if (code != KW_DATAPOINT)
-            continue;
-        const int level = ts->GetToken();
-        if (!IsLevel(level) || ts->GetToken() != TOKEN_STRING)
-            break;
-        const std::string name = ts->GetTokenText();
-        if (ts->GetToken() != TOKEN_INTEGER)
-            break;
-        const int32_t number = ts->GetIntValue();
-        if (ts->GetToken() != TOKEN_STRING)
-            break;
-        StateGuard guard(AppStateLock());
-        inst.DasPoints().AddTail(new CDASPoint(name, number, ts->GetTokenText(), level));
-    }
+    CNamedObjectList& list = transfer.Instrument().DasPoints();
+    FetchDASList(transfer, "parameter", list, {KW_DATAPOINT},
+                 [&list](CommInstrumentTokenStream& ts, int, int level, const std::string& name) {
+                     const int32_t number = ts.GetIntValue();
+                     if (ts.GetToken() != TOKEN_STRING)
+                         return false;
+                     StateGuard guard(AppStateLock());
+                     list.AddTail(new CDASPoint(name, number, ts.GetTokenText(), level));
+                     return true;
+                 });
 }
 
 bool FetchDASConfiguration(CInstrumentTransfer& transfer) {
