@@ -1,9 +1,10 @@
 // The simulated instrument: command frames, replies, the menu, log-on, the
-// faults it plays and its arguments.
+// faults it plays, its sequence module and its arguments.
 
 #include "sim/SimCommand.h"
 #include "sim/SimConfig.h"
 #include "sim/SimInstrument.h"
+#include "sim/SimSequences.h"
 
 #include <gtest/gtest.h>
 
@@ -53,8 +54,7 @@ TEST(SimInstrument, DisplayLinesCarryHeaderAndFortyTwoCharactersAndKeysMoveThrou
     SimInstrument sim(FixedClock());
     const auto lines = Lines(sim.Receive("\x03\x03\r\n\r\n\x03k disp\r\n").reply);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].substr(0, 16),
-              "K 034:14:05 0000"); // day 34 at 14:05, ID 0
+    EXPECT_EQ(lines[0].substr(0, 16), "K 034:14:05 0000"); // day 34 at 14:05, ID 0
     EXPECT_EQ(lines[0].size(), 16 + 42u);
     EXPECT_EQ(lines[1].size(), 16 + 42u);
     EXPECT_EQ(lines[2], "");
@@ -72,77 +72,78 @@ TEST(SimInstrument, DisplayLinesCarryHeaderAndFortyTwoCharactersAndKeysMoveThrou
     EXPECT_EQ(sim.DisplayContents(), start);
 }
 
-TEST(SimInstrument, AnswersOnlyItsOwnIdAndTheSlashFormWhenConfigured) {
+TEST(SimInstrument, IdSlashFormPasswordModeChangeConfigListingAndDate) {
     SimConfig c = FixedClock();
     c.instrumentId = 200;
     c.slashKeyboard = false;
-    SimInstrument sim(c);
-    EXPECT_EQ(sim.Receive("\x03k 201 disp\r\n").reply, "");
-    EXPECT_EQ(First(sim, "\x03k 200 disp\r\n").substr(0, 16), "K 034:14:05 0200");
-    EXPECT_EQ(First(sim, "\x03/ 200 k disp\r\n").rfind("UNKNOWN COMMAND", 0), 0u);
-}
-
-TEST(SimInstrument, PasswordModeChangeConfigListingAndDate) {
-    SimConfig c = FixedClock();
     c.password = 4321;
     c.modeValue = 0x1003;
     c.type = "Calibrator";
     c.protocolRevision.clear();
     c.hasDas = false;
     SimInstrument sim(c);
+    EXPECT_EQ(sim.Receive("\x03k 201 disp\r\n").reply, ""); // another instrument's
     const std::pair<const char*, const char*> rows[] = {
-        {"\x03v RS232_MODE\r\n", "L 034:14:05 0000 MUST LOG ON"},
-        {"\x03logon 1\r\n", "L 034:14:05 0000 LOG ON FAILED"},
-        {"\x03logon 4321\r\n", "L 034:14:05 0000 LOG ON SUCCESSFUL"},
-        {"\x03v rs232_mode\r\n", "V 034:14:05 0000 RS232_MODE=4099"},
-        {"\x03v curr_date\r\n", "V 034:14:05 0000 CURR_DATE=02/03/2024"},
-        {"\x03v RS232_MODE=3\r\n", "V 034:14:05 0000 RS232_MODE=3"},
-        {"\x03logoff \r\n", "L 034:14:05 0000 MUST LOG ON"}, // the mode change ended the session
+        {"\x03v 200 RS232_MODE\r\n", "L 034:14:05 0200 MUST LOG ON"},
+        {"\x03logon 200 1\r\n", "L 034:14:05 0200 LOG ON FAILED"},
+        {"\x03logon 200 4321\r\n", "L 034:14:05 0200 LOG ON SUCCESSFUL"},
+        {"\x03k 200 disp\r\n", "K 034:14:05 0200 "},
+        {"\x03/ 200 k disp\r\n", "UNKNOWN COMMAND"},
+        {"\x03v 200 rs232_mode\r\n", "V 034:14:05 0200 RS232_MODE=4099"},
+        {"\x03v 200 curr_date\r\n", "V 034:14:05 0200 CURR_DATE=02/03/2024"},
+        {"\x03v 200 RS232_MODE=3\r\n", "V 034:14:05 0200 RS232_MODE=3"},
+        {"\x03logoff 200 \r\n", "L 034:14:05 0200 MUST LOG ON"}, // the mode change ended it
     };
     for (const auto& [command, reply] : rows)
-        EXPECT_EQ(First(sim, command), reply) << command;
-    sim.Receive("\x03logon 4321\r\n");
-    EXPECT_EQ(Lines(sim.Receive("\x03v config\r\n").reply),
-              (std::vector<std::string>{"V 034:14:05 0000 CONFIG[0]=VANTIQ Model 700 Calibrator",
-                                        "V 034:14:05 0000 CONFIG[1]=Software Revision E.7",
-                                        "V 034:14:05 0000 CONFIG[2]=Library Revision 2.8",
-                                        "V 034:14:05 0000 CONFIG[3]=Serial Number 1234", ""}));
+        EXPECT_EQ(First(sim, command).substr(0, std::string(reply).size()), reply) << command;
+    sim.Receive("\x03logon 200 4321\r\n");
+    EXPECT_EQ(Lines(sim.Receive("\x03v 200 config\r\n").reply),
+              (std::vector<std::string>{"V 034:14:05 0200 CONFIG[0]=VANTIQ Model 700 Calibrator",
+                                        "V 034:14:05 0200 CONFIG[1]=Software Revision E.7",
+                                        "V 034:14:05 0200 CONFIG[2]=Library Revision 2.8",
+                                        "V 034:14:05 0200 CONFIG[3]=Serial Number 1234", ""}));
 }
 
+// What each fault does to the replies to a display request, the first one answered normally.
 TEST(SimInstrument, FaultsStartAfterTheGivenCommandCount) {
-    SimConfig c = FixedClock();
-    c.faultAfter = 1;
     const std::string disp = "\x03k disp\r\n";
-    c.fault = SimFault::Silent;
-    SimInstrument silent(c);
-    EXPECT_NE(silent.Receive(disp).reply, "");
-    EXPECT_EQ(silent.Receive(disp).reply, "");
-    c.fault = SimFault::CloseAfter;
-    SimInstrument closing(c);
-    const auto first = closing.Receive(disp);
-    EXPECT_NE(first.reply, "");
-    EXPECT_TRUE(first.close); // closes right after answering its one command
-    c.fault = SimFault::Truncate;
-    SimInstrument truncating(c);
-    truncating.Receive(disp);
-    const std::string cut = truncating.Receive(disp).reply;
-    EXPECT_FALSE(cut.empty());
-    EXPECT_EQ(cut.find('\n'), std::string::npos);
-    c.fault = SimFault::BlankFirst;
-    SimInstrument blank(c);
-    blank.Receive(disp);
-    EXPECT_EQ(blank.Receive(disp).reply.substr(0, 4), "\r\nK ");
-    c.fault = SimFault::Garbage;
-    SimInstrument garbage(c);
-    garbage.Receive(disp);
-    const std::string g = garbage.Receive(disp).reply;
-    EXPECT_EQ(g.substr(0, SimInstrument::JunkLine().size()), SimInstrument::JunkLine());
-    EXPECT_EQ(Lines(g).size(), 4u); // junk, two display lines, blank
-    c.faultAfter = 0;               // from the first command on
+    const std::string junk = SimInstrument::JunkLine();
+    struct Row {
+        SimFault fault;
+        unsigned after;
+        size_t lines;       // of the second reply, an unterminated tail included
+        std::string starts; // the second reply's first bytes
+        bool closes;        // the link closes after the first reply
+    };
+    // clang-format off
+    const Row rows[] = {
+        {SimFault::Silent, 1, 0, "", false},
+        {SimFault::CloseAfter, 1, 0, "", true}, // closes right after answering its one command
+        {SimFault::Truncate, 1, 1, "K ", false},
+        {SimFault::BlankFirst, 1, 4, "\r\nK ", false},
+        {SimFault::Garbage, 1, 4, junk, false},   // junk, two display lines, blank
+        {SimFault::OddDisplay, 0, 5, "K ", false},  // two odd lines before the right ones
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(SimFaultName(row.fault));
+        SimConfig c = FixedClock();
+        c.fault = row.fault;
+        c.faultAfter = row.after;
+        SimInstrument sim(c);
+        const auto first = sim.Receive(disp);
+        EXPECT_NE(first.reply, "");
+        EXPECT_EQ(first.close, row.closes);
+        if (row.closes)
+            continue;
+        const std::string second = sim.Receive(disp).reply;
+        EXPECT_EQ(Lines(second).size(), row.lines) << second;
+        EXPECT_EQ(second.substr(0, row.starts.size()), row.starts);
+    }
+    SimConfig c = FixedClock();
     c.fault = SimFault::OddDisplay;
-    SimInstrument odd(c);
     std::vector<size_t> widths;
-    for (const std::string& line : Lines(odd.Receive(disp).reply))
+    for (const std::string& line : Lines(SimInstrument(c).Receive(disp).reply))
         widths.push_back(line.empty() ? 0 : line.size() - 16);
     EXPECT_EQ(widths, (std::vector<size_t>{41, 43, 42, 42, 0}));
     c.fault = SimFault::SecondTry; // answers only a repeated command
@@ -151,6 +152,40 @@ TEST(SimInstrument, FaultsStartAfterTheGivenCommandCount) {
     for (int i = 0; i < 3; ++i)
         answered += second.Receive("\x03v RS232_MODE\r\n").reply.empty() ? "-" : "+";
     EXPECT_EQ(answered, "-+-");
+}
+
+TEST(SimSequences, ListsTakesAnUploadAndShowsItsFaults) {
+    const std::string print = "\x03"
+                              "c print script\r\n";
+    const std::string initial = std::string(SimSequences::DefaultScript()) + "\r\n";
+    const std::string upload = "SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"X\"\r\n  SEQEND\r\n"
+                               "SEQLISTEND\r\n";
+    for (const SimFault fault : {SimFault::None, SimFault::SeqNoConfirm}) {
+        SCOPED_TRACE(SimFaultName(fault));
+        SimConfig c;
+        c.type = "Calibrator";
+        c.fault = fault;
+        SimInstrument sim(c);
+        EXPECT_EQ(sim.Receive(print).reply, initial);
+        // The upload comes line by line, unframed; only its last line is answered.
+        std::string replies;
+        for (const std::string& line : Lines(upload))
+            replies += sim.Receive(line + "\r\n").reply;
+        const bool kept = fault == SimFault::None;
+        EXPECT_EQ(replies, kept ? "New sequence configuration stored.\r\n\r\n" : "");
+        EXPECT_EQ(sim.Receive(print).reply, kept ? upload + "\r\n" : initial);
+    }
+    SimConfig c;
+    c.type = "Calibrator";
+    c.fault = SimFault::SeqHalfReply;
+    const std::string half = SimInstrument(c).Receive(print).reply;
+    ASSERT_GE(half.size(), 2u);
+    EXPECT_EQ(half.substr(half.size() - 2), "\r\n"); // the line end after the cut
+    EXPECT_LT(half.size(), initial.size() - 2);
+    EXPECT_EQ(initial.substr(0, half.size() - 2), half.substr(0, half.size() - 2));
+    // A Monitor has no sequences.
+    EXPECT_EQ(SimInstrument(SimConfig{}).Receive(print).reply.find("SEQLISTBEGIN"),
+              std::string::npos);
 }
 
 TEST(SimConfig, ArgumentsAndTheirErrors) {
@@ -177,8 +212,6 @@ TEST(SimConfig, ArgumentsAndTheirErrors) {
             << args[1];
         EXPECT_FALSE(error.empty()) << args[1];
     }
-    for (SimFault f : {SimFault::None, SimFault::CloseAfter, SimFault::Noise, SimFault::OddDisplay})
-        EXPECT_EQ(SimFaultFromName(SimFaultName(f)), f);
 }
 
 } // namespace
