@@ -104,29 +104,13 @@ TEST(CliDasGet, WritesTheScriptFormByteForByte) {
     }
 }
 
-const std::string kScript = "dasbegin\r\n"
-                            "  channelbegin\r\n"
-                            "    name \"HOURLY\"\r\n"
-                            "    event \"ATIMER\"\r\n"
-                            "    startdate 2/29/2024\r\n"
-                            "    sampleperiod 000:00:05\r\n"
-                            "    reportperiod 000:01:00\r\n"
-                            "    records 100\r\n"
-                            "    report disabled\r\n"
-                            "    compact disabled\r\n"
-                            "    status enabled\r\n"
-                            "    holdoff disabled\r\n"
-                            "    paramlistbegin\r\n"
-                            "      parameter \"O3CONC\" AVG 2 storesamples\r\n"
-                            "    paramlistend\r\n"
-                            "  channelend\r\n"
-                            "dasend\r\n";
-
 TEST(CliDasSend, SendsTheScriptAndRefusesWhatCannotBeSent) {
+    // The instrument's own script, sent back; in the bad one a month 13 on its fifth line.
+    const std::string script = SimState(Das("3.0")).das.ScriptText(true);
     TempDir dir;
     const std::string good = dir.File("send.txt"), bad = dir.File("bad.txt");
-    WriteAll(good, kScript);
-    WriteAll(bad, std::string(kScript).replace(kScript.find("2/29"), 1, "13"));
+    WriteAll(good, script);
+    WriteAll(bad, std::string(script).replace(script.find("startdate 1/") + 10, 1, "13"));
     struct Row {
         const char* library;
         SimFault fault;
@@ -157,7 +141,7 @@ TEST(CliDasSend, SendsTheScriptAndRefusesWhatCannotBeSent) {
         EXPECT_EQ(r.exitCode, row.err.empty() ? 0 : 1);
         EXPECT_EQ(r.err, row.err);
         const std::string wire = sim.server->Received();
-        EXPECT_EQ(wire.find(kScript) != std::string::npos, row.sent) << wire;
+        EXPECT_EQ(wire.find(script) != std::string::npos, row.sent) << wire;
         if (row.sent) { // the lists come first, then the script lines, unframed
             EXPECT_EQ(DasWire(sim), kListCommands);
         }

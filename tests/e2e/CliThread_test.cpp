@@ -57,7 +57,7 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
     const Row rows[] = {
         {"display", {}, {"display"}, {}, "", connect},
         {"display through garbage", {.fault = SimFault::Garbage}, {"display"}, {}, "", connect},
-        {"display with an ID over a terminal", {.instrumentId = 200, .link = pty}, {"--id", "200", "display"}, {}, "",
+        {"display with an ID over a slow terminal", {.instrumentId = 200, .replyDelayMs = 20, .link = pty}, {"--id", "200", "display"}, {}, "",
          {"v 200 RS232_MODE", "/ 200 k disp", "v 200 das_hold_off", "v 200 config"}},
         {"keys in order", {}, {"key", "INSTRUMENT", "8", "1", "8", "2"}, {8, 1, 8, 2}, "",
          plus(connect, {"/ k 7", "/ k 0", "/ k 7", "/ k 1"})},

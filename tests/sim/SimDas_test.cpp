@@ -197,22 +197,9 @@ TEST(SimDas, TheBadCrcFaultSpoilsTheThirdLine) {
         EXPECT_EQ(CrcMatches(lines[i]), i != 2) << i;
 }
 
-const char* const kScript = "dasbegin\r\n"
-                            "  channelbegin\r\n"
-                            "    name \"NEW\"\r\n"
-                            "    event \"EXITZS\"\r\n"
-                            "    records 10\r\n"
-                            "    report disabled\r\n"
-                            "    compact disabled\r\n"
-                            "    status enabled\r\n"
-                            "    holdoff disabled\r\n"
-                            "    paramlistbegin\r\n"
-                            "      parameter \"SLOPE\" INST 3\r\n"
-                            "    paramlistend\r\n"
-                            "  channelend\r\n"
-                            "dasend\r\n";
-
 TEST(SimDas, UploadedScriptIsConfirmedAndReplacesTheConfiguration) {
+    // A script the instrument does not hold yet: its channels without sample counts.
+    const std::string script = SimState(Das("2.8")).das.ScriptText(false);
     struct Row {
         SimFault fault;
         std::string script;
@@ -220,10 +207,9 @@ TEST(SimDas, UploadedScriptIsConfirmedAndReplacesTheConfiguration) {
         bool replaced;
     };
     const Row rows[] = {
-        {SimFault::None, kScript, "New DAS configuration stored.\r\n\r\n", true},
-        {SimFault::NoConfirm, kScript, "", true},
-        {SimFault::None,
-         std::string(kScript).replace(std::string(kScript).find("INST"), 4, "AVERAGE"),
+        {SimFault::None, script, "New DAS configuration stored.\r\n\r\n", true},
+        {SimFault::NoConfirm, script, "", true},
+        {SimFault::None, std::string(script).replace(script.find(" AVG "), 5, " AVERAGE "),
          "DAS CONFIGURATION ERROR\r\n\r\n", false},
     };
     for (const Row& row : rows) {

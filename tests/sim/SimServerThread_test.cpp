@@ -1,12 +1,11 @@
-// The simulator's links: loopback TCP and a pseudo-terminal, with recording.
+// The simulator's TCP link: recording, one client after another, and long reports. The
+// pseudo-terminal and the reply delay are driven by the end-to-end tests.
 
 #include "connections/ConnTestSupport.h"
 #include "sim/SimServer.h"
 #include "support_lib/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
 
 using namespace conntest;
 
@@ -54,27 +53,6 @@ TEST(SimServer, TcpAnswersRecordsAndAcceptsTheNextClient) {
     EXPECT_EQ(server.Connections(), 2u);
     EXPECT_EQ(ReadAll(dir.File("record.bin")), sent + "\x03v config\r\n");
     EXPECT_EQ(server.Received(), sent + "\x03v config\r\n");
-}
-
-TEST(SimServer, PseudoTerminalCarriesRawBytesAfterTheReplyDelay) {
-    SimConfig c;
-    c.link = SimConfig::Link::Pty;
-    c.replyDelayMs = 20;
-    SimServer server(c);
-    std::string error;
-    ASSERT_TRUE(server.Start(error)) << error;
-    const int fd = ::open(server.PtyPath().c_str(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(fd, 0);
-    termios tio{};
-    ASSERT_EQ(::tcgetattr(fd, &tio), 0);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(fd, TCSANOW, &tio);
-    const auto start = std::chrono::steady_clock::now();
-    WriteFd(fd, "\x03k 7\r\n");
-    EXPECT_NE(ReadFd(fd, 122).find("PRIMARY SETUP MENU"), std::string::npos);
-    EXPECT_GE(MsSince(start), 20);
-    EXPECT_EQ(server.Received(), "\x03k 7\r\n"); // 0x03 and CR arrive untouched
-    ::close(fd);
 }
 
 TEST(SimServer, StreamedReportsArriveWholeAndTheNextCommandAfterThem) {
