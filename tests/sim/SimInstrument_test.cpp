@@ -1,10 +1,10 @@
-// The simulated instrument: command frames, replies, the menu, log-on, the
-// faults it plays, its sequence module and its arguments.
+// The simulated instrument: command frames, replies, the menu, log-on, the faults the
+// end-to-end tests could not tell apart from none, and its arguments. Its sequence module and
+// the other faults are driven through the program in the end-to-end tests.
 
 #include "sim/SimCommand.h"
 #include "sim/SimConfig.h"
 #include "sim/SimInstrument.h"
-#include "sim/SimSequences.h"
 
 #include <gtest/gtest.h>
 
@@ -121,40 +121,6 @@ TEST(SimInstrument, GarbageAndOddDisplayFaults) {
     for (const std::string& line : Lines(SimInstrument(c).Receive(disp).reply))
         widths.push_back(line.empty() ? 0 : line.size() - 16);
     EXPECT_EQ(widths, (std::vector<size_t>{41, 43, 42, 42, 0}));
-}
-
-TEST(SimSequences, ListsTakesAnUploadAndShowsItsFaults) {
-    const std::string print = "\x03"
-                              "c print script\r\n";
-    const std::string initial = std::string(SimSequences::DefaultScript()) + "\r\n";
-    const std::string upload = "SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"X\"\r\n  SEQEND\r\n"
-                               "SEQLISTEND\r\n";
-    for (const SimFault fault : {SimFault::None, SimFault::SeqNoConfirm}) {
-        SCOPED_TRACE(SimFaultName(fault));
-        SimConfig c;
-        c.type = "Calibrator";
-        c.fault = fault;
-        SimInstrument sim(c);
-        EXPECT_EQ(sim.Receive(print).reply, initial);
-        // The upload comes line by line, unframed; only its last line is answered.
-        std::string replies;
-        for (const std::string& line : Lines(upload))
-            replies += sim.Receive(line + "\r\n").reply;
-        const bool kept = fault == SimFault::None;
-        EXPECT_EQ(replies, kept ? "New sequence configuration stored.\r\n\r\n" : "");
-        EXPECT_EQ(sim.Receive(print).reply, kept ? upload + "\r\n" : initial);
-    }
-    SimConfig c;
-    c.type = "Calibrator";
-    c.fault = SimFault::SeqHalfReply;
-    const std::string half = SimInstrument(c).Receive(print).reply;
-    ASSERT_GE(half.size(), 2u);
-    EXPECT_EQ(half.substr(half.size() - 2), "\r\n"); // the line end after the cut
-    EXPECT_LT(half.size(), initial.size() - 2);
-    EXPECT_EQ(initial.substr(0, half.size() - 2), half.substr(0, half.size() - 2));
-    // A Monitor has no sequences.
-    EXPECT_EQ(SimInstrument(SimConfig{}).Receive(print).reply.find("SEQLISTBEGIN"),
-              std::string::npos);
 }
 
 TEST(SimConfig, ArgumentsAndTheirErrors) {
