@@ -71,20 +71,10 @@ inline int LoopbackListener(uint16_t& port, int backlog = 1) {
     return fd;
 }
 
-// The front panel of the rig: records the notices it is posted.
-class CountingPanel : public InstrumentPanel {
-public:
-    void Post(unsigned message, uintptr_t wParam, intptr_t lParam) override {
-        target.Post(message, wParam, lParam);
-    }
-    void ClosePanel() override {}
-    RecordingTarget target;
-};
-
 // One simulated instrument, one site and one instrument of the configuration,
 // connected the way the front panel connects: requests posted to the site's
-// worker.
-class Rig {
+// worker. The rig is the instrument's front panel too, recording the notices.
+class Rig : public InstrumentPanel {
 public:
     explicit Rig(SimConfig c, SimConfig::Link link = SimConfig::Link::Tcp) {
         c.link = link;
@@ -111,7 +101,7 @@ public:
             app->Sites().AddTail(site);
             app->Instruments().AddTail(inst);
         }
-        inst->SetFrontPanel(&panel);
+        inst->SetFrontPanel(this);
         inst->SetRequestObserver([this](unsigned message) {
             // Notified under the lock, so that a waiter that returns and ends the rig
             // finds the worker done with the condition variable.
@@ -120,13 +110,18 @@ public:
             m_changed.notify_all();
         });
     }
-    ~Rig() {
+    ~Rig() override {
         if (inst->IsConnected())
             Disconnect();
         site->WaitForWorkers(kWaitLimitMs);
         inst->SetRequestObserver(nullptr);
         inst->SetFrontPanel(nullptr);
     }
+
+    void Post(unsigned message, uintptr_t wParam, intptr_t lParam) override {
+        notices.Post(message, wParam, lParam);
+    }
+    void ClosePanel() override {}
 
     // How many requests of that kind have finished, and a wait for a count of them.
     size_t Done(unsigned message) {
@@ -183,7 +178,7 @@ public:
     std::unique_ptr<SimServer> server;
     CSiteConnection* site = nullptr;
     CInstrumentConnection* inst = nullptr;
-    CountingPanel panel;
+    RecordingTarget notices;
 
 private:
     std::mutex m_lock;

@@ -84,8 +84,8 @@ TEST(Identification, TheListingIsReadAndThePanelHearsOfIt) {
             << std::hex << caps;
         // The panel hears once: 1 for a DAS instrument, else the calibrator script bit.
         const uintptr_t heard = (caps & CAP_DAS) ? 1u : (caps & CAP_CAL_SCRIPT);
-        EXPECT_EQ(rig.panel.target.Count(MSG_IDENTIFIED), 1u);
-        for (const auto& m : rig.panel.target.Messages())
+        EXPECT_EQ(rig.notices.Count(MSG_IDENTIFIED), 1u);
+        for (const auto& m : rig.notices.Messages())
             EXPECT_TRUE(m.message != MSG_IDENTIFIED || m.wParam == heard) << m.wParam;
     }
 }
@@ -125,9 +125,9 @@ TEST_P(AfterConnect, AKeyPressWithoutAnswerKeepsTheDisplayAndTheLinkIsReleased) 
     ASSERT_TRUE(rig.inst->IsConnected());
     const std::string before = rig.inst->GetDisplayText();
     ASSERT_EQ(before, rig.SimDisplay());
-    const size_t shown = rig.panel.target.Count(MSG_DISPLAY_CHANGED);
+    const size_t shown = rig.notices.Count(MSG_DISPLAY_CHANGED);
     ASSERT_TRUE(rig.Key(8));
-    EXPECT_EQ(rig.panel.target.Count(MSG_DISPLAY_CHANGED), shown);
+    EXPECT_EQ(rig.notices.Count(MSG_DISPLAY_CHANGED), shown);
     EXPECT_EQ(rig.inst->GetDisplayText(), before);
     EXPECT_EQ(rig.inst->GetSelectDepth(), 0);
     ASSERT_TRUE(rig.Disconnect());

@@ -44,36 +44,22 @@ TEST(SeqCli, GetWritesTheScriptFileFormByteForByte) {
 TEST(SeqCli, SendWritesTheScriptUnframedAndNeverTheConfigurationFile) {
     TempDir dir;
     const Sim sim(Instrument("Calibrator"));
-    // Written loosely; what goes on the wire is the script's own layout, with the duration
-    // step under its name for an instrument of this revision.
+    // Written loosely; what goes on the wire is the script's own layout (pinned where the
+    // script is written), with the duration step under its name for this instrument.
     WriteAll(dir.File("up.txt"), "SEQLISTBEGIN SEQBEGIN NAME \"Copy of A\"\r\n"
                                  "TIMERSTART 03/04/2025 05:06 STEPBEGIN LEVEL 50 "
                                  "DELAY 2 STEPEND SEQEND SEQLISTEND\r\n");
-    const std::string expected = "SEQLISTBEGIN\r\n"
-                                 "  SEQBEGIN\r\n"
-                                 "    NAME \"Copy of A\"\r\n"
-                                 "    REPEATCOUNT 1\r\n"
-                                 "    CCINPUT DISABLED\r\n"
-                                 "    CCOUTPUT DISABLED\r\n"
-                                 "    TIMER DISABLED\r\n"
-                                 "    TIMERSTART 03/04/2025 05:06\r\n"
-                                 "    TIMERDELTA 001:00:00\r\n"
-                                 "    STEPBEGIN\r\n"
-                                 "      LEVEL 50\r\n"
-                                 "      DURATION 2.0\r\n"
-                                 "    STEPEND\r\n"
-                                 "  SEQEND\r\n"
-                                 "SEQLISTEND\r\n";
     // The instrument is named in a configuration file, which these commands never write.
     const std::string config = dir.File("net.cfx");
     WriteAll(config, sim.NetworkFile());
     const RunResult sent = RunCli({"-c", config, "seq", "send", "ozone", dir.File("up.txt")});
     ASSERT_EQ(sent.exitCode, 0) << sent.err;
     const std::string wire = sim.Wire("SEQLISTEND\r\n");
-    EXPECT_NE(wire.find("\x03v config\r\n" + expected), std::string::npos) << wire;
     const RunResult back = RunCli({"-c", config, "seq", "get", "OZONE"});
     ASSERT_EQ(back.exitCode, 0) << back.err;
-    EXPECT_EQ(back.out, expected);
+    EXPECT_NE(wire.find("\x03v config\r\n" + back.out), std::string::npos) << wire;
+    for (const char* line : {"    NAME \"Copy of A\"\r\n", "      DURATION 2.0\r\n"})
+        EXPECT_NE(back.out.find(line), std::string::npos) << back.out;
     EXPECT_EQ(ReadAll(config), sim.NetworkFile());
 }
 

@@ -144,22 +144,16 @@ TEST(SimDas, ReportSelectsRecordsByCountAndTime) {
     }
 }
 
-TEST(SimDas, ValuesAreReproducibleAndNowAndThenMissing) {
-    SimConfig c = Das("3.0", 20000);
-    SimState state(c);
-    const SimDasRecords a(state.das.channels[0], true, state.ClockSeconds());
-    const SimDasRecords b(state.das.channels[0], true, state.ClockSeconds());
+// Values are a function of the record (the end-to-end tests rebuild them to check the data
+// files), now and then missing, and records never reach before 1970.
+TEST(SimDas, ValuesAreNowAndThenMissing) {
+    SimState state(Das("3.0", 20000));
+    const SimDasRecords records(state.das.channels[0], true, state.ClockSeconds());
     size_t missing = 0;
-    for (uint32_t i = 0; i < a.Count(); ++i) {
-        ASSERT_EQ(a.Bytes(i), b.Bytes(i));
-        if (std::isnan(a.Value(i, 0))) {
-            ++missing;
-            EXPECT_EQ(a.Samples(i, 0), 0);
-        }
-    }
+    for (uint32_t i = 0; i < records.Count(); ++i)
+        missing += std::isnan(records.Value(i, 0)) && records.Samples(i, 0) == 0;
     EXPECT_GT(missing, 5u);
     EXPECT_LT(missing, 100u);
-    // Records never reach before 1970.
     state.das.channels[0].stored = 1000000;
     const SimDasRecords all(state.das.channels[0], true, state.ClockSeconds());
     EXPECT_GE(all.Time(0), 0);
