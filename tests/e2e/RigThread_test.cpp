@@ -117,10 +117,8 @@ constexpr unsigned kConnectCommands = 4;
 class AfterConnect : public ::testing::TestWithParam<std::tuple<SimFault, SimConfig::Link>> {};
 
 TEST_P(AfterConnect, AKeyPressWithoutAnswerKeepsTheDisplayAndTheLinkIsReleased) {
-    SimConfig c;
-    c.fault = std::get<0>(GetParam());
-    c.faultAfter = kConnectCommands;
-    Rig rig(c, std::get<1>(GetParam()));
+    Rig rig({.fault = std::get<0>(GetParam()), .faultAfter = kConnectCommands},
+            std::get<1>(GetParam()));
     ASSERT_TRUE(rig.Connect());
     ASSERT_TRUE(rig.inst->IsConnected());
     const std::string before = rig.inst->GetDisplayText();
