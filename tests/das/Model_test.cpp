@@ -1,12 +1,14 @@
 // The DAS model, its archive form, the script and the data file writer.
 
 #include "DASTestUtil.h"
+#include "app/NetworkConfiguration.h"
 #include "das/DASScript.h"
 #include "das/DataFileWriter.h"
 #include "das/DataRecordSet.h"
 #include "instruments/Capabilities.h"
 #include "model/Archive.h"
 #include "model/FileInstrumentTokenStream.h"
+#include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -30,12 +32,6 @@ const char kScript[] = "dasbegin\r\n"
                        "    paramlistend\r\n  channelend\r\n"
                        "dasend\r\n";
 
-std::vector<uint8_t> Store(CInstrumentConnection& inst) {
-    CArchive ar;
-    ar.WriteObject(&inst);
-    return ar.Bytes();
-}
-
 // Parses text with the given grammar into inst's channel list; the error token and line.
 struct ParseResult {
     bool ok;
@@ -43,7 +39,7 @@ struct ParseResult {
     uint32_t errorLine;
 };
 ParseResult ParseText(CInstrumentConnection& inst, const std::string& text, bool script) {
-    const fs::path path = TempDir() / "parse.txt";
+    const fs::path path = Dir() / "parse.txt";
     WriteAll(path, text);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     FileInstrumentTokenStream ts(f);
@@ -71,9 +67,12 @@ CDASChannel* Channel(CInstrumentConnection& inst, size_t i) {
 } // namespace
 
 TEST(DASArchive, FieldOrderAndByteExactRoundTrip) {
+    TestApp app;
+    CNetworkConfiguration::RegisterClasses();
     RegisterDASClasses();
-    CInstrumentConnection::RegisterClass();
-    CInstrumentConnection inst;
+    auto& inst = *new CInstrumentConnection; // the application owns it
+    inst.SetName("T400");
+    app->Instruments().AddTail(&inst);
     FillInstrument(inst);
     auto* ch = Channel(inst, 0);
     ch->GetSelection().SetType(5);
@@ -86,8 +85,6 @@ TEST(DASArchive, FieldOrderAndByteExactRoundTrip) {
     ch->GetParameter(0)->SetSetNumber(9);
 
     // The channel alone, against its fields written in their order by hand.
-    CArchive one;
-    one.WriteObject(static_cast<CNamedObject*>(ch));
     CArchive want;
     want.WriteObjectHeader("CDASChannel", 1);
     want.WriteString("CONC1");
@@ -120,15 +117,16 @@ TEST(DASArchive, FieldOrderAndByteExactRoundTrip) {
     again.WriteObject(static_cast<CNamedObject*>(ch));
     EXPECT_EQ(again.Bytes(), want.Bytes());
 
-    // The whole instrument: load and store again gives the same bytes.
-    const std::vector<uint8_t> bytes = Store(inst);
-    CArchive in(bytes);
-    std::unique_ptr<CNamedObject> loaded(ArchiveClassRegistry<CNamedObject>::Read(in));
-    auto* copy = dynamic_cast<CInstrumentConnection*>(loaded.get());
-    ASSERT_TRUE(copy);
-    EXPECT_EQ(Store(*copy), bytes);
+    // The whole instrument in the configuration file: loaded and stored again, the same bytes.
+    const std::vector<uint8_t> bytes = CNetworkConfiguration::SaveStandard(*app);
+    TestApp other;
+    ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*other, bytes));
+    EXPECT_EQ(CNetworkConfiguration::SaveStandard(*other), bytes);
+    auto* copy = static_cast<CInstrumentConnection*>(other->Instruments().At(0));
+    EXPECT_EQ(copy->DasEvents().GetCount(), 2u);
+    EXPECT_EQ(copy->DasPoints().GetCount(), 1u);
     auto* c0 = Channel(*copy, 0);
-    EXPECT_EQ(c0->GetInstrument(), copy);
+    EXPECT_EQ(Channel(*copy, 1)->GetInstrument(), copy);
     EXPECT_EQ(c0->GetParameter(1)->GetChannel(), c0);
     EXPECT_EQ(c0->GetParameter(0)->GetRecordCount(), 0u);
     EXPECT_EQ(c0->GetParameter(0)->GetSetNumber(), 0);
@@ -157,13 +155,6 @@ TEST(DASModel, SelectionTypesAndStartTimes) {
         s.SetType(given);
         EXPECT_EQ(s.GetType(), stored) << given;
     }
-    // Read from an archive, a type is kept as stored.
-    CArchive out;
-    for (uint32_t v : {9u, 0u, 0u, 1u, 1u, 1u, 1u, 1u, 1u})
-        out.WriteUInt32(v);
-    CArchive in(out.Bytes());
-    s.Serialize(in);
-    EXPECT_EQ(s.GetType(), 9);
     // 2024-03-14 (a Thursday) 15:42:10 UTC.
     const uint32_t now = DateTime(2024, 3, 14, 15, 42, 10).GetSeconds();
     struct Row {
@@ -371,7 +362,7 @@ TEST(DASScript, LoadAndSaveFiles) {
     for (int i = 0; i < 25; ++i)
         many += "channelbegin name \"C" + std::to_string(i) + "\" channelend\r\n";
     many += "dasend\r\n";
-    const fs::path good = TempDir() / "many.txt";
+    const fs::path good = Dir() / "many.txt";
     WriteAll(good, many);
     std::string error;
     inst.SetDasModified(true);
@@ -379,28 +370,28 @@ TEST(DASScript, LoadAndSaveFiles) {
     EXPECT_EQ(inst.DasChannels().GetCount(), 25u);
     EXPECT_FALSE(inst.GetDasModified());
 
-    const fs::path bad = TempDir() / "bad.txt";
+    const fs::path bad = Dir() / "bad.txt";
     WriteAll(bad, "dasbegin\r\nchannelbegin name \"A\" channelend\r\nchannelbegin records x\r\n");
     EXPECT_FALSE(LoadDASScriptFile(inst, bad, error));
     EXPECT_EQ(inst.DasChannels().GetCount(), 0u);
     EXPECT_EQ(error,
               "Syntax error encountered at 'x', on line 3 of DAS configuration script file " +
                   bad.string() + ". File not loaded.");
-    EXPECT_FALSE(LoadDASScriptFile(inst, TempDir() / "none.txt", error));
+    EXPECT_FALSE(LoadDASScriptFile(inst, Dir() / "none.txt", error));
     EXPECT_EQ(error, "Unable to load DAS configuration script file " +
-                         (TempDir() / "none.txt").string() + ".");
+                         (Dir() / "none.txt").string() + ".");
 
     // Saving replaces the file whole; a folder that does not exist fails with 61211.
     FillInstrument(inst);
-    const fs::path out = TempDir() / ProposedDASScriptName(inst);
+    const fs::path out = Dir() / ProposedDASScriptName(inst);
     EXPECT_EQ(out.filename(), "T400-123 DAS Configuration.txt");
     WriteAll(out, std::string(5000, 'x'));
     EXPECT_TRUE(SaveDASScriptFile(inst, out, error));
     EXPECT_EQ(ReadAll(out), BuildDASScript(inst, TEXT_SCRIPT));
-    const fs::path nowhere = TempDir() / "no" / "x.txt";
+    const fs::path nowhere = Dir() / "no" / "x.txt";
     EXPECT_FALSE(SaveDASScriptFile(inst, nowhere, error));
     EXPECT_EQ(error, "Unable to save DAS configuration file " + nowhere.string() + ".");
-    for (const auto& entry : fs::directory_iterator(TempDir())) // no temporary file left
+    for (const auto& entry : fs::directory_iterator(Dir())) // no temporary file left
         EXPECT_EQ(entry.path().string().find(out.string() + "."), std::string::npos);
 }
 
@@ -423,7 +414,7 @@ TEST(DASDataFile, NewReplacedAndAppendedFiles) {
     ch->SetSelected(true);
     CDataRecordSet set(20);
     ch->FillRecordSet(set);
-    const fs::path path = TempDir() / ProposedDataFileName(set, DateTime(2024, 5, 6));
+    const fs::path path = Dir() / ProposedDataFileName(set, DateTime(2024, 5, 6));
     EXPECT_EQ(path.filename(), "T400-55-CONC1-NOX-20240506-3.txt");
 
     WriteAll(path, "old contents that are longer than what replaces them\r\n");
@@ -439,14 +430,14 @@ TEST(DASDataFile, NewReplacedAndAppendedFiles) {
               "Date,Time,NOX (NOx concentration),Samples,O3\r\n" + block + appended + appended);
 
     // Appending to a file that is not there writes a new one with its header.
-    const fs::path fresh = TempDir() / "fresh.txt";
+    const fs::path fresh = Dir() / "fresh.txt";
     ASSERT_TRUE(SaveRecordSet(set, fresh, true, false));
     EXPECT_EQ(ReadAll(fresh).substr(0, 34), "Date,Time,NOX (NOx concentration),");
 
     std::string error;
     EXPECT_FALSE(
-        SaveRecordSet(set, TempDir() / "no" / "x.txt", false, false, nullptr, nullptr, &error));
-    EXPECT_EQ(error, "Error writing file " + (TempDir() / "no" / "x.txt").string() + ".");
+        SaveRecordSet(set, Dir() / "no" / "x.txt", false, false, nullptr, nullptr, &error));
+    EXPECT_EQ(error, "Error writing file " + (Dir() / "no" / "x.txt").string() + ".");
     CDataRecordSet empty;
     EXPECT_FALSE(SaveRecordSet(empty, path, false, false));
     fs::remove(fresh);

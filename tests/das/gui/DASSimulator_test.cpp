@@ -1,6 +1,6 @@
 // End to end against the demo's simulated Monitor over loopback TCP: connect, open the DAS
-// window from the front panel's command, get the configuration, get data, view, graph, save
-// and append, close; the panel is inactive while the window is open.
+// window from the front panel's command, get the configuration, get data, save and append,
+// close; the panel is inactive while the window is open.
 
 #include "app/NetworkConfiguration.h"
 #include "app/gui/Demo.h"
@@ -12,16 +12,14 @@
 #include "das/DataRecordSet.h"
 #include "das/gui/DASConfigDialog.h"
 #include "das/gui/DASDataViewDialog.h"
-#include "das/gui/GraphWindow.h"
 #include "das/gui/SelectRecordsDialog.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiTestApp.h"
 #include "ui/ResizableTreeCtrl.h"
 
-#include <QAbstractItemModel>
-#include <QTableView>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
@@ -63,7 +61,7 @@ TEST(DASSimulatorTest, FromThePanelToSavedData) {
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return panel->GetCommandMode() == CFrontPanelDialog::MODE_DAS; }));
 
-    const std::string path = (dastest::TempDir() / "e2e.txt").string();
+    const std::string path = (dastest::Dir() / "e2e.txt").string();
     int rows = 0;
     bool panelActiveInside = true, ran = false;
     CFrontPanelDialog::SetCommandWindow(
@@ -92,15 +90,8 @@ TEST(DASSimulatorTest, FromThePanelToSavedData) {
                 static_cast<CDASChannel*>(i.DasChannels().At(0))->FillRecordSet(set);
             }
             rows = set.GetRows();
-            CDASDataViewDialog view(set, &dlg);
-            view.show();
-            EXPECT_EQ(view.Table().model()->rowCount(), rows);
-            CGraphWindow* graph = CGraphWindow::ShowGraph(set);
-            EXPECT_NE(graph, nullptr);
-            delete graph;
             EXPECT_TRUE(CDASDataViewDialog::SaveRecordSet(set, path, true, &dlg));
             EXPECT_TRUE(CDASDataViewDialog::SaveRecordSet(set, path, true, &dlg));
-            view.reject();
             dlg.reject();
             EXPECT_FALSE(dlg.isVisible());
         });
@@ -110,13 +101,10 @@ TEST(DASSimulatorTest, FromThePanelToSavedData) {
     EXPECT_FALSE(panelActiveInside) << "the panel waits while the DAS window is open";
     EXPECT_TRUE(inst->GetFrontPanelActive());
     EXPECT_EQ(rows, 24);
-    const std::string text = dastest::ReadAll(path);
+    const std::string text = ReadAll(path);
     EXPECT_EQ(text.find("Date,Time"), 0u);
     EXPECT_EQ(text.find("Date,Time", 1), std::string::npos) << "one header";
-    size_t lines = 0;
-    for (char c : text)
-        lines += c == '\n';
-    EXPECT_EQ(lines, 49u);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 49);
 
     app.prompt.Answer(PromptResult::Yes);
     panel->close();

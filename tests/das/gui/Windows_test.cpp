@@ -1,25 +1,44 @@
+// The DAS window and the data windows it opens: enables, the tree, the menus, progress,
+// closing, and the view, graph and save of a record set.
+
 #include "base/Strings.h"
 #include "das/DASExchange.h"
 #include "das/DASTestUtil.h"
+#include "das/DataRecordSet.h"
+#include "das/gui/ChartAdapter.h"
 #include "das/gui/DASConfigDialog.h"
+#include "das/gui/DASDataViewDialog.h"
+#include "das/gui/GraphWindow.h"
 #include "instruments/SiteLink.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiTestApp.h"
+#include "ui/AppFileDialog.h"
 #include "ui/ResizableButton.h"
 #include "ui/ResizableProgressCtrl.h"
 #include "ui/ResizableTreeCtrl.h"
 
+#include <QAbstractItemModel>
 #include <QAction>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
+#include <QTableView>
+#include <QTimer>
 #include <QTreeWidgetItem>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace dastest;
 using D = CDASConfigDialog;
+
+const std::string kShots = GASQUILL_BIN_DIR "/screenshots";
 
 // A site that takes every request and keeps it; the test answers for the worker.
 struct HoldingSite : SiteLink {
@@ -63,12 +82,6 @@ struct DASConfigTest : ::testing::Test {
         return dlg;
     }
     CDASChannel* Channel(size_t i) { return static_cast<CDASChannel*>(inst.DasChannels().At(i)); }
-    std::vector<std::string> Asked() const {
-        std::vector<std::string> texts;
-        for (const auto& q : app.prompt.asked)
-            texts.push_back(q.text);
-        return texts;
-    }
     TestApp app;
     CInstrumentConnection inst;
     bool useCheckboxes = true;
@@ -82,10 +95,10 @@ TEST_F(DASConfigTest, OpensAtItsPlaceWithTheCaptionAndTheTree) {
     ASSERT_EQ(dlg->Tree().topLevelItemCount(), 2);
     EXPECT_EQ(dlg->Tree().topLevelItem(0)->childCount(), 2);
     EXPECT_TRUE(dlg->IsIdle());
-    std::filesystem::create_directories(GASQUILL_BIN_DIR "/screenshots");
+    std::filesystem::create_directories(kShots);
     dlg->Tree().expandAll();
     QApplication::processEvents();
-    EXPECT_TRUE(dlg->grab().save(GASQUILL_BIN_DIR "/screenshots/das-window.png"));
+    EXPECT_TRUE(dlg->grab().save(QString::fromStdString(kShots + "/das-window.png")));
 }
 
 TEST_F(DASConfigTest, EnablesFollowConnectionListsAndSelection) {
@@ -146,46 +159,39 @@ TEST_F(DASConfigTest, ContextMenuGreysByRoomAndTicksTheSelection) {
         AddParameter(*Channel(0), "NOX", 0);
     Channel(1)->SetSelected(true);
     auto dlg = Open();
+    const auto action = [](QMenu* menu, const QString& text) -> QAction* {
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith(text))
+                return a;
+        return nullptr;
+    };
+    QTreeWidgetItem* conc1 = dlg->Tree().topLevelItem(0); // full, not selected
+    QTreeWidgetItem* cal = dlg->Tree().topLevelItem(1);   // room left, selected
+    // clang-format off
     const struct {
         QTreeWidgetItem* item;
         const char* menu;
         std::vector<std::pair<const char*, bool>> enabled;
         bool ticked;
     } rows[] = {
-        {dlg->Tree().topLevelItem(0),
-         "Channel",
-         {{"New &Channel", true}, {"D&uplicate Channel", true}, {"New &Parameter", false}},
-         false},
-        {dlg->Tree().topLevelItem(1),
-         "Channel",
-         {{"New &Channel", true}, {"New &Parameter", true}},
-         true},
-        {dlg->Tree().topLevelItem(0)->child(0),
-         "Parameter",
-         {{"New &Parameter", false}, {"D&uplicate Parameter", false}},
-         false},
-        {dlg->Tree().topLevelItem(1)->child(0),
-         "Parameter",
-         {{"New &Parameter", true}, {"D&uplicate Parameter", true}},
-         true},
+        {conc1, "Channel", {{"New &Channel", true}, {"D&uplicate Channel", true}, {"New &Parameter", false}}, false},
+        {cal, "Channel", {{"New &Channel", true}, {"New &Parameter", true}}, true},
+        {conc1->child(0), "Parameter", {{"New &Parameter", false}, {"D&uplicate Parameter", false}}, false},
+        {cal->child(0), "Parameter", {{"New &Parameter", true}, {"D&uplicate Parameter", true}}, true},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.item->text(0).toStdString());
         dlg->Tree().setCurrentItem(row.item);
         QMenu* menu = dlg->PrepareContextMenu();
         ASSERT_NE(menu, nullptr);
         EXPECT_EQ(menu->title(), row.menu);
-        for (const auto& [text, on] : row.enabled)
-            for (QAction* a : menu->actions()) {
-                if (a->text() == text) {
-                    EXPECT_EQ(a->isEnabled(), on) << text;
-                }
-            }
-        for (QAction* a : menu->actions()) {
-            if (a->text().startsWith("&Select")) {
-                EXPECT_EQ(a->isChecked(), row.ticked);
-            }
+        for (const auto& [text, on] : row.enabled) {
+            ASSERT_NE(action(menu, text), nullptr) << text;
+            EXPECT_EQ(action(menu, text)->isEnabled(), on) << text;
         }
+        ASSERT_NE(action(menu, "&Select"), nullptr);
+        EXPECT_EQ(action(menu, "&Select")->isChecked(), row.ticked);
     }
 }
 
@@ -325,6 +331,142 @@ TEST_F(DASConfigTest, ARequestThatCannotBePostedLeavesTheWindowIdle) {
     EXPECT_FALSE(dlg->IsBusy());
     EXPECT_TRUE(dlg->IsIdle());
     EXPECT_EQ(dlg->Tree().topLevelItemCount(), 2);
+}
+
+// CONC1's records in a set of their own.
+struct DataWindowsTest : DASConfigTest {
+    void SetUp() override {
+        DASConfigTest::SetUp();
+        std::filesystem::create_directories(kShots);
+        inst.SetSerialNumber("0042");
+        CDASChannel& ch = *Channel(0);
+        // NOX has 8 records (the fourth invalid), O3 only 5.
+        for (int r = 0; r < 8; ++r)
+            ch.GetParameter(0)->Records().emplace_back(10.0 + r, 60, 1700000000u + 3600u * r,
+                                                       r != 3);
+        for (int r = 0; r < 5; ++r)
+            ch.GetParameter(1)->Records().emplace_back(0.5 * r, 0, 1700000000u + 3600u * r, true);
+        set.Add(ch.GetParameter(0));
+        set.Add(ch.GetParameter(1));
+    }
+    void TearDown() override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<CGraphWindow*>(w))
+                delete w;
+        DASConfigTest::TearDown();
+    }
+    CDataRecordSet set;
+};
+
+TEST_F(DataWindowsTest, ViewShowsTheShortestParameterRowsAndSamplesOnlyWithTheBox) {
+    for (bool samples : {false, true}) {
+        SCOPED_TRACE(samples ? "Samples ticked" : "Samples unticked");
+        inst.SetShowSampleCounts(samples);
+        auto das = Open();
+        CDASDataViewDialog view(set, das.get());
+        view.show();
+        QApplication::processEvents();
+        QAbstractItemModel* model = view.Table().model();
+        EXPECT_EQ(view.windowTitle(), "Monitor 1 at Local Site");
+        EXPECT_EQ(model->rowCount(), 5);
+        QStringList headers;
+        for (int c = 0; c < model->columnCount(); ++c)
+            headers << model->headerData(c, Qt::Horizontal).toString();
+        EXPECT_EQ(headers, samples ? QStringList({"Time", "NOX", "Samples", "O3"})
+                                   : QStringList({"Time", "NOX", "O3"}));
+        EXPECT_EQ(model->index(4, 1).data().toString(), "14.0");
+        if (samples) {
+            EXPECT_EQ(model->index(4, 2).data().toString(), "60");
+            EXPECT_TRUE(view.grab().save(QString::fromStdString(kShots + "/data-view.png")));
+        }
+    }
+}
+
+TEST_F(DataWindowsTest, SavingTwiceWithAppendWritesOneHeader) {
+    const std::string path = (Dir() / "append.txt").string();
+    std::filesystem::remove(path);
+    inst.SetShowSampleCounts(false);
+    CDASConfigDialog das(inst);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        bool seen = false;
+        int asked = 0;
+        std::string where;
+        QTimer::singleShot(50, [&] {
+            auto* chooser = qobject_cast<CAppFileDialog*>(QApplication::activeModalWidget());
+            if (!chooser)
+                return;
+            seen = true;
+            EXPECT_TRUE(chooser->selectedFiles().value(0).contains("Monitor 1-0042-CONC1-NOX-"));
+            chooser->SetPrompter([&](const QString&) {
+                ++asked;
+                return 1236; // append
+            });
+            // As the operator types it into the chooser's name field.
+            if (auto* name = chooser->findChild<QLineEdit*>("fileNameEdit"))
+                name->setText(QString::fromStdString(path));
+            where = chooser->GetPathName().toStdString();
+            chooser->accept();
+        });
+        EXPECT_TRUE(CDASDataViewDialog::SaveRecordSetAs(set, &das));
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(where, path);
+        EXPECT_EQ(asked, round) << "replace or append, only when the file exists";
+    }
+    const std::string text = ReadAll(path);
+    EXPECT_EQ(text.find("Date,Time"), 0u);
+    EXPECT_EQ(text.find("Date,Time", 1), std::string::npos) << "one header";
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11) << text;
+    EXPECT_NE(text.find(", 0.000"), std::string::npos) << "appended rows use \", \"";
+}
+
+TEST_F(DataWindowsTest, GraphHasAGapPerInvalidRecordAndFiveShortestPoints) {
+    CGraphWindow* graph = CGraphWindow::ShowGraph(set);
+    ASSERT_NE(graph, nullptr);
+    CChartAdapter& chart = graph->Chart();
+    EXPECT_EQ(graph->windowTitle(), "Local Site - Monitor 1 - CONC1");
+    ASSERT_EQ(chart.SeriesCount(), 2);
+    EXPECT_EQ(chart.PointCount(0), 5);
+    EXPECT_EQ(chart.PointCount(1), 5);
+    EXPECT_TRUE(std::isnan(chart.Value(0, 3)));
+    EXPECT_EQ(chart.Value(0, 4), 14.0);
+    EXPECT_EQ(chart.IndexLabel(0),
+              QString::fromStdString(set.GetRecord(0, 0)->GetText(REC_LABEL, 0)));
+    EXPECT_EQ(chart.IndexLabel(0.5), "") << "no label between rows";
+    EXPECT_EQ(graph->geometry(),
+              QRect(QGuiApplication::primaryScreen()->geometry().right() + 1 - 400, 20, 400, 280));
+    const double before = chart.VisibleTo() - chart.VisibleFrom();
+    chart.Zoom(0.5);
+    EXPECT_NEAR(chart.VisibleTo() - chart.VisibleFrom(), before / 2, 1e-9);
+    chart.FitAll();
+    EXPECT_NEAR(chart.VisibleTo() - chart.VisibleFrom(), before, 1e-9);
+    EXPECT_TRUE(graph->grab().save(QString::fromStdString(kShots + "/graph-gap.png")));
+    const std::string pdf = (Dir() / "graph.pdf").string();
+    EXPECT_TRUE(chart.Export(QString::fromStdString(pdf)));
+    EXPECT_GT(std::filesystem::file_size(pdf), 0u);
+}
+
+TEST_F(DataWindowsTest, AtMostThreeGraphsAtOnce) {
+    std::vector<CGraphWindow*> open;
+    for (int i = 0; i < 3; ++i)
+        open.push_back(CGraphWindow::ShowGraph(set));
+    for (CGraphWindow* g : open)
+        ASSERT_NE(g, nullptr);
+    EXPECT_EQ(CGraphWindow::ShowGraph(set), nullptr);
+    open[1]->close();
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(CGraphWindow::OpenCount(), 2);
+    EXPECT_NE(CGraphWindow::ShowGraph(set), nullptr);
+    // The place of the window closed is remembered for the next.
+    const Rect slot = app->GetWindowLayout(CGraphWindow::kLayoutSlot);
+    EXPECT_EQ(slot.Width(), 400);
+}
+
+TEST_F(DataWindowsTest, AnEmptySetOpensNothing) {
+    CDataRecordSet empty;
+    EXPECT_EQ(CGraphWindow::ShowGraph(empty), nullptr);
+    EXPECT_TRUE(CDASDataViewDialog::SaveRecordSetAs(empty, nullptr));
 }
 
 } // namespace
