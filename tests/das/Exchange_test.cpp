@@ -30,7 +30,7 @@ std::string Cmd(const std::string& text) {
 
 struct Value {
     float value;
-    int32_t samples; // written only for parameters that store samples
+    int32_t samples; // -1: a parameter that stores no samples
 };
 
 void PutLe(std::string& bytes, uint32_t v, int n = 4) {
@@ -48,15 +48,14 @@ std::string HexDigits(const std::string& bytes) {
 
 // One record line: time, then per parameter [samples] value; with a CRC (new form) or with
 // a marker and a checksum (old form).
-std::string HexLine(uint32_t time, const std::vector<Value>& values,
-                    const std::vector<bool>& samples, bool crc = true) {
+std::string HexLine(uint32_t time, const std::vector<Value>& values, bool crc = true) {
     std::string bytes;
     PutLe(bytes, time);
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (samples[i])
-            PutLe(bytes, static_cast<uint32_t>(values[i].samples));
+    for (const Value& v : values) {
+        if (v.samples >= 0)
+            PutLe(bytes, static_cast<uint32_t>(v.samples));
         uint32_t bits;
-        std::memcpy(&bits, &values[i].value, 4);
+        std::memcpy(&bits, &v.value, 4);
         PutLe(bytes, bits);
     }
     if (crc) {
@@ -110,8 +109,6 @@ protected:
     CDASChannel* ch = nullptr;
 };
 
-const std::vector<bool> kLayout = {true, false}; // NOX stores samples, O3 does not
-
 } // namespace
 
 TEST_F(DASExchangeTest, FetchScriptFormWithLists) {
@@ -134,14 +131,31 @@ TEST_F(DASExchangeTest, FetchScriptFormWithLists) {
     EXPECT_EQ(inst->DasEvents().GetCount(), 2u); // the malformed line ended the list
     EXPECT_EQ(inst->DasPoints().GetCount(), 1u);
     EXPECT_EQ(BuildDASScript(*inst, TEXT_SCRIPT), script);
+    // Read back: descriptions from the data points, default periods off the timer event.
     auto* c0 = static_cast<CDASChannel*>(inst->DasChannels().At(0));
     EXPECT_EQ(c0->GetParameter(0)->GetDescription(), "NOx conc");
+    EXPECT_TRUE(c0->GetParameter(0)->GetInstrumentStoresSamples());
+    EXPECT_EQ(static_cast<CDASChannel*>(inst->DasChannels().At(1))->GetSamplePeriod(),
+              TimeSpan(0, 0, 1, 0));
     EXPECT_FALSE(inst->GetDasModified());
 }
 
 TEST_F(DASExchangeTest, FetchRangesCommandsAndFailures) {
-    const std::string listing = "SETUP PROPERTIES FOR A\r\nPARAMETERS: 0\r\n"
-                                "SETUP PROPERTIES FOR B\r\nEVENT: ATIMER\r\nPARAMETERS: 0\r\n";
+    // The listing form, as an instrument without the script form prints its channels.
+    const std::string listing =
+        "SETUP PROPERTIES FOR CONC1:\r\nNAME: CONC1\r\nEVENT: ATIMER\r\n"
+        "STARTING DATE: 05-MAR-2024\r\nSAMPLE PERIOD: 000:00:05\r\n"
+        "REPORT PERIOD: 001:00:00\r\nFILE NAME: \"DAS1.DAT\"\r\n"
+        "NUMBER OF RECORDS: 800\r\nRS-232 REPORT: ON\r\n"
+        "COMPACT REPORT: OFF\r\nCHANNEL ENABLED: ON\r\nCAL. HOLD OFF: ON\r\n"
+        "PARAMETERS: 2\r\n"
+        "PARAMETER=NOX, MODE=AVG, PRECISION=1, STORE_SAMPLES=ON\r\n"
+        "PARAMETER=O3, MODE=INST, PRECISION=2\r\n"
+        "SETUP PROPERTIES FOR CAL\r\nFILE NAME: plain name\r\nPARAMETERS: 1\r\n"
+        "PARAMETER=NOX, MODE=MAX, PRECISION=0, NOTE=whatever\r\n";
+    const std::string badSamples = "SETUP PROPERTIES FOR X\r\nPARAMETERS: 1\r\n"
+                                   "PARAMETER=A, MODE=AVG, PRECISION=1, STORE_SAMPLES=MAYBE\r\n";
+    const std::string script = Cmd("d print script &");
     struct Row {
         uint32_t caps;
         std::string command, reply;
@@ -149,14 +163,15 @@ TEST_F(DASExchangeTest, FetchRangesCommandsAndFailures) {
         uintptr_t range;
         size_t channels;
     } rows[] = {
-        {0, Cmd("d print"), listing, true, 20, 2},
-        {CAP_DAS_RECORDS | CAP_DAS_EVENT_PARAM, Cmd("d print"), listing, true, 22, 2},
-        {CAP_DAS_SCRIPT, Cmd("d print script &"), "dasbegin\r\ndasend\r\n", true, 20, 0},
-        {CAP_DAS_SCRIPT, Cmd("d print script &"), "channelbegin\r\n", false, 20, 0},
-        {CAP_DAS_SCRIPT, Cmd("d print script &"),
+        {CAP_DAS_SCRIPT, script, "dasbegin\r\ndasend\r\n", true, 20, 0},
+        {CAP_DAS_SCRIPT, script, "channelbegin\r\n", false, 20, 0},
+        {CAP_DAS_SCRIPT, script,
          "dasbegin\r\nchannelbegin name \"A\" channelend\r\nchannelbegin records x\r\n", false, 20,
          1},
-        {CAP_DAS_SCRIPT, Cmd("d print script &"), "dasbegin\r\ndasend\r\nmore\r\n", false, 20, 0},
+        {CAP_DAS_SCRIPT, script, "dasbegin\r\ndasend\r\nmore\r\n", false, 20, 0},
+        {0, Cmd("d print"), badSamples, false, 20, 0},
+        {0, Cmd("d print"), listing, true, 20, 2},
+        {CAP_DAS_RECORDS | CAP_DAS_EVENT_PARAM, Cmd("d print"), listing, true, 22, 2},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.reply);
@@ -171,6 +186,17 @@ TEST_F(DASExchangeTest, FetchRangesCommandsAndFailures) {
         EXPECT_EQ(inst->DasChannels().GetCount(), r.channels);
         EXPECT_EQ(inst->GetDasModified(), !r.ok);
     }
+    // What the last row's listing set.
+    auto* conc1 = static_cast<CDASChannel*>(inst->DasChannels().At(0));
+    auto* cal = static_cast<CDASChannel*>(inst->DasChannels().At(1));
+    EXPECT_EQ(conc1->GetStartDate(), DateTime(2024, 3, 5));
+    EXPECT_EQ(conc1->GetFile(), "DAS1.DAT");
+    EXPECT_EQ(conc1->GetRecords(), 800);
+    EXPECT_TRUE(conc1->GetPrintReports() && conc1->GetHoldOff() && !conc1->GetCompactReports());
+    EXPECT_TRUE(conc1->GetParameter(0)->GetStoreSamples());
+    EXPECT_EQ(conc1->GetParameter(1)->GetMode(), "INST");
+    EXPECT_EQ(cal->GetFile(), "plain name");
+    EXPECT_EQ(cal->GetParameter(0)->GetMode(), "MAX");
     inst->SetConnected(false);
     RecordingTarget w;
     EXPECT_FALSE(FetchDASConfiguration(*inst, &w));
@@ -211,8 +237,8 @@ TEST_F(DASExchangeTest, SendWritesTheScriptLineByLine) {
 TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
     const uint32_t t0 = 1700000000;
     const uint32_t caps = CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_RECORDS | CAP_DAS_FROM_TO;
-    const std::string good1 = HexLine(t0, {{1.5f, 3}, {2.5f, 0}}, kLayout);
-    const std::string good2 = HexLine(t0 + 60, {{NAN, 4}, {7.0f, 0}}, kLayout);
+    const std::string good1 = HexLine(t0, {{1.5f, 3}, {2.5f, -1}});
+    const std::string good2 = HexLine(t0 + 60, {{NAN, 4}, {7.0f, -1}});
     std::string badCrc = good1;
     badCrc[10] = badCrc[10] == '0' ? '1' : '0';
     const std::string shortLine = good1.substr(0, 30) + "\r\n";
@@ -223,18 +249,16 @@ TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
         bool useDates;
         bool downloadedBefore;
         std::string options;
-        uintptr_t expected;
         size_t records;
         double first;
     } rows[] = {
-        {0, true, false, " hex", 20, 2, 2.5},
-        {2, true, false, " records=20 hex", 20, 2, 2.5},
-        {1, true, false, " hex", 20, 2, 2.5},
-        {1, true, true, " from=" + Date245(t0 + 1) + " hex", 20, 1, 7},
-        {1, false, true, " hex", 20, 1, 7},
-        {7, true, false, " from=" + Date245(t0 - 5) + " to=" + Date245(t0 + 5) + " hex", 20, 1,
-         2.5},
-        {7, false, false, " hex", 20, 1, 2.5},
+        {0, true, false, " hex", 2, 2.5},
+        {2, true, false, " records=20 hex", 2, 2.5},
+        {1, true, false, " hex", 2, 2.5},
+        {1, true, true, " from=" + Date245(t0 + 1) + " hex", 1, 7},
+        {1, false, true, " hex", 1, 7},
+        {7, true, false, " from=" + Date245(t0 - 5) + " to=" + Date245(t0 + 5) + " hex", 1, 2.5},
+        {7, false, false, " hex", 1, 2.5},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.options);
@@ -259,8 +283,8 @@ TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
         ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &w));
         EXPECT_EQ(link.Writes(), (std::vector<std::string>{Cmd("d records \"CONC1\""), command}));
         EXPECT_EQ(w.Messages().front().message, DASM_DOWNLOAD_START);
-        EXPECT_EQ(w.Messages().front().wParam, r.expected);
-        EXPECT_EQ(w.Count(DASM_STEP), 2u); // the bad lines give no step
+        EXPECT_EQ(w.Messages().front().wParam, 20u); // as the instrument counted them
+        EXPECT_EQ(w.Count(DASM_STEP), 2u);           // the bad lines give no step
         ASSERT_EQ(P(1)->GetRecordCount(), r.records);
         EXPECT_EQ(P(0)->GetRecordCount(), 0u);
         EXPECT_EQ(P(1)->GetRecord(0)->GetValue(), r.first);
@@ -288,13 +312,12 @@ TEST_F(DASExchangeTest, OldChecksumFormAndEmptyChannel) {
     inst->SetCapabilities(CAP_DAS_HEX | CAP_DAS_RECORDS);
     P(0)->SetInstrumentStoresSamples(false);
     ch->SetSelected(true);
-    std::string bad = HexLine(5, {{1, 0}, {2, 0}}, {false, false}, false);
+    std::string bad = HexLine(5, {{1, -1}, {2, -1}}, false);
     bad[3] = bad[3] == 'F' ? 'E' : 'F';
     link.On(Cmd("d records \"CONC1\""), "D 001:00:00 0000 conc1 RECORDS = 0\r\n", 1);
     ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
     EXPECT_EQ(link.Writes().size(), 1u); // nothing stored: no report asked for
-    link.On(Cmd("d report \"CONC1\" hex"),
-            HexLine(5, {{1, 0}, {2, 0}}, {false, false}, false) + bad, 1);
+    link.On(Cmd("d report \"CONC1\" hex"), HexLine(5, {{1, -1}, {2, -1}}, false) + bad, 1);
     inst->SetCapabilities(CAP_DAS_HEX);
     ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
     ASSERT_EQ(P(1)->GetRecordCount(), 1u);
@@ -307,7 +330,7 @@ TEST_F(DASExchangeTest, BrokenLinkFailsAndKeepsTheLastDownloadTime) {
     ch->GetSelection().SetType(1);
     ch->SetDownloaded(true);
     ch->SetLastDownloadTime(1000);
-    const std::string line = HexLine(5000, {{1, 1}, {2, 0}}, kLayout);
+    const std::string line = HexLine(5000, {{1, 1}, {2, -1}});
     const std::string command = Cmd("d report \"CONC1\" from=" + Date245(1001) + " hex");
     struct Row {
         std::string reply;
@@ -390,7 +413,7 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
 TEST_F(DASExchangeTest, RequestsReachTheInstalledTransfers) {
     inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS);
     ch->SetSelected(true);
-    link.On(Cmd("d report \"CONC1\" hex"), HexLine(9, {{1, 2}, {3, 0}}, kLayout), 1);
+    link.On(Cmd("d report \"CONC1\" hex"), HexLine(9, {{1, 2}, {3, -1}}), 1);
     InstrumentRequest request;
     request.window = &window;
     // The second handle names a channel that is gone: it is passed over.

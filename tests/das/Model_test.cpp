@@ -32,30 +32,20 @@ const char kScript[] = "dasbegin\r\n"
                        "    paramlistend\r\n  channelend\r\n"
                        "dasend\r\n";
 
-// Parses text with the given grammar into inst's channel list; the error token and line.
+// Reads a script into inst's channel list; the error token and line.
 struct ParseResult {
     bool ok;
     std::string errorText;
     uint32_t errorLine;
 };
-ParseResult ParseText(CInstrumentConnection& inst, const std::string& text, bool script) {
+ParseResult ParseScript(CInstrumentConnection& inst, const std::string& text) {
     const fs::path path = Dir() / "parse.txt";
     WriteAll(path, text);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     FileInstrumentTokenStream ts(f);
     ts.SetSpanLines(true);
     ts.GetToken();
-    bool ok;
-    if (script) {
-        ok = ReadDASScript(ts, inst);
-    } else {
-        ok = true;
-        while (ok && ts.GetTokenCode() == PH_SETUP_PROPERTIES_FOR) {
-            auto* ch = new CDASChannel(&inst);
-            ok = ch->Parse(ts, 0);
-            inst.DasChannels().AddTail(ch);
-        }
-    }
+    const bool ok = ReadDASScript(ts, inst);
     std::fclose(f);
     return {ok, ts.GetErrorText(), ts.GetErrorLine()};
 }
@@ -131,22 +121,6 @@ TEST(DASArchive, FieldOrderAndByteExactRoundTrip) {
     EXPECT_EQ(c0->GetParameter(0)->GetRecordCount(), 0u);
     EXPECT_EQ(c0->GetParameter(0)->GetSetNumber(), 0);
     EXPECT_EQ(c0->GetActiveSelection(), &c0->GetSelection());
-}
-
-TEST(DASArchive, AnySchemaNumberReadsTheSameLayout) {
-    RegisterDASClasses();
-    CDASEvent ev("ATIMER", 3, true, KW_HIGH);
-    CArchive ar;
-    ar.WriteObject(static_cast<CNamedObject*>(&ev));
-    std::vector<uint8_t> bytes = ar.Bytes();
-    bytes[2] = 7; // the class record's schema number
-    CArchive in(bytes);
-    std::unique_ptr<CNamedObject> obj(ArchiveClassRegistry<CNamedObject>::Read(in));
-    auto* loaded = dynamic_cast<CDASEvent*>(obj.get());
-    ASSERT_TRUE(loaded);
-    EXPECT_TRUE(loaded->IsTimerEvent());
-    EXPECT_EQ(loaded->GetLevel(), KW_HIGH);
-    EXPECT_EQ(loaded->GetNumber(), 0); // not archived
 }
 
 TEST(DASModel, SelectionTypesAndStartTimes) {
@@ -266,18 +240,6 @@ TEST(DASScript, BuildsTheScriptByteForByte) {
     std::string without = kScript;
     without.erase(without.find(" storesamples"), 13);
     EXPECT_EQ(BuildDASScript(inst, TEXT_SCRIPT), without);
-
-    // Read back, it builds the same text again; the channel on a non-timer event keeps the
-    // default periods.
-    CInstrumentConnection back;
-    FillInstrument(back);
-    back.DasChannels().DeleteAll();
-    back.SetCapabilities(CAP_NEW_DAS);
-    ASSERT_TRUE(ParseText(back, kScript, true).ok);
-    EXPECT_EQ(BuildDASScript(back, TEXT_SCRIPT), kScript);
-    EXPECT_EQ(Channel(back, 1)->GetSamplePeriod(), TimeSpan(0, 0, 1, 0));
-    EXPECT_TRUE(Channel(back, 0)->GetParameter(0)->GetInstrumentStoresSamples());
-    EXPECT_EQ(Channel(back, 0)->GetParameter(0)->GetDescription(), "NOx concentration");
 }
 
 TEST(DASScript, ReadErrorsStopAtTheOffendingToken) {
@@ -301,7 +263,7 @@ TEST(DASScript, ReadErrorsStopAtTheOffendingToken) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.text);
         CInstrumentConnection inst;
-        const ParseResult got = ParseText(inst, r.text, true);
+        const ParseResult got = ParseScript(inst, r.text);
         EXPECT_EQ(got.ok, r.ok);
         if (!r.ok) {
             EXPECT_EQ(got.errorText, r.token);
@@ -309,49 +271,8 @@ TEST(DASScript, ReadErrorsStopAtTheOffendingToken) {
         }
     }
     CInstrumentConnection inst;
-    ASSERT_TRUE(ParseText(inst, rows[0].text, true).ok);
+    ASSERT_TRUE(ParseScript(inst, rows[0].text).ok);
     EXPECT_EQ(Channel(inst, 0)->GetStartDate(), DateTime(2004, 2, 29));
-}
-
-TEST(DASScript, ReadsTheListingForm) {
-    const std::string listing = "SETUP PROPERTIES FOR CONC1:\r\n"
-                                "NAME: CONC1\r\n"
-                                "EVENT: ATIMER\r\n"
-                                "STARTING DATE: 05-MAR-2024\r\n"
-                                "SAMPLE PERIOD: 000:00:05\r\n"
-                                "REPORT PERIOD: 001:00:00\r\n"
-                                "FILE NAME: \"DAS1.DAT\"\r\n"
-                                "NUMBER OF RECORDS: 800\r\n"
-                                "RS-232 REPORT: ON\r\n"
-                                "COMPACT REPORT: OFF\r\n"
-                                "CHANNEL ENABLED: ON\r\n"
-                                "CAL. HOLD OFF: ON\r\n"
-                                "PARAMETERS: 2\r\n"
-                                "PARAMETER=NOX, MODE=AVG, PRECISION=1, STORE_SAMPLES=ON\r\n"
-                                "PARAMETER=O3, MODE=INST, PRECISION=2\r\n"
-                                "SETUP PROPERTIES FOR CAL\r\n"
-                                "FILE NAME: plain name\r\n"
-                                "PARAMETERS: 1\r\n"
-                                "PARAMETER=NOX, MODE=MAX, PRECISION=0, NOTE=whatever\r\n";
-    CInstrumentConnection inst;
-    ASSERT_TRUE(ParseText(inst, listing, false).ok);
-    ASSERT_EQ(inst.DasChannels().GetCount(), 2u);
-    CDASChannel* a = Channel(inst, 0);
-    EXPECT_EQ(a->GetStartDate(), DateTime(2024, 3, 5));
-    EXPECT_EQ(a->GetFile(), "DAS1.DAT");
-    EXPECT_EQ(a->GetRecords(), 800);
-    EXPECT_TRUE(a->GetPrintReports() && a->GetHoldOff() && !a->GetCompactReports());
-    EXPECT_TRUE(a->GetParameter(0)->GetStoreSamples());
-    EXPECT_EQ(a->GetParameter(1)->GetMode(), "INST");
-    EXPECT_EQ(Channel(inst, 1)->GetFile(), "plain name");
-    EXPECT_EQ(Channel(inst, 1)->GetParameter(0)->GetMode(), "MAX");
-
-    CInstrumentConnection bad;
-    EXPECT_FALSE(ParseText(bad,
-                           "SETUP PROPERTIES FOR X\r\nPARAMETERS: 1\r\nPARAMETER=A, MODE=AVG, "
-                           "PRECISION=1, STORE_SAMPLES=MAYBE\r\n",
-                           false)
-                     .ok);
 }
 
 TEST(DASScript, LoadAndSaveFiles) {
