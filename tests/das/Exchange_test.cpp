@@ -333,15 +333,17 @@ TEST_F(DASExchangeTest, BrokenLinkFailsAndKeepsTheLastDownloadTime) {
     const std::string line = HexLine(5000, {{1, 1}, {2, -1}});
     const std::string command = Cmd("d report \"CONC1\" from=" + Date245(1001) + " hex");
     struct Row {
+        const char* name;
         std::string reply;
         bool breaks;
         bool ok;
     } rows[] = {
-        {line + line.substr(0, 10), false, true}, // a quiet end
-        {line + line.substr(0, 10), true, false}, // cut in the middle of a line
-        {line, true, false},                      // the peer closed after a whole line
+        {"a quiet end", line + line.substr(0, 10), false, true},
+        {"cut in the middle of a line", line + line.substr(0, 10), true, false},
+        {"the peer closed after a whole line", line, true, false},
     };
     for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
         ch->SetDownloaded(true);
         ch->SetLastDownloadTime(1000);
         link.breakWhenDry = r.breaks;
