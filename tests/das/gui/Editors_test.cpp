@@ -1,52 +1,22 @@
 // The editors of the DAS window: the record selection, the channel's two pages and the
 // parameter dialog.
 
-#include "base/Strings.h"
-#include "das/DASTestUtil.h"
+#include "DASWindowTest.h"
 #include "das/gui/DASChanPropertySheet.h"
 #include "das/gui/DASParameterPropertiesDialog.h"
 #include "das/gui/SelectRecordsDialog.h"
 #include "model/Archive.h"
-#include "support_lib/Fakes.h"
-#include "support_lib/GuiTestApp.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimeEdit>
-#include <filesystem>
-#include <gtest/gtest.h>
 
 namespace {
 
-using namespace dastest;
-
-struct EditorsTest : ::testing::Test {
-    void SetUp() override {
-        EnsureGuiTestApp();
-        FillInstrument(inst);
-        inst.SetName("Monitor 1");
-        inst.SetSerialNumber("0042");
-        inst.DasEvents().AddTail(new CDASEvent("HIGHEV", 3, false, KW_HIGH));
-        inst.DasPoints().AddTail(new CDASPoint("O3", 8, "Ozone", KW_MED));
-        inst.DasPoints().AddTail(new CDASPoint("SECRET", 9, "Factory", KW_HIGH));
-    }
-    void TearDown() override { CDASChanAdvPropertyPage::SetFileChooser(nullptr); }
-    CDASChannel& Channel(size_t i) { return *static_cast<CDASChannel*>(inst.DasChannels().At(i)); }
-    std::vector<std::string> Asked() const {
-        std::vector<std::string> texts;
-        for (const auto& q : app.prompt.asked)
-            texts.push_back(q.text);
-        return texts;
-    }
-    TestApp app;
-    CInstrumentConnection inst;
-    CSelectionSet sel;
-};
+using EditorsTest = DASWindowTest;
 
 std::string YearRefused(const std::string& which, int year) {
     return which + " year of " + std::to_string(year) +
@@ -207,7 +177,7 @@ TEST_F(EditorsTest, AStoredTypeOutOfRangeChecksNothingAndOkStoresAll) {
 
 TEST_F(EditorsTest, BasicPageRefusesANameUntilItIsValidAndUnique) {
     // A duplicate as "D&uplicate" makes it: a copy of CONC1 without a name, not yet listed.
-    std::unique_ptr<CDASChannel> copy(static_cast<CDASChannel*>(Channel(0).Clone()));
+    std::unique_ptr<CDASChannel> copy(static_cast<CDASChannel*>(Channel(0)->Clone()));
     copy->SetName("");
     CDASChanPropertySheet sheet(*copy);
     const struct {
@@ -226,7 +196,7 @@ TEST_F(EditorsTest, BasicPageRefusesANameUntilItIsValidAndUnique) {
 }
 
 TEST_F(EditorsTest, PagesCheckPeriodsAndTheDownloadFile) {
-    CDASChanPropertySheet sheet(Channel(0));
+    CDASChanPropertySheet sheet(*Channel(0));
     // Both periods must be above zero.
     sheet.Basic().Sample().days->setText("0");
     sheet.Basic().Sample().hours->setText("0");
@@ -267,7 +237,7 @@ TEST_F(EditorsTest, PagesCheckPeriodsAndTheDownloadFile) {
 }
 
 TEST_F(EditorsTest, AdvancedPageProposesTheAutomaticFileName) {
-    CDASChanPropertySheet sheet(Channel(0));
+    CDASChanPropertySheet sheet(*Channel(0));
     EXPECT_EQ(sheet.Advanced().LastDownload().text(), "Unknown");
     std::string proposed;
     CDASChanAdvPropertyPage::SetFileChooser([&](const std::string& name) {
@@ -275,12 +245,13 @@ TEST_F(EditorsTest, AdvancedPageProposesTheAutomaticFileName) {
         return std::optional<std::string>("/data/chosen.txt");
     });
     sheet.Advanced().OnSelectFile();
+    CDASChanAdvPropertyPage::SetFileChooser(nullptr);
     EXPECT_EQ(proposed, "Monitor 1-0042-CONC1-Auto.txt");
     EXPECT_EQ(sheet.Advanced().File().text(), "/data/chosen.txt");
 }
 
 TEST_F(EditorsTest, ListsOfferOnlyLowAndMediumLevels) {
-    CDASChanPropertySheet sheet(Channel(0));
+    CDASChanPropertySheet sheet(*Channel(0));
     QStringList events;
     for (int i = 0; i < sheet.Basic().Event().count(); ++i)
         events << sheet.Basic().Event().itemText(i);
@@ -291,7 +262,7 @@ TEST_F(EditorsTest, ListsOfferOnlyLowAndMediumLevels) {
     sheet.Basic().Event().setCurrentIndex(0);
     EXPECT_TRUE(sheet.Basic().StartDate().isEnabled());
 
-    CDASParameter& p = *Channel(0).GetParameter(1);
+    CDASParameter& p = *Channel(0)->GetParameter(1);
     for (bool newDas : {false, true}) {
         inst.SetCapabilities(newDas ? uint32_t(CAP_NEW_DAS) : 0u);
         CDASParameterPropertiesDialog dlg(p);
@@ -305,7 +276,7 @@ TEST_F(EditorsTest, ListsOfferOnlyLowAndMediumLevels) {
 }
 
 TEST_F(EditorsTest, ParameterDialogChecksPrecisionThenStores) {
-    CDASParameter& p = *Channel(0).GetParameter(0);
+    CDASParameter& p = *Channel(0)->GetParameter(0);
     CDASParameterPropertiesDialog dlg(p);
     dlg.Point().setCurrentText("O3");
     dlg.Mode().setCurrentText("MAX");
@@ -322,32 +293,16 @@ TEST_F(EditorsTest, ParameterDialogChecksPrecisionThenStores) {
     EXPECT_EQ(p.GetDescription(), "Ozone");
 }
 
-// Pictures under the build tree, and no label or button squeezed below the size it asks for.
-void Shot(QWidget& w, const std::string& name) {
-    w.show();
-    QApplication::processEvents();
-    const std::string dir = GASQUILL_BIN_DIR "/screenshots";
-    std::filesystem::create_directories(dir);
-    EXPECT_TRUE(w.grab().save(QString::fromStdString(dir + "/" + name + ".png"))) << name;
-    for (QWidget* child : w.findChildren<QWidget*>()) {
-        if (!child->isVisible() ||
-            !(qobject_cast<QLabel*>(child) || qobject_cast<QAbstractButton*>(child)))
-            continue;
-        EXPECT_GE(child->width(), child->minimumSizeHint().width())
-            << name << ": " << child->property("text").toString().toStdString();
-    }
-}
-
 TEST_F(EditorsTest, PicturesOfTheEditorsShowEveryText) {
     inst.SetCapabilities(CAP_DAS_FROM_TO | CAP_NEW_DAS);
     CSelectRecordsDialog select(&inst, sel);
     select.TypeButton(7).click();
     Shot(select, "select-records");
-    CDASChanPropertySheet sheet(Channel(0));
+    CDASChanPropertySheet sheet(*Channel(0));
     Shot(sheet, "channel-basic");
     sheet.SetActivePage(1);
     Shot(sheet, "channel-advanced");
-    CDASParameterPropertiesDialog param(*Channel(0).GetParameter(0));
+    CDASParameterPropertiesDialog param(*Channel(0)->GetParameter(0));
     Shot(param, "parameter");
 }
 

@@ -3,23 +3,19 @@
 // simulated Monitor over loopback TCP: open the window from the front panel's command, get
 // the configuration and data, close, the panel inactive meanwhile.
 
+#include "DASWindowTest.h"
 #include "app/NetworkConfiguration.h"
 #include "app/gui/Demo.h"
 #include "base/StateLock.h"
-#include "base/Strings.h"
 #include "connections/SiteConnection.h"
 #include "das/DASExchange.h"
-#include "das/DASTestUtil.h"
 #include "das/DataRecordSet.h"
 #include "das/gui/ChartAdapter.h"
-#include "das/gui/DASConfigDialog.h"
 #include "das/gui/DASDataViewDialog.h"
 #include "das/gui/GraphWindow.h"
 #include "das/gui/SelectRecordsDialog.h"
 #include "instruments/SiteLink.h"
 #include "instruments/gui/FrontPanelDialog.h"
-#include "support_lib/Fakes.h"
-#include "support_lib/GuiTestApp.h"
 #include "ui/AppFileDialog.h"
 #include "ui/ResizableButton.h"
 #include "ui/ResizableProgressCtrl.h"
@@ -29,7 +25,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
@@ -39,17 +34,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <filesystem>
 #include <functional>
-#include <gtest/gtest.h>
 #include <thread>
 
 namespace {
 
 using namespace dastest;
 using D = CDASConfigDialog;
-
-const std::string kShots = GASQUILL_BIN_DIR "/screenshots";
 
 // A site that takes every request and keeps it; the test answers for the worker.
 struct HoldingSite : SiteLink {
@@ -71,33 +62,7 @@ struct HoldingSite : SiteLink {
     std::vector<std::pair<unsigned, std::vector<uint32_t>>> posted;
 };
 
-struct DASConfigTest : ::testing::Test {
-    void SetUp() override {
-        EnsureGuiTestApp();
-        std::filesystem::create_directories(kShots);
-        FillInstrument(inst);
-        inst.SetName("Monitor 1");
-        inst.SetCapabilities(CAP_DAS | CAP_NEW_DAS | CAP_DAS_EVENT_PARAM);
-        inst.SetConnected(true);
-        D::SetSettings({[this] { return useCheckboxes; }, {}, {}});
-    }
-    void TearDown() override {
-        D::SetSettings({});
-        CDASChannel::SetEditor(nullptr);
-        inst.SetConnected(false);
-    }
-    // A shown window with its first sync handled.
-    std::unique_ptr<D> Open() {
-        auto dlg = std::make_unique<D>(inst);
-        dlg->show();
-        QApplication::processEvents();
-        return dlg;
-    }
-    CDASChannel* Channel(size_t i) { return static_cast<CDASChannel*>(inst.DasChannels().At(i)); }
-    TestApp app;
-    CInstrumentConnection inst;
-    bool useCheckboxes = true;
-};
+using DASConfigTest = DASWindowTest;
 
 TEST_F(DASConfigTest, OpensAtItsPlaceWithTheCaptionAndTheTree) {
     auto dlg = Open();
@@ -108,8 +73,7 @@ TEST_F(DASConfigTest, OpensAtItsPlaceWithTheCaptionAndTheTree) {
     EXPECT_EQ(dlg->Tree().topLevelItem(0)->childCount(), 2);
     EXPECT_TRUE(dlg->IsIdle());
     dlg->Tree().expandAll();
-    QApplication::processEvents();
-    EXPECT_TRUE(dlg->grab().save(QString::fromStdString(kShots + "/das-window.png")));
+    Shot(*dlg, "das-window");
 }
 
 TEST_F(DASConfigTest, EnablesFollowConnectionListsAndSelection) {
@@ -348,7 +312,6 @@ TEST_F(DASConfigTest, ARequestThatCannotBePostedLeavesTheWindowIdle) {
 struct DataWindowsTest : DASConfigTest {
     void SetUp() override {
         DASConfigTest::SetUp();
-        inst.SetSerialNumber("0042");
         CDASChannel& ch = *Channel(0);
         // NOX has 8 records (the fourth invalid), O3 only 5.
         for (int r = 0; r < 8; ++r)
@@ -374,8 +337,7 @@ TEST_F(DataWindowsTest, ViewShowsTheShortestParameterRowsAndSamplesOnlyWithTheBo
         inst.SetShowSampleCounts(samples);
         auto das = Open();
         CDASDataViewDialog view(set, das.get());
-        view.show();
-        QApplication::processEvents();
+        Shot(view, samples ? "data-view" : "data-view-without-samples");
         QAbstractItemModel* model = view.Table().model();
         EXPECT_EQ(view.windowTitle(), "Monitor 1 at Local Site");
         EXPECT_EQ(model->rowCount(), 5);
@@ -387,7 +349,6 @@ TEST_F(DataWindowsTest, ViewShowsTheShortestParameterRowsAndSamplesOnlyWithTheBo
         EXPECT_EQ(model->index(4, 1).data().toString(), "14.0");
         if (samples) {
             EXPECT_EQ(model->index(4, 2).data().toString(), "60");
-            EXPECT_TRUE(view.grab().save(QString::fromStdString(kShots + "/data-view.png")));
         }
     }
 }
@@ -450,7 +411,7 @@ TEST_F(DataWindowsTest, GraphHasAGapPerInvalidRecordAndFiveShortestPoints) {
     EXPECT_NEAR(chart.VisibleTo() - chart.VisibleFrom(), before / 2, 1e-9);
     chart.FitAll();
     EXPECT_NEAR(chart.VisibleTo() - chart.VisibleFrom(), before, 1e-9);
-    EXPECT_TRUE(graph->grab().save(QString::fromStdString(kShots + "/graph-gap.png")));
+    Shot(*graph, "graph-gap");
     const std::string pdf = (Dir() / "graph.pdf").string();
     EXPECT_TRUE(chart.Export(QString::fromStdString(pdf)));
     EXPECT_GT(std::filesystem::file_size(pdf), 0u);
