@@ -222,15 +222,24 @@ inline RunResult RunCli(const Strings& args, unsigned limitMs = kWaitLimitMs) {
     posix_spawn_file_actions_destroy(&actions);
     RunResult result;
     if (rc == 0) {
-        // A process descriptor becomes readable when the child ends.
-        pollfd ended{static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)), POLLIN, 0};
-        const bool inTime = ::poll(&ended, 1, static_cast<int>(limitMs)) == 1;
-        if (!inTime)
-            ::kill(pid, SIGKILL);
-        ::close(ended.fd);
+        // A process descriptor becomes readable when the child ends; where there is none,
+        // look every few milliseconds.
+        const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
         int status = 0;
-        ::waitpid(pid, &status, 0);
-        if (inTime && WIFEXITED(status))
+        bool ended = false;
+        while (!ended && std::chrono::steady_clock::now() < end) {
+            pollfd p{pidfd, POLLIN, 0};
+            ::poll(&p, 1, pidfd >= 0 ? static_cast<int>(limitMs) : 5);
+            ended = ::waitpid(pid, &status, WNOHANG) == pid;
+        }
+        if (!ended) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+        }
+        if (pidfd >= 0)
+            ::close(pidfd);
+        if (ended && WIFEXITED(status))
             result.exitCode = WEXITSTATUS(status);
     }
     result.out = Drain(out);
