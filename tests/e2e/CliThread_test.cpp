@@ -87,14 +87,19 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
          "Timed out waiting for response from instrument.\n", plus(connect, {"/ k 0"})},
     };
     // clang-format on
+    TempDir dir; // the simulator also records every session in a file
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const Sim sim(row.config);
+        SimConfig config = row.config;
+        config.recordPath = dir.File(row.name);
+        const Sim sim(config);
         const RunResult r = sim.Cli(row.args);
         EXPECT_EQ(r.exitCode, row.err.empty() ? 0 : 1);
         EXPECT_EQ(r.err, row.err);
         EXPECT_EQ(r.out, row.err.empty() ? Shown(row.config, row.keys) : "");
-        EXPECT_EQ(Commands(sim.Wire("\x03" + row.commands.back() + "\r\n")), row.commands);
+        const std::string wire = sim.Wire("\x03" + row.commands.back() + "\r\n");
+        EXPECT_EQ(Commands(wire), row.commands);
+        EXPECT_EQ(ReadAll(config.recordPath), wire);
     }
     Sim gone;
     gone.server->Stop();
