@@ -34,8 +34,6 @@ TEST(ConfigTokens, EveryKeywordHasItsCode) {
         EXPECT_EQ(c.stream.GetToken(), table[i].code) << table[i].text;
         EXPECT_STREQ(ConfigFileTokenStream::TokenName(table[i].code), table[i].text);
     }
-    EXPECT_EQ(CFG_DIRECTCABLE, CONN_DIRECTCABLE);
-    EXPECT_EQ(CFG_TCPIP, CONN_TCPIP);
 }
 
 TEST(ConfigTokens, WordsAreNeverUnitsOrGasesAndInstrumentPunctuationIsBad) {
@@ -48,14 +46,6 @@ TEST(ConfigTokens, WordsAreNeverUnitsOrGasesAndInstrumentPunctuationIsBad) {
     EXPECT_EQ(c.stream.GetToken(), TOKEN_MINUS); // no digit follows, so no sign
     EXPECT_EQ(c.stream.GetToken(), TOKEN_INTEGER);
     EXPECT_EQ(c.stream.GetIntValue(), 5);
-}
-
-TEST(ConfigTokens, TokenNameFallsBackToTheInstrumentTables) {
-    EXPECT_STREQ(ConfigFileTokenStream::TokenName(CFG_EQUALS), "=");
-    EXPECT_STREQ(ConfigFileTokenStream::TokenName(CFG_DIRECTCABLE), "DIRECTCABLE");
-    EXPECT_STREQ(ConfigFileTokenStream::TokenName(TOKEN_MINUS), "-");
-    EXPECT_STREQ(ConfigFileTokenStream::TokenName(PH_LOG_ON_SUCCESSFUL), "LOG ON SUCCESSFUL");
-    EXPECT_STREQ(ConfigFileTokenStream::TokenName(TOKEN_STRING), "Unknown");
 }
 
 } // namespace

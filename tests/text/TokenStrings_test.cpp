@@ -5,19 +5,6 @@
 
 namespace {
 
-TEST(TokenStrings, UnterminatedStringIsBadAtTheLineEnd) {
-    TextStream ts("name \"half\r\nnext\r\n");
-    EXPECT_EQ(ts->GetToken(), KW_NAME);
-    EXPECT_EQ(ts->GetToken(), TOKEN_BAD);
-    EXPECT_EQ(ts->GetTokenText(), "\"half");
-    EXPECT_EQ(ts->GetToken(), TOKEN_END); // the rest of the line was used up
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    EXPECT_EQ(ts->GetTokenText(), "next");
-
-    TextStream last("\"to the end");
-    EXPECT_EQ(last->GetToken(), TOKEN_BAD);
-}
-
 TEST(TokenStrings, RestOfLineTakesTheRawTextUpToTheLineEnd) {
     TextStream ts("FILE NAME: \"a b\" x\r\nnext\r\n");
     EXPECT_EQ(ts->GetToken(), PH_FILE_NAME);

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -64,15 +65,22 @@ TEST(ResizableControlRules, Table) {
     }
 }
 
-TEST(ResizableControlWindow, RepositionNeedsRulesAWindowAndAParent) {
+TEST(ResizableControlWindow, TheInitialRectangleIsCapturedOnceWithRulesAWindowAndAParent) {
     EnsureGuiTestApp();
-    // No rules: nothing captured.
     QWidget parent;
-    CResizableButton plain(QStringLiteral("x"), &parent);
-    plain.setGeometry(5, 5, 20, 20);
-    plain.Reposition(10, 10);
-    EXPECT_FALSE(plain.HasInitialRect());
-    EXPECT_EQ(plain.geometry(), QRect(5, 5, 20, 20));
+    CResizableButton b(QStringLiteral("OK"), &parent);
+    b.setGeometry(40, 100, 100, 28);
+    b.Reposition(10, 10); // no rules: nothing captured, nothing moved
+    EXPECT_FALSE(b.HasInitialRect());
+    EXPECT_EQ(b.geometry(), QRect(40, 100, 100, 28));
+    b.AddRule(4, 100);
+    b.AddRule(1, 50);
+    for (auto [dx, dy, moved] : {std::tuple{60, 30, QRect(70, 130, 100, 28)},
+                                 {-20, -10, QRect(30, 90, 100, 28)},
+                                 {0, 0, QRect(40, 100, 100, 28)}}) {
+        b.Reposition(dx, dy);
+        EXPECT_EQ(b.geometry(), moved) << dx;
+    }
 
     // No parent yet: nothing captured, so a later first use captures the right rectangle.
     CResizableButton orphan(QStringLiteral("y"));
@@ -83,35 +91,16 @@ TEST(ResizableControlWindow, RepositionNeedsRulesAWindowAndAParent) {
     orphan.setParent(&parent);
     orphan.setGeometry(3, 4, 10, 10);
     orphan.Reposition(10, 0);
-    ASSERT_TRUE(orphan.HasInitialRect());
     EXPECT_EQ(orphan.InitialRect(), (G{3, 4, 10, 10}));
     EXPECT_EQ(orphan.geometry(), QRect(13, 4, 10, 10));
 
     // A wrapper whose widget is gone does nothing.
     CResizableWidget anchor;
-    {
-        auto* w = new QWidget(&parent);
-        anchor.Attach(w);
-        anchor.AddRule(6, 100);
-        delete w;
-    }
+    anchor.Attach(new QWidget(&parent));
+    anchor.AddRule(6, 100);
+    delete anchor.GetControlWnd();
     anchor.Reposition(10, 10);
     EXPECT_FALSE(anchor.HasInitialRect());
-}
-
-TEST(ResizableControlWindow, TheInitialRectangleIsCapturedOnceAndReusedWhenShrinking) {
-    EnsureGuiTestApp();
-    QWidget parent;
-    CResizableButton b(QStringLiteral("OK"), &parent);
-    b.setGeometry(40, 100, 100, 28);
-    b.AddRule(4, 100);
-    b.AddRule(1, 50);
-    b.Reposition(60, 30);
-    EXPECT_EQ(b.geometry(), QRect(70, 130, 100, 28));
-    b.Reposition(-20, -10);
-    EXPECT_EQ(b.geometry(), QRect(30, 90, 100, 28));
-    b.Reposition(0, 0);
-    EXPECT_EQ(b.geometry(), QRect(40, 100, 100, 28));
 }
 
 } // namespace
