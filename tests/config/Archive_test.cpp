@@ -166,19 +166,4 @@ TEST(ArchiveDamage, HugeCountsAndLengthsFailBeforeAnythingIsAllocated) {
     EXPECT_THROW(w.ReadString(), CArchiveException);
 }
 
-TEST(ArchiveDamage, EveryTruncationOfAListThrows) {
-    TestApp t;
-    const Bytes full = Stored([](CArchive& ar) {
-        Other o;
-        Leaf leaf;
-        ar.WriteCount(3);
-        ar.WriteObject(&o);
-        ar.WriteObject(&leaf);
-        ar.WriteObject(&o);
-    });
-    EXPECT_EQ(CauseOf(full), -1);
-    for (size_t n = 0; n < full.size(); ++n)
-        EXPECT_NE(CauseOf(Bytes(full.begin(), full.begin() + n)), -1) << n;
-}
-
 } // namespace

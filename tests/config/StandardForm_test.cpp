@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 using namespace config_test;
@@ -45,65 +47,55 @@ TEST(StandardForm, SaveAndLoadSetTheFlags) {
     EXPECT_TRUE(u.prompt.asked.empty());
 }
 
-TEST(StandardForm, AFileThatCannotBeReadOrWrittenIsReportedAndLogged) {
+// A file that cannot be read whole is refused, and the configuration in memory stays as it
+// was, so a later Save cannot write a fragment over the user's good file.
+TEST(StandardForm, FilesThatCannotBeReadOrWrittenAreReportedAndChangeNothing) {
     TempDir dir;
     ConfigApp t;
     t->Log().SetPath(dir.File("Log.txt"));
     t->SetLogFilters(false, false, true);
     t->OpenLog();
-    for (const std::string ext : {".cfg", ".cfx"}) {
-        t.prompt.asked.clear();
-        const std::string missing = dir.File("missing" + ext);
-        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, missing, false, true));
-        const std::string nowhere = dir.File("no-such-folder/x" + ext);
-        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, nowhere, true, true));
-        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, missing, false, false)); // quietly
-        ASSERT_EQ(t.prompt.asked.size(), 2u);
-        EXPECT_EQ(t.prompt.asked[0].text,
-                  "Unable to load network configuration file " + missing + ".");
-        EXPECT_EQ(t.prompt.asked[0].caption, "Error");
-        EXPECT_EQ(t.prompt.asked[1].text,
-                  "Unable to save network configuration file " + nowhere + ".");
-    }
-    t->CloseLog();
-    EXPECT_NE(ReadAll(dir.File("Log.txt"))
-                  .find("Error       ,  Unable to load network configuration file"),
-              std::string::npos);
-}
-
-// A standard file that cannot be read whole is refused, and the configuration in memory stays
-// as it was, so a later Save cannot write a fragment over the user's good file.
-TEST(StandardForm, ACorruptFileIsRefusedAndChangesNothing) {
-    ConfigApp t;
-    TempDir dir;
     BuildNetwork(*t);
     const std::string good = dir.File("good.cfg");
     ASSERT_TRUE(CNetworkConfiguration::LoadSave(*t, good, true, true));
     const std::string bytes = ReadAll(good);
     std::string unknownClass = bytes;
-    const size_t at = bytes.find("CModemSettings");
-    ASSERT_NE(at, std::string::npos);
-    unknownClass.replace(at, 4, "CZzz");
+    unknownClass.replace(bytes.find("CModemSettings"), 4, "CZzz");
+    const std::string bad = dir.File("bad.cfg");
     const struct {
-        const char* name;
-        std::string content;
+        std::string path;
+        std::optional<std::string> content; // written there first
+        bool save = false;
     } rows[] = {
-        {"garbage", std::string(64, '\x5A')},
-        {"cut by one byte", bytes.substr(0, bytes.size() - 1)},
-        {"unknown class", unknownClass},
+        {bad, std::string(64, 'Z')},
+        {bad, bytes.substr(0, bytes.size() - 1)},
+        {bad, unknownClass},
+        {dir.File("missing.cfg"), {}},
+        {dir.File("missing.cfx"), {}},
+        {dir.File("no-such-folder/x.cfg"), {}, true},
+        {dir.File("no-such-folder/x.cfx"), {}, true},
     };
     t->SetConfigPath(good);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string bad = dir.File("bad.cfg");
-        WriteAll(bad, row.content);
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        const auto& r = rows[i];
+        if (r.content)
+            WriteAll(r.path, *r.content);
         t.prompt.asked.clear();
-        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, bad, false, true));
+        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, r.path, r.save, true));
+        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, r.path, r.save, false)); // quietly
         ASSERT_EQ(t.prompt.asked.size(), 1u);
-        EXPECT_EQ(t.prompt.asked[0].text, "Unable to load network configuration file " + bad + ".");
+        EXPECT_EQ(t.prompt.asked[0].text,
+                  std::string(r.save ? "Unable to save" : "Unable to load") +
+                      " network configuration file " + r.path + ".");
+        EXPECT_EQ(t.prompt.asked[0].caption, "Error");
         EXPECT_EQ(t.ObjectCount(), 7u);
         EXPECT_EQ(t->GetConfigPath(), good);
     }
+    t->CloseLog();
+    EXPECT_NE(ReadAll(dir.File("Log.txt"))
+                  .find("Error       ,  Unable to load network configuration file"),
+              std::string::npos);
 }
 
 TEST(StandardForm, AFailedSaveLeavesTheOldFileIntact) {
