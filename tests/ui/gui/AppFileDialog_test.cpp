@@ -46,12 +46,10 @@ struct FileDialogTest : ::testing::Test {
     }
 };
 
-TEST_F(FileDialogTest, TheChooserNeverConfirmsItselfAndReadsTheFilter) {
+TEST_F(FileDialogTest, TheChooserLeavesTheOverwriteQuestionToUs) {
     CAppFileDialog dlg(false, QStringLiteral(".txt"), fresh, kSaveFlags, kFilter);
     EXPECT_TRUE(dlg.testOption(QFileDialog::DontConfirmOverwrite));
     EXPECT_EQ(dlg.defaultSuffix(), QStringLiteral("txt"));
-    EXPECT_EQ(dlg.nameFilters(),
-              (QStringList{QStringLiteral("Data Files (*.txt)"), QStringLiteral("All Files (*)")}));
 }
 
 // Each name the chooser would accept, checked in turn: an existing file asks (with the

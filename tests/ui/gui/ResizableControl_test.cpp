@@ -41,12 +41,8 @@ TEST(ResizableControlRules, Table) {
         {{{7, 100}}, {{8, 100}}, {0, 0, 10, 10}, 5, 7, {0, 0, 10, 17}, "7 at 100 is 8"},
         {{{2, 7}, {6, -5}, {8, 0}}, {{2, 100}, {6, 100}, {8, 100}}, {10, 10, 50, 20}, 30, 40,
          {40, 10, 80, 60}, "full kinds hold 100 whatever is passed"},
-        {{{1, 50}, {7, 33}}, {{1, 50}, {7, 33}}, {100, 0, 10, 50}, 3, 10, {101, 0, 10, 53},
-         "steps truncate"},
         {{{1, 50}, {7, 33}}, {{1, 50}, {7, 33}}, {100, 0, 10, 50}, -3, -10, {99, 0, 10, 47},
          "steps truncate toward zero"},
-        {{{1, 50}, {2, 100}}, {{1, 50}, {2, 100}}, {10, 0, 5, 5}, 40, 0, {50, 0, 5, 5},
-         "a later rule replaces"},
         {{{5, 25}, {5, 75}}, {{5, 25}, {5, 75}}, {0, 0, 100, 5}, 40, 0, {0, 0, 130, 5},
          "a later rule replaces"},
         {{{4, 100}, {1, 50}}, {{4, 100}, {1, 50}}, {150, 100, 100, 28}, 60, 25,
@@ -81,18 +77,6 @@ TEST(ResizableControlWindow, TheInitialRectangleIsCapturedOnceWithRulesAWindowAn
         b.Reposition(dx, dy);
         EXPECT_EQ(b.geometry(), moved) << dx;
     }
-
-    // No parent yet: nothing captured, so a later first use captures the right rectangle.
-    CResizableButton orphan(QStringLiteral("y"));
-    orphan.AddRule(2, 100);
-    orphan.setGeometry(1, 1, 10, 10);
-    orphan.Reposition(10, 0);
-    EXPECT_FALSE(orphan.HasInitialRect());
-    orphan.setParent(&parent);
-    orphan.setGeometry(3, 4, 10, 10);
-    orphan.Reposition(10, 0);
-    EXPECT_EQ(orphan.InitialRect(), (G{3, 4, 10, 10}));
-    EXPECT_EQ(orphan.geometry(), QRect(13, 4, 10, 10));
 
     // A wrapper whose widget is gone does nothing.
     CResizableWidget anchor;
