@@ -19,32 +19,32 @@ TEST(TokenSources, FileLinesKeepTheirLineEnds) {
     EXPECT_EQ(ts->ReadLine(), "");
 }
 
-TEST(TokenSources, BlankLineEndsTheLineButNotTheInput) {
-    TextStream ts("a\r\n\r\nb\r\n");
-    const Tokens expected = {{TOKEN_STRING, "a"},
-                             {TOKEN_END, ""},
-                             {TOKEN_END, ""},
-                             {TOKEN_STRING, "b"},
-                             {TOKEN_END, ""}};
-    EXPECT_EQ(AllTokens(ts.stream), expected);
-    EXPECT_EQ(ts->GetTokenCode(), TOKEN_END);
-    EXPECT_EQ(ts->GetTokenText(), "<end of file>");
-    EXPECT_EQ(ts->GetLineCount(), 3u);
-    // The end stays the end.
-    EXPECT_EQ(ts->GetToken(), TOKEN_END);
-    EXPECT_TRUE(ts->AtEndOfInput());
-    EXPECT_FALSE(ts->IsTimedOut());
-}
-
-TEST(TokenSources, SpanLinesContinuesUntilTheInputEnds) {
-    TextStream ts("seqlistbegin\r\n\r\n  seqbegin\r\n\tseqend\r\nseqlistend\r\n");
-    ts->SetSpanLines(true);
-    const Tokens expected = {{KW_SEQLISTBEGIN, "seqlistbegin"},
-                             {KW_SEQBEGIN, "seqbegin"},
-                             {KW_SEQEND, "seqend"},
-                             {KW_SEQLISTEND, "seqlistend"}};
-    EXPECT_EQ(AllTokens(ts.stream), expected);
-    EXPECT_EQ(ts->GetLineCount(), 5u);
+// A blank line ends the line but not the input; spanning lines reads on to the input's end.
+TEST(TokenSources, LineAndInputEnds) {
+    const std::string text = "seqlistbegin\r\n\r\n  seqbegin\r\n";
+    const struct {
+        bool span;
+        Tokens expected;
+    } rows[] = {
+        {false,
+         {{KW_SEQLISTBEGIN, "seqlistbegin"},
+          {TOKEN_END, ""},
+          {TOKEN_END, ""},
+          {KW_SEQBEGIN, "seqbegin"},
+          {TOKEN_END, ""}}},
+        {true, {{KW_SEQLISTBEGIN, "seqlistbegin"}, {KW_SEQBEGIN, "seqbegin"}}},
+    };
+    for (const auto& r : rows) {
+        TextStream ts(text);
+        ts->SetSpanLines(r.span);
+        EXPECT_EQ(AllTokens(ts.stream), r.expected) << r.span;
+        EXPECT_EQ(ts->GetTokenText(), "<end of file>");
+        EXPECT_EQ(ts->GetLineCount(), 3u);
+        // The end stays the end.
+        EXPECT_EQ(ts->GetToken(), TOKEN_END);
+        EXPECT_TRUE(ts->AtEndOfInput());
+        EXPECT_FALSE(ts->IsTimedOut());
+    }
 }
 
 TEST(TokenSources, NeedLineDropsTheRestOfTheCurrentLine) {
@@ -63,6 +63,37 @@ TEST(TokenSources, SmallBuffersGiveTheSameTokens) {
         TextStream ts(text, size);
         EXPECT_EQ(AllTokens(ts.stream), expected) << "buffer " << size;
     }
+}
+
+TEST(TokenStrings, RestOfLineTakesTheRawTextUpToTheLineEnd) {
+    TextStream ts("FILE NAME: \"a b\" x\r\nnext\r\n");
+    EXPECT_EQ(ts->GetToken(), PH_FILE_NAME);
+    ts->SkipBlanks();
+    EXPECT_EQ(ts->RestOfLine(), "\"a b\" x");
+    EXPECT_EQ(ts->GetTokenCode(), TOKEN_STRING);
+    EXPECT_EQ(ts->GetIntValue(), 0);
+    EXPECT_EQ(ts->GetToken(), TOKEN_END);
+    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
+    // At the end of a line the rest is empty.
+    ts->GetToken();
+    EXPECT_EQ(ts->RestOfLine(), "");
+}
+
+TEST(TokenStrings, NoteErrorRecordsTheTokenAndItsLine) {
+    TextStream ts("dasbegin\r\n  channelbegin\r\n  bogus 3\r\n");
+    ts->SetSpanLines(true);
+    ts->GetToken();
+    ts->GetToken();
+    EXPECT_EQ(ts->GetErrorCount(), 0u);
+    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
+    ts->NoteError();
+    ts->GetToken();
+    EXPECT_EQ(ts->GetErrorLine(), 3u);
+    EXPECT_EQ(ts->GetErrorText(), "bogus");
+    EXPECT_EQ(ts->GetErrorCount(), 1u);
+    ts->NoteError();
+    EXPECT_EQ(ts->GetErrorCount(), 2u);
+    EXPECT_EQ(ts->GetErrorText(), "3");
 }
 
 // A live link, with the activity log open so that its lines can be checked.
