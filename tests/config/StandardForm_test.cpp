@@ -29,24 +29,6 @@ TEST(StandardForm, AnEmptyConfigurationIsTheHeaderAndThreeZeroCounts) {
     EXPECT_EQ(u.ObjectCount(), 0u);
 }
 
-TEST(StandardForm, SaveAndLoadSetTheFlags) {
-    TempDir dir;
-    const std::string path = dir.File("NET.CFG"); // an upper-case extension is standard too
-    ConfigApp t;
-    BuildNetwork(*t);
-    t->SetModified(true);
-    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*t, path, true, true));
-    EXPECT_TRUE(t->IsNamed());
-    EXPECT_FALSE(t->IsModified());
-    ConfigApp u;
-    u->SetModified(true);
-    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*u, path, false, true));
-    EXPECT_EQ(u.ObjectCount(), 7u);
-    EXPECT_TRUE(u->IsNamed());
-    EXPECT_FALSE(u->IsModified());
-    EXPECT_TRUE(u.prompt.asked.empty());
-}
-
 // A file that cannot be read whole is refused, and the configuration in memory stays as it
 // was, so a later Save cannot write a fragment over the user's good file.
 TEST(StandardForm, FilesThatCannotBeReadOrWrittenAreReportedAndChangeNothing) {

@@ -146,6 +146,7 @@ TEST(TextWrite, TheEmptyConfigurationIsAnEmptyFile) {
     u->SetModified(true);
     ASSERT_TRUE(CNetworkConfiguration::LoadSave(*u, path, false, true));
     EXPECT_EQ(u.ObjectCount(), 0u);
+    EXPECT_TRUE(u->IsNamed());
     EXPECT_FALSE(u->IsModified());
 }
 
