@@ -78,6 +78,16 @@ TEST(ResizableControlWindow, TheInitialRectangleIsCapturedOnceWithRulesAWindowAn
         EXPECT_EQ(b.geometry(), moved) << dx;
     }
 
+    // Without a parent nothing is captured, so the first use with one captures the right place.
+    CResizableButton orphan(QStringLiteral("y"));
+    orphan.AddRule(2, 100);
+    orphan.Reposition(10, 0);
+    EXPECT_FALSE(orphan.HasInitialRect());
+    orphan.setParent(&parent);
+    orphan.setGeometry(3, 4, 10, 10);
+    orphan.Reposition(10, 0);
+    EXPECT_EQ(orphan.geometry(), QRect(13, 4, 10, 10));
+
     // A wrapper whose widget is gone does nothing.
     CResizableWidget anchor;
     anchor.Attach(new QWidget(&parent));
