@@ -47,20 +47,6 @@ void InstrumentUpToFlags(CArchive& ar, unsigned schema, uint32_t siteId) {
         ar.WriteInt32(flag);
 }
 
-void InstrumentTail(CArchive& ar, uint16_t dasEvents = 0) {
-    ar.WriteInt32(3000);
-    ar.WriteInt32(25);
-    ar.WriteUInt32(0x80000022u);
-    ar.WriteInt32(1);
-    ar.WriteCount(dasEvents);
-    for (uint16_t i = 0; i < dasEvents; ++i) {
-        ar.WriteObjectHeader("CDASEvent", 1);
-        Named(ar, "Event", 77);
-    }
-    for (int list = 0; list < 3; ++list)
-        ar.WriteCount(0);
-}
-
 bool Load(ConfigApp& t, const Bytes& b) {
     return CNetworkConfiguration::LoadStandard(*t, b);
 }
@@ -252,19 +238,18 @@ TEST(StandardSchemas, NumbersOutsideTheAcceptedSetsAreRefused) {
 }
 
 TEST(StandardSchemas, AnInstrumentWithDasEventsFailsCleanlyUntilTheirClassIsKnown) {
-    for (uint16_t events : {0, 1}) {
-        CArchive ar;
-        Header(ar);
-        ar.WriteCount(0);
-        ar.WriteCount(0);
-        ar.WriteCount(1);
-        InstrumentUpToFlags(ar, 9, 0);
-        InstrumentTail(ar, events);
-        ConfigApp t;
-        t->Modems().AddTail(new CModemSettings);
-        EXPECT_EQ(Load(t, ar.Bytes()), events == 0);
-        EXPECT_EQ(t->Modems().GetCount(), events == 0 ? 0u : 1u);
-    }
+    ConfigApp t;
+    t->Instruments().AddTail(new CInstrumentConnection);
+    Bytes b = CNetworkConfiguration::SaveStandard(*t);
+    // The instrument's record ends with the counts of its event list and its three other lists.
+    ASSERT_EQ(Bytes(b.end() - 8, b.end()), Bytes(8, 0));
+    CArchive event;
+    event.WriteObjectHeader("CDASEvent", 1);
+    Named(event, "Event", 77);
+    b[b.size() - 8] = 1;
+    b.insert(b.end() - 6, event.Bytes().begin(), event.Bytes().end());
+    EXPECT_FALSE(Load(t, b));
+    EXPECT_EQ(t.ObjectCount(), 1u);
 }
 
 // ---- damaged files ------------------------------------------------------------------------
