@@ -1,5 +1,6 @@
 // The simulated instrument's DAS area: command -> reply bytes, by library revision, and the
-// records of a report checked by decoding them as the program does.
+// records of a report checked by decoding them as the program does. Its script and listing
+// forms are read by the program itself in the end-to-end tests.
 
 #include "sim/SimDasRecords.h"
 #include "sim/SimInstrument.h"
@@ -80,32 +81,6 @@ TEST(SimDas, ListCommandsByLibraryRevision) {
         SCOPED_TRACE(std::string(row.library) + " " + row.command);
         SimInstrument sim(Das(row.library));
         EXPECT_EQ(Ask(sim, D(row.command)), row.reply);
-    }
-}
-
-TEST(SimDas, ConfigurationInScriptOrListingFormByLibraryRevision) {
-    struct Row {
-        const char* library;
-        const char* command;
-        const char* first;
-        const char* parameter; // the hourly channel's first parameter line
-    };
-    // clang-format off
-    const Row rows[] = {
-        {"3.0", "print script &", "dasbegin", "      parameter \"O3CONC\" AVG 1 storesamples"},
-        {"2.8", "print script &", "dasbegin", "      parameter \"O3CONC\" AVG 1"},
-        {"2.0", "print script &", "SETUP PROPERTIES FOR \"CONC\":", "    PARAMETER=\"O3CONC\", MODE=AVG, PRECISION=1"},
-        {"3.0", "print", "SETUP PROPERTIES FOR \"CONC\":", "    PARAMETER=\"O3CONC\", MODE=AVG, PRECISION=1, STORE_SAMPLES=ON"},
-    };
-    // clang-format on
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.library) + " " + row.command);
-        SimInstrument sim(Das(row.library));
-        const std::vector<std::string> lines = Lines(Ask(sim, D(row.command)));
-        ASSERT_GT(lines.size(), 20u);
-        EXPECT_EQ(lines.front(), row.first);
-        EXPECT_NE(std::find(lines.begin(), lines.end(), row.parameter), lines.end());
-        EXPECT_EQ(lines.back(), "");
     }
 }
 
