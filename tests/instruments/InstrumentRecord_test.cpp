@@ -1,6 +1,5 @@
 #include "InstrumentTestSupport.h"
 #include "instruments/Capabilities.h"
-#include "instruments/InstrumentInfo.h"
 #include "instruments/InstrumentOwned.h"
 
 #include <gtest/gtest.h>
@@ -78,16 +77,19 @@ TEST(InstrumentRecord, CopyTakesAFreshIdDeepListsAndRepointsOwners) {
     EXPECT_EQ(dynamic_cast<OwnedThing*>(source.DasChannels().At(0))->owner, &source);
 
     // The editing windows' limits: 20 channels, 100 sequences.
-    for (int i = 0; i < 18; ++i)
-        copy->DasChannels().AddTail(new OwnedThing("C", copy));
-    EXPECT_TRUE(copy->CanAddDasChannel());
-    copy->DasChannels().AddTail(new OwnedThing("C", copy));
-    EXPECT_FALSE(copy->CanAddDasChannel());
-    for (int i = 0; i < 98; ++i)
-        copy->Sequences().AddTail(new OwnedThing("S", copy));
-    EXPECT_TRUE(copy->CanAddSequence());
-    copy->Sequences().AddTail(new OwnedThing("S", copy));
-    EXPECT_FALSE(copy->CanAddSequence());
+    const struct {
+        CNamedObjectList& list;
+        int limit;
+        bool (CInstrumentConnection::*canAdd)() const;
+    } limits[] = {{copy->DasChannels(), 20, &CInstrumentConnection::CanAddDasChannel},
+                  {copy->Sequences(), 100, &CInstrumentConnection::CanAddSequence}};
+    for (const auto& l : limits) {
+        while (l.list.GetCount() < static_cast<size_t>(l.limit - 1))
+            l.list.AddTail(new OwnedThing("C", copy));
+        EXPECT_TRUE((copy->*l.canAdd)()) << l.limit;
+        l.list.AddTail(new OwnedThing("C", copy));
+        EXPECT_FALSE((copy->*l.canAdd)()) << l.limit;
+    }
 }
 
 TEST(InstrumentRecord, SiteNameAndDisplayName) {
@@ -186,31 +188,6 @@ TEST(Capabilities, DerivedFromTypeAndRevisions) {
             << r.calibrator << r.amx << r.das << " " << r.software << " " << r.library << " "
             << r.protocol;
     }
-}
-
-TEST(InstrumentInfo, TemplateValuesUntilIdentifiedThenFormattedValues) {
-    TestApp app;
-    auto lines = InstrumentInfo::Lines(CAP_DAS, "1234", 5.75, 2.305);
-    ASSERT_EQ(lines.size(), 17u);
-    EXPECT_EQ(lines[0].value + lines[1].value + lines[5].value, "AnalyzerUnknownNo");
-    lines = InstrumentInfo::Lines(CAP_IDENTIFIED | CAP_CALIBRATOR | CAP_DAS | CAP_XON_XOFF,
-                                  "000000", 5.75, 2.305);
-    const std::pair<std::string, std::string> expected[] = {{"Instrument Type:", "Calibrator"},
-                                                            {"", "000000"},
-                                                            {"", "E.7"},
-                                                            {"", "2.3 "},
-                                                            {"Has AMX:", "No"},
-                                                            {"Has DAS:", "Yes"}};
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        if (!expected[i].first.empty()) {
-            EXPECT_EQ(lines[i].caption, expected[i].first);
-        }
-        EXPECT_EQ(lines[i].value, expected[i].second) << "line " << i;
-    }
-    EXPECT_EQ(lines[16].caption, "Has XON/XOFF Flow Control:");
-    EXPECT_EQ(lines[16].value, "Yes");
-    EXPECT_EQ(InstrumentInfo::Lines(CAP_IDENTIFIED, "", 0, 0)[0].value, "Monitor");
-    EXPECT_EQ(InstrumentInfo::LibraryRevisionText(12.345), "12.3");
 }
 
 } // namespace

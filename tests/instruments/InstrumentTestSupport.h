@@ -8,7 +8,9 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/ScriptedLink.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 inline std::string Reply(char letter, const std::string& rest) {
     return std::string(1, letter) + " 034:14:05 0000" + rest + "\r\n";
@@ -29,6 +31,32 @@ public:
     void ClosePanel() override { ++closed; }
     RecordingTarget target;
     int closed = 0;
+};
+
+// A site that only records the requests posted to its worker and the reads it was asked to
+// cancel.
+class RecordingSite : public CSiteConnection {
+public:
+    struct Request {
+        unsigned message;
+        uint32_t instrument;
+        uintptr_t wParam;
+    };
+    bool PostRequest(unsigned message, uint32_t instrument, uintptr_t wParam,
+                     std::unique_ptr<InstrumentRequest>) override {
+        requests.push_back({message, instrument, wParam});
+        return true;
+    }
+    void CancelRead() override { ++cancels; }
+    std::vector<uintptr_t> Params(unsigned message) const {
+        std::vector<uintptr_t> out;
+        for (const Request& r : requests)
+            if (r.message == message)
+                out.push_back(r.wParam);
+        return out;
+    }
+    std::vector<Request> requests;
+    int cancels = 0;
 };
 
 struct SiteWithLink {
