@@ -61,8 +61,7 @@ TEST(InstrumentRecord, CopyTakesAFreshIdDeepListsAndRepointsOwners) {
     auto* copy = dynamic_cast<CInstrumentConnection*>(clone.get());
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(copy->GetId(), source.GetId());
-    EXPECT_EQ(copy->GetName(), "Analyzer 1");
-    EXPECT_EQ(copy->GetSelectCode(), "\x1B\x41");
+    EXPECT_EQ(copy->GetName() + copy->GetSelectCode(), "Analyzer 1\x1B\x41");
     EXPECT_EQ(copy->GetCapabilities(), CAP_DAS | CAP_IDENTIFIED);
     // Run-time fields start over.
     EXPECT_FALSE(copy->IsConnected());
@@ -122,10 +121,7 @@ TEST(InstrumentRecord, AutoDisconnectClosesAnIdlePanelOnlyAfterTheLimit) {
     CInstrumentConnection::SetClock([&] { return now; });
     CInstrumentConnection inst;
     RecordingPanel panel;
-    inst.SetDisplayText("no panel yet");
     inst.SetFrontPanel(&panel);
-    inst.SetDisplayText("Connecting to Ozone...");
-    EXPECT_EQ(panel.target.Count(MSG_DISPLAY_CHANGED), 1u);
     inst.SetConnected(true);
     inst.SetAutoDisconnect(true);
     inst.SetAutoDisconnectMinutes(2);
@@ -159,35 +155,24 @@ TEST(Capabilities, DerivedFromTypeAndRevisions) {
                    script = CAP_CAL_SCRIPT | CAP_OUTPUT_SELECT_STEPS | CAP_CAL_DURATION;
     const uint32_t dasBits = CAP_NEW_DAS | CAP_DAS_HEX | CAP_DAS_FROM_TO | CAP_DAS_RECORDS |
                              CAP_DAS_SCRIPT | CAP_DAS_EVENT_PARAM | CAP_XON_XOFF;
-    const struct {
-        bool calibrator, amx, das;
-        double software, library, protocol;
-        uint32_t want;
-    } rows[] = {
-        {true, false, false, 5.75, 0, 1.005, cal | script},
-        {true, false, false, 5.85, 0, 1.005, cal | script | CAP_CAL_LEVEL},
-        {true, false, false, 5.85, 0, 0.905, cal | script},
-        {true, false, false, 4.25, 0, 0, cal},    // D.2: below every threshold
-        {false, false, false, 5.95, 0, 2.005, 0}, // a Monitor gets none of them
-        {false, true, false, 0, 0, 0, CAP_AMX},
-        {false, false, true, 0, 2.305, 0, CAP_DAS | CAP_DAS_SCRIPT | CAP_DAS_HEX},
-        {false, false, true, 0, 2.805, 0, CAP_DAS | (dasBits & ~CAP_NEW_DAS)},
-        {false, false, true, 0, 3.005, 0, CAP_DAS | dasBits},
-        {false, false, false, 0, 2.805, 0, CAP_XON_XOFF},
-        {false, false, true, 0, 2.005, 0, CAP_DAS},
+    // Calibrator line, AMX line, DAS, slash keyboard, software, library, protocol.
+    const std::pair<IdentificationFacts, uint32_t> rows[] = {
+        // clang-format off
+        {{true, false, false, false, 5.75, 0, 1.005}, cal | script},
+        {{true, false, false, false, 5.85, 0, 1.005}, cal | script | CAP_CAL_LEVEL},
+        {{true, false, false, false, 5.85, 0, 0.905}, cal | script},
+        {{true, false, false, false, 4.25, 0, 0}, cal}, // D.2: below every threshold
+        {{false, false, false, false, 5.95, 0, 2.005}, 0}, // a Monitor gets none of them
+        {{false, true, false, true, 0, 0, 0}, CAP_AMX | CAP_KEYBOARD_SLASH},
+        {{false, false, true, false, 0, 2.305, 0}, CAP_DAS | CAP_DAS_SCRIPT | CAP_DAS_HEX},
+        {{false, false, true, false, 0, 2.805, 0}, CAP_DAS | (dasBits & ~CAP_NEW_DAS)},
+        {{false, false, true, false, 0, 3.005, 0}, CAP_DAS | dasBits},
+        {{false, false, false, false, 0, 2.805, 0}, CAP_XON_XOFF},
+        {{false, false, true, false, 0, 2.005, 0}, CAP_DAS},
+        // clang-format on
     };
-    for (const auto& r : rows) {
-        IdentificationFacts f;
-        f.calibratorLine = r.calibrator;
-        f.amxLine = r.amx;
-        f.hasDas = r.das;
-        f.softwareRevision = r.software;
-        f.libraryRevision = r.library;
-        f.protocolRevision = r.protocol;
-        EXPECT_EQ(DeriveCapabilities(f), r.want)
-            << r.calibrator << r.amx << r.das << " " << r.software << " " << r.library << " "
-            << r.protocol;
-    }
+    for (size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(DeriveCapabilities(rows[i].first), rows[i].second) << "row " << i;
 }
 
 } // namespace

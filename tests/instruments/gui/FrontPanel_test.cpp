@@ -1,17 +1,21 @@
 // The front panel window: its placement, the notices it is posted, its keys and command
-// button, and the ways it closes (asked, refused, automatic) and what closing asks of the
-// instrument.
+// button, the ways it closes (asked, refused, automatic) and what closing asks of the
+// instrument; its 2 x 40 display and the instrument information window.
 
 #include "PanelTestSupport.h"
 #include "instruments/InstrumentTestSupport.h"
+#include "instruments/gui/DisplayFont.h"
+#include "instruments/gui/DisplayWindow.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstInfoDialog.h"
 #include "instruments/gui/QtMessageTarget.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTest>
 #include <QThread>
@@ -28,6 +32,29 @@ using paneltest::PumpUntil;
 std::string Pad(std::string s) {
     s.resize(40, ' ');
     return s;
+}
+
+// The 10 x 14 glyph of code as the font has it.
+QImage Glyph(unsigned char code) {
+    const QPoint o = DisplayFont::GlyphOrigin(code);
+    return DisplayFont::Image().copy(o.x(), o.y(), DisplayFont::kGlyphWidth,
+                                     DisplayFont::kGlyphHeight);
+}
+
+QImage Cell(const CDisplayWindow& d, int row, int column) {
+    return d.Bitmap().copy(column * 12 + 2, row * 16 + 2, 10, 14);
+}
+
+bool AllBlack(const QImage& img) {
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((img.pixel(x, y) & 0xFFFFFF) != 0)
+                return false;
+    return true;
+}
+
+QImage Picture(const QLabel& label) {
+    return label.pixmap().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 class FrontPanelTest : public ::testing::Test {
@@ -92,11 +119,17 @@ TEST_F(FrontPanelTest, PlacementCaptionAndCascade) {
     second->show();
     EXPECT_EQ(second->frameGeometry().topLeft(), QPoint(20 + step, 184 + step));
     EXPECT_EQ(second->windowTitle(), "gasquill Graphical Interface");
+    // Closed by the program (an automatic disconnect), a panel asks nobody, has the
+    // instrument disconnected and stores its place, which the next panel takes.
     panel->move(300, 410);
-    panel->ClosePanel(); // stores its place, which the next panel takes
+    panel->ClosePanel();
+    EXPECT_TRUE(inst->GetDisconnectRequested());
     panel = new CFrontPanelDialog(*inst);
     panel->show();
     EXPECT_EQ(panel->frameGeometry().topLeft(), QPoint(300, 410));
+    Pump();
+    EXPECT_TRUE(app.prompt.asked.empty());
+    EXPECT_EQ(site->Params(MSG_DISCONNECT).size(), 1u);
 }
 
 TEST_F(FrontPanelTest, StatusTextsFromAnyThreadShowOnTheFirstRow) {
@@ -167,8 +200,6 @@ TEST_F(FrontPanelTest, KeysAskForTheirKeyPressByClickAndByDigit) {
     EXPECT_EQ(site->Params(MSG_KEY_PRESS), (std::vector<uintptr_t>{3, 8, 1}));
     for (const auto& r : site->requests)
         EXPECT_EQ(r.instrument, inst->GetId());
-    EXPECT_EQ(panel->Key(0), nullptr);
-    EXPECT_EQ(panel->Key(9), nullptr);
 }
 
 TEST_F(FrontPanelTest, CommandRunsOneConfigurationWindowAtATimeWithThePanelInactive) {
@@ -253,22 +284,6 @@ TEST_F(FrontPanelTest, APanelWhoseConnectFailedClosesWithoutAsking) {
     EXPECT_TRUE(CVANTIQApp::IsUnset(app->GetWindowLayout(CVANTIQApp::SLOT_FRONT_PANEL)));
 }
 
-TEST_F(FrontPanelTest, AutomaticDisconnectClosesWithoutAsking) {
-    auto now = CInstrumentConnection::Clock::time_point(std::chrono::hours(10));
-    CInstrumentConnection::SetClock([&now] { return now; });
-    inst->SetAutoDisconnect(true);
-    inst->SetAutoDisconnectMinutes(5);
-    Open();
-    inst->TouchActivity();
-    now += std::chrono::minutes(6);
-    app->OnInstrumentTimer(TIMER_AUTO_DISCONNECT);
-    ASSERT_TRUE(PumpUntil([&] { return panel.isNull(); }));
-    EXPECT_TRUE(app.prompt.asked.empty()) << "nobody is there to answer";
-    EXPECT_TRUE(inst->GetDisconnectRequested());
-    EXPECT_EQ(site->Params(MSG_DISCONNECT).size(), 1u);
-    EXPECT_FALSE(CVANTIQApp::IsUnset(app->GetWindowLayout(CVANTIQApp::SLOT_FRONT_PANEL)));
-}
-
 TEST_F(FrontPanelTest, APanelOutlivingItsInstrumentStaysSafe) {
     Open();
     panel->Post(MSG_DISPLAY_CHANGED, 0, 0);
@@ -307,7 +322,7 @@ TEST_F(FrontPanelTest, InformationWindowIsModalAndThePanelCanCloseUnderIt) {
 
 // ---- posted messages
 
-TEST(QtMessageTarget, DeliversOnTheReceiversThreadInPostingOrderAndNeverAfterDetach) {
+TEST(QtMessageTarget, DeliversOnTheReceiversThreadInPostingOrder) {
     paneltest::EnsureQt();
     QObject receiver;
     std::vector<std::pair<unsigned, intptr_t>> got;
@@ -331,16 +346,121 @@ TEST(QtMessageTarget, DeliversOnTheReceiversThreadInPostingOrderAndNeverAfterDet
         EXPECT_EQ(l, last[m] + 1);
         last[m] = l;
     }
+}
 
-    target.Post(9, 0, 0); // queued, then detached before it runs
-    target.Detach();
-    target.Post(9, 0, 0); // dropped at once
-    auto* gone = new QObject;
-    QtMessageTarget late(gone, [&](unsigned, uintptr_t, intptr_t) { got.clear(); });
-    late.Post(9, 1, 0);
-    delete gone; // the queued call goes with it
-    Pump();
-    EXPECT_EQ(got.size(), 400u);
+// ---- the 2 x 40 display
+
+TEST(DisplayWindow, StartsBlackAndDrawsTheFontsGlyphsAtTheirCells) {
+    paneltest::EnsureQt();
+    CDisplayWindow d(nullptr, 2, 40, false);
+    EXPECT_EQ(d.Bitmap().size(), QSize(482, 34));
+    EXPECT_TRUE(AllBlack(d.Bitmap()));
+    EXPECT_EQ(d.RowText(0) + d.RowText(1), std::string(80, ' '));
+    EXPECT_EQ(d.GlyphCopies(), 0u); // clearing is not a copy of the blank glyph
+    d.SetCursor(1, 38);
+    d.Write("O3");
+    EXPECT_EQ(Cell(d, 1, 38), Glyph('O'));
+    EXPECT_EQ(Cell(d, 1, 39), Glyph('3'));
+    EXPECT_TRUE(AllBlack(Cell(d, 1, 37)));
+    d.SetCursor(0, 5); // a byte above 127 uses its own cell of the grid
+    d.Write(std::string(1, '\xB0'));
+    EXPECT_EQ(Cell(d, 0, 5), Glyph(0xB0));
+    // A cursor outside the display is kept on it; writing wraps from the last cell.
+    d.SetCursor(5, 99);
+    EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(1, 39));
+    d.Write("XY");
+    EXPECT_EQ(d.RowText(1).back(), 'X');
+    EXPECT_EQ(d.RowText(0).front(), 'Y');
+    d.SetCursor(-3, -1);
+    EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(0, 0));
+    EXPECT_EQ(d.RowText(7), "");
+}
+
+TEST(DisplayWindow, OnlyChangedCharactersCopyAGlyph) {
+    paneltest::EnsureQt();
+    CDisplayWindow d(nullptr, 2, 40, false);
+    std::string text = "SAMPLE   O3=  41.2 PPB";
+    text.resize(40, ' ');
+    text += "<TST TST> CAL   SETUP";
+    text.resize(80, ' ');
+    const size_t nonBlank = 80 - static_cast<size_t>(std::count(text.begin(), text.end(), ' '));
+    std::string next = text;
+    next[18] = '3';
+    // The same text again copies nothing; one changed character costs one copy, and so
+    // does blanking one: the cell is drawn dark again.
+    const struct {
+        std::string text;
+        size_t copies;
+    } steps[] = {
+        {text, nonBlank}, {text, nonBlank}, {next, nonBlank + 1}, {"SAMPL ", nonBlank + 2}};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        d.SetCursor(0, 0);
+        d.Write(steps[i].text);
+        EXPECT_EQ(d.GlyphCopies(), steps[i].copies) << "step " << i;
+    }
+    EXPECT_EQ(Cell(d, 0, 18), Glyph('3'));
+    EXPECT_TRUE(AllBlack(Cell(d, 0, 5)));
+}
+
+TEST(DisplayWindow, RedrawOnWriteGivesTheTargetTheNewPicture) {
+    paneltest::EnsureQt();
+    QLabel eagerTarget, lazyTarget;
+    CDisplayWindow eager(&eagerTarget, 2, 40, true), lazy(&lazyTarget, 2, 40, false);
+    const QImage blank = Picture(lazyTarget);
+    eager.Write("NO2");
+    lazy.Write("NO2");
+    EXPECT_EQ(Picture(eagerTarget), eager.Bitmap().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(Picture(lazyTarget), blank) << "without redraw on write the owner redraws";
+    lazy.Redraw();
+    EXPECT_EQ(Picture(lazyTarget), lazy.Bitmap().convertToFormat(QImage::Format_RGB32));
+}
+
+// ---- the information window
+
+// The capability lines: value control and the bit it shows (bit 0x4000 has none).
+const std::pair<unsigned, uint32_t> kCapabilityControls[] = {
+    {1230, 0x10},  {1231, 0x20},   {1232, 0x40},   {1233, 0x80}, {1234, 0x100},
+    {1235, 0x200}, {1236, 0x400},  {1237, 0x800},  {1238, 0x2},  {1239, 0x4},
+    {1240, 0x8},   {1241, 0x1000}, {1243, 0x2000},
+};
+
+TEST(InstInfo, ValuesBeforeAndAfterIdentification) {
+    paneltest::EnsureQt();
+    TestApp app;
+    const uint32_t monitor = CAP_IDENTIFIED | CAP_CAL_SCRIPT | CAP_CAL_LEVEL | CAP_XON_XOFF |
+                             CAP_OUTPUT_SELECT_STEPS | CAP_DAS_FROM_TO;
+    const struct {
+        uint32_t caps;
+        const char *serial, *type, *shownSerial, *software, *library;
+        double softwareRevision, libraryRevision;
+        uint32_t yes; // the bits shown as Yes
+    } rows[] = {
+        // What a connect still under way has gathered does not show until it is complete.
+        {CAP_CALIBRATOR | CAP_DAS | CAP_CAL_SCRIPT | CAP_KEYBOARD_SLASH, "000000", "Analyzer",
+         "Unknown", "Unknown", "Unknown", 5.75, 2.305, 0},
+        {monitor, "CB-1002", "Monitor", "CB-1002", "C.0", "12.3", 3.05, 12.345, monitor},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.type);
+        CInstrumentConnection inst;
+        inst.SetCapabilities(r.caps);
+        inst.SetSerialNumber(r.serial);
+        inst.SetSoftwareRevision(r.softwareRevision);
+        inst.SetLibraryRevision(r.libraryRevision);
+        CInstInfoDialog dialog(inst, nullptr);
+        EXPECT_EQ(dialog.windowTitle(), "Instrument Information");
+        EXPECT_EQ(dialog.Value(1227), r.type);
+        EXPECT_EQ(dialog.Value(1242), r.shownSerial);
+        EXPECT_EQ(dialog.Value(1228), r.software);
+        EXPECT_EQ(dialog.Value(1229), r.library);
+        for (const auto& [control, bit] : kCapabilityControls)
+            EXPECT_EQ(dialog.Value(control), (r.yes & bit) ? "Yes" : "No") << control;
+        EXPECT_EQ(dialog.findChildren<QLabel*>(QRegularExpression("^value")).size(), 17);
+        const auto buttons = dialog.findChildren<QPushButton*>();
+        ASSERT_EQ(buttons.size(), 1);
+        EXPECT_EQ(buttons[0]->text(), "Close");
+        EXPECT_EQ(dialog.Caption(1237), "Has DAS Event/Parameter Commands:");
+    }
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "connections/SiteConnection.h"
 #include "connections/gui/DialogTestSupport.h"
-#include "connections/gui/SitesDialog.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/gui/InstPropertyPages.h"
@@ -83,7 +82,7 @@ struct InstSheetTest : DialogTest {
 
 TEST_F(InstSheetTest, FivePagesShowTheInstrumentAndOkStoresWhatTheyHold) {
     Configure();
-    AddSite("Bay");
+    AddSite("bay");
     CInstPropertySheet sheet(inst);
     EXPECT_EQ(sheet.windowTitle(), "Instrument Properties");
     QStringList tabs;
@@ -91,6 +90,7 @@ TEST_F(InstSheetTest, FivePagesShowTheInstrumentAndOkStoresWhatTheyHold) {
         tabs << sheet.Tabs()->tabText(i);
     EXPECT_EQ(tabs, (QStringList{"Basic", "Automatic Disconnect", "Code-Activated Switch",
                                  "Handshaking", "Security"}));
+    EXPECT_EQ(Items(sheet.Basic().Site()), (QStringList{"bay", "Harbour"})) << "sorted, case aside";
     EXPECT_EQ(Shown(sheet), "Monitor 7|[x]42|CCOM2_MODE|Harbour|[x]15|[x]\\x1B\\x41|[ ]()|3000|20|"
                             "[x]123456");
 
@@ -99,7 +99,7 @@ TEST_F(InstSheetTest, FivePagesShowTheInstrumentAndOkStoresWhatTheyHold) {
     basic.Name().setText("Calibrator 2");
     basic.Id().setText("9999");
     basic.Port2().click();
-    basic.Site().setCurrentText("Bay");
+    basic.Site().setCurrentText("bay");
     sheet.AutoDisconnect().Minutes().setText("60");
     sheet.CodeSwitch().UseDeselect().setChecked(true);
     // Every hexadecimal digit after \x belongs to the escape: 0x1BA, low 8 bits kept.
@@ -108,7 +108,7 @@ TEST_F(InstSheetTest, FivePagesShowTheInstrumentAndOkStoresWhatTheyHold) {
     sheet.Handshake().TransmitDelay().setText("500");
     sheet.Security().Password().setText("999999");
     ASSERT_TRUE(PressOk(sheet));
-    EXPECT_EQ(Reopened(), "Calibrator 2|[x]9999|2(RS232_MODE2)|Bay|[x]60|[x]\\x1B\\x41|"
+    EXPECT_EQ(Reopened(), "Calibrator 2|[x]9999|2(RS232_MODE2)|bay|[x]60|[x]\\x1B\\x41|"
                           "[x]\\x0D\\x0A\\xBA|10000|500|[x]999999");
     EXPECT_EQ(inst.GetDeselectCode(), "\r\n\xBA");
 }
@@ -180,27 +180,25 @@ TEST_F(InstSheetTest, DefaultsBoxesAndPortsChangeOnlyThePagesUntilOk) {
 
 TEST_F(InstSheetTest, ValuesOutOfRangeAreRefusedWithTheMessageAndThePageShown) {
     enum { ID, MINUTES, RECEIVE, TRANSMIT, PASSWORD };
-    const char* const integer = "Please enter an integer.";
+    const int pages[] = {CInstPropertySheet::PAGE_BASIC, CInstPropertySheet::PAGE_AUTO_DISCONNECT,
+                         CInstPropertySheet::PAGE_HANDSHAKE, CInstPropertySheet::PAGE_HANDSHAKE,
+                         CInstPropertySheet::PAGE_SECURITY};
     const struct {
         int field;
         const char* text;
-        int page;
         const char* message; // none: accepted
     } rows[] = {
         // clang-format off
-        {RECEIVE, "400", CInstPropertySheet::PAGE_HANDSHAKE, "Please enter an integer between 500 and 10000."},
-        {RECEIVE, "10001", CInstPropertySheet::PAGE_HANDSHAKE, "Please enter an integer between 500 and 10000."},
-        {TRANSMIT, "501", CInstPropertySheet::PAGE_HANDSHAKE, "Please enter an integer between 0 and 500."},
-        {PASSWORD, "1000000", CInstPropertySheet::PAGE_SECURITY, "Please enter an integer between 0 and 999999."},
-        {PASSWORD, "-1", CInstPropertySheet::PAGE_SECURITY, "Please enter an integer between 0 and 999999."},
-        {ID, "10000", CInstPropertySheet::PAGE_BASIC, "Please enter an integer between 0 and 9999."},
-        {MINUTES, "61", CInstPropertySheet::PAGE_AUTO_DISCONNECT, "Please enter an integer between 0 and 60."},
-        {MINUTES, "ten", CInstPropertySheet::PAGE_AUTO_DISCONNECT, integer},
-        {RECEIVE, "500", 0, nullptr},
-        {TRANSMIT, "0", 0, nullptr},
-        {PASSWORD, "0", 0, nullptr},
-        {ID, "0", 0, nullptr},
-        {MINUTES, "0", 0, nullptr},
+        {RECEIVE, "400", "Please enter an integer between 500 and 10000."},
+        {RECEIVE, "10001", "Please enter an integer between 500 and 10000."},
+        {TRANSMIT, "501", "Please enter an integer between 0 and 500."},
+        {PASSWORD, "1000000", "Please enter an integer between 0 and 999999."},
+        {PASSWORD, "-1", "Please enter an integer between 0 and 999999."},
+        {ID, "10000", "Please enter an integer between 0 and 9999."},
+        {MINUTES, "61", "Please enter an integer between 0 and 60."},
+        {MINUTES, "ten", "Please enter an integer."},
+        {RECEIVE, "500", nullptr}, {TRANSMIT, "0", nullptr}, {PASSWORD, "0", nullptr},
+        {ID, "0", nullptr}, {MINUTES, "0", nullptr},
         // clang-format on
     };
     for (const auto& r : rows) {
@@ -222,39 +220,20 @@ TEST_F(InstSheetTest, ValuesOutOfRangeAreRefusedWithTheMessageAndThePageShown) {
         EXPECT_EQ(app->IsModified(), r.message == nullptr);
         if (r.message) {
             EXPECT_EQ(app.prompt.asked.back().caption, "Error");
-            EXPECT_EQ(sheet.Tabs()->currentIndex(), r.page);
+            EXPECT_EQ(sheet.Tabs()->currentIndex(), pages[r.field]);
         }
     }
 }
 
-TEST_F(InstSheetTest, SiteListIsSortedKeepsTheChoiceAndTheSitesButtonRefillsIt) {
-    AddSite("zeta");
-    CSiteConnection* chosen = AddSite("Alpha");
-    AddSite("Mid");
-    inst.SetSiteId(chosen->GetId());
-    {
-        CInstPropertySheet sheet(inst);
-        sheet.show();
-        EXPECT_EQ(Items(sheet.Basic().Site()), (QStringList{"Alpha", "Mid", "zeta"}));
-        EXPECT_EQ(sheet.Basic().Site().currentText(), "Alpha");
-        dialogtest::WhenModal<CSitesDialog> driver([](CSitesDialog& sites) {
-            sites.SelectRow(0);
-            sites.OnDuplicate();
-            sites.accept();
-        });
-        sheet.Basic().SitesButton().click();
-        EXPECT_TRUE(driver.Seen());
-        EXPECT_EQ(Items(sheet.Basic().Site()),
-                  (QStringList{"Alpha", "Copy of Alpha", "Mid", "zeta"}));
-        EXPECT_EQ(sheet.Basic().Site().currentText(), "Alpha");
-    }
-    // An instrument whose site was deleted shows Local Site, and no other site is chosen.
-    Sites().Delete(chosen);
-    CInstPropertySheet again(inst);
-    again.show();
-    EXPECT_EQ(again.Basic().Site().currentIndex(), -1);
-    EXPECT_EQ(again.Basic().Site().placeholderText(), "Local Site");
-    dialogtest::Shot(again, "instrument-basic-deleted-site");
+// An instrument whose site was deleted shows Local Site, and no other site is chosen.
+TEST_F(InstSheetTest, ADeletedSiteShowsAsTheLocalSite) {
+    Configure();
+    Sites().Delete(Sites().At(0));
+    CInstPropertySheet sheet(inst);
+    sheet.show();
+    EXPECT_EQ(sheet.Basic().Site().currentIndex(), -1);
+    EXPECT_EQ(sheet.Basic().Site().placeholderText(), "Local Site");
+    dialogtest::Shot(sheet, "instrument-basic-deleted-site");
 }
 
 TEST_F(InstSheetTest, ConfigurationButtonFollowsTheCapabilities) {
