@@ -16,34 +16,6 @@ public:
     CInstrumentConnection* owner;
 };
 
-TEST(InstrumentRecord, PortChoosesTheModeVariableName) {
-    TestApp app;
-    CInstrumentConnection inst;
-    const struct {
-        int port;
-        bool fromFile; // the text file's reading resets even Custom to its default
-        const char* edited;
-        const char* name;
-    } rows[] = {
-        {CInstrumentConnection::PORT_1, false, nullptr, "RS232_MODE"},
-        {CInstrumentConnection::PORT_2, false, nullptr, "RS232_MODE2"},
-        {CInstrumentConnection::PORT_CUSTOM, false, nullptr, "RS232_MODE2"}, // kept
-        {CInstrumentConnection::PORT_CUSTOM, false, "MY_MODE", "MY_MODE"},
-        {CInstrumentConnection::PORT_2, false, nullptr, "RS232_MODE2"},
-        {CInstrumentConnection::PORT_CUSTOM, true, nullptr, "COM1_MODE"},
-        {7, true, nullptr, "RS232_MODE"},
-    };
-    for (const auto& r : rows) {
-        if (r.fromFile)
-            inst.SetPortAndDefaultName(r.port);
-        else
-            inst.SetPort(r.port);
-        if (r.edited)
-            inst.SetModeVarName(r.edited);
-        EXPECT_EQ(inst.GetModeVarName(), r.name) << "port " << r.port;
-    }
-}
-
 TEST(InstrumentRecord, CopyTakesAFreshIdDeepListsAndRepointsOwners) {
     TestApp app;
     CInstrumentConnection source;
