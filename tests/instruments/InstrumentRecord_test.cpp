@@ -68,8 +68,8 @@ TEST(InstrumentRecord, SiteNameAndDisplayName) {
     auto* inst = new CInstrumentConnection;
     app->Instruments().AddTail(inst);
     EXPECT_EQ(inst->GetSiteName(), "Local Site");
-    CSiteConnection* north = AddScriptedSite(*app, "North").site;
-    CSiteConnection* south = AddScriptedSite(*app, "South").site;
+    CSiteConnection* north = AddScriptedSite(*app, "North").first;
+    CSiteConnection* south = AddScriptedSite(*app, "South").first;
     inst->SetSiteId(north->GetId());
     EXPECT_EQ(inst->GetSiteName(), "North");
     inst->SetSiteInUse(south); // the site in use wins while there is one

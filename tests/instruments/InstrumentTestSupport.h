@@ -10,6 +10,8 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 inline std::string Reply(char letter, const std::string& rest) {
@@ -59,13 +61,9 @@ public:
     int cancels = 0;
 };
 
-struct SiteWithLink {
-    CSiteConnection* site;
-    ScriptedLink* link;
-};
-
 // A site named `name` over a new scripted link, added to the application's sites.
-inline SiteWithLink AddScriptedSite(CVANTIQApp& app, const std::string& name) {
+inline std::pair<CSiteConnection*, ScriptedLink*> AddScriptedSite(CVANTIQApp& app,
+                                                                  const std::string& name) {
     auto* site = new CSiteConnection;
     auto* link = new ScriptedLink;
     site->SetName(name);
@@ -77,9 +75,7 @@ inline SiteWithLink AddScriptedSite(CVANTIQApp& app, const std::string& name) {
 // A named instrument at a new site "North".
 struct InstrumentFixture {
     InstrumentFixture() {
-        auto [s, l] = AddScriptedSite(*app, "North");
-        site = s;
-        link = l;
+        std::tie(site, link) = AddScriptedSite(*app, "North");
         inst = new CInstrumentConnection;
         inst->SetName("Ozone");
         inst->SetSiteId(site->GetId());

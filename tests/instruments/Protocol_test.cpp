@@ -262,10 +262,6 @@ TEST_F(ProtocolTest, RefreshesAndKeysAreDroppedWhileATransferHoldsTheSite) {
 
 TEST_F(ProtocolTest, TransferFrameTellsTheWindowAndRestoresTheSite) {
     RecordingTarget window;
-    CInstrumentTransfer notConnected(*inst, &window, 1038, 1039);
-    EXPECT_FALSE(notConnected.Run([](CInstrumentTransfer&) { return true; }));
-    EXPECT_EQ(window.Count(1039), 1u);
-
     Attach();
     inst->SetSelectCode("S");
     inst->SetUseSelect(true);

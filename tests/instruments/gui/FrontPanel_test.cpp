@@ -200,7 +200,7 @@ TEST_F(FrontPanelTest, KeysAskForTheirKeyPressByClickAndByDigit) {
         EXPECT_EQ(r.instrument, inst->GetId());
 }
 
-TEST_F(FrontPanelTest, CommandRunsOneConfigurationWindowAtATimeWithThePanelInactive) {
+TEST_F(FrontPanelTest, CommandRunsOneConfigurationWindowAtATimeAndThePanelWaitsForIt) {
     const auto stamp = CInstrumentConnection::Clock::time_point(std::chrono::hours(1000));
     CInstrumentConnection::SetClock([stamp] { return stamp; });
     Open(true, 2);
@@ -210,15 +210,23 @@ TEST_F(FrontPanelTest, CommandRunsOneConfigurationWindowAtATimeWithThePanelInact
         ++ranSequences;
         EXPECT_EQ(&i, inst);
         EXPECT_FALSE(i.GetFrontPanelActive());
-        // The window is modal to the main window only: the panel still takes clicks, and
-        // they open nothing while it is open.
+        // The window is modal to the main window only: the panel still takes clicks, they
+        // open nothing while it is open, and the panel refuses to close.
         if (ranSequences == 1) {
             QTest::mouseClick(panel->CommandButton(), Qt::LeftButton);
             panel->RunSystemCommand(CFrontPanelDialog::ID_SEQUENCE_COMMAND);
+            panel->close();
+            Pump();
         }
     });
     QTest::mouseClick(panel->CommandButton(), Qt::LeftButton);
     EXPECT_EQ(ranSequences, 1);
+    ExpectAsked("Cannot disconnect right now. Wait a few seconds and try again.", "Error",
+                PromptIcon::Exclamation);
+    ASSERT_FALSE(panel.isNull());
+    EXPECT_FALSE(panel->IsClosing());
+    EXPECT_FALSE(inst->GetDisconnectRequested());
+    EXPECT_TRUE(site->Params(MSG_DISCONNECT).empty());
     EXPECT_TRUE(inst->GetFrontPanelActive());
     EXPECT_EQ(inst->GetLastActivity(), stamp);
     panel->RunSystemCommand(CFrontPanelDialog::ID_SEQUENCE_COMMAND); // closed: opens again
@@ -256,21 +264,6 @@ TEST_F(FrontPanelTest, ClosingAConnectedPanelAsksNoKeepsItYesDisconnects) {
     EXPECT_EQ(inst->GetFrontPanel(), nullptr);
     inst->SetDisplayText("late"); // notices after the window is gone go nowhere
     Pump();
-}
-
-TEST_F(FrontPanelTest, ClosingWhileAConfigurationWindowIsOpenIsRefused) {
-    Open(true, 1);
-    CFrontPanelDialog::SetCommandWindow(1, [&](CInstrumentConnection&, QWidget*) {
-        panel->close();
-        Pump();
-    });
-    QTest::mouseClick(panel->CommandButton(), Qt::LeftButton);
-    ExpectAsked("Cannot disconnect right now. Wait a few seconds and try again.", "Error",
-                PromptIcon::Exclamation);
-    ASSERT_FALSE(panel.isNull());
-    EXPECT_FALSE(panel->IsClosing());
-    EXPECT_FALSE(inst->GetDisconnectRequested());
-    EXPECT_TRUE(site->Params(MSG_DISCONNECT).empty());
 }
 
 TEST_F(FrontPanelTest, APanelWhoseConnectFailedClosesWithoutAsking) {
