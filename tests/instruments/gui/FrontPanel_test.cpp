@@ -103,7 +103,6 @@ TEST_F(FrontPanelTest, PlacementCaptionAndCascade) {
     EXPECT_EQ(panel->frameGeometry().topLeft(), QPoint(20, 184)); // under the main window
     EXPECT_EQ(panel->size(), QSize(522, 135));
     EXPECT_EQ(panel->minimumSize(), panel->maximumSize()) << "not resizable";
-    EXPECT_EQ(panel->parentWidget(), nullptr) << "a window of its own";
     EXPECT_EQ(panel->windowTitle(), "Ozone at North");
     SaveShot(*panel, "front-panel-new");
 
@@ -318,7 +317,6 @@ TEST_F(FrontPanelTest, InformationWindowIsModalAndThePanelCanCloseUnderIt) {
 TEST(DisplayWindow, StartsBlackAndDrawsTheFontsGlyphsAtTheirCells) {
     paneltest::EnsureQt();
     CDisplayWindow d(nullptr, 2, 40, false);
-    EXPECT_EQ(d.Bitmap().size(), QSize(482, 34));
     EXPECT_TRUE(AllBlack(d.Bitmap()));
     EXPECT_EQ(d.RowText(0) + d.RowText(1), std::string(80, ' '));
     EXPECT_EQ(d.GlyphCopies(), 0u); // clearing is not a copy of the blank glyph
@@ -338,7 +336,6 @@ TEST(DisplayWindow, StartsBlackAndDrawsTheFontsGlyphsAtTheirCells) {
     EXPECT_EQ(d.RowText(0).front(), 'Y');
     d.SetCursor(-3, -1);
     EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(0, 0));
-    EXPECT_EQ(d.RowText(7), "");
 }
 
 TEST(DisplayWindow, OnlyChangedCharactersCopyAGlyph) {

@@ -119,6 +119,14 @@ TEST_F(InstSheetTest, FivePagesShowTheInstrumentCancelKeepsItAndOkStoresWhatThey
     EXPECT_EQ(Reopened(), "Calibrator 2|[x]9999|2(RS232_MODE2)|bay|[x]60|[x]\\x1B\\x41|"
                           "[x]\\x0D\\x0A\\xBA|10000|500|[x]999999");
     EXPECT_EQ(inst.GetDeselectCode(), "\r\n\xBA");
+
+    // An instrument whose site was deleted shows Local Site, and no other site is chosen.
+    Sites().Delete(Sites().At(1));
+    CInstPropertySheet again(inst);
+    again.show();
+    EXPECT_EQ(again.Basic().Site().currentIndex(), -1);
+    EXPECT_EQ(again.Basic().Site().placeholderText(), "Local Site");
+    dialogtest::Shot(again, "instrument-basic-deleted-site");
 }
 
 TEST_F(InstSheetTest, DefaultsBoxesAndPortsChangeOnlyThePagesUntilOk) {
@@ -209,17 +217,6 @@ TEST_F(InstSheetTest, ValuesOutOfRangeAreRefusedWithTheMessageAndThePageShown) {
             EXPECT_EQ(sheet.Tabs()->currentIndex(), pages[r.field]);
         }
     }
-}
-
-// An instrument whose site was deleted shows Local Site, and no other site is chosen.
-TEST_F(InstSheetTest, ADeletedSiteShowsAsTheLocalSite) {
-    Configure();
-    Sites().Delete(Sites().At(0));
-    CInstPropertySheet sheet(inst);
-    sheet.show();
-    EXPECT_EQ(sheet.Basic().Site().currentIndex(), -1);
-    EXPECT_EQ(sheet.Basic().Site().placeholderText(), "Local Site");
-    dialogtest::Shot(sheet, "instrument-basic-deleted-site");
 }
 
 TEST_F(InstSheetTest, ConfigurationButtonFollowsTheCapabilities) {
