@@ -1,6 +1,6 @@
 // The built-in demo: its two simulated instruments start on loopback TCP, its configuration
 // file is read back with a site for each, and its command line takes the demo's file. The
-// run from the front panel to saved data against it is the DAS windows' own test.
+// run from the front panel to downloaded data against it is the DAS windows' own test.
 
 #include "PanelTestSupport.h"
 #include "app/NetworkConfiguration.h"
