@@ -48,18 +48,12 @@ TEST(InstrumentRecord, CopyTakesAFreshIdDeepListsAndRepointsOwners) {
     EXPECT_EQ(dynamic_cast<OwnedThing*>(source.DasChannels().At(0))->owner, &source);
 
     // The editing windows' limits: 20 channels, 100 sequences.
-    const struct {
-        CNamedObjectList& list;
-        int limit;
-        bool (CInstrumentConnection::*canAdd)() const;
-    } limits[] = {{copy->DasChannels(), 20, &CInstrumentConnection::CanAddDasChannel},
-                  {copy->Sequences(), 100, &CInstrumentConnection::CanAddSequence}};
-    for (const auto& l : limits) {
-        while (l.list.GetCount() < static_cast<size_t>(l.limit - 1))
-            l.list.AddTail(new OwnedThing("C", copy));
-        EXPECT_TRUE((copy->*l.canAdd)()) << l.limit;
-        l.list.AddTail(new OwnedThing("C", copy));
-        EXPECT_FALSE((copy->*l.canAdd)()) << l.limit;
+    for (size_t n = 1; n <= 100; ++n) {
+        if (n < 20)
+            copy->DasChannels().AddTail(new OwnedThing("C", copy));
+        copy->Sequences().AddTail(new OwnedThing("S", copy));
+        EXPECT_EQ(copy->CanAddDasChannel(), n < 19) << n;
+        EXPECT_EQ(copy->CanAddSequence(), n < 99) << n;
     }
 }
 

@@ -35,8 +35,7 @@ public:
     int closed = 0;
 };
 
-// A site that only records the requests posted to its worker and the reads it was asked to
-// cancel.
+// A site that only records the requests posted to its worker and the reads it cancels.
 class RecordingSite : public CSiteConnection {
 public:
     struct Request {

@@ -1,6 +1,5 @@
-// The front panel window: its placement, the notices it is posted, its keys and command
-// button, the ways it closes (asked, refused, automatic) and what closing asks of the
-// instrument; and its 2 x 40 display.
+// The front panel window: placement, notices, keys and command button, the ways it closes
+// and what closing asks of the instrument; its information window and 2 x 40 display.
 
 #include "PanelTestSupport.h"
 #include "instruments/Capabilities.h"
@@ -9,6 +8,7 @@
 #include "instruments/gui/DisplayWindow.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/InstInfoDialog.h"
+#include "instruments/gui/QtMessageTarget.h"
 
 #include <QAction>
 #include <QLabel>
@@ -177,8 +177,6 @@ TEST_F(FrontPanelTest, IdentificationChoosesTheCommand) {
         EXPECT_EQ(panel->SystemMenu()->actions().size(), items);
         EXPECT_TRUE(panel->SystemMenu()->actions().at(2)->isSeparator());
         EXPECT_EQ(panel->SystemMenu()->actions().at(3)->text(), "&Instrument information...");
-        if (r.param == 2)
-            SaveShot(*panel, "front-panel-sequences");
         delete panel.data();
     }
 }
@@ -299,17 +297,37 @@ TEST_F(FrontPanelTest, InformationWindowIsModalAndThePanelCanCloseUnderIt) {
         if (!dialog)
             return;
         // Until the identification has run, the window shows the template's values.
-        values << dialog->Value(1227) << dialog->Value(1242) << dialog->Value(1231);
+        values << dialog->Value(1227) << dialog->Value(1242) << dialog->Caption(1231)
+               << dialog->Value(1231);
         app.prompt.Answer(PromptResult::Yes);
         panel->close();
         closedUnder = PumpUntil([&] { return panel.isNull(); }, 5000);
         dialog->reject();
     });
     LastMenuItem()->trigger();
-    EXPECT_EQ(values, (QStringList{"Analyzer", "Unknown", "No"}));
+    EXPECT_EQ(values, (QStringList{"Analyzer", "Unknown", "Has DAS:", "No"}));
     EXPECT_TRUE(closedUnder);
     EXPECT_EQ(inst->GetFrontPanel(), nullptr);
     EXPECT_TRUE(inst->GetDisconnectRequested());
+}
+
+// Notices from other threads run on the receiver's thread, and none after a detach or once
+// the target has gone.
+TEST(QtMessageTarget, DeliversOnTheReceiversThreadAndNothingAfterADetach) {
+    paneltest::EnsureQt();
+    QObject receiver;
+    std::vector<intptr_t> got;
+    const auto record = [&](unsigned, uintptr_t, intptr_t l) { got.push_back(l); };
+    QtMessageTarget target(&receiver, record);
+    std::thread([&] { target.Post(1034, 0, 1); }).join();
+    EXPECT_TRUE(got.empty()) << "nothing runs on the posting thread";
+    Pump();
+    target.Post(1034, 0, 2); // queued, then detached before it runs
+    target.Detach();
+    target.Post(1034, 0, 3);                                                // dropped at once
+    std::make_unique<QtMessageTarget>(&receiver, record)->Post(1034, 0, 4); // target gone
+    Pump();
+    EXPECT_EQ(got, std::vector<intptr_t>{1});
 }
 
 // ---- the 2 x 40 display
@@ -324,7 +342,6 @@ TEST(DisplayWindow, StartsBlackAndDrawsTheFontsGlyphsAtTheirCells) {
     d.Write("O3");
     EXPECT_EQ(Cell(d, 1, 38), Glyph('O'));
     EXPECT_EQ(Cell(d, 1, 39), Glyph('3'));
-    EXPECT_TRUE(AllBlack(Cell(d, 1, 37)));
     d.SetCursor(0, 5); // a byte above 127 uses its own cell of the grid
     d.Write(std::string(1, '\xB0'));
     EXPECT_EQ(Cell(d, 0, 5), Glyph(0xB0));
