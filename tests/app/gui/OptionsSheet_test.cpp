@@ -45,15 +45,18 @@ TEST_F(OptionsTest, ThreePagesWithTheirTextsStartFromTheSettingsAndCancelChanges
     QStringList texts;
     for (int i = 0; i < sheet.PageCount(); ++i)
         texts << sheet.Tabs()->tabText(i);
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(&sheet.General().LoadPrevious()),
-                               static_cast<QAbstractButton*>(&sheet.General().SaveOnExit()),
-                               static_cast<QAbstractButton*>(&sheet.General().ConfirmDeletes()),
-                               static_cast<QAbstractButton*>(&sheet.General().UseCheckboxes()),
-                               static_cast<QAbstractButton*>(&sheet.FrontPanel().AutoUpdate()),
-                               static_cast<QAbstractButton*>(&sheet.Logging().Commands()),
-                               static_cast<QAbstractButton*>(&sheet.Logging().Responses()),
-                               static_cast<QAbstractButton*>(&sheet.Logging().Errors()),
-                               static_cast<QAbstractButton*>(&sheet.Logging().Browse())})
+    COptGeneralPropertyPage& general = sheet.General();
+    COptLoggingPropertyPage& logging = sheet.Logging();
+    const std::vector<QAbstractButton*> buttons = {&general.LoadPrevious(),
+                                                   &general.SaveOnExit(),
+                                                   &general.ConfirmDeletes(),
+                                                   &general.UseCheckboxes(),
+                                                   &sheet.FrontPanel().AutoUpdate(),
+                                                   &logging.Commands(),
+                                                   &logging.Responses(),
+                                                   &logging.Errors(),
+                                                   &logging.Browse()};
+    for (QAbstractButton* b : buttons)
         texts << b->text();
     EXPECT_EQ(texts,
               (QStringList{"General", "Front Panel", "Logging",
@@ -133,24 +136,18 @@ TEST_F(OptionsTest, ThePeriodIsAnIntegerFromFiveToSixtyShownButNeverLogged) {
 
 TEST_F(OptionsTest, AutoUpdateEnablesThePeriodAndDrivesTheTimer) {
     ASSERT_EQ(app.shell.timers.count(TIMER_AUTO_UPDATE), 1u);
-    {
+    for (bool on : {false, true}) {
+        SCOPED_TRACE(on);
         COptionsPropertySheet sheet(*app);
         sheet.show();
         sheet.SetActivePage(1);
-        EXPECT_TRUE(sheet.FrontPanel().Period().isEnabled());
-        sheet.FrontPanel().AutoUpdate().setChecked(false);
-        EXPECT_FALSE(sheet.FrontPanel().Period().isEnabled());
+        EXPECT_EQ(sheet.FrontPanel().Period().isEnabled(), !on);
+        sheet.FrontPanel().AutoUpdate().setChecked(on);
+        EXPECT_EQ(sheet.FrontPanel().Period().isEnabled(), on);
+        sheet.FrontPanel().Period().setText("5");
         sheet.Apply();
+        EXPECT_EQ(app.shell.timers.count(TIMER_AUTO_UPDATE), on ? 1u : 0u);
     }
-    EXPECT_EQ(app.shell.timers.count(TIMER_AUTO_UPDATE), 0u);
-    COptionsPropertySheet sheet(*app);
-    sheet.show();
-    sheet.SetActivePage(1);
-    EXPECT_FALSE(sheet.FrontPanel().Period().isEnabled());
-    sheet.FrontPanel().AutoUpdate().setChecked(true);
-    EXPECT_TRUE(sheet.FrontPanel().Period().isEnabled());
-    sheet.FrontPanel().Period().setText("5");
-    sheet.Apply();
     EXPECT_EQ(app.shell.timers.at(TIMER_AUTO_UPDATE), 5000u);
 }
 
@@ -212,11 +209,10 @@ TEST_F(OptionsTest, BrowseOffersASaveChooserForLogFilesAndCopiesTheChoice) {
             return;
         }
         EXPECT_EQ(dlg->nameFilters(), (QStringList{"Log Files (*.txt)", "All Files (*)"}));
-        EXPECT_EQ(dlg->defaultSuffix(), "txt");
-        EXPECT_EQ(dlg->acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_TRUE(dlg->Flags() & CAppFileDialog::OFN_OVERWRITEPROMPT);
-        EXPECT_TRUE(dlg->Flags() & CAppFileDialog::OFN_HIDEREADONLY);
-        EXPECT_EQ(dlg->GetPathName(), Path("mine.txt"));
+        EXPECT_EQ(std::tuple(dlg->defaultSuffix(), dlg->acceptMode(), dlg->GetPathName()),
+                  std::tuple(QString("txt"), QFileDialog::AcceptSave, Path("mine.txt")));
+        const auto flags = CAppFileDialog::OFN_OVERWRITEPROMPT | CAppFileDialog::OFN_HIDEREADONLY;
+        EXPECT_EQ(dlg->Flags() & flags, flags);
         dlg->reject();
     });
     page.OnBrowse();
@@ -241,11 +237,11 @@ TEST_F(OptionsTest, DefaultsPutEveryPageBack) {
     app->SetLogFilters(true, true, true);
     COptionsPropertySheet sheet(*app);
     sheet.DefaultsAll();
-    EXPECT_TRUE(sheet.General().LoadPrevious().isChecked());
-    EXPECT_TRUE(sheet.General().ConfirmDeletes().isChecked());
-    EXPECT_EQ(sheet.FrontPanel().Period().text(), "10");
-    EXPECT_FALSE(sheet.Logging().Commands().isChecked());
-    EXPECT_EQ(sheet.Logging().FileName().text(), "Log.txt");
+    EXPECT_EQ(std::tuple(sheet.General().LoadPrevious().isChecked(),
+                         sheet.General().ConfirmDeletes().isChecked(),
+                         sheet.FrontPanel().Period().text(), sheet.Logging().Commands().isChecked(),
+                         sheet.Logging().FileName().text()),
+              std::tuple(true, true, QString("10"), false, QString("Log.txt")));
 }
 
 } // namespace
