@@ -206,18 +206,6 @@ TEST(RecentFiles, NewestFirstFourAtMostAndNoDuplicates) {
     EXPECT_EQ(back.Files(), list.Files());
 }
 
-TEST(Title, NamedModifiedAndUntitled) {
-    TestApp t;
-    t->SetBaseTitle("gasquill Graphical Interface");
-    t->SetModified(true);
-    EXPECT_EQ(t.shell.text, "Untitled (Modified) - gasquill Graphical Interface");
-    t->SetNamed(true);
-    t->SetConfigPath("/net/plant.cfg");
-    EXPECT_EQ(t.shell.text, "/net/plant.cfg (Modified) - gasquill Graphical Interface");
-    t->SetModified(false);
-    EXPECT_EQ(t.shell.text, "/net/plant.cfg - gasquill Graphical Interface");
-}
-
 TEST(QuerySave, AnswersAndExits) {
     const struct {
         const char* name;
@@ -301,13 +289,6 @@ TEST(Commands, NewAndRecentFiles) {
     EXPECT_FALSE(t->OpenRecentFile(0));
     EXPECT_EQ(t->Sites().GetCount(), 1u);
     EXPECT_TRUE(t->IsModified());
-
-    // Nor is one opened while an instrument is connected.
-    t->SetModified(false);
-    t->Instruments().AddTail(new FakeInstrument(1, true));
-    t->RecomputeAnyInstrumentConnected();
-    EXPECT_FALSE(t->OpenRecentFile(0));
-    EXPECT_TRUE(files.calls.empty());
 }
 
 TEST(ObjectIds, NeverZeroAndNeverInUse) {

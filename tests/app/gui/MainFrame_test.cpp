@@ -21,8 +21,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -396,6 +396,7 @@ TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     EXPECT_FALSE(d.MenuTexts(0).contains("&2 /data/gone.cfg"));
     // Save of a named configuration asks nothing.
     d.app.SetModified(true);
+    EXPECT_EQ(d.Frame().windowTitle(), "/data/good.cfg (Modified) - gasquill Graphical Interface");
     d.Frame().Action(CMainFrame::ID_FILE_SAVE)->trigger();
     EXPECT_EQ(d.saves, std::vector<std::string>{"/data/good.cfg"});
     EXPECT_EQ(d.Frame().windowTitle(), "/data/good.cfg - gasquill Graphical Interface");
