@@ -42,36 +42,30 @@ TEST_F(OptionsTest, ThreePagesWithTheirTextsStartFromTheSettingsAndCancelChanges
     app->SetLogPath("a.txt");
     COptionsPropertySheet sheet(*app);
     EXPECT_EQ(sheet.windowTitle(), "Options");
-    QStringList texts;
+    QStringList tabs;
     for (int i = 0; i < sheet.PageCount(); ++i)
-        texts << sheet.Tabs()->tabText(i);
+        tabs << sheet.Tabs()->tabText(i);
+    EXPECT_EQ(tabs, (QStringList{"General", "Front Panel", "Logging"}));
     COptGeneralPropertyPage& general = sheet.General();
     COptLoggingPropertyPage& logging = sheet.Logging();
-    const std::vector<QAbstractButton*> buttons = {&general.LoadPrevious(),
-                                                   &general.SaveOnExit(),
-                                                   &general.ConfirmDeletes(),
-                                                   &general.UseCheckboxes(),
-                                                   &sheet.FrontPanel().AutoUpdate(),
-                                                   &logging.Commands(),
-                                                   &logging.Responses(),
-                                                   &logging.Errors(),
-                                                   &logging.Browse()};
-    for (QAbstractButton* b : buttons)
-        texts << b->text();
-    EXPECT_EQ(texts,
-              (QStringList{"General", "Front Panel", "Logging",
-                           "&Load previous network configuration on startup",
-                           "&Save network configuration automatically on exit",
-                           "&Confirm deleting items when editing configuration",
-                           "&Use checkboxes in configuration trees",
-                           "&Update all front panel displays at this periodic interval (seconds):",
-                           "Log &commands sent to instruments",
-                           "Log &responses received from instruments", "Log &errors", "&..."}));
-    EXPECT_FALSE(sheet.General().LoadPrevious().isChecked());
-    EXPECT_TRUE(sheet.General().SaveOnExit().isChecked());
-    EXPECT_EQ(sheet.FrontPanel().Period().text(), "3");
-    EXPECT_TRUE(sheet.Logging().Responses().isChecked());
-    EXPECT_EQ(sheet.Logging().FileName().text(), "a.txt");
+    // clang-format off
+    const std::pair<QAbstractButton*, const char*> buttons[] = {
+        {&general.LoadPrevious(), "&Load previous network configuration on startup"},
+        {&general.SaveOnExit(), "&Save network configuration automatically on exit"},
+        {&general.ConfirmDeletes(), "&Confirm deleting items when editing configuration"},
+        {&general.UseCheckboxes(), "&Use checkboxes in configuration trees"},
+        {&sheet.FrontPanel().AutoUpdate(), "&Update all front panel displays at this periodic interval (seconds):"},
+        {&logging.Commands(), "Log &commands sent to instruments"},
+        {&logging.Responses(), "Log &responses received from instruments"},
+        {&logging.Errors(), "Log &errors"},
+        {&logging.Browse(), "&..."}};
+    // clang-format on
+    for (const auto& [button, text] : buttons)
+        EXPECT_EQ(button->text(), text);
+    EXPECT_EQ(std::tuple(general.LoadPrevious().isChecked(), general.SaveOnExit().isChecked(),
+                         sheet.FrontPanel().Period().text(), logging.Responses().isChecked(),
+                         logging.FileName().text()),
+              std::tuple(false, true, QString("3"), true, QString("a.txt")));
     sheet.show();
     for (int i = 0; i < 3; ++i) {
         sheet.SetActivePage(i);
