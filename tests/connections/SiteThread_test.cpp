@@ -6,33 +6,120 @@
 
 #include "ConnTestSupport.h"
 
-#include "connections/CommPortConnection.h"
-#include "connections/TCPConnection.h"
 #include "model/NamedObjectList.h"
 #include "sim/SimServer.h"
 #include "support_lib/Fakes.h"
-
-#include <gtest/gtest.h>
 
 using namespace conntest;
 
 namespace {
 
+// A transport that counts opens and closes and records writes and purges;
+// nothing ever arrives, so a read ends at its time-out or at a cancel.
+class CountingTransport : public CConnection {
+public:
+    const char* GetClassName() const override { return "CountingTransport"; }
+    unsigned GetSchema() const override { return 0; }
+    void Serialize(CArchive&) override {}
+    bool ReadConfig(ConfigFileTokenStream&, const CNamedObjectList&) override { return false; }
+    void WriteConfig(std::string&, const CNamedObjectList&) const override {}
+    int GetConnectionType() const override { return CONN_TCPIP; }
+    CConnection* Clone() const override { return new CountingTransport; }
+    bool Open(CInstrumentConnection*) override {
+        ++opens;
+        return !failOpen.load() && !open.exchange(true);
+    }
+    bool Close() override {
+        ++closes;
+        return open.exchange(false);
+    }
+    bool Purge() override {
+        Note("purge");
+        return open.load();
+    }
+    size_t Read(char*, size_t, unsigned timeoutMs, int) override {
+        const auto start = std::chrono::steady_clock::now();
+        while (!IsCancelled() && MsSince(start) <= static_cast<long>(timeoutMs))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 0;
+    }
+    bool Write(const std::string& text) override {
+        if (!open.load() || text.empty())
+            return false;
+        Note("write " + text);
+        return true;
+    }
+    bool IsOpen() const override { return open.load(); }
+    std::vector<std::string> Events() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_events;
+    }
+    std::atomic<int> opens{0}, closes{0};
+    std::atomic<bool> open{false}, failOpen{false};
+
+private:
+    void Note(const std::string& event) {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_events.push_back(event);
+    }
+    mutable std::mutex m_lock;
+    std::vector<std::string> m_events;
+};
+
+// A transfer block that counts its own destruction.
+struct CountedBlock : InstrumentRequest {
+    explicit CountedBlock(std::atomic<int>& freed) : m_freed(freed) {}
+    ~CountedBlock() override { ++m_freed; }
+    std::atomic<int>& m_freed;
+};
+
+// Stands in for the instrument layer: connect (1025) opens the site's link,
+// disconnect (1026) releases it, forced when wParam is 1; every request is
+// recorded, on the worker thread.
+class StubHandler {
+public:
+    explicit StubHandler(CSiteConnection& site) : m_site(site) {
+        site.SetDispatch([this](unsigned m, CInstrumentConnection& inst, uintptr_t w,
+                                InstrumentRequest*) { Run(m, inst, w); });
+    }
+    // Runs before the default action of each request.
+    std::function<void(unsigned, CInstrumentConnection&)> before;
+    // (message, instrument id, wParam) of each request run so far.
+    std::vector<std::tuple<unsigned, uint32_t, uintptr_t>> Seen() const {
+        std::lock_guard<std::mutex> g(m_lock);
+        return m_seen;
+    }
+    bool WaitFor(size_t count) {
+        return WaitUntil([&] { return Seen().size() >= count; });
+    }
+
+private:
+    void Run(unsigned message, CInstrumentConnection& inst, uintptr_t wParam) {
+        if (before)
+            before(message, inst);
+        if (message == 1025)
+            m_site.OpenLink(&inst);
+        else if (message == 1026)
+            m_site.ReleaseLink(wParam == 1);
+        std::lock_guard<std::mutex> g(m_lock);
+        m_seen.emplace_back(message, inst.GetId(), wParam);
+    }
+    CSiteConnection& m_site;
+    mutable std::mutex m_lock;
+    std::vector<std::tuple<unsigned, uint32_t, uintptr_t>> m_seen;
+};
+
 class SiteThreads : public ::testing::Test {
 protected:
     SiteThreads() {
-        site = std::make_unique<CSiteConnection>();
         site->SetName("Hilltop");
-        transport = new CountingTransport;
         site->SetConnection(transport);
-        stub = std::make_unique<StubHandler>(*site);
         a = AddInstrument("A");
     }
     ~SiteThreads() override {
         site.reset(); // ends the worker before the stub it calls goes
         stub.reset();
     }
-
     CInstrumentConnection* AddInstrument(const std::string& name) {
         auto* inst = new CInstrumentConnection;
         inst->SetName(name);
@@ -44,6 +131,7 @@ protected:
               std::unique_ptr<InstrumentRequest> block = nullptr) {
         return site->PostRequest(message, inst->GetId(), w, std::move(block));
     }
+    std::unique_ptr<CountedBlock> Block() { return std::make_unique<CountedBlock>(freed); }
     void StartLog() {
         app->SetLogPath(dir.Path("log.txt"));
         app->SetLogFilters(true, true, true);
@@ -56,13 +144,18 @@ protected:
 
     TestApp app;
     ScratchDir dir;
-    std::unique_ptr<CSiteConnection> site;
-    CountingTransport* transport; // owned by the site
-    std::unique_ptr<StubHandler> stub;
+    std::unique_ptr<CSiteConnection> site = std::make_unique<CSiteConnection>();
+    CountingTransport* transport = new CountingTransport; // owned by the site
+    std::unique_ptr<StubHandler> stub = std::make_unique<StubHandler>(*site);
     CInstrumentConnection* a;
+    std::atomic<int> freed{0};
 };
 
 TEST_F(SiteThreads, TwoInstrumentsShareOneLinkAndTheSecondReleaseClosesIt) {
+    // Without a worker nothing can be posted, and a block given along is freed.
+    EXPECT_FALSE(Post(1029, a, 0, Block()));
+    EXPECT_EQ(freed.load(), 1);
+    EXPECT_FALSE(site->PostConnectRequest(nullptr));
     CInstrumentConnection* b = AddInstrument("B");
     EXPECT_TRUE(site->IsStopped());
     ASSERT_TRUE(site->PostConnectRequest(a));
@@ -71,15 +164,11 @@ TEST_F(SiteThreads, TwoInstrumentsShareOneLinkAndTheSecondReleaseClosesIt) {
     EXPECT_EQ(transport->opens.load(), 1);
     EXPECT_EQ(site->GetInUseCount(), 2);
     EXPECT_EQ(site->GetDisplayName(), "Hilltop (Connected)");
-
     ASSERT_TRUE(Post(1026, a));
     ASSERT_TRUE(stub->WaitFor(3));
     EXPECT_EQ(site->GetInUseCount(), 1);
-    EXPECT_TRUE(transport->IsOpen());
-    EXPECT_TRUE(site->HasWorker());
-
+    EXPECT_TRUE(transport->IsOpen() && site->HasWorker());
     ASSERT_TRUE(Post(1026, b));
-    ASSERT_TRUE(stub->WaitFor(4));
     EXPECT_TRUE(site->WaitForWorkers(5000));
     EXPECT_EQ(transport->closes.load(), 1);
     EXPECT_EQ(site->GetInUseCount(), 0);
@@ -102,7 +191,6 @@ TEST_F(SiteThreads, AForcedReleaseClosesTheLinkWhateverTheCount) {
     ASSERT_TRUE(stub->WaitFor(2));
     site->SetBusy(true);
     ASSERT_TRUE(Post(1026, a, 1));
-    ASSERT_TRUE(stub->WaitFor(3));
     EXPECT_TRUE(site->WaitForWorkers(5000));
     EXPECT_EQ(transport->closes.load(), 1);
     EXPECT_EQ(site->GetInUseCount(), 0);
@@ -110,18 +198,38 @@ TEST_F(SiteThreads, AForcedReleaseClosesTheLinkWhateverTheCount) {
     EXPECT_FALSE(site->ReleaseLink(false)); // nothing left to release
 }
 
-TEST_F(SiteThreads, ATransportSetWhileTheLinkIsInUseTakesOverAtTheNextConnect) {
+TEST_F(SiteThreads, ATransportOrKindSetWhileTheLinkIsInUseTakesOverAtTheNextConnect) {
+    SortTokenTables();
     ASSERT_TRUE(site->PostConnectRequest(a));
     ASSERT_TRUE(stub->WaitFor(1));
     auto* next = new CountingTransport;
     EXPECT_FALSE(site->SetConnection(next)); // not at once: it waits
     EXPECT_TRUE(site->HasPendingConnection());
-    EXPECT_EQ(site->GetConnection(), transport);
     EXPECT_EQ(site->GetEditedConnection(), next);
+    // A kind chosen meanwhile replaces the waiting one; the same kind again keeps it.
+    site->SetConnectionType(CSiteConnection::TYPE_DIRECTCABLE);
+    EXPECT_EQ(site->GetConnectionTypeIndex(), CSiteConnection::TYPE_DIRECTCABLE);
+    auto* cable = dynamic_cast<CCommPortConnection*>(site->GetEditedConnection());
+    ASSERT_NE(cable, nullptr);
+    cable->SetBaudRate(1200);
+    site->SetConnectionType(CSiteConnection::TYPE_DIRECTCABLE);
+    EXPECT_EQ(site->GetEditedConnection(), cable);
+    EXPECT_EQ(site->GetConnection(), transport);
     EXPECT_TRUE(transport->IsOpen());
+    // The file and copies get what was chosen.
+    std::string out;
+    site->WriteConfig(out, CNamedObjectList());
+    EXPECT_NE(out.find("SITE_CONN_TYPE = DIRECTCABLE"), std::string::npos) << out;
+    EXPECT_NE(out.find("SITE_BAUD_RATE = 1200"), std::string::npos) << out;
+    std::unique_ptr<CNamedObject> copy(site->Clone());
+    auto* copied =
+        dynamic_cast<CCommPortConnection*>(dynamic_cast<CSiteConnection&>(*copy).GetConnection());
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->GetBaudRate(), 1200u);
 
+    next = new CountingTransport;
+    site->SetConnection(next);
     ASSERT_TRUE(Post(1026, a));
-    ASSERT_TRUE(stub->WaitFor(2));
     ASSERT_TRUE(site->WaitForWorkers(5000));
     EXPECT_EQ(transport->closes.load(), 1); // the release closed the old one
     ASSERT_TRUE(site->PostConnectRequest(a));
@@ -131,43 +239,17 @@ TEST_F(SiteThreads, ATransportSetWhileTheLinkIsInUseTakesOverAtTheNextConnect) {
     EXPECT_EQ(next->opens.load(), 1);
 }
 
-TEST_F(SiteThreads, AKindChosenWhileTheLinkIsInUseIsWhatTheFileAndCopiesGet) {
-    SortTokenTables();
-    ASSERT_TRUE(site->PostConnectRequest(a));
-    ASSERT_TRUE(stub->WaitFor(1));
-    site->SetConnectionType(CSiteConnection::TYPE_DIRECTCABLE);
-    EXPECT_EQ(site->GetConnection(), transport);
-    EXPECT_EQ(site->GetConnectionTypeIndex(), CSiteConnection::TYPE_DIRECTCABLE);
-    auto* cable = dynamic_cast<CCommPortConnection*>(site->GetEditedConnection());
-    ASSERT_NE(cable, nullptr);
-    cable->SetBaudRate(1200);
-    site->SetConnectionType(CSiteConnection::TYPE_DIRECTCABLE); // the same kind: kept
-    EXPECT_EQ(site->GetEditedConnection(), cable);
-
-    std::string out;
-    site->WriteConfig(out, CNamedObjectList());
-    EXPECT_NE(out.find("SITE_CONN_TYPE = DIRECTCABLE"), std::string::npos) << out;
-    EXPECT_NE(out.find("SITE_BAUD_RATE = 1200"), std::string::npos) << out;
-    std::unique_ptr<CNamedObject> copy(site->Clone());
-    auto* copiedCable =
-        dynamic_cast<CCommPortConnection*>(dynamic_cast<CSiteConnection&>(*copy).GetConnection());
-    ASSERT_NE(copiedCable, nullptr);
-    EXPECT_EQ(copiedCable->GetBaudRate(), 1200u);
-    EXPECT_TRUE(transport->IsOpen());
-}
-
 TEST_F(SiteThreads, RequestsRunInPostingOrderAndBadOnesAreDropped) {
     ASSERT_TRUE(site->PostConnectRequest(a));
     // Key numbers outside 1-8 and messages that are no request are dropped.
     for (uintptr_t k : {1, 0, 3, 9, 2, 8, 1})
         ASSERT_TRUE(Post(1028, a, k));
-    ASSERT_TRUE(Post(1024, a));
-    ASSERT_TRUE(Post(1034, a));
-    ASSERT_TRUE(Post(1027, a));
+    for (unsigned m : {1024, 1034, 1027})
+        ASSERT_TRUE(Post(m, a));
     ASSERT_TRUE(stub->WaitFor(7));
     std::vector<std::pair<unsigned, uintptr_t>> seen;
-    for (const auto& s : stub->SeenSoFar())
-        seen.emplace_back(s.message, s.wParam);
+    for (const auto& [message, id, w] : stub->Seen())
+        seen.emplace_back(message, w);
     const std::vector<std::pair<unsigned, uintptr_t>> want = {
         {1025, 0}, {1028, 1}, {1028, 3}, {1028, 2}, {1028, 8}, {1028, 1}, {1027, 0}};
     EXPECT_EQ(seen, want);
@@ -182,11 +264,10 @@ TEST_F(SiteThreads, QueuedRequestsAreDiscardedWithTheirBlocksFreedWhenTheLinkClo
         if (message == 1026)
             gateChanged.wait(g, [&] { return gateOpen; });
     };
-    std::atomic<int> freed{0};
     ASSERT_TRUE(site->PostConnectRequest(a));
     ASSERT_TRUE(Post(1026, a)); // holds at the gate
     for (unsigned m = 1029; m <= 1033; ++m)
-        ASSERT_TRUE(Post(m, a, 0, std::make_unique<CountedBlock>(freed)));
+        ASSERT_TRUE(Post(m, a, 0, Block()));
     ASSERT_TRUE(Post(1027, a));
     ASSERT_TRUE(Post(1028, a, 2));
     EXPECT_EQ(freed.load(), 0);
@@ -197,28 +278,27 @@ TEST_F(SiteThreads, QueuedRequestsAreDiscardedWithTheirBlocksFreedWhenTheLinkClo
     gateChanged.notify_all();
     ASSERT_TRUE(site->WaitForWorkers(5000));
     EXPECT_EQ(freed.load(), 5);
-    EXPECT_EQ(stub->SeenSoFar().size(),
-              2u); // the connect and the disconnect only
+    EXPECT_EQ(stub->Seen().size(), 2u); // the connect and the disconnect only
 }
 
 TEST_F(SiteThreads, ABlockIsFreedAfterItsRequestRunsOrWhenItsInstrumentIsGone) {
     CInstrumentConnection* gone = AddInstrument("Gone");
     const uint32_t goneId = gone->GetId();
     app->Instruments().Delete(gone);
-    std::atomic<int> freed{0}, freedWhileRunning{-1};
+    std::atomic<int> freedWhileRunning{-1};
     stub->before = [&](unsigned message, CInstrumentConnection&) {
         if (message == 1031)
             freedWhileRunning = freed.load();
     };
     ASSERT_TRUE(site->PostConnectRequest(a));
     ASSERT_TRUE(site->PostRequest(1027, goneId, 0, nullptr));
-    ASSERT_TRUE(site->PostRequest(1029, goneId, 0, std::make_unique<CountedBlock>(freed)));
-    ASSERT_TRUE(Post(1031, a, 0, std::make_unique<CountedBlock>(freed)));
+    ASSERT_TRUE(site->PostRequest(1029, goneId, 0, Block()));
+    ASSERT_TRUE(Post(1031, a, 0, Block()));
     ASSERT_TRUE(Post(1027, a));
     ASSERT_TRUE(stub->WaitFor(3));
-    const auto seen = stub->SeenSoFar();
+    const auto seen = stub->Seen();
     ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[1].instrument, a->GetId());
+    EXPECT_EQ(std::get<1>(seen[1]), a->GetId());
     EXPECT_EQ(freedWhileRunning.load(), 1); // the gone instrument's block only
     EXPECT_EQ(freed.load(), 2);
 }
@@ -226,19 +306,18 @@ TEST_F(SiteThreads, ABlockIsFreedAfterItsRequestRunsOrWhenItsInstrumentIsGone) {
 TEST_F(SiteThreads, AFailedOpenIsReportedOnceAndEndsTheWorker) {
     StartLog();
     transport->failOpen = true;
-    std::atomic<int> freed{0};
     ASSERT_TRUE(site->PostConnectRequest(a));
-    site->PostRequest(1029, a->GetId(), 0, std::make_unique<CountedBlock>(freed));
+    site->PostRequest(1029, a->GetId(), 0, Block());
     ASSERT_TRUE(site->WaitForWorkers(5000));
     EXPECT_EQ(site->GetInUseCount(), 0);
     EXPECT_TRUE(site->IsStopped());
-    EXPECT_EQ(a->GetDisplayText(), "Unable to connect to site Hilltop.");
+    const std::string text = "Unable to connect to site Hilltop.";
+    EXPECT_EQ(a->GetDisplayText(), text);
     // A transfer queued behind the failed connect never ran; its block is freed.
-    EXPECT_EQ(stub->SeenSoFar().size(), 1u);
+    EXPECT_EQ(stub->Seen().size(), 1u);
     EXPECT_EQ(freed.load(), 1);
     const std::string log = ReadLog();
     EXPECT_NE(log.find("Error"), std::string::npos) << log;
-    const std::string text = "Unable to connect to site Hilltop.";
     ASSERT_NE(log.find(text), std::string::npos) << log;
     EXPECT_EQ(log.find(text, log.find(text) + 1), std::string::npos) << log;
 
@@ -273,14 +352,6 @@ TEST_F(SiteThreads, SendLogsACommandLinePurgesWhenAskedAndWrites) {
     EXPECT_EQ(log.find("early"), std::string::npos) << log;
 }
 
-TEST_F(SiteThreads, PostingWithoutAWorkerFailsAndFreesTheBlock) {
-    std::atomic<int> freed{0};
-    EXPECT_FALSE(Post(1027, a));
-    EXPECT_FALSE(Post(1029, a, 0, std::make_unique<CountedBlock>(freed)));
-    EXPECT_EQ(freed.load(), 1);
-    EXPECT_FALSE(site->PostConnectRequest(nullptr));
-}
-
 TEST_F(SiteThreads, DestroyingASiteEndsAWorkerBlockedInARead) {
     std::atomic<bool> reading{false};
     std::atomic<size_t> got{99};
@@ -311,10 +382,10 @@ TEST(SiteKeys, KeysOneThreeTwoReachTheLinkAsZeroTwoOneInOrder) {
     std::string error;
     ASSERT_TRUE(server.Start(error)) << error;
     auto* site = new CSiteConnection;
-    site->SetConnectionType(CSiteConnection::TYPE_TCPIP);
-    auto* tcp = dynamic_cast<CTCPConnection*>(site->GetConnection());
+    auto* tcp = new CTCPConnection;
     tcp->SetAddress("127.0.0.1");
     tcp->SetPort(server.Port());
+    site->SetConnection(tcp);
     app->Sites().AddTail(site);
     auto* inst = new CInstrumentConnection;
     inst->SetSiteId(site->GetId());
@@ -335,7 +406,6 @@ TEST(SiteKeys, KeysOneThreeTwoReachTheLinkAsZeroTwoOneInOrder) {
     for (size_t at = wire.find("k "); at != std::string::npos; at = wire.find("k ", at + 1))
         keys += wire.substr(at, wire.find('\r', at) - at) + ";";
     EXPECT_EQ(keys, "k 0;k 2;k 1;") << wire;
-
     inst->RequestDisconnect();
     EXPECT_TRUE(site->WaitForWorkers(10000));
     EXPECT_FALSE(tcp->IsOpen());
