@@ -274,63 +274,89 @@ TEST(CommPortSeam, LineSettingsAndFlowCodesReachThePortAndOtherCodesKeepItsHands
     }
 }
 
-TEST(CommPortArchive, SixFieldsInSchemaOneFiveInSchemaZeroAndOthersRefused) {
-    CCommPortConnection c;
-    c.SetPortName("/dev/ttyUSB0");
-    c.SetBaudRate(115200);
-    c.SetParity(2);
-    c.SetDataBits(7);
-    c.SetStopBits(2);
-    c.SetFlowControl(1);
-    CArchive out;
-    c.Serialize(out);
-    EXPECT_EQ(out.Bytes().size(), 1 + 12 + 5 * 4u);
-    CArchive in(out.Bytes());
-    in.SetObjectSchema(1);
-    CCommPortConnection back;
-    back.Serialize(in);
-    EXPECT_EQ(Fields(back), std::tuple(std::string("/dev/ttyUSB0"), 115200u, 2, 7, 2, 1));
+std::string Text(const CConnection& c) {
+    std::string out;
+    c.WriteConfig(out, CNamedObjectList());
+    return out;
+}
 
+CCommPortConnection* Cable(int flow) {
+    auto* c = new CCommPortConnection;
+    c->SetPortName("COM2");
+    c->SetBaudRate(9600);
+    c->SetParity('E');
+    c->SetDataBits(7);
+    c->SetStopBits(2);
+    c->SetFlowControl(flow);
+    return c;
+}
+
+// Each transport's text lines, and what its copy, its archive record and its
+// text read back as.
+TEST(TransportForms, CopiesArchiveRecordsAndTextLinesKeepEverySetting) {
+    SortTokenTables();
+    auto* tcp = new CTCPConnection;
+    tcp->SetAddress("192.168.0.7");
+    tcp->SetPort(3000);
+    const std::string cable = "  SITE_COMM_PORT = \"COM2\"\r\n  SITE_BAUD_RATE = 9600\r\n"
+                              "  SITE_PARITY_MODE = 2\r\n  SITE_DATA_BITS = 7\r\n"
+                              "  SITE_STOP_BITS = 2\r\n";
+    struct Row {
+        std::unique_ptr<CConnection> conn;
+        std::string text;
+        size_t recordBytes; // the port name's length, its text and five words
+    };
+    std::vector<Row> rows;
+    for (int flow : {0, 1, 2})
+        rows.push_back({std::unique_ptr<CConnection>(Cable(flow)),
+                        cable + "  SITE_XON_XOFF = " + std::to_string(flow) + "\r\n",
+                        1 + 4 + 5 * 4});
+    rows.push_back({std::unique_ptr<CConnection>(tcp),
+                    "  SITE_TCPIP_ADDRESS = \"192.168.0.7\"\r\n  SITE_TCPIP_PORT = 3000\r\n",
+                    1 + 11 + 4});
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.text);
+        EXPECT_EQ(Text(*r.conn), r.text);
+        EXPECT_EQ(Text(*std::unique_ptr<CConnection>(r.conn->Clone())), r.text);
+        CArchive out;
+        r.conn->Serialize(out);
+        EXPECT_EQ(out.Bytes().size(), r.recordBytes);
+        CArchive in(out.Bytes());
+        in.SetObjectSchema(r.conn->GetSchema());
+        std::unique_ptr<CConnection> fromRecord(r.conn->Clone());
+        fromRecord->Serialize(in);
+        EXPECT_EQ(Text(*fromRecord), r.text);
+        ConfigText s(r.text + "INST_NAME = \"x\"\r\n");
+        std::unique_ptr<CConnection> fromText(r.conn->Clone());
+        EXPECT_TRUE(fromText->ReadConfig(*s, CNamedObjectList()));
+        EXPECT_EQ(s->GetTokenCode(), CFG_INST_NAME);
+        EXPECT_EQ(Text(*fromText), r.text);
+    }
+}
+
+TEST(TransportForms, OlderCableRecordsHaveFiveFieldsAndUnknownSchemasAreRefused) {
     CArchive old;
     old.WriteString("COM2");
     for (uint32_t v : {2400u, 1u, 8u, 0u, 0xDEADBEEFu}) // the last is the next object's
         old.WriteUInt32(v);
     CArchive oldIn(old.Bytes());
     oldIn.SetObjectSchema(0);
-    back.Serialize(oldIn);
-    EXPECT_EQ(Fields(back), std::tuple(std::string("COM2"), 2400u, 1, 8, 0, 0));
+    std::unique_ptr<CCommPortConnection> back(Cable(2));
+    back->Serialize(oldIn);
+    EXPECT_EQ(Fields(*back), std::tuple(std::string("COM2"), 2400u, 1, 8, 0, 0));
     EXPECT_EQ(oldIn.ReadUInt32(), 0xDEADBEEF);
     CArchive bad(old.Bytes());
     bad.SetObjectSchema(2);
-    ExpectBadSchema([&] { back.Serialize(bad); }, "schema 2");
-}
-
-TEST(CommPortText, WritesTheSixLinesThatReadBackForEveryFlowCode) {
-    SortTokenTables();
-    CCommPortConnection c;
-    c.SetPortName("COM2");
-    c.SetBaudRate(9600);
-    c.SetParity('E');
-    c.SetDataBits(7);
-    c.SetStopBits(2);
-    c.SetFlowControl(2);
-    std::string out;
-    c.WriteConfig(out, CNamedObjectList());
-    EXPECT_EQ(out, "  SITE_COMM_PORT = \"COM2\"\r\n  SITE_BAUD_RATE = 9600\r\n"
-                   "  SITE_PARITY_MODE = 2\r\n  SITE_DATA_BITS = 7\r\n"
-                   "  SITE_STOP_BITS = 2\r\n  SITE_XON_XOFF = 2\r\n");
-    c.SetParity(4);
-    c.SetDataBits(6);
-    for (int flow : {0, 1, 2}) {
-        c.SetFlowControl(flow);
-        out.clear();
-        c.WriteConfig(out, CNamedObjectList());
-        ConfigText s(out + "INST_NAME = \"x\"\r\n");
-        CCommPortConnection back;
-        EXPECT_TRUE(back.ReadConfig(*s, CNamedObjectList()));
-        EXPECT_EQ(s->GetTokenCode(), CFG_INST_NAME);
-        EXPECT_EQ(Fields(back), std::tuple(std::string("COM2"), 9600u, 4, 6, 2, flow));
-    }
+    ExpectBadSchema([&] { back->Serialize(bad); }, "schema 2");
+    // The TCP record does not depend on the schema.
+    CArchive tcpRecord;
+    tcpRecord.WriteString("h");
+    tcpRecord.WriteUInt32(7);
+    CArchive tcpIn(tcpRecord.Bytes());
+    tcpIn.SetObjectSchema(3);
+    CTCPConnection tcp;
+    tcp.Serialize(tcpIn);
+    EXPECT_EQ(std::pair(tcp.GetAddress(), tcp.GetPort()), std::pair(std::string("h"), 7u));
 }
 
 TEST(CommPortText, ValuesAreReadThroughTheSettersAndBadLinesAreErrorsAtTheirToken) {
@@ -338,27 +364,22 @@ TEST(CommPortText, ValuesAreReadThroughTheSettersAndBadLinesAreErrorsAtTheirToke
         const char* text;
         bool taken;
         unsigned errorLine; // 0: no error
-        std::string port;
-        int parity, stopBits, flow;
         uint32_t baud;
-        int dataBits;
+        int parity, stopBits, flow;
     };
     // clang-format off
     const Row rows[] = {
-        {"SITE_COMM_PORT = 0\r\nsite_comm_port = 0\r\n", true, 0, "COM1", 0, 2, 0, 19200, 8},
-        {"SITE_COMM_PORT = 3\r\n", true, 0, "COM4", 0, 2, 0, 19200, 8},
-        {"SITE_XON_XOFF = 5\r\n", true, 0, "x", 0, 2, 1, 19200, 8}, // codes not written: handshake
-        {"SITE_PARITY_MODE = 69\r\nSITE_STOP_BITS = 1\r\n", true, 0, "x", 2, 0, 0, 19200, 8}, // 'E'
-        {"SITE_TCPIP_PORT = 5\r\n", false, 0, "x", 0, 2, 0, 19200, 8}, // left for the next reader
-        {"SITE_BAUD_RATE = 9600\r\nSITE_BAUD_RATE = \"fast\"\r\n", false, 2, "x", 0, 2, 0, 9600, 8},
-        {"SITE_DATA_BITS 7\r\n", false, 1, "x", 0, 2, 0, 19200, 8},
+        {"SITE_XON_XOFF = 5\r\n", true, 0, 19200, 0, 2, 1}, // codes not written: handshake
+        {"SITE_PARITY_MODE = 69\r\nSITE_STOP_BITS = 1\r\n", true, 0, 19200, 2, 0, 0}, // 69 is 'E'
+        {"SITE_TCPIP_PORT = 5\r\n", false, 0, 19200, 0, 2, 0}, // left for the next reader
+        {"SITE_BAUD_RATE = 9600\r\nSITE_BAUD_RATE = \"fast\"\r\n", false, 2, 9600, 0, 2, 0},
+        {"SITE_DATA_BITS 7\r\n", false, 1, 19200, 0, 2, 0},
     };
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.text);
         ConfigText s(r.text);
         CCommPortConnection c;
-        c.SetPortName("x");
         c.SetStopBits(2);
         EXPECT_EQ(c.ReadConfig(*s, CNamedObjectList()), r.taken);
         EXPECT_EQ(s->GetErrorCount(), r.errorLine ? 1u : 0u);
@@ -367,7 +388,9 @@ TEST(CommPortText, ValuesAreReadThroughTheSettersAndBadLinesAreErrorsAtTheirToke
         } else if (!r.taken) {
             EXPECT_EQ(s->GetTokenCode(), CFG_SITE_TCPIP_PORT);
         }
-        EXPECT_EQ(Fields(c), std::tuple(r.port, r.baud, r.parity, r.dataBits, r.stopBits, r.flow));
+        EXPECT_EQ(std::tuple(c.GetBaudRate(), c.GetParity(), c.GetStopBits(), c.GetFlowControl(),
+                             c.GetDataBits()),
+                  std::tuple(r.baud, r.parity, r.stopBits, r.flow, 8));
     }
 }
 

@@ -195,18 +195,8 @@ TEST(SiteText, WritesTheBlockThatReadsBack) {
     EXPECT_EQ(std::pair(t->GetAddress(), t->GetPort()), std::pair(std::string("host"), 23u));
 }
 
-TEST(SiteText, AKindAfterThePortLinesLosesThemAndMalformedBlocksAreOneErrorAtTheirLine) {
+TEST(SiteText, MalformedBlocksAreOneErrorAtTheirLine) {
     TestApp app;
-    ConfigText s("SITE_NAME = \"S\"\r\n  SITE_BAUD_RATE = 1200\r\n  SITE_TIMEOUT = 5\r\n"
-                 "  site_conn_type = directcable\r\n  SITE_CONN_TYPE = TCPIP\r\n"
-                 "  SITE_CONN_TYPE = DIRECTCABLE\r\n");
-    CSiteConnection site;
-    ASSERT_TRUE(site.ReadConfig(*s, CNamedObjectList()));
-    EXPECT_EQ(s->GetTokenCode(), TOKEN_END);
-    auto* cable = dynamic_cast<CCommPortConnection*>(site.GetConnection());
-    ASSERT_NE(cable, nullptr);
-    EXPECT_EQ(cable->GetBaudRate(), 19200u);
-
     const std::pair<const char*, unsigned> rows[] = {
         {"SITE_NAME = \"S\"\r\n  SITE_COMM_PORT = 1\r\n  INST_ID = 4\r\n", 3},
         {"SITE_NAME = \"S\"\r\n  SITE_CONN_TYPE = TCPIP\r\n  SITE_TCPIP_PORT = x\r\n", 3},

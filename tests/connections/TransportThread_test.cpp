@@ -111,28 +111,31 @@ TEST(TransportThreads, EveryByteGoesOutUnchangedWhileTheReaderIsSlow) {
     EXPECT_TRUE(got == big) << got.size() << " of " << big.size() << " bytes";
 }
 
-TEST(TransportThreads, ATcpWriteToAPeerThatOnlyTricklesEndsAtItsTimeOut) {
-    TcpLink t;
-    ASSERT_GE(t.peer, 0);
-    // The peer keeps taking a little, so the socket never stalls for long; the
-    // write still may not take longer in all than its time-out.
-    std::atomic<bool> stop{false};
-    std::thread peer([&] {
-        char buf[4096];
-        while (!stop.load()) {
-            if (Readable(t.peer, 10) && ::read(t.peer, buf, sizeof buf) <= 0)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    });
-    const auto start = std::chrono::steady_clock::now();
-    const bool written = t.conn.Write(std::string(16 * 1024 * 1024, 't'));
-    const long spent = MsSince(start);
-    stop = true;
-    peer.join();
-    EXPECT_FALSE(written);
-    EXPECT_GE(spent, static_cast<long>(CTCPConnection::kDefaultSendLimitMs));
-    EXPECT_LT(spent, 15000);
+TEST(TransportThreads, ATcpWriteToAPeerThatTakesNothingOrOnlyTricklesEndsAtItsTimeOut) {
+    // A trickling peer keeps taking a little, so the socket never stalls for
+    // long; the write still may not take longer in all than its time-out.
+    for (bool trickle : {false, true}) {
+        SCOPED_TRACE(trickle ? "trickles" : "takes nothing");
+        TcpLink t;
+        ASSERT_GE(t.peer, 0);
+        std::atomic<bool> stop{false};
+        std::thread peer([&] {
+            char buf[4096];
+            while (!stop.load()) {
+                if (trickle && Readable(t.peer, 10) && ::read(t.peer, buf, sizeof buf) <= 0)
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        const bool written = t.conn.Write(std::string(16 * 1024 * 1024, 't'));
+        const long spent = MsSince(start);
+        stop = true;
+        peer.join();
+        EXPECT_FALSE(written);
+        EXPECT_GE(spent, static_cast<long>(CTCPConnection::kDefaultSendLimitMs));
+        EXPECT_LT(spent, 15000);
+    }
 }
 
 } // namespace

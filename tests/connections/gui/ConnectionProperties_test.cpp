@@ -135,7 +135,9 @@ TEST_F(ConnectionTest, ValuesThatAreNoIntegerInRangeOrEmptyAreRefusedAndNothingI
         app.prompt.asked.clear();
         r.dlg.accept();
         EXPECT_TRUE(r.dlg.isVisible());
-        ASSERT_EQ(app.prompt.asked.size(), 1u);
+        EXPECT_EQ(app.prompt.asked.size(), 1u);
+        if (app.prompt.asked.empty())
+            continue;
         const auto& q = app.prompt.asked[0];
         EXPECT_EQ(std::tuple(q.text, q.caption, q.icon),
                   std::tuple(r.message, std::string("Error"), PromptIcon::Exclamation));
@@ -145,6 +147,11 @@ TEST_F(ConnectionTest, ValuesThatAreNoIntegerInRangeOrEmptyAreRefusedAndNothingI
     EXPECT_EQ(modem.GetConnectTimeout(), 45);
     EXPECT_EQ(tapi.GetConnectTimeout(), 120);
     EXPECT_FALSE(app->IsModified());
+    tcpDlg.Port().setText(" 65535 ");
+    tcpDlg.accept();
+    EXPECT_EQ(tcpDlg.result(), QDialog::Accepted);
+    EXPECT_EQ(std::pair(tcp.GetAddress(), tcp.GetPort()),
+              std::pair(std::string("analyzer.local"), 65535u));
 }
 
 // ---- Direct cable and its port settings
@@ -340,22 +347,7 @@ TEST_F(ConnectionTest, WindowsModemSettingsShowTheSelectedDevicesConfiguration) 
     EXPECT_EQ(shown, (QStringList{"Desk Modem", "/dev/ttyACM0", "57600"}));
 }
 
-// ---- TCP/IP and sites
-
-TEST_F(ConnectionTest, TcpOkStoresAddressAndPortAndCancelNothing) {
-    CTCPConnection tcp;
-    CTCPConnectionPropertiesDialog dlg(tcp);
-    dlg.Address().setText("analyzer.local");
-    dlg.Port().setText(" 65535 ");
-    dlg.accept();
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(std::pair(tcp.GetAddress(), tcp.GetPort()),
-              std::pair(std::string("analyzer.local"), 65535u));
-    CTCPConnectionPropertiesDialog cancelled(tcp);
-    cancelled.Address().setText("10.0.0.9");
-    cancelled.reject();
-    EXPECT_EQ(tcp.GetAddress(), "analyzer.local");
-}
+// ---- Sites
 
 TEST_F(ConnectionTest, SiteKindsGiveNewDefaultTransportsOnAWorkingCopyThatOnlyOkStores) {
     CSiteConnection site;

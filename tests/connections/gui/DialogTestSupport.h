@@ -12,6 +12,7 @@
 #include "connections/gui/SerialPortChoices.h"
 #include "platform/Connection.h"
 #include "support_lib/Fakes.h"
+#include "support_lib/GuiShot.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -85,11 +86,7 @@ private:
 inline void Shot(QWidget& widget, const std::string& name) {
     widget.show();
     QApplication::processEvents();
-    const QPixmap picture = widget.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString folder = QStringLiteral(GASQUILL_BIN_DIR "/test-shots");
-    QDir().mkpath(folder);
-    EXPECT_TRUE(picture.save(folder + "/" + QString::fromStdString(name) + ".png"));
+    SaveShot(widget, name);
     for (QWidget* child : widget.findChildren<QWidget*>()) {
         // The edit inside an editable drop-down list is the list's business.
         if (!child->isVisible() || qobject_cast<QComboBox*>(child->parentWidget()))
