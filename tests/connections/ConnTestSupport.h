@@ -148,11 +148,14 @@ public:
         ::cfmakeraw(&tio);
         ::tcsetattr(m_slave, TCSANOW, &tio);
     }
-    ~Pty() {
+    ~Pty() { HangUp(); }
+    // The far end goes away: both sides are closed.
+    void HangUp() {
         if (m_master >= 0)
             ::close(m_master);
         if (m_slave >= 0)
             ::close(m_slave);
+        m_master = m_slave = -1;
     }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
