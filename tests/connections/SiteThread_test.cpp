@@ -11,6 +11,8 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/ScriptedLink.h"
 
+#include <future>
+
 using namespace conntest;
 
 namespace {
@@ -203,13 +205,11 @@ TEST_F(SiteThreads, RequestsRunInPostingOrderAndBadOnesAreDropped) {
 }
 
 TEST_F(SiteThreads, QueuedRequestsAreDiscardedWithTheirBlocksFreedWhenTheLinkCloses) {
-    std::mutex gateLock;
-    std::condition_variable gateChanged;
-    bool gateOpen = false;
-    stub->before = [&](unsigned message, CInstrumentConnection&) {
-        std::unique_lock<std::mutex> g(gateLock);
+    std::promise<void> gate;
+    std::shared_future<void> opened = gate.get_future().share();
+    stub->before = [opened](unsigned message, CInstrumentConnection&) {
         if (message == 1026)
-            gateChanged.wait(g, [&] { return gateOpen; });
+            opened.wait();
     };
     ASSERT_TRUE(site->PostConnectRequest(a));
     ASSERT_TRUE(Post(1026, a)); // holds at the gate
@@ -218,11 +218,7 @@ TEST_F(SiteThreads, QueuedRequestsAreDiscardedWithTheirBlocksFreedWhenTheLinkClo
     ASSERT_TRUE(Post(1027, a));
     ASSERT_TRUE(Post(1028, a, 2));
     EXPECT_EQ(freed.load(), 0);
-    {
-        std::lock_guard<std::mutex> g(gateLock);
-        gateOpen = true;
-    }
-    gateChanged.notify_all();
+    gate.set_value();
     ASSERT_TRUE(site->WaitForWorkers(5000));
     EXPECT_EQ(freed.load(), 5);
     EXPECT_EQ(stub->Seen().size(), 2u); // the connect and the disconnect only

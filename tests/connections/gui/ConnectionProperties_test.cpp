@@ -48,7 +48,7 @@ template <class T, class O> void ExpectEditedBy(O& object, bool ok) {
     EXPECT_TRUE(driver.Seen()) << typeid(T).name();
 }
 
-TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAndAFixedSize) {
+TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAFixedSizeAndRefusals) {
     InstallConnectionDialogs();
     CModemConnection modem; // a built-in modem is also a direct cable
     CCommPortConnection cable;
@@ -63,6 +63,8 @@ TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAndAFixedSize) {
     ExpectEditedBy<CSitePropertiesDialog>(site, true);
     ExpectEditedBy<Props>(definition, false);
 
+    modem.SetConnectTimeout(45);
+    app->SetModified(false);
     CModemConnectionPropertiesDialog modemDlg(modem);
     CCommPortConnectionPropertiesDialog cableDlg(cable);
     CTAPIModemConnectionPropertiesDialog tapiDlg(tapi);
@@ -70,7 +72,7 @@ TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAndAFixedSize) {
     CSitePropertiesDialog siteDlg(site);
     Props definitionDlg(definition);
     CPortSettingsDialog portDlg(QStringLiteral("COM1"), PortLineSettings{});
-    const std::tuple<QDialog*, const char*, const char*> rows[] = {
+    const std::tuple<QDialog*, const char*, const char*> dialogs[] = {
         {&modemDlg, "Modem Connection Properties", "modem-connection"},
         {&cableDlg, "Direct Cable Connection Properties", "direct-cable"},
         {&tapiDlg, "Windows Modem Connection Properties", "windows-modem"},
@@ -79,25 +81,14 @@ TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAndAFixedSize) {
         {&definitionDlg, "Modem Properties", "modem-properties"},
         {&portDlg, "COM1 Settings", "port-settings"},
     };
-    for (const auto& [dlg, title, shot] : rows) {
+    for (const auto& [dlg, title, shot] : dialogs) {
         SCOPED_TRACE(shot);
         EXPECT_EQ(dlg->windowTitle(), title);
         Shot(*dlg, shot);
         EXPECT_TRUE(dialogtest::KeepsItsSize(*dlg));
     }
-}
 
-TEST_F(ConnectionTest, ValuesThatAreNoIntegerInRangeOrEmptyAreRefusedAndNothingIsStored) {
-    CTCPConnection tcp;
-    CModemConnection modem;
-    modem.SetConnectTimeout(45);
-    CTAPIModemConnection tapi;
-    CModemSettings definition;
-    CTCPConnectionPropertiesDialog tcpDlg(tcp);
-    CModemConnectionPropertiesDialog modemDlg(modem);
-    CTAPIModemConnectionPropertiesDialog tapiDlg(tapi);
-    CPortSettingsDialog portDlg(QStringLiteral("COM1"), PortLineSettings{});
-    Props definitionDlg(definition);
+    // Values that are no integer in range, or empty, are refused and nothing is stored.
     tcpDlg.Address().setText("analyzer.local");
     struct Row {
         QDialog& dlg;
