@@ -4,8 +4,6 @@
 
 #include "ConnTestSupport.h"
 
-#include "model/ConfigKeywords.h"
-#include "model/NamedObjectList.h"
 #include "platform/Socket.h"
 
 using namespace conntest;
@@ -195,18 +193,6 @@ TEST(TcpWrite, AWriteToAPeerThatHasGoneFailsWithoutKillingTheProcess) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     EXPECT_TRUE(failed);
-}
-
-TEST(TcpForms, SerialKeysAreNotTakenAndBadValuesAreErrors) {
-    ConfigText serial("SITE_BAUD_RATE = 9600\r\n");
-    CTCPConnection c;
-    EXPECT_FALSE(c.ReadConfig(*serial, CNamedObjectList()));
-    EXPECT_EQ(serial->GetErrorCount(), 0u);
-    EXPECT_EQ(serial->GetTokenCode(), CFG_SITE_BAUD_RATE);
-    ConfigText bad("SITE_TCPIP_PORT = \"80\"\r\n");
-    EXPECT_FALSE(c.ReadConfig(*bad, CNamedObjectList()));
-    EXPECT_EQ(bad->GetErrorCount(), 1u);
-    EXPECT_EQ(c.GetPort(), 0u);
 }
 
 } // namespace
