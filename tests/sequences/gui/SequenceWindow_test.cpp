@@ -19,6 +19,7 @@
 #include "sequences/gui/StepSelOutputDialog.h"
 #include "sequences/gui/StepStatusBlockDialog.h"
 #include "sequences/gui/StepTypeDialog.h"
+#include "support_lib/GuiTestApp.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,7 +50,7 @@ using W = CSequenceConfigDialog;
 
 class SequenceWindowTest : public seq_test::SeqTest {
 protected:
-    void SetUp() override { dialogtest::Qt(); }
+    void SetUp() override { EnsureGuiTestApp(); }
 
     // A sequence with n purge steps.
     CSequence* WithSteps(const std::string& name, size_t n) {
