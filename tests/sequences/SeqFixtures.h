@@ -6,6 +6,7 @@
 #include "instruments/InstrumentConnection.h"
 #include "model/InstrumentKeywords.h"
 #include "model/InstrumentTokenStream.h"
+#include "model/TextFlags.h"
 #include "sequences/EGasValue.h"
 #include "sequences/Sequence.h"
 #include "sequences/SequenceScript.h"

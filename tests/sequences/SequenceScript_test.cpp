@@ -4,8 +4,6 @@
 
 #include "SeqFixtures.h"
 #include "model/Archive.h"
-#include "model/TextFlags.h"
-#include "sequences/SequenceScript.h"
 
 namespace seq_test {
 namespace {
