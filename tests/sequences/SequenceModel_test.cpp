@@ -78,7 +78,13 @@ TEST_F(SeqTest, SequenceDisplayTexts) {
 
 TEST_F(SeqTest, ClosureTextsBothWays) {
     // clang-format off
-    const struct { uint32_t bits; bool enabled, highestFirst; int width; bool quote; const char* text; } rows[] = {
+    const struct {
+        uint32_t bits;
+        bool enabled, highestFirst;
+        int width;
+        bool quote;
+        const char* text;
+    } rows[] = {
         {5, true, false, 12, false, "101000000000"},
         {5, true, true, 8, true, "\"00000101\""},
         {5, false, false, 12, true, "DISABLED"},

@@ -62,7 +62,8 @@ TEST_F(SeqTest, ArchivedLayoutOfASequenceAndItsStepsIsFixed) {
         5, 'L', 'E', 'V', 'E', 'L', 0, 0, 0, 0, 10, 0, 0, 0,                  // one step: LEVEL 10
         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                                   // CC inputs
         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                                   // CC outputs
-        0xE8, 3, 0, 0, 0x80, 0x51, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0};             // start, period, repeat, timer
+        // timer start, period, repeat count, timer enabled
+        0xE8, 3, 0, 0, 0x80, 0x51, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0};
     // clang-format on
     EXPECT_EQ(out.Bytes(), expected);
     // Read with the same layout whatever schema number the file holds.
@@ -82,51 +83,39 @@ struct ErrorRow {
 };
 
 TEST_F(SeqTest, SyntaxErrorsNameTheirTokenAndLine) {
+    // clang-format off
     const ErrorRow rows[] = {
-        {"NAME 5", "5"},
-        {"REPEATCOUNT 101", "101"},
-        {"REPEATCOUNT -1", "-1"},
-        {"REPEATCOUNT \"x\"", "x"},
-        {"CCINPUT 101", "101"},
+        {"NAME 5", "5"}, {"COLOR 5", "COLOR"}, {"TIMER ON", "ON"},
+        {"REPEATCOUNT 101", "101"}, {"REPEATCOUNT -1", "-1"}, {"REPEATCOUNT \"x\"", "x"},
+        {"CCINPUT 101", "101"}, {"CCINPUT \"12\"", "12"},
         {"CCINPUT \"1111111111111\"", "1111111111111"},
-        {"CCINPUT \"12\"", "12"},
-        {"TIMER ON", "ON"},
-        {"TIMERSTART 02/29/2005 10:00", "00"},
-        {"TIMERSTART 01/15/2004 24:00", "00"},
+        {"TIMERSTART 02/29/2005 10:00", "00"}, {"TIMERSTART 01/15/2004 24:00", "00"},
         {"TIMERSTART 01-15-2004 10:00", "-15"},
-        {"TIMERDELTA 367:00:00", "367"},
-        {"TIMERDELTA 001:24:00", "24"},
+        {"TIMERDELTA 367:00:00", "367"}, {"TIMERDELTA 001:24:00", "24"},
         {"TIMERDELTA 001:00:60", "60"},
-        {"COLOR 5", "COLOR"},
-        {"STEPBEGIN LEVEL 9 STEPEND", "9"},
-        {"STEPBEGIN LEVEL 100 STEPEND", "100"},
+        {"STEPBEGIN LEVEL 9 STEPEND", "9"}, {"STEPBEGIN LEVEL 100 STEPEND", "100"},
         {"STEPBEGIN LEVEL 10.5 STEPEND", "10.5"},
-        {"STEPBEGIN GENERATE SO2 STEPEND", "SO2"},
-        {"STEPBEGIN GENERATE 5 PPB STEPEND", "STEPEND"},
+        {"STEPBEGIN GENERATE SO2 STEPEND", "SO2"}, {"STEPBEGIN GENERATE 5 PPB STEPEND", "STEPEND"},
         {"STEPBEGIN GENERATE 5 SO2 PPB STEPEND", "SO2"},
         {"STEPBEGIN GPT 1 PPB 2 STEPEND", "STEPEND"},
         {"STEPBEGIN MANUAL 1 1 1 OFF STEPEND", "1"},
         {"STEPBEGIN MANUAL ZERO 1 2 FAST STEPEND", "FAST"},
         {"STEPBEGIN MANUAL ZERO 1 2 CONST STEPEND", "STEPEND"},
+        {"STEPBEGIN MANUAL ZERO 1e39 1 OFF STEPEND", "1e39"},
         {"STEPBEGIN DELAY LONG STEPEND", "LONG"},
         {"STEPBEGIN DELAY 1e400 STEPEND", "1e400"}, // would be written back as "inf"
-        {"STEPBEGIN MANUAL ZERO 1e39 1 OFF STEPEND", "1e39"},
-        {"STEPBEGIN EXECSEQ 5 STEPEND", "5"},
-        {"STEPBEGIN SELOUTPUT \"C\" STEPEND", "C"},
+        {"STEPBEGIN EXECSEQ 5 STEPEND", "5"}, {"STEPBEGIN SELOUTPUT \"C\" STEPEND", "C"},
         {"STEPBEGIN SETCCOUTPUT 1 STEPEND", "1"},
         {"STEPBEGIN SETSTATUSBLOCK \"000000001\" \"0\" STEPEND", "000000001"},
         {"STEPBEGIN SETSTATUSBLOCK \"1\" STEPEND", "STEPEND"},
-        {"STEPBEGIN PURGE STEPEND PURGE", "PURGE"},
-        {"STEPBEGIN PURGE SEQEND", "SEQEND"},
+        {"STEPBEGIN PURGE STEPEND PURGE", "PURGE"}, {"STEPBEGIN PURGE SEQEND", "SEQEND"},
         // What reads without error.
-        {"TIMERSTART 01/15/04 08:30", nullptr},
-        {"TIMERDELTA 000:00:00", nullptr},
-        {"STEPBEGIN STEPEND", nullptr},
-        {"CCINPUT \"\"", nullptr},
+        {"TIMERSTART 01/15/04 08:30", nullptr}, {"TIMERDELTA 000:00:00", nullptr},
+        {"STEPBEGIN STEPEND", nullptr}, {"CCINPUT \"\"", nullptr},
         {"STEPBEGIN DELAY 4.5 DURATION 4.5 STEPEND", nullptr},
         {"STEPBEGIN GENERATE 5 wt% SO2 STEPEND", nullptr},
-        {"STEPBEGIN selOutput \"b\" execseq \"cal2\" STEPEND", nullptr},
-    };
+        {"STEPBEGIN selOutput \"b\" execseq \"cal2\" STEPEND", nullptr}};
+    // clang-format on
     for (const ErrorRow& row : rows) {
         SCOPED_TRACE(row.field);
         CInstrumentConnection target;
@@ -180,7 +169,8 @@ TEST_F(SeqTest, LoadingAScriptFile) {
     const struct { const char* text; const char* token; int line; } rows[] = {
         {"SEQLISTBEGIN\r\nSEQLISTEND\r\nMORE\r\n", "MORE", 3},
         {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"A\"\r\n", "<end of file>", 3},
-        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    REPEATCOUNT 101\r\n  SEQEND\r\nSEQLISTEND\r\n", "101", 3},
+        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    REPEATCOUNT 101\r\n  SEQEND\r\nSEQLISTEND\r\n",
+         "101", 3},
         {nullptr, nullptr, 0}}; // no file
     // clang-format on
     for (const auto& row : rows) {
