@@ -88,6 +88,15 @@ protected:
         w.OnCommand(command);
         EXPECT_TRUE(chooser.Seen()) << command;
     }
+    // The one step of a sequence read from the step's script text.
+    CStep* StepOf(const std::string& text) {
+        inst->Sequences().DeleteAll();
+        seq_test::StringTokenStream ts("SEQLISTBEGIN SEQBEGIN STEPBEGIN " + text +
+                                       " STEPEND SEQEND SEQLISTEND");
+        ts.SetSpanLines(true);
+        EXPECT_TRUE(ReadSequenceList(ts, *inst)) << text;
+        return static_cast<CStep*>(static_cast<CSequence*>(inst->Sequences().At(0))->Steps().At(0));
+    }
     void Drive(W& w);
 };
 
@@ -302,7 +311,6 @@ TEST_F(SequenceWindowTest, StepTypesFollowTheCapabilities) {
 }
 
 TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
-    AddSequence("ZERO_SPAN");
     auto minutes = [](const char* text) {
         return Fill<CStepDurationDialog>([text](auto& d) { d.Minutes().setText(text); });
     };
@@ -316,60 +324,55 @@ TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
             d.Gas().setEditText(gas);
         });
     };
-    auto gen400 = [] {
-        auto* s = new CStepGenerate;
-        s->SetConcentration(EGasValue(400, UNIT_PPB, GAS_SO2));
-        return s;
-    };
-    auto level50 = [] {
-        auto* s = new CStepLevel;
-        s->SetLevel(50);
-        return s;
-    };
     const struct {
         const char* shot;
-        std::function<CStep*()> make;
+        const char* step; // as the script writes it
         std::function<void(QDialog&)> fill;
         const char* text; // the step afterwards; as made when the value is refused
     } rows[] = {
-        {"duration", [] { return new CStepDelay; }, minutes("0.1"), "DURATION 0.1 MIN"},
-        {"", [] { return new CStepDelay; }, minutes("120"), "DURATION 120.0 MIN"},
-        {"", [] { return new CStepDelay; }, minutes("0.05"), "DURATION 0.0 MIN"},
-        {"", [] { return new CStepDelay; }, minutes("120.5"), "DURATION 0.0 MIN"},
-        {"", [] { return new CStepDelay; }, minutes("x"), "DURATION 0.0 MIN"},
-        {"level", level50, level("10"), "LEVEL 10"},
-        {"", level50, level("99"), "LEVEL 99"},
-        {"", level50, level("9"), "LEVEL 50"},
-        {"", level50, level("100"), "LEVEL 50"},
-        {"generate", gen400, generate("PPM", "NO"), "GENERATE 2.0 PPM NO"},
-        {"", gen400, generate("BOGUS", "NOPE"), "GENERATE 2 PPB SO2"},
-        {"gpt", [] { return new CStepGPTPreset; }, Fill<CStepGPTDialog>([](auto& d) {
+        {"duration", "DELAY 0", minutes("0.1"), "DURATION 0.1 MIN"},
+        {"", "DELAY 0", minutes("120"), "DURATION 120.0 MIN"},
+        {"", "DELAY 0", minutes("0.05"), "DURATION 0.0 MIN"},
+        {"", "DELAY 0", minutes("120.5"), "DURATION 0.0 MIN"},
+        {"", "DELAY 0", minutes("x"), "DURATION 0.0 MIN"},
+        {"level", "LEVEL 50", level("10"), "LEVEL 10"},
+        {"", "LEVEL 50", level("99"), "LEVEL 99"},
+        {"", "LEVEL 50", level("9"), "LEVEL 50"},
+        {"", "LEVEL 50", level("100"), "LEVEL 50"},
+        {"generate", "GENERATE 400 PPB SO2", generate("PPM", "NO"), "GENERATE 2.0 PPM NO"},
+        {"", "GENERATE 400 PPB SO2", generate("BOGUS", "NOPE"), "GENERATE 2 PPB SO2"},
+        {"gpt", "GPTPS 0 PPB 0 PPB", Fill<CStepGPTDialog>([](auto& d) {
              EXPECT_EQ(d.windowTitle(), QStringLiteral("GPT Preset"));
              d.NO().setText(QStringLiteral("0.3"));
              d.NOUnits().setEditText(QStringLiteral("PPM"));
          }),
          "GPT PRESET 0.3 PPM NO 0 PPB O3"},
-        {"manual", [] { return new CStepManual; }, Fill<CStepManualDialog>([](auto& d) {
+        {"manual", "MANUAL ZERO 0 0 OFF", Fill<CStepManualDialog>([](auto& d) {
              d.CalGas().setCurrentText(QStringLiteral("CO"));
-             d.Mode(3).setChecked(true);
+             // The setpoint and its unit follow the mode at once; bench feedback stays.
+             for (int mode : {3, 0, 1, 2, 3}) {
+                 d.Mode(mode).setChecked(true);
+                 EXPECT_EQ(d.Setpoint().isEnabled(), mode != 0) << mode;
+                 EXPECT_EQ(d.SetpointUnit().text().toStdString(), mode == 3 ? "PPB" : "mV");
+             }
              d.Setpoint().setText(QStringLiteral("250"));
          }),
          "MANUAL CO 0.000 0.000 BENCH 250.0"},
-        {"execseq", [] { return new CStepExecSeq; },
+        {"execseq", "EXECSEQ \"\"",
          Fill<CStepExecSeqDialog>([](auto& d) { d.Sequence().setEditText("ZERO_SPAN"); }),
          "EXECUTE SEQUENCE ZERO_SPAN"},
-        {"seloutput", [] { return new CStepSelOutput; },
+        {"seloutput", "SELOUTPUT \"A\"",
          Fill<CStepSelOutputDialog>([](auto& d) { d.OutputB().setChecked(true); }),
          "SELECT OUTPUT B"},
-        {"ccoutput", [] { return new CStepCCOutput; }, Fill<CStepCCOutputDialog>([](auto& d) {
+        {"ccoutput", "SETCCOUTPUT \"0\"", Fill<CStepCCOutputDialog>([](auto& d) {
              d.Closure(0).setChecked(true);
              d.Closure(11).setChecked(true);
          }),
          "SET CC OUTPUT 100000000001"},
     };
     for (const auto& row : rows) {
-        std::unique_ptr<CStep> step(row.make());
         SCOPED_TRACE(row.text);
+        CStep* step = StepOf(row.step);
         WhenModal<QDialog> edit([&](QDialog& d) {
             if (*row.shot)
                 Shot(d, std::string("step-") + row.shot);
@@ -381,21 +384,6 @@ TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
         EditStep(*step, *inst, nullptr);
         EXPECT_TRUE(edit.Seen());
         EXPECT_EQ(step->GetText(0), row.text);
-    }
-}
-
-TEST_F(SequenceWindowTest, ManualModeSetsSetpointEnableAndUnit) {
-    CStepManual step;
-    CStepManualDialog dlg(step);
-    // clang-format off
-    const struct { int mode; bool setpoint; const char* unit; } rows[] = {
-        {0, false, "mV"}, {1, true, "mV"}, {2, true, "mV"}, {3, true, "PPB"}, {0, false, "mV"}};
-    // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.mode);
-        dlg.Mode(row.mode).setChecked(true);
-        EXPECT_EQ(dlg.Setpoint().isEnabled(), row.setpoint);
-        EXPECT_EQ(dlg.SetpointUnit().text().toStdString(), row.unit);
     }
 }
 
