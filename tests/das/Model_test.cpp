@@ -339,8 +339,6 @@ TEST(DASDataFile, NewReplacedAndAppendedFiles) {
     EXPECT_EQ(error, "Error writing file " + (Dir() / "no" / "x.txt").string() + ".");
     CDataRecordSet empty;
     EXPECT_FALSE(SaveRecordSet(empty, path, false, false));
-    fs::remove(fresh);
-    fs::remove(path);
 }
 
 TEST(DASDataFile, RecordTexts) {

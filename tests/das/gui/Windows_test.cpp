@@ -438,6 +438,7 @@ TEST_F(DataWindowsTest, AnEmptySetOpensNothing) {
     CDataRecordSet empty;
     EXPECT_EQ(CGraphWindow::ShowGraph(empty), nullptr);
     EXPECT_TRUE(CDASDataViewDialog::SaveRecordSetAs(empty, nullptr));
+    EXPECT_FALSE(CDASDataViewDialog::SaveRecordSet(empty, Dir() / "empty.txt", false, nullptr));
 }
 
 bool PumpUntil(const std::function<bool()>& done, int boundMs = 30000) {
