@@ -27,7 +27,6 @@ TEST_F(ModemDial, TheAnswerToTheDialDecidesAndTheCountdownShowsTheSecondsLeft) {
     };
     const Row rows[] = {
         {"timeout 0", DialAnswer::Silent, 0, 0, false, "Dialing 5551234..."},
-        {"lower-case connect", DialAnswer::ConnectLower, 5, 0, true, "Waiting to connect...5"},
         // Recognised within the first step: the ring report did not use up a
         // second.
         {"ring first", DialAnswer::RingThenConnect, 3, 0, true, "Waiting to connect...3"},
@@ -92,7 +91,6 @@ TEST_F(ModemDial, ModemThatNeverSaysOkIsStillDialedAfterThreeTries) {
 
 TEST_F(ModemDial, OpenIsRefusedBeforeDialingWithoutADefinitionPortOrWish) {
     const std::pair<const char*, std::function<void()>> rows[] = {
-        {"no such definition", [&] { link.SetModemId(modem->GetId() + 1); }},
         {"no definition", [&] { link.SetModemId(0); }},
         {"disconnect requested", [&] { inst.SetDisconnectRequested(true); }},
         {"no port", [&] { link.SetPortName("/nonexistent/ttyModem"); }},

@@ -27,7 +27,6 @@ class FakeModem {
 public:
     enum class DialAnswer {
         Connect,
-        ConnectLower,
         RingThenConnect,
         Busy,
         NoCarrier,
@@ -142,7 +141,6 @@ private:
         }
         static const std::map<DialAnswer, std::pair<std::string, State>> answers = {
             {DialAnswer::Connect, {"\r\nCONNECT 9600\r\n", State::Data}},
-            {DialAnswer::ConnectLower, {"\r\nconnect 9600\r\n", State::Data}},
             {DialAnswer::RingThenConnect, {"\r\nRING\r\n\r\nCONNECT\r\n", State::Data}},
             {DialAnswer::Busy, {"\r\nBUSY\r\n", State::Command}},
             {DialAnswer::NoCarrier, {"\r\nNO CARRIER\r\n", State::Command}},
