@@ -31,7 +31,6 @@ TEST_F(ModemDial, TheAnswerToTheDialDecidesAndTheCountdownShowsTheSecondsLeft) {
         // second.
         {"ring first", DialAnswer::RingThenConnect, 3, 0, true, "Waiting to connect...3"},
         {"silent", DialAnswer::Silent, 3, 100, false, "Waiting to connect...1"},
-        {"busy is no connect", DialAnswer::Busy, 2, 100, false, "Waiting to connect...1"},
         // A ring report every few milliseconds and never a connect: each step
         // still ends.
         {"chatter", DialAnswer::Chatter, 2, 150, false, "Waiting to connect...1"},

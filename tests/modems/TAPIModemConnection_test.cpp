@@ -31,14 +31,6 @@ TEST(TelephonyNotices, OldestFirstOnceEachAndACallerWaitingForItsCallLeavesTheOt
     ASSERT_TRUE(q.GetMessage(m, 0));
     EXPECT_EQ(m.state, S::Busy);
     EXPECT_FALSE(q.GetMessage(m, 0));
-    // Discarding takes one line's notices, or all.
-    for (uint32_t line : {1u, 2u, 1u, 3u})
-        q.Notice(line, line * 10, S::Busy);
-    q.DiscardMessages(1);
-    ASSERT_TRUE(q.GetMessage(m, 0));
-    EXPECT_EQ(m.line, 2u);
-    q.DiscardMessages();
-    EXPECT_FALSE(q.GetMessage(m, 0));
 }
 
 TEST(ModemResultCodes, EachCodeGivesItsCallStateAndOtherLinesNone) {
