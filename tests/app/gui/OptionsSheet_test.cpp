@@ -37,6 +37,7 @@ struct OptionsTest : ::testing::Test {
 
 TEST_F(OptionsTest, ThreePagesWithTheirTextsStartFromTheSettingsAndCancelChangesNothing) {
     app->SetLoadPrevConfig(false);
+    app->SetConfirmDeletes(false);
     app->SetAutoUpdatePeriod(3); // below the page's range, as a stored value may be
     app->SetLogFilters(false, true, false);
     app->SetLogPath("a.txt");
@@ -71,8 +72,11 @@ TEST_F(OptionsTest, ThreePagesWithTheirTextsStartFromTheSettingsAndCancelChanges
         sheet.SetActivePage(i);
         SaveShot(sheet, "options-" + std::to_string(i));
     }
-    sheet.General().LoadPrevious().setChecked(true);
-    sheet.Logging().Responses().setChecked(false);
+    sheet.DefaultsAll(); // every page back to its defaults, yet nothing stored
+    EXPECT_EQ(std::tuple(general.LoadPrevious().isChecked(), general.ConfirmDeletes().isChecked(),
+                         sheet.FrontPanel().Period().text(), logging.Responses().isChecked(),
+                         logging.FileName().text()),
+              std::tuple(true, true, QString("10"), false, QString("Log.txt")));
     sheet.CancelButton()->click();
     EXPECT_FALSE(app->GetLoadPrevConfig());
     EXPECT_TRUE(app->Log().LogsResponses());
@@ -220,20 +224,6 @@ TEST_F(OptionsTest, BrowseOffersASaveChooserForLogFilesAndCopiesTheChoice) {
     page.SetChooser([](const QString&) -> std::optional<QString> { return std::nullopt; });
     page.OnBrowse();
     EXPECT_EQ(page.FileName().text(), "/var/log/gasquill.txt");
-}
-
-TEST_F(OptionsTest, DefaultsPutEveryPageBack) {
-    app->SetLoadPrevConfig(false);
-    app->SetConfirmDeletes(false);
-    app->SetAutoUpdatePeriod(30);
-    app->SetLogFilters(true, true, true);
-    COptionsPropertySheet sheet(*app);
-    sheet.DefaultsAll();
-    EXPECT_EQ(std::tuple(sheet.General().LoadPrevious().isChecked(),
-                         sheet.General().ConfirmDeletes().isChecked(),
-                         sheet.FrontPanel().Period().text(), sheet.Logging().Commands().isChecked(),
-                         sheet.Logging().FileName().text()),
-              std::tuple(true, true, QString("10"), false, QString("Log.txt")));
 }
 
 } // namespace
