@@ -16,15 +16,24 @@
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "platform/Connection.h"
+#include "platform/LinkClock.h"
 #include "support/DateFormat.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <ctime>
 #include <optional>
 
 namespace {
 
 constexpr unsigned kFirstReplyWaitMs = 60000;
+// The whole reply's bound. Each line of a well-behaved instrument arrives within one receive
+// time-out (a longer pause ends the records), so N records and the reply's end take less than
+// the first wait and N + 1 time-outs. Twice the expected count and some spare lines leave
+// room for records stored while the download runs and for a count that is out of date; a
+// peer that trickles lines without end is cut there, and the download fails.
+constexpr int64_t kSpareLines = 1000;
 // Room kept ahead for a download's records, whatever count the instrument claims.
 constexpr int32_t kMaxReserve = 1 << 20;
 
@@ -36,6 +45,12 @@ std::string DateText(uint32_t seconds) {
 // first is the end of the records.
 bool ReplyCut(const CConnection& link) {
     return link.IsCancelled() || link.HasLinkFailed() || !link.IsOpen();
+}
+
+LinkClock::TimePoint ReplyDeadline(unsigned firstWaitMs, unsigned receiveTimeoutMs,
+                                   int32_t expected) {
+    const int64_t lines = 2 * static_cast<int64_t>(std::max(expected, 0)) + kSpareLines;
+    return LinkClock::Now() + std::chrono::milliseconds(firstWaitMs + lines * receiveTimeoutMs);
 }
 
 // "records" reply for the channel: the count it reports, if a line gave one.
@@ -159,17 +174,29 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
     CConnection& link = *site->GetConnection();
     if (hex) {
         CHexRecordReader reader(*this, caps & CAP_NEW_DAS);
-        link.ClearCancel();
+        // A cancel that came before this point (a disconnect request) ends the download too.
         ok = protocol.SendCommand("d", command);
-        unsigned wait = dated ? kFirstReplyWaitMs : static_cast<unsigned>(inst.GetReceiveTimeout());
+        const unsigned receiveTimeout = static_cast<unsigned>(inst.GetReceiveTimeout());
+        unsigned wait = dated ? kFirstReplyWaitMs : receiveTimeout;
+        const auto deadline = ReplyDeadline(wait, receiveTimeout, expected);
         char line[CHexRecordReader::kMaxLineLength + 1];
         bool overlong = false; // the rest of a line longer than the limit is being passed over
         std::string text;      // reused: one line's copy for the log, without an allocation each
         while (ok) {
+            // Looked at for every line: a peer that floods must not hold off a disconnect.
+            const long left = static_cast<long>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - LinkClock::Now())
+                    .count());
+            if (link.IsCancelled() || left <= 0) {
+                ok = false;
+                break;
+            }
+            wait = std::min(wait, static_cast<unsigned>(std::min<long>(left, UINT32_MAX)));
             const size_t n = link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
-            wait = static_cast<unsigned>(inst.GetReceiveTimeout());
+            wait = receiveTimeout;
             if (n == 0) {
-                ok = !ReplyCut(link);
+                // Only quiet before the deadline ends the records.
+                ok = !ReplyCut(link) && LinkClock::Now() < deadline;
                 break;
             }
             text.assign(line, n);
@@ -192,11 +219,12 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
         const DateTime instDate(static_cast<uint32_t>(date.value_or(0)));
         const uint32_t yearStart = DateTime(instDate.GetYear(), 1, 1).GetSeconds();
         CCompactRecordReader reader(*this, yearStart);
-        link.ClearCancel();
         const unsigned saved = ts->GetReceiveTimeout();
+        const auto savedDeadline = ts->GetDeadline();
         if (dated)
             ts->SetReceiveTimeout(kFirstReplyWaitMs);
         ok = protocol.SendCommand("d", command);
+        ts->SetDeadline(ReplyDeadline(ts->GetReceiveTimeout(), saved, expected));
         bool first = true;
         while (ok) {
             const auto result = reader.ReadLine(*ts);
@@ -205,7 +233,8 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 first = false;
             }
             if (result == CCompactRecordReader::END_OF_DATA) {
-                ok = !ReplyCut(link);
+                ok = !ReplyCut(link) &&
+                     ts->GetLastReadEnd() != CommInstrumentTokenStream::ReadEnd::Overran;
                 break;
             }
             if (result == CCompactRecordReader::FAILED)
@@ -214,6 +243,7 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 transfer.Post(DASM_STEP);
         }
         ts->SetReceiveTimeout(saved);
+        ts->SetDeadline(savedDeadline);
         reader.Finish(instDate.GetSeconds() + 1, from, to);
     }
     for (CDASParameter* p : taking)
