@@ -14,8 +14,4 @@ public:
     virtual void WaitForInput(unsigned ms) = 0;
     // The other end has closed the link or hung up.
     virtual bool PeerGone() const { return false; }
-    // Nothing more can ever arrive (a stream whose other end has closed it): a read ends as
-    // soon as what was received is taken, instead of waiting out its time. A serial line that
-    // hung up may be called again, so it never says so.
-    virtual bool AtEnd() const { return false; }
 };

@@ -94,8 +94,6 @@ size_t ReceiveBuffer::Read(LinkSource& source, char* out, size_t maxCount, unsig
                 m_position = 0;
                 if (TakeLocked(out, maxCount, terminator, stored))
                     return stored;
-            } else if (source.AtEnd()) {
-                return stored;
             }
         }
         if (cancel.load())

@@ -25,7 +25,6 @@ public:
     }
     void WaitForInput(unsigned ms) override { m_socket.WaitForInput(ms); }
     bool PeerGone() const override { return m_failed || m_socket.PeerClosed(); }
-    bool AtEnd() const override { return PeerGone(); }
 
 private:
     Socket& m_socket;

@@ -47,6 +47,27 @@ bool ReplyCut(const CConnection& link) {
     return link.IsCancelled() || link.HasLinkFailed() || !link.IsOpen();
 }
 
+// The first line of a report may be long in coming (the instrument searches its records for
+// from=): its wait is taken in steps of this length, so that a link the peer has closed, or a
+// cancel, ends it at once rather than after the whole wait.
+constexpr unsigned kFirstWaitStepMs = 100;
+
+size_t ReadFirstLine(CConnection& link, char* line, size_t max, unsigned waitMs, unsigned restMs) {
+    size_t n = 0;
+    for (;;) {
+        const unsigned step = std::min(waitMs, kFirstWaitStepMs);
+        n = link.Read(line, max, step, '\n');
+        waitMs -= step;
+        // Looked at only after a read: what arrived before the link closed is still read.
+        if (n > 0 || waitMs == 0 || ReplyCut(link))
+            break;
+    }
+    // A line that began as a step ran out is read on to its end.
+    if (n > 0 && n < max && line[n - 1] != '\n')
+        n += link.Read(line + n, max - n, restMs, '\n');
+    return n;
+}
+
 LinkClock::TimePoint ReplyDeadline(unsigned firstWaitMs, unsigned receiveTimeoutMs,
                                    int32_t expected) {
     const int64_t lines = 2 * static_cast<int64_t>(std::max(expected, 0)) + kSpareLines;
@@ -182,7 +203,7 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
         char line[CHexRecordReader::kMaxLineLength + 1];
         bool overlong = false; // the rest of a line longer than the limit is being passed over
         std::string text;      // reused: one line's copy for the log, without an allocation each
-        while (ok) {
+        for (bool first = true; ok; first = false) {
             // Looked at for every line: a peer that floods must not hold off a disconnect.
             const long left = static_cast<long>(
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - LinkClock::Now())
@@ -192,7 +213,9 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 break;
             }
             wait = std::min(wait, static_cast<unsigned>(std::min<long>(left, UINT32_MAX)));
-            const size_t n = link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
+            const size_t n = first ? ReadFirstLine(link, line, CHexRecordReader::kMaxLineLength,
+                                                   wait, receiveTimeout)
+                                   : link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
             wait = receiveTimeout;
             if (n == 0) {
                 // Only quiet before the deadline ends the records.

@@ -1,6 +1,7 @@
-// A hexadecimal download against peers that do not stop: a cancel (a disconnect request)
-// ends it at the next line, and a peer that trickles records without end is cut by the
-// reply's deadline, on a link clock that moves only as the peer "sends".
+// A hexadecimal download against peers that do not stop or never answer: a cancel (a
+// disconnect request) ends it at the next line, a closed link ends the long first wait at
+// once, and a peer that trickles records without end is cut by the reply's deadline; on a
+// link clock that moves only as the peer "sends".
 
 #include "../instruments/TestLinks.h"
 #include "DASTestUtil.h"
@@ -31,11 +32,15 @@ public:
     size_t Read(char* buffer, size_t max, unsigned timeout, int) override {
         if (Writes().empty() || Writes().back().find("report") == std::string::npos)
             return 0;
-        if (sent >= lines || stepMs > timeout) {
+        if (closes)
+            SetLinkFailed(true);
+        if (closes || sent >= lines || untilNext > timeout) {
             g_now += std::chrono::milliseconds(timeout);
+            untilNext -= timeout;
             return 0;
         }
-        g_now += std::chrono::milliseconds(stepMs);
+        g_now += std::chrono::milliseconds(untilNext);
+        untilNext = stepMs;
         if (++sent == cancelAt)
             CancelRead();
         const size_t n = std::min(max, kLine.size());
@@ -43,12 +48,14 @@ public:
         return n;
     }
     long lines = 0, sent = 0, cancelAt = 0;
+    bool closes = false; // the peer has closed the link: nothing comes
     unsigned stepMs = 0;
+    long untilNext = 0; // ms of link time before the next line
 };
 
 } // namespace
 
-TEST(DASDownloadBounds, ACancelOrTheDeadlineEndsAPeerThatDoesNotStop) {
+TEST(DASDownloadBounds, ACancelAClosedLinkOrTheDeadlineEndsIt) {
     constexpr unsigned kTimeout = 2000;
     // CONC1 keeps 800 records: the deadline allows 2 x 800 + 1000 lines of one time-out.
     constexpr long kBound = (2 * 800 + 1000) * 10 / 9 + 2;
@@ -58,10 +65,12 @@ TEST(DASDownloadBounds, ACancelOrTheDeadlineEndsAPeerThatDoesNotStop) {
         unsigned stepMs;
         bool ok;
         long maxSent;
+        bool closes = false; // and the report asks from= (a wait of a minute for its first line)
     } rows[] = {
         {"steady, slow lines, then quiet", 3000, 0, kTimeout / 2, true, 3000},
         {"trickles without end", 1000000, 0, kTimeout * 9 / 10, false, kBound},
         {"floods, then a disconnect request", 1000000, 50, 0, false, 50},
+        {"has closed the link", 0, 0, 0, false, 0, true},
     };
     LinkClock::Set([] { return g_now; },
                    [](unsigned ms) { g_now += std::chrono::milliseconds(ms); });
@@ -73,6 +82,8 @@ TEST(DASDownloadBounds, ACancelOrTheDeadlineEndsAPeerThatDoesNotStop) {
         link.lines = r.lines;
         link.cancelAt = r.cancelAt;
         link.stepMs = r.stepMs;
+        link.untilNext = r.stepMs;
+        link.closes = r.closes;
         auto* site = new testlinks::TestSite("North", &link);
         app->Sites().AddTail(site);
         auto* inst = new CInstrumentConnection;
@@ -84,11 +95,18 @@ TEST(DASDownloadBounds, ACancelOrTheDeadlineEndsAPeerThatDoesNotStop) {
         inst->SetConnected(true);
         inst->SetStream(std::make_unique<CommInstrumentTokenStream>(link, kTimeout));
         FillInstrument(*inst);
-        inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS);
+        inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS |
+                              (r.closes ? uint32_t{CAP_DAS_FROM_TO} : 0u));
         auto* ch = static_cast<CDASChannel*>(inst->DasChannels().At(0));
         ch->SetSelected(true);
+        ch->GetSelection().SetType(r.closes ? 1 : 0); // since the last download
+        ch->SetDownloaded(true);
         RecordingTarget window;
+        const auto start = g_now;
         EXPECT_EQ(DownloadDASData(*inst, {ch->GetHandle()}, &window), r.ok);
+        if (r.closes) {
+            EXPECT_LT(g_now - start, std::chrono::seconds(1));
+        }
         EXPECT_LE(link.sent, r.maxSent);
         EXPECT_GE(link.sent, r.ok ? r.lines : r.maxSent - 2);
         inst->SetStream(nullptr);
