@@ -203,16 +203,27 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
         char line[CHexRecordReader::kMaxLineLength + 1];
         bool overlong = false; // the rest of a line longer than the limit is being passed over
         std::string text;      // reused: one line's copy for the log, without an allocation each
+        int64_t unchecked = 0; // reads that may pass before the clock is read again
         for (bool first = true; ok; first = false) {
             // Looked at for every line: a peer that floods must not hold off a disconnect.
-            const long left = static_cast<long>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - LinkClock::Now())
-                    .count());
-            if (link.IsCancelled() || left <= 0) {
+            if (link.IsCancelled()) {
                 ok = false;
                 break;
             }
-            wait = std::min(wait, static_cast<unsigned>(std::min<long>(left, UINT32_MAX)));
+            if (unchecked-- <= 0) {
+                const int64_t left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         deadline - LinkClock::Now())
+                                         .count();
+                if (left <= 0) {
+                    ok = false;
+                    break;
+                }
+                wait = static_cast<unsigned>(std::min<int64_t>(wait, left));
+                // A read after the first takes at most its wait and a step: the deadline
+                // cannot pass in the reads that fit into what is left, so the clock is read
+                // again only then (it costs as much as the rest of a line's work).
+                unchecked = first ? 0 : left / (receiveTimeout + kFirstWaitStepMs) - 1;
+            }
             const size_t n = first ? ReadFirstLine(link, line, CHexRecordReader::kMaxLineLength,
                                                    wait, receiveTimeout)
                                    : link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
