@@ -1,26 +1,19 @@
 // Compact record lines: read line by line until the report ends or fails, then the year fix.
+#include "FuzzInput.h"
 #include "das/CompactRecordReader.h"
 #include "das/DASChannel.h"
 #include "model/FileInstrumentTokenStream.h"
-#include "model/InstrumentKeywords.h"
-#include "support/TextSupport.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = [] {
-        InitSupportLibrary();
-        SortTokenTables();
-        return true;
-    }();
-    (void)ready;
-    std::FILE* file = std::tmpfile();
+    InitTextTablesOnce();
+    const FuzzInputFile input(data, size);
+    std::FILE* file = input.Get();
     if (!file)
         return 0;
-    std::fwrite(data, 1, size, file);
-    std::rewind(file);
     {
         CDASChannel channel;
         channel.SetName("CONC1");
@@ -41,6 +34,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         reader.Finish(yearStart + 86400, yearStart + 60, yearStart + 400 * 86400);
     }
-    std::fclose(file);
     return 0;
 }

@@ -1,10 +1,9 @@
 // Arbitrary bytes as an instrument's DAS listing ("print"), read channel by channel.
+#include "FuzzInput.h"
 #include "das/DASChannel.h"
 #include "das/DASScript.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/FileInstrumentTokenStream.h"
-#include "model/InstrumentKeywords.h"
-#include "support/TextSupport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,17 +11,11 @@
 #include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = [] {
-        InitSupportLibrary();
-        SortTokenTables();
-        return true;
-    }();
-    (void)ready;
-    std::FILE* file = std::tmpfile();
+    InitTextTablesOnce();
+    const FuzzInputFile input(data, size);
+    std::FILE* file = input.Get();
     if (!file)
         return 0;
-    std::fwrite(data, 1, size, file);
-    std::rewind(file);
     {
         CInstrumentConnection inst;
         FileInstrumentTokenStream ts(file);
@@ -36,6 +29,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         (void)BuildDASScript(inst, TEXT_SCRIPT);
     }
-    std::fclose(file);
     return 0;
 }

@@ -2,12 +2,11 @@
 // Whatever reads without a syntax error must be written back as a script that reads again
 // without one, with as many sequences and steps.
 
+#include "FuzzInput.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/FileInstrumentTokenStream.h"
-#include "model/InstrumentKeywords.h"
 #include "sequences/Sequence.h"
 #include "sequences/SequenceScript.h"
-#include "support/TextSupport.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -45,12 +44,7 @@ size_t StepCount(const CInstrumentConnection& inst) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    static const bool ready = [] {
-        InitSupportLibrary();
-        SortTokenTables();
-        return true;
-    }();
-    (void)ready;
+    InitTextTablesOnce();
     if (size == 0)
         return 0; // fmemopen wants at least one byte
     const std::string text(reinterpret_cast<const char*>(bytes), size);

@@ -1,7 +1,6 @@
 // Arbitrary bytes through a file token stream, every hint in turn, until the end token.
+#include "FuzzInput.h"
 #include "model/FileInstrumentTokenStream.h"
-#include "model/InstrumentKeywords.h"
-#include "support/TextSupport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,21 +8,15 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = [] {
-        InitSupportLibrary();
-        SortTokenTables();
-        return true;
-    }();
-    (void)ready;
+    InitTextTablesOnce();
     if (size == 0)
         return 0;
     // The first byte picks the buffer size so that lines straddle refills.
     const size_t bufferSize = 1 + data[0] % 64;
-    std::FILE* file = std::tmpfile();
+    const FuzzInputFile input(data + 1, size - 1);
+    std::FILE* file = input.Get();
     if (!file)
         return 0;
-    std::fwrite(data + 1, 1, size - 1, file);
-    std::rewind(file);
     {
         FileInstrumentTokenStream ts(file, bufferSize);
         ts.SetSpanLines(true);
@@ -47,6 +40,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 (void)ts.RestOfLine();
         }
     }
-    std::fclose(file);
     return 0;
 }

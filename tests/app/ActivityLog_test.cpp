@@ -1,8 +1,15 @@
+// The activity log: its line format, the filters, appending (also from two programs at
+// once) and what an unwritable file says.
+
 #include "app/ActivityLog.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +27,19 @@ protected:
         tm.tm_isdst = -1;
         const std::time_t when = std::mktime(&tm);
         log.SetClock([when] { return when; });
+    }
+    // The lines named by letters: o(pened), c(ommand), r(esponse), e(rror), m(isc), x (closed).
+    static std::string Lines(const std::string& letters) {
+        static const std::map<char, std::string> lines = {{'o', "Status      ,  Log file opened."},
+                                                          {'c', "Command     ,  sent"},
+                                                          {'r', "Response    ,  received"},
+                                                          {'e', "Error       ,  failed"},
+                                                          {'m', "Misc        ,  other"},
+                                                          {'x', "Status      ,  Log file closed."}};
+        std::string text;
+        for (char letter : letters)
+            text += "12/05/2026 10:15:00,  " + lines.at(letter) + "\r\n";
+        return text;
     }
     TempDir dir;
     std::string path;
@@ -47,10 +67,10 @@ TEST_F(ActivityLogTest, LinesAreByteExact) {
 TEST_F(ActivityLogTest, FilterTable) {
     const struct {
         bool commands, responses, errors;
-        const char* kept; // one letter per line that reaches the file: c r e m s(tatus)
+        const char* kept;
     } rows[] = {
-        {true, false, false, "cms"}, {false, true, false, "rms"}, {false, false, true, "ems"},
-        {true, true, true, "crems"}, {false, false, false, ""},
+        {true, false, false, "ocmx"}, {false, true, false, "ormx"}, {false, false, true, "oemx"},
+        {true, true, true, "ocremx"}, {false, false, false, ""},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.kept);
@@ -62,21 +82,8 @@ TEST_F(ActivityLogTest, FilterTable) {
         log.LogMessage(LOG_ERROR, "failed");
         log.LogMessage(LOG_MISC, "other");
         log.CloseLog();
-        const std::string text = ReadAll(path);
-        const std::string kept = r.kept;
-        EXPECT_EQ(std::filesystem::exists(path), !kept.empty());
-        EXPECT_EQ(text.find("Command     ,  sent\r\n") != std::string::npos,
-                  kept.find('c') != std::string::npos);
-        EXPECT_EQ(text.find("Response    ,  received\r\n") != std::string::npos,
-                  kept.find('r') != std::string::npos);
-        EXPECT_EQ(text.find("Error       ,  failed\r\n") != std::string::npos,
-                  kept.find('e') != std::string::npos);
-        EXPECT_EQ(text.find("Misc        ,  other\r\n") != std::string::npos,
-                  kept.find('m') != std::string::npos);
-        EXPECT_EQ(text.find("Log file opened.") != std::string::npos,
-                  kept.find('s') != std::string::npos);
-        EXPECT_EQ(text.find("Log file closed.") != std::string::npos,
-                  kept.find('s') != std::string::npos);
+        EXPECT_EQ(std::filesystem::exists(path), *r.kept != '\0');
+        EXPECT_EQ(ReadAll(path), Lines(r.kept));
     }
 }
 
@@ -86,12 +93,41 @@ TEST_F(ActivityLogTest, ReopeningAppendsAndNeverTruncates) {
     log.OpenLog(&prompt);
     log.OpenLog(&prompt); // closes with its closing line, opens again
     log.CloseLog();
-    const std::string text = ReadAll(path);
-    EXPECT_EQ(text.rfind("existing line\r\n", 0), 0u);
-    size_t opened = 0;
-    for (size_t pos = 0; (pos = text.find("Log file opened.", pos)) != std::string::npos; ++pos)
-        ++opened;
-    EXPECT_EQ(opened, 2u);
+    EXPECT_EQ(ReadAll(path), "existing line\r\n" + Lines("oxox"));
+}
+
+TEST_F(ActivityLogTest, TwoProcessesOnOneFileKeepEveryLine) {
+    constexpr int kLines = 300;
+    pid_t children[2];
+    for (int who = 0; who < 2; ++who) {
+        children[who] = ::fork();
+        ASSERT_GE(children[who], 0);
+        if (children[who] == 0) {
+            ActivityLog child;
+            child.SetPath(path);
+            child.SetFilters(true, true, true);
+            child.OpenLog(nullptr);
+            for (int i = 0; i < kLines; ++i)
+                child.LogMessage(LOG_MISC, "writer " + std::to_string(who) + " line");
+            child.CloseLog();
+            ::_exit(0);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::map<std::string, int> seen; // every line whole, by what follows the time
+    std::istringstream text(ReadAll(path));
+    for (std::string line; std::getline(text, line);) {
+        ASSERT_EQ(line.back(), '\r') << line;
+        ++seen[line.substr(line.find(",  ") + 3)];
+    }
+    EXPECT_EQ(seen, (std::map<std::string, int>{{"Misc        ,  writer 0 line\r", kLines},
+                                                {"Misc        ,  writer 1 line\r", kLines},
+                                                {"Status      ,  Log file opened.\r", 2},
+                                                {"Status      ,  Log file closed.\r", 2}}));
 }
 
 TEST_F(ActivityLogTest, OpenFailureIsShownAndAnEmptyPathIsSilent) {
@@ -101,10 +137,10 @@ TEST_F(ActivityLogTest, OpenFailureIsShownAndAnEmptyPathIsSilent) {
     log.OpenLog(&prompt);
     EXPECT_FALSE(log.IsOpen());
     ASSERT_EQ(prompt.asked.size(), 1u);
-    EXPECT_EQ(prompt.asked[0].text,
-              "Unable to open file " + missing + " for writing. May be read-only.");
-    EXPECT_EQ(prompt.asked[0].caption, "Error");
-    EXPECT_EQ(prompt.asked[0].icon, PromptIcon::Exclamation);
+    const auto& q = prompt.asked[0];
+    EXPECT_EQ(std::tie(q.text, q.caption, q.icon),
+              std::tuple("Unable to open file " + missing + " for writing. May be read-only.",
+                         "Error", PromptIcon::Exclamation));
     log.LogMessage(LOG_ERROR, "dropped"); // must not crash
 
     log.SetPath("");

@@ -2,16 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 using namespace config_test;
-
-template <class T> T* Named(const std::string& name, uint32_t id) {
-    auto* obj = new T;
-    obj->SetName(name);
-    obj->SetId(id);
-    return obj;
-}
 
 TEST(StandardForm, TheFormIsChosenByTheLastFourCharacters) {
     for (auto [name, standard] : {std::pair{"net.cfg", true},
@@ -28,51 +23,56 @@ TEST(StandardForm, AnEmptyConfigurationIsTheHeaderAndThreeZeroCounts) {
     EXPECT_EQ(CNetworkConfiguration::SaveStandard(*t), expected);
     // Read back, it empties whatever was loaded before.
     ConfigApp u;
-    u->Sites().AddTail(Named<CSiteConnection>("Old", 7));
-    u->Modems().AddTail(Named<CModemSettings>("Old", 8));
+    u->Sites().AddTail(new CSiteConnection);
+    u->Modems().AddTail(new CModemSettings);
     ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*u, expected));
     EXPECT_EQ(u.ObjectCount(), 0u);
 }
 
-TEST(StandardForm, SaveAndLoadKeepTheListsAndIdsAndSetTheFlags) {
-    TempDir dir;
-    const std::string path = dir.File("NET.CFG"); // an upper-case extension is standard too
-    ConfigApp t;
-    BuildNetwork(*t);
-    t->SetModified(true);
-    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*t, path, true, true));
-    EXPECT_TRUE(t->IsNamed());
-    EXPECT_FALSE(t->IsModified());
-    EXPECT_EQ(ReadAll(path).substr(0, 4), "\xB4\xD0\x54\xA5");
-    ConfigApp u;
-    u->SetModified(true);
-    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*u, path, false, true));
-    EXPECT_EQ(u->Sites().At(2)->GetId(), t->Sites().At(2)->GetId());
-    EXPECT_EQ(u->Instruments().At(1)->GetName(), "M300 Plain");
-    EXPECT_TRUE(u->IsNamed());
-    EXPECT_FALSE(u->IsModified());
-    EXPECT_TRUE(u.prompt.asked.empty());
-}
-
-TEST(StandardForm, AFileThatCannotBeReadOrWrittenIsReportedAndLogged) {
+// A file that cannot be read whole is refused, and the configuration in memory stays as it
+// was, so a later Save cannot write a fragment over the user's good file.
+TEST(StandardForm, FilesThatCannotBeReadOrWrittenAreReportedAndChangeNothing) {
     TempDir dir;
     ConfigApp t;
     t->Log().SetPath(dir.File("Log.txt"));
     t->SetLogFilters(false, false, true);
     t->OpenLog();
-    for (const char* ext : {".cfg", ".cfx"}) {
+    BuildNetwork(*t);
+    const std::string good = dir.File("good.cfg");
+    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*t, good, true, true));
+    const std::string bytes = ReadAll(good);
+    std::string unknownClass = bytes;
+    unknownClass.replace(bytes.find("CModemSettings"), 4, "CZzz");
+    const std::string bad = dir.File("bad.cfg");
+    const struct {
+        std::string path;
+        std::optional<std::string> content; // written there first
+        bool save = false;
+    } rows[] = {
+        {bad, std::string(64, 'Z')},
+        {bad, bytes.substr(0, bytes.size() - 1)},
+        {bad, unknownClass},
+        {dir.File("missing.cfg"), {}},
+        {dir.File("missing.cfx"), {}},
+        {dir.File("no-such-folder/x.cfg"), {}, true},
+        {dir.File("no-such-folder/x.cfx"), {}, true},
+    };
+    t->SetConfigPath(good);
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        const auto& r = rows[i];
+        if (r.content)
+            WriteAll(r.path, *r.content);
         t.prompt.asked.clear();
-        const std::string missing = dir.File(std::string("missing") + ext);
-        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, missing, false, true));
-        const std::string nowhere = dir.File(std::string("no-such-folder/x") + ext);
-        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, nowhere, true, true));
-        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, missing, false, false)); // quietly
-        ASSERT_EQ(t.prompt.asked.size(), 2u);
+        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, r.path, r.save, true));
+        EXPECT_FALSE(CNetworkConfiguration::LoadSave(*t, r.path, r.save, false)); // quietly
+        ASSERT_EQ(t.prompt.asked.size(), 1u);
         EXPECT_EQ(t.prompt.asked[0].text,
-                  "Unable to load network configuration file " + missing + ".");
+                  std::string(r.save ? "Unable to save" : "Unable to load") +
+                      " network configuration file " + r.path + ".");
         EXPECT_EQ(t.prompt.asked[0].caption, "Error");
-        EXPECT_EQ(t.prompt.asked[1].text,
-                  "Unable to save network configuration file " + nowhere + ".");
+        EXPECT_EQ(t.ObjectCount(), 7u);
+        EXPECT_EQ(t->GetConfigPath(), good);
     }
     t->CloseLog();
     EXPECT_NE(ReadAll(dir.File("Log.txt"))

@@ -8,44 +8,18 @@
 #include "das/DASPoint.h"
 #include "instruments/InstrumentConnection.h"
 #include "model/InstrumentKeywords.h"
+#include "support_lib/TempDir.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
 namespace dastest {
 
 namespace fs = std::filesystem;
 
-// A folder of its own for the test program, removed at exit.
-inline const fs::path& TempDir() {
-    struct Dir {
-        fs::path path;
-        Dir() {
-            std::string pattern = (fs::temp_directory_path() / "gasquill-das-XXXXXX").string();
-            path = ::mkdtemp(pattern.data());
-        }
-        ~Dir() {
-            std::error_code ec;
-            fs::remove_all(path, ec);
-        }
-    };
-    static Dir dir;
+// A folder of the test program's own, removed at exit.
+inline const fs::path& Dir() {
+    static TempDir dir;
     return dir.path;
-}
-
-inline std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void WriteAll(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 inline CDASParameter* AddParameter(CDASChannel& ch, const std::string& name, int precision,

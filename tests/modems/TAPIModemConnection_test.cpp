@@ -1,18 +1,15 @@
 // The Windows-modem transport against a scripted telephony service, the shared
-// notice queue, the AT layer's result codes and lines, the device list,
-// start-up, and the transport's archive and text forms.
+// notice queue, the AT layer's result codes and lines, the device list and
+// start-up.
 
 #include "ModemTestSupport.h"
 
 #include "app/TAPIStartup.h"
 #include "connections/TAPIModemConnection.h"
 #include "connections/TAPIModemDevice.h"
-#include "model/ConfigKeywords.h"
 #include "platform/TelephonyATBackend.h"
 
 #include <gtest/gtest.h>
-
-using namespace conntest;
 
 namespace {
 
@@ -45,16 +42,14 @@ TEST(TelephonyNotices, OldestFirstOnceEachAndACallerWaitingForItsCallLeavesTheOt
 }
 
 TEST(ModemResultCodes, EachCodeGivesItsCallStateAndOtherLinesNone) {
-    const std::pair<const char*, S> codes[] = {{"CONNECT", S::Connected},
-                                               {"connect 9600", S::Connected},
-                                               {"  CONNECT 33600/ARQ\r", S::Connected},
-                                               {"BUSY", S::Busy},
-                                               {"busy\r\n", S::Busy},
-                                               {"NO CARRIER", S::Disconnected},
-                                               {"NO DIALTONE", S::Disconnected},
-                                               {"NO DIAL TONE", S::Disconnected},
-                                               {"NO ANSWER", S::Disconnected},
-                                               {"ERROR", S::Disconnected}};
+    // clang-format off
+    const std::pair<const char*, S> codes[] = {
+        {"CONNECT", S::Connected}, {"connect 9600", S::Connected},
+        {"  CONNECT 33600/ARQ\r", S::Connected}, {"BUSY", S::Busy}, {"busy\r\n", S::Busy},
+        {"NO CARRIER", S::Disconnected}, {"NO DIALTONE", S::Disconnected},
+        {"NO DIAL TONE", S::Disconnected}, {"NO ANSWER", S::Disconnected},
+        {"ERROR", S::Disconnected}};
+    // clang-format on
     for (const auto& [text, want] : codes) {
         S got = S::Dialing;
         EXPECT_TRUE(TelephonyATBackend::ParseResultCode(text, got)) << text;
@@ -200,46 +195,20 @@ TEST_F(TAPILink, TheCallsOutcomeDecidesAndAFailedCallIsDroppedAndItsLineClosed) 
         Log tail; // after the call was placed
         const char* display;
     };
+    const auto nothing = [](ScriptedTelephony& s) { s.outcome = Outcome::Nothing; };
+    // clang-format off
     const Row rows[] = {
         {"connect", [](auto&) {}, true, {"stream 70"}, nullptr},
-        {"dialing notice first",
-         [](auto& s) { s.outcome = Outcome::DialingThenConnect; },
-         true,
-         {"stream 70"},
-         nullptr},
+        {"dialing notice first", [](auto& s) { s.outcome = Outcome::DialingThenConnect; }, true, {"stream 70"}, nullptr},
         // Busy ends it at once: no countdown step was taken.
-        {"busy",
-         [&](auto& s) {
-             s.outcome = Outcome::Busy;
-             link.SetConnectTimeout(300);
-         },
-         false, ended, "Dialing 5551234..."},
+        {"busy", [&](auto& s) { s.outcome = Outcome::Busy; link.SetConnectTimeout(300); }, false, ended, "Dialing 5551234..."},
         {"disconnected", [](auto& s) { s.outcome = Outcome::Disconnect; }, false, ended, nullptr},
-        {"no stream",
-         [](auto& s) { s.giveStream = false; },
-         false,
-         {"stream 70", "drop 70", "close 5"},
-         nullptr},
-        {"timeout 0",
-         [&](auto& s) {
-             s.outcome = Outcome::Nothing;
-             link.SetConnectTimeout(0);
-         },
-         false, ended, "Dialing 5551234..."},
-        {"silence",
-         [&](auto& s) {
-             s.outcome = Outcome::Nothing;
-             QuickNotices(30);
-             link.SetConnectTimeout(3);
-         },
-         false, ended, "Waiting to connect...1"},
-        {"disconnect requested",
-         [&](auto& s) {
-             s.outcome = Outcome::Nothing;
-             inst.SetDisconnectRequested(true);
-         },
-         false, ended, "Dialing 5551234..."},
+        {"no stream", [](auto& s) { s.giveStream = false; }, false, {"stream 70", "drop 70", "close 5"}, nullptr},
+        {"timeout 0", [&](auto& s) { nothing(s); link.SetConnectTimeout(0); }, false, ended, "Dialing 5551234..."},
+        {"silence", [&](auto& s) { nothing(s); QuickNotices(30); link.SetConnectTimeout(3); }, false, ended, "Waiting to connect...1"},
+        {"disconnect requested", [&](auto& s) { nothing(s); inst.SetDisconnectRequested(true); }, false, ended, "Dialing 5551234..."},
     };
+    // clang-format on
     for (const Row& r : rows) {
         ScriptedTelephony script; // an untouched script for every row
         script.lines = service.lines;
@@ -330,66 +299,6 @@ TEST_F(TAPILink, CloseDropsTheCallWaitsForItsEndAndClosesTheLine) {
     ASSERT_TRUE(open->Open(&inst));
     open.reset(); // destroying a connected transport hangs up
     EXPECT_EQ(service.Log().back(), "close 6");
-}
-
-// ---- fields, copies, archive and text form
-// ----------------------------------------------------
-
-TEST(TAPIModemForms, CloneArchiveAndTextKeepDeviceNumberAndTimeout) {
-    TestApp app;
-    CTAPIModemConnection link;
-    link.SetTelephoneNumber("9,555");
-    link.SetDeviceId(0xFFFFFFF0u); // beyond the signed range: written as a negative number
-    link.SetConnectTimeout(45);
-    std::unique_ptr<CConnection> copy(link.Clone());
-    auto& c = dynamic_cast<CTAPIModemConnection&>(*copy);
-    EXPECT_EQ(
-        std::tuple(c.GetTelephoneNumber(), c.GetDeviceId(), c.GetConnectTimeout(), c.IsOpen()),
-        std::tuple(std::string("9,555"), 0xFFFFFFF0u, 45, false));
-    CArchive out;
-    link.Serialize(out);
-    CArchive expected;
-    expected.WriteUInt32(0xFFFFFFF0u);
-    expected.WriteString("9,555");
-    expected.WriteInt32(45);
-    EXPECT_EQ(out.Bytes(), expected.Bytes());
-    for (unsigned schema : {0u, 3u}) {
-        CArchive in(out.Bytes());
-        in.SetObjectSchema(schema);
-        CTAPIModemConnection back;
-        back.Serialize(in);
-        EXPECT_EQ(
-            std::tuple(back.GetDeviceId(), back.GetTelephoneNumber(), back.GetConnectTimeout()),
-            std::tuple(0xFFFFFFF0u, std::string("9,555"), 45))
-            << schema;
-    }
-    CNamedObjectList modems;
-    std::string text;
-    link.WriteConfig(text, modems);
-    EXPECT_EQ(text, "  SITE_MODEM = -16\r\n  SITE_TELEPHONE = \"9,555\"\r\n"
-                    "  SITE_CONNECT_TIMEOUT = 45\r\n");
-    ConfigText s(text + "\r\nINST_NAME = \"x\"\r\n");
-    CTAPIModemConnection back;
-    EXPECT_TRUE(back.ReadConfig(*s, modems));
-    EXPECT_EQ(s->GetTokenCode(), CFG_INST_NAME);
-    EXPECT_EQ(std::tuple(back.GetDeviceId(), back.GetTelephoneNumber(), back.GetConnectTimeout()),
-              std::tuple(0xFFFFFFF0u, std::string("9,555"), 45));
-}
-
-TEST(TAPIModemForms, SerialLinesAreNotItsOwnAndWrongValueKindsAreErrors) {
-    TestApp app;
-    CNamedObjectList modems;
-    CTAPIModemConnection link;
-    ConfigText serial("SITE_COMM_PORT = \"COM1\"\r\n");
-    EXPECT_FALSE(link.ReadConfig(*serial, modems));
-    EXPECT_EQ(serial->GetTokenCode(), CFG_SITE_COMM_PORT);
-    EXPECT_EQ(serial->GetErrorCount(), 0u);
-    for (const char* text : {"SITE_MODEM = \"Office\"\r\n", "SITE_TELEPHONE = 5\r\n",
-                             "SITE_CONNECT_TIMEOUT = = 5\r\n"}) {
-        ConfigText c(text);
-        EXPECT_FALSE(link.ReadConfig(*c, modems)) << text;
-        EXPECT_GT(c->GetErrorCount(), 0u) << text;
-    }
 }
 
 } // namespace

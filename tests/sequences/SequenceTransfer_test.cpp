@@ -1,20 +1,20 @@
 // Fetching and sending sequences through the transfer frame, against a scripted transport:
 // the bytes on the wire, the messages to the window and what the model keeps.
 
-#include "../instruments/TestLinks.h"
 #include "SeqFixtures.h"
+#include "connections/SiteConnection.h"
 #include "instruments/Capabilities.h"
+#include "instruments/InstrumentRequestHandler.h"
 #include "model/CommInstrumentTokenStream.h"
 #include "sequences/SequenceScript.h"
 #include "sequences/SequenceTransfer.h"
 #include "sequences/StepDelay.h"
+#include "support_lib/ScriptedLink.h"
 
 namespace seq_test {
 namespace {
 
 using config_test::ReadAll;
-using testlinks::ScriptedConnection;
-using testlinks::TestSite;
 
 const char* const kPrintScript = "\x03"
                                  "c print script\r\n";
@@ -31,7 +31,9 @@ const std::string kTwoSequences = "SEQLISTBEGIN\r\n"
 class SeqTransferTest : public SeqTest {
 protected:
     SeqTransferTest() {
-        site = new TestSite("North", &link);
+        site = new CSiteConnection;
+        site->SetName("North");
+        site->SetConnection(&link);
         app->Sites().AddTail(site);
         inst->SetSiteId(site->GetId());
         inst->SetSiteInUse(site);
@@ -54,8 +56,8 @@ protected:
         return 0;
     }
 
-    ScriptedConnection link;
-    TestSite* site = nullptr;
+    ScriptedLink& link = *new ScriptedLink; // the site owns it
+    CSiteConnection* site = nullptr;
 };
 
 TEST_F(SeqTransferTest, FetchReadsTheListingAndJudgesItsEnd) {
@@ -78,7 +80,7 @@ TEST_F(SeqTransferTest, FetchReadsTheListingAndJudgesItsEnd) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         link.ClearWrites();
-        link.OnTimes(kPrintScript, row.reply, 1);
+        link.On(kPrintScript, row.reply, 1);
         AddSequence("OLD");
         inst->SetSequencesModified(true);
         const auto window = Run(MSG_GET_SEQUENCES);

@@ -1,7 +1,7 @@
 #pragma once
 // A transport that answers from a script: each written line whose text equals a rule's key
 // queues that rule's reply. Reads take bytes up to the terminator and never wait: no bytes
-// left is a read that timed out.
+// left is a read that timed out (or, with breakWhenDry, a link that broke).
 
 #include "platform/Connection.h"
 
@@ -31,6 +31,7 @@ public:
         m_writes.clear();
     }
     bool failOpen = false;
+    bool breakWhenDry = false;
     bool open = false;
     int closes = 0;
     std::vector<unsigned> timeouts;                  // of each read
@@ -69,6 +70,8 @@ public:
                 break;
         }
         m_input.erase(0, n);
+        if (n == 0 && breakWhenDry)
+            SetLinkFailed(true);
         return n;
     }
     bool Write(const std::string& text) override {

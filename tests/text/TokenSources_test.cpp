@@ -1,4 +1,3 @@
-#include "base/Strings.h"
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "support_lib/Fakes.h"
@@ -20,33 +19,32 @@ TEST(TokenSources, FileLinesKeepTheirLineEnds) {
     EXPECT_EQ(ts->ReadLine(), "");
 }
 
-TEST(TokenSources, BlankLineEndsTheLineButNotTheInput) {
-    TextStream ts("a\r\n\r\nb\r\n");
-    const Tokens expected = {{TOKEN_STRING, "a"},
-                             {TOKEN_END, ""},
-                             {TOKEN_END, ""},
-                             {TOKEN_STRING, "b"},
-                             {TOKEN_END, ""}};
-    EXPECT_EQ(AllTokens(ts.stream), expected);
-    EXPECT_EQ(ts->GetTokenCode(), TOKEN_END);
-    EXPECT_EQ(ts->GetTokenText(), "<end of file>");
-    EXPECT_EQ(ts->GetTokenText(), LoadString(61258));
-    EXPECT_EQ(ts->GetLineCount(), 3u);
-    // The end stays the end.
-    EXPECT_EQ(ts->GetToken(), TOKEN_END);
-    EXPECT_TRUE(ts->AtEndOfInput());
-    EXPECT_FALSE(ts->IsTimedOut());
-}
-
-TEST(TokenSources, SpanLinesContinuesUntilTheInputEnds) {
-    TextStream ts("seqlistbegin\r\n\r\n  seqbegin\r\n\tseqend\r\nseqlistend\r\n");
-    ts->SetSpanLines(true);
-    const Tokens expected = {{KW_SEQLISTBEGIN, "seqlistbegin"},
-                             {KW_SEQBEGIN, "seqbegin"},
-                             {KW_SEQEND, "seqend"},
-                             {KW_SEQLISTEND, "seqlistend"}};
-    EXPECT_EQ(AllTokens(ts.stream), expected);
-    EXPECT_EQ(ts->GetLineCount(), 5u);
+// A blank line ends the line but not the input; spanning lines reads on to the input's end.
+TEST(TokenSources, LineAndInputEnds) {
+    const std::string text = "seqlistbegin\r\n\r\n  seqbegin\r\n";
+    const struct {
+        bool span;
+        Tokens expected;
+    } rows[] = {
+        {false,
+         {{KW_SEQLISTBEGIN, "seqlistbegin"},
+          {TOKEN_END, ""},
+          {TOKEN_END, ""},
+          {KW_SEQBEGIN, "seqbegin"},
+          {TOKEN_END, ""}}},
+        {true, {{KW_SEQLISTBEGIN, "seqlistbegin"}, {KW_SEQBEGIN, "seqbegin"}}},
+    };
+    for (const auto& r : rows) {
+        TextStream ts(text);
+        ts->SetSpanLines(r.span);
+        EXPECT_EQ(AllTokens(ts.stream), r.expected) << r.span;
+        EXPECT_EQ(ts->GetTokenText(), "<end of file>");
+        EXPECT_EQ(ts->GetLineCount(), 3u);
+        // The end stays the end.
+        EXPECT_EQ(ts->GetToken(), TOKEN_END);
+        EXPECT_TRUE(ts->AtEndOfInput());
+        EXPECT_FALSE(ts->IsTimedOut());
+    }
 }
 
 TEST(TokenSources, NeedLineDropsTheRestOfTheCurrentLine) {
@@ -65,6 +63,37 @@ TEST(TokenSources, SmallBuffersGiveTheSameTokens) {
         TextStream ts(text, size);
         EXPECT_EQ(AllTokens(ts.stream), expected) << "buffer " << size;
     }
+}
+
+TEST(TokenStrings, RestOfLineTakesTheRawTextUpToTheLineEnd) {
+    TextStream ts("FILE NAME: \"a b\" x\r\nnext\r\n");
+    EXPECT_EQ(ts->GetToken(), PH_FILE_NAME);
+    ts->SkipBlanks();
+    EXPECT_EQ(ts->RestOfLine(), "\"a b\" x");
+    EXPECT_EQ(ts->GetTokenCode(), TOKEN_STRING);
+    EXPECT_EQ(ts->GetIntValue(), 0);
+    EXPECT_EQ(ts->GetToken(), TOKEN_END);
+    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
+    // At the end of a line the rest is empty.
+    ts->GetToken();
+    EXPECT_EQ(ts->RestOfLine(), "");
+}
+
+TEST(TokenStrings, NoteErrorRecordsTheTokenAndItsLine) {
+    TextStream ts("dasbegin\r\n  channelbegin\r\n  bogus 3\r\n");
+    ts->SetSpanLines(true);
+    ts->GetToken();
+    ts->GetToken();
+    EXPECT_EQ(ts->GetErrorCount(), 0u);
+    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
+    ts->NoteError();
+    ts->GetToken();
+    EXPECT_EQ(ts->GetErrorLine(), 3u);
+    EXPECT_EQ(ts->GetErrorText(), "bogus");
+    EXPECT_EQ(ts->GetErrorCount(), 1u);
+    ts->NoteError();
+    EXPECT_EQ(ts->GetErrorCount(), 2u);
+    EXPECT_EQ(ts->GetErrorText(), "3");
 }
 
 // A live link, with the activity log open so that its lines can be checked.
@@ -86,31 +115,17 @@ protected:
     ScriptedLink link;
 };
 
-TEST_F(LiveLinkTest, EachReadIsOneLoggedLine) {
-    link.Feed("LOG ON SUCCESSFUL\r\nV 001:02:03 0 CONFIG[0] = \"X\"\r\n");
+TEST_F(LiveLinkTest, EachReadIsOneLoggedLineAndAnEmptyReadATimeoutThatStaysSet) {
+    link.Feed("LOG ON SUCCESSFUL\r\nK 1\r\n");
     CommInstrumentTokenStream ts(link, 500);
     EXPECT_EQ(ts.GetToken(), PH_LOG_ON_SUCCESSFUL);
     EXPECT_EQ(ts.GetCurrentLine(), "LOG ON SUCCESSFUL\r\n");
     EXPECT_EQ(ts.GetToken(), TOKEN_END);
     ts.SetReceiveTimeout(10000);
-    EXPECT_EQ(ts.GetToken(), KW_V);
-    ASSERT_EQ(link.timeouts.size(), 2u);
-    EXPECT_EQ(link.timeouts[0], 500u);
-    EXPECT_EQ(link.timeouts[1], 10000u);
-    const std::string log = LogText();
-    EXPECT_NE(log.find("Response    ,  LOG ON SUCCESSFUL\\x0D\\x0A\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("Response    ,  V 001:02:03 0 CONFIG[0] = \"X\"\\x0D\\x0A\r\n"),
-              std::string::npos)
-        << log;
-    EXPECT_EQ(log.find("Error"), std::string::npos);
-}
-
-TEST_F(LiveLinkTest, EmptyReadIsATimeoutThatStaysSet) {
-    link.Feed("K 1\r\n");
-    CommInstrumentTokenStream ts(link, 200);
     ts.SetSpanLines(true);
     EXPECT_EQ(ts.GetToken(), KW_K);
     EXPECT_EQ(ts.GetToken(), TOKEN_INTEGER);
+    EXPECT_EQ(link.timeouts, (std::vector<unsigned>{500, 10000}));
     EXPECT_FALSE(ts.IsTimedOut());
     EXPECT_EQ(ts.GetToken(), TOKEN_END);
     EXPECT_EQ(ts.GetTokenText(), "<timeout>");
@@ -121,9 +136,10 @@ TEST_F(LiveLinkTest, EmptyReadIsATimeoutThatStaysSet) {
     EXPECT_EQ(ts.GetToken(), KW_K);
     EXPECT_TRUE(ts.IsTimedOut());
     const std::string log = LogText();
-    EXPECT_NE(log.find("Error       ,  Timed out waiting for response from instrument.\r\n"),
-              std::string::npos)
-        << log;
+    for (const char* line :
+         {"Response    ,  LOG ON SUCCESSFUL\\x0D\\x0A\r\n", "Response    ,  K 1\\x0D\\x0A\r\n",
+          "Error       ,  Timed out waiting for response from instrument.\r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << log;
 }
 
 TEST_F(LiveLinkTest, PartialLineWithoutLineFeedIsStillALine) {

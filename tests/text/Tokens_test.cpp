@@ -35,6 +35,7 @@ TEST(Tokens, Table) {
         // Quoted text has no escapes: a backslash is an ordinary character.
         {"\"abc def\" \"\" \"a\\\" tail", HINT_NONE, "Sabc def S Sa\\ Stail"},
         {"name \"half\r\nnext", HINT_NONE, "Kname B\"half"}, // unterminated: bad to the line end
+        {"\"to the end", HINT_NONE, "B\"to the end"},
         // Bad bytes are consumed one at a time, so reading ends.
         {std::string("#\x01\xE9 a\0b ~~", 10), HINT_NONE,
          std::string("B# B\x01 B\xE9 Sa B\0 Sb B~ B~", 23)},

@@ -3,14 +3,18 @@
 #include "app/gui/InstrumentsDialog.h"
 #include "base/MemorySettingsStore.h"
 #include "base/StateLock.h"
+#include "connections/SiteConnection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentPanel.h"
 #include "instruments/SiteLink.h"
+#include "instruments/gui/InstPropertyPages.h"
+#include "instruments/gui/InstPropertySheet.h"
 #include "support_lib/Fakes.h"
-
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
+
 #include <QApplication>
+#include <QComboBox>
 #include <QListWidget>
 #include <QTimer>
 
@@ -73,6 +77,7 @@ struct InstrumentsDialogTest : ::testing::Test {
         // The instruments go before the panels they point at.
         StateGuard guard(AppStateLock());
         app->Instruments().DeleteAll();
+        app->Sites().DeleteAll();
     }
 
     CInstrumentConnection* Add(const std::string& name, uint32_t siteId = 777) {
@@ -140,6 +145,7 @@ TEST_F(InstrumentsDialogTest, ConnectAndTheCloseOnConnectBox) {
     EXPECT_EQ(d.SelectedRow(), 0);
     // A connected or still connecting entry sends nothing.
     d.SelectRow(1);
+    EXPECT_FALSE(d.EditButton().isEnabled() || d.ConnectButton().isEnabled());
     d.OnConnect();
     mike->SetFrontPanel(panels.back().get());
     d.SelectRow(0);
@@ -170,9 +176,10 @@ TEST_F(InstrumentsDialogTest, ConnectToAnInvalidSiteSaysSoAndOpensNothing) {
     d.CloseOnConnectBox().setChecked(false);
     d.OnConnect();
     ASSERT_EQ(app.prompt.asked.size(), 1u);
-    EXPECT_EQ(app.prompt.asked[0].text, "Unable to connect to Lost because the site is invalid.");
-    EXPECT_EQ(app.prompt.asked[0].caption, "Error");
-    EXPECT_EQ(app.prompt.asked[0].icon, PromptIcon::Exclamation);
+    const auto& q = app.prompt.asked[0];
+    EXPECT_EQ(std::tie(q.text, q.caption, q.icon),
+              std::tuple("Unable to connect to Lost because the site is invalid.", "Error",
+                         PromptIcon::Exclamation));
     EXPECT_TRUE(panels.empty());
     EXPECT_TRUE(site->connectRequests.empty());
 }
@@ -187,10 +194,10 @@ TEST_F(InstrumentsDialogTest, DeleteAsksWhenConfirmingAndSelectsTheEntryNowInPla
     app.prompt.Answer(PromptResult::No);
     d.OnDelete();
     ASSERT_EQ(app.prompt.asked.size(), 1u);
-    EXPECT_EQ(app.prompt.asked[0].text, "Delete \"B \"north\"\"?");
-    EXPECT_EQ(app.prompt.asked[0].caption, "Confirm");
-    EXPECT_EQ(app.prompt.asked[0].buttons, PromptButtons::YesNo);
-    EXPECT_EQ(app.prompt.asked[0].defaultButton, PromptResult::No);
+    const auto& q = app.prompt.asked[0];
+    EXPECT_EQ(
+        std::tie(q.text, q.caption, q.buttons, q.defaultButton),
+        std::tuple("Delete \"B \"north\"\"?", "Confirm", PromptButtons::YesNo, PromptResult::No));
     EXPECT_EQ(app->Instruments().GetCount(), 3u);
     app.prompt.Answer(PromptResult::Yes);
     d.OnDelete();
@@ -294,6 +301,55 @@ TEST_F(InstrumentsDialogTest, NoticesTravelThroughTheShellOnlyWhileTheDialogRuns
     app->NotifyConnectionChanged(one->GetId()); // the dialog is gone: dropped
     QApplication::processEvents();
     EXPECT_FALSE(CVANTIQApp::IsUnset(app->GetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS)));
+}
+
+TEST_F(InstrumentsDialogTest, ButtonsThatCannotActAreGreyed) {
+    Add("Free");
+    Add("Linked")->SetConnected(true);
+    using D = CInstrumentsDialog;
+    const struct {
+        const char* what;
+        D::Mode mode;
+        int row; // -1: the list emptied
+        bool connect, duplicate, edit, remove;
+    } rows[] = {
+        {"free, connect mode", D::MODE_CONNECT, 0, true, true, true, true},
+        {"connected, connect mode", D::MODE_CONNECT, 1, false, true, false, false},
+        {"free, edit mode", D::MODE_EDIT, 0, false, true, true, true},
+        {"connected, edit mode", D::MODE_EDIT, 1, false, true, false, false},
+        {"empty, connect mode", D::MODE_CONNECT, -1, false, false, false, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        if (r.row < 0) {
+            StateGuard guard(AppStateLock());
+            app->Instruments().DeleteAll();
+        }
+        D d(*app, r.mode);
+        if (r.row >= 0)
+            d.SelectRow(r.row);
+        EXPECT_EQ(std::tuple(d.ConnectButton().isEnabled(), d.DuplicateButton().isEnabled(),
+                             d.EditButton().isEnabled(), d.DeleteButton().isEnabled()),
+                  std::tuple(r.connect, r.duplicate, r.edit, r.remove));
+        EXPECT_TRUE(d.NewButton().isEnabled() && d.CloseButton().isEnabled());
+    }
+}
+
+TEST_F(InstrumentsDialogTest, ANewInstrumentsSiteBoxIsEmptyUntilASiteIsChosen) {
+    auto* harbour = new CSiteConnection;
+    harbour->SetName("Harbour");
+    app->Sites().AddTail(harbour);
+    CInstrumentConnection inst;
+    CInstPropertySheet sheet(inst);
+    QComboBox& box = sheet.Basic().Site();
+    for (const char* when : {"new", "after Defaults"}) {
+        EXPECT_EQ(std::tuple(box.currentIndex(), box.currentText(), box.placeholderText()),
+                  std::tuple(-1, QString(), QString()))
+            << when;
+        box.setCurrentIndex(box.findText("Harbour"));
+        ASSERT_EQ(box.currentText(), "Harbour");
+        sheet.Basic().OnDefaults(); // back to no site
+    }
 }
 
 } // namespace

@@ -5,20 +5,26 @@
 #include "app/gui/HelpCommands.h"
 #include "app/gui/MainFrame.h"
 #include "app/gui/QtSettingsStore.h"
+#include "app/gui/QtUserPrompt.h"
 #include "base/AppInstrument.h"
 #include "base/MemorySettingsStore.h"
+#include "instruments/gui/FrontPanelDialog.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
 #include "support_lib/TempDir.h"
+#include "ui/WindowModal.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -26,8 +32,11 @@
 
 #include <gtest/gtest.h>
 #include <set>
+#include <thread>
 
 namespace {
+
+using Bytes = std::vector<uint8_t>;
 
 struct ConnectedInstrument : CNamedObject, AppInstrument {
     ConnectedInstrument() : CNamedObject("Inst", 99) {}
@@ -38,13 +47,15 @@ struct ConnectedInstrument : CNamedObject, AppInstrument {
 
 // The whole desktop over in-memory settings and a configuration "file system" of names.
 struct Desktop {
-    MemorySettingsStore settings;
+    MemorySettingsStore ownSettings;
+    MemorySettingsStore& settings;
     RecordingPrompt prompt;
     CVANTIQApp app{settings, &prompt};
     GuiAppShell shell{app};
     std::set<std::string> loadable;
     std::vector<std::string> loads, saves;
-    Desktop() {
+    explicit Desktop(MemorySettingsStore* shared = nullptr)
+        : settings(shared ? *shared : ownSettings) {
         EnsureGuiTestApp();
         app.SetShell(&shell);
         app.SetLoadSave([this](const std::string& path, bool save) {
@@ -114,16 +125,72 @@ TEST(MainFrame, MenusToolbarAndStatusBar) {
     SaveShot(d.Frame(), "main-window");
 }
 
-TEST(MainFrame, F1OpensTheHelpFromAnyWindow) {
+TEST(MainFrame, StartsUnderItsTitleWhereThePanelGoesBelowAndClosingAsksFirst) {
     Desktop d;
+    EXPECT_TRUE(d.Frame().isVisible());
+    EXPECT_EQ(d.Frame().windowTitle(), "Untitled - gasquill Graphical Interface");
+    // The outer rectangle, frame included, as the front panel is placed: the panel's default
+    // place is directly under the main window's.
+    EXPECT_EQ(d.Frame().frameGeometry(), QRect(20, 20, 528, 164));
+    EXPECT_EQ(d.Frame().frameGeometry().bottomLeft() + QPoint(0, 1),
+              QPoint(CFrontPanelDialog::kDefaultLeft, CFrontPanelDialog::kDefaultTop));
+    EXPECT_EQ(d.shell.TimerInterval(TIMER_AUTO_UPDATE), 10000);
+    d.app.SetModified(true);
+    EXPECT_EQ(d.Frame().windowTitle(), "Untitled (Modified) - gasquill Graphical Interface");
+    SaveShot(d.Frame(), "main-window-modified");
+    d.prompt.Answer(PromptResult::Cancel);
+    EXPECT_FALSE(d.Frame().close());
+    EXPECT_TRUE(d.Frame().isVisible());
+    d.prompt.Answer(PromptResult::No);
+    EXPECT_TRUE(d.Frame().close());
+    EXPECT_EQ(d.prompt.asked.size(), 2u);
+    EXPECT_EQ(d.app.ExitInstance(), 0);
+    EXPECT_TRUE(d.settings.Has("Settings", "WindowLayout"));
+}
+
+TEST(MainFrame, OpensWhereItsOuterRectangleWasLeft) {
+    MemorySettingsStore settings;
+    {
+        Desktop d(&settings);
+        d.Frame().move(140, 90);
+        d.Frame().resize(d.Frame().size() + QSize(60, 40));
+        QApplication::processEvents();
+        ASSERT_TRUE(d.Frame().close());
+        EXPECT_EQ(d.app.GetWindowLayout(CVANTIQApp::SLOT_MAIN), (Rect{140, 90, 728, 294}));
+        d.app.ExitInstance();
+    }
+    Desktop d(&settings);
+    EXPECT_EQ(d.Frame().frameGeometry(), QRect(140, 90, 588, 204))
+        << "the same outer rectangle, not one grown by the frame";
+    ASSERT_TRUE(d.Frame().close());
+    d.app.ExitInstance();
+}
+
+TEST(MainFrame, TheTitleFollowsAModifiedMarkFromAWorkerThroughTheEventLoop) {
+    Desktop d;
+    const std::string clean = d.shell.GetMainWindowText();
+    std::thread worker([&] { d.app.SetModified(true); });
+    worker.join();
+    EXPECT_EQ(d.shell.GetMainWindowText(), clean) << "the worker must not touch the window";
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(d.shell.GetMainWindowText(), "Untitled (Modified) - gasquill Graphical Interface");
+}
+
+TEST(HelpCommands, F1FromAnyWindowTheManualAndWhatFailuresSay) {
+    Desktop d;
+    HelpCommands& help = d.Frame().Help();
+    EXPECT_EQ(help.DocumentFolder(), QCoreApplication::applicationDirPath());
     TempDir dir;
-    WriteAll(dir.File("gasquill-help.html"), "<html></html>");
+    for (const char* name : {"gasquill-help.html", "gasquill-manual.html"})
+        WriteAll(dir.File(name), "<html></html>");
     d.settings.WriteString("Settings", "AppFilePath", dir.path.string());
     d.app.LoadSettings();
     std::vector<QUrl> opened;
-    d.Frame().Help().SetOpener([&](const QUrl& url) {
+    bool openerWorks = true;
+    help.SetOpener([&](const QUrl& url) {
         opened.push_back(url);
-        return true;
+        return openerWorks;
     });
     QWidget panel; // another window of the program, such as a front panel
     for (QWidget* w : {static_cast<QWidget*>(&d.Frame()), &panel}) {
@@ -132,10 +199,105 @@ TEST(MainFrame, F1OpensTheHelpFromAnyWindow) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
         QTest::keyClick(w, Qt::Key_F1);
     }
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened[0],
-              QUrl::fromLocalFile(QString::fromStdString(dir.File("gasquill-help.html"))));
+    help.OpenManual();
+    const auto local = [&](const char* name) {
+        return QUrl::fromLocalFile(QString::fromStdString(dir.File(name)));
+    };
+    EXPECT_EQ(opened, (std::vector<QUrl>{local("gasquill-help.html"), local("gasquill-help.html"),
+                                         local("gasquill-manual.html")}));
     EXPECT_TRUE(d.prompt.asked.empty());
+
+    d.settings.WriteString("Settings", "AppFilePath", "/nonexistent-gasquill");
+    d.app.LoadSettings();
+    EXPECT_EQ(help.ManualPath(), "/nonexistent-gasquill/gasquill-manual.html");
+    help.OpenHelp();
+    help.OpenManual();
+    EXPECT_EQ(opened.size(), 3u);
+    openerWorks = false;
+    help.OpenWebsite();
+    help.OpenSupport();
+    ASSERT_EQ(opened.size(), 5u);
+    EXPECT_EQ(opened[4].scheme(), "mailto");
+    const std::string browser = "gasquill is unable to launch your default browser and/or use "
+                                "your default Internet connection.";
+    const std::pair<const char*, std::string> said[] = {
+        {"File Error", "gasquill failed to open the helpfile from the following path,  "
+                       "'/nonexistent-gasquill/gasquill-help.html'."},
+        {"File Error", "gasquill failed to open the user's manual"},
+        {"Browser Error", browser},
+        {"Browser Error", browser}};
+    ASSERT_EQ(d.prompt.asked.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        const auto& q = d.prompt.asked[i];
+        EXPECT_EQ(std::tie(q.caption, q.icon), std::tuple(said[i].first, PromptIcon::Exclamation));
+        EXPECT_EQ(q.text.rfind(said[i].second, 0), 0u) << q.text;
+    }
+}
+
+// The help files are found beside the program in a build tree and in share/doc/gasquill once
+// installed; a program with neither names its own folder, so the error says where it looked.
+TEST(HelpCommands, TheDocumentFolderIsBesideTheProgramThenTheInstalledDocFolder) {
+    const struct {
+        const char* name;
+        QStringList holdingHelp; // folders under the root holding the help page
+        const char* expected;
+    } rows[] = {
+        {"build tree", {"bin"}, "bin"},
+        {"installed", {"share/doc/gasquill"}, "share/doc/gasquill"},
+        {"both: beside wins", {"bin", "share/doc/gasquill"}, "bin"},
+        {"nowhere", {}, "bin"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir root;
+        ASSERT_TRUE(root.isValid());
+        QDir(root.path()).mkpath(QStringLiteral("bin"));
+        for (const QString& folder : row.holdingHelp) {
+            QDir(root.path()).mkpath(folder);
+            QFile help(root.filePath(folder) + "/" + HelpCommands::kHelpFile);
+            ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+        }
+        EXPECT_EQ(HelpCommands::FindDocumentFolder(root.filePath(QStringLiteral("bin"))),
+                  root.filePath(QString::fromLatin1(row.expected)));
+    }
+}
+
+// Message boxes sit over what the operator is looking at: the modal dialog that is open, else
+// the active window, else the main window.
+TEST(QtUserPrompt, TheBoxBelongsToTheModalDialogElseTheActiveWindowElseTheMainWindow) {
+    EnsureGuiTestApp();
+    QWidget mainWindow;
+    QtUserPrompt prompt(&mainWindow);
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_EQ(prompt.Owner(), &mainWindow) << "nothing else to sit on";
+    QWidget panel;
+    panel.show();
+    QApplication::setActiveWindow(&panel);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    EXPECT_EQ(prompt.Owner(), &panel);
+
+    // A dialog running modally wins, and the box shown really is its own.
+    QDialog dialog(&mainWindow);
+    mainWindow.show();
+    QPointer<QWidget> boxOwner;
+    QString boxText;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    boxOwner = box->parentWidget();
+                    boxText = box->text();
+                    box->accept();
+                }
+        });
+        if (QApplication::activeModalWidget() == &dialog)
+            prompt.Ask("Where am I?", "Error", PromptButtons::Ok, PromptIcon::Exclamation,
+                       PromptResult::Ok);
+        dialog.reject();
+    });
+    ExecWindowModal(dialog);
+    EXPECT_EQ(boxOwner.data(), &dialog);
+    EXPECT_EQ(boxText, "Where am I?");
 }
 
 TEST(MainFrame, WhileConnectedNewOpenRecentAndExitAreOffAndClosingWarns) {
@@ -214,9 +376,7 @@ TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     d.prompt.Answer(PromptResult::Cancel);
     d.Frame().OnFileOpen();
     d.Frame().OnFileNew();
-    ASSERT_EQ(d.prompt.asked.size(), 2u);
-    EXPECT_EQ(d.prompt.asked[0].text,
-              "Network configuration has been modified. Save configuration?");
+    EXPECT_EQ(d.prompt.asked.size(), 2u);
     EXPECT_EQ(d.app.Sites().GetCount(), 1u);
     d.prompt.Answer(PromptResult::No);
     d.Frame().OnFileNew();
@@ -236,6 +396,7 @@ TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     EXPECT_FALSE(d.MenuTexts(0).contains("&2 /data/gone.cfg"));
     // Save of a named configuration asks nothing.
     d.app.SetModified(true);
+    EXPECT_EQ(d.Frame().windowTitle(), "/data/good.cfg (Modified) - gasquill Graphical Interface");
     d.Frame().Action(CMainFrame::ID_FILE_SAVE)->trigger();
     EXPECT_EQ(d.saves, std::vector<std::string>{"/data/good.cfg"});
     EXPECT_EQ(d.Frame().windowTitle(), "/data/good.cfg - gasquill Graphical Interface");
@@ -258,37 +419,27 @@ TEST(SettingsPersistence, ValuesWrittenAtShutDownAreReadAtTheNextStart) {
     TempDir dir;
     const QString ini = QString::fromStdString(dir.File("gasquill.conf"));
     const char* args[] = {"gasquill"};
-    {
+    for (bool first : {true, false}) {
         QtSettingsStore store(ini);
         RecordingPrompt prompt;
         CVANTIQApp app(store, &prompt);
         FakeShell shell;
         app.SetShell(&shell);
         app.InitInstance(1, args);
-        app.SetAutoUpdate(false);
-        app.SetAutoUpdatePeriod(25);
-        app.SetLogFilters(true, false, true);
-        app.SetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS, Rect{100, 120, 500, 420});
-        app.RecentFiles().Add("/data/x.cfg");
+        if (first) {
+            app.SetAutoUpdatePeriod(25);
+            app.SetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS, Rect{100, 120, 500, 420});
+            app.RecentFiles().Add("/data/x.cfg");
+        } else {
+            EXPECT_FALSE(store.ReadString("Settings", "AppFilePath").has_value());
+            EXPECT_EQ(store.ReadBinary("Settings", "WindowLayout").value_or(Bytes{}).size(), 256u);
+            EXPECT_EQ(app.GetAutoUpdatePeriod(), 25);
+            EXPECT_EQ(app.GetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS),
+                      (Rect{100, 120, 500, 420}));
+            EXPECT_EQ(app.RecentFiles().Files(), std::vector<std::string>{"/data/x.cfg"});
+        }
         app.ExitInstance();
     }
-    QtSettingsStore store(ini);
-    EXPECT_EQ(store.ReadInt("Settings", "AutoUpdate"), 0);
-    EXPECT_FALSE(store.ReadString("Settings", "AppFilePath").has_value());
-    EXPECT_EQ(store.ReadBinary("Settings", "WindowLayout").value_or(std::vector<uint8_t>{}).size(),
-              256u);
-    RecordingPrompt prompt;
-    CVANTIQApp app(store, &prompt);
-    FakeShell shell;
-    app.SetShell(&shell);
-    app.InitInstance(1, args);
-    EXPECT_EQ(app.GetAutoUpdatePeriod(), 25);
-    EXPECT_TRUE(app.Log().LogsCommands());
-    EXPECT_FALSE(app.Log().LogsResponses());
-    EXPECT_EQ(app.GetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS), (Rect{100, 120, 500, 420}));
-    EXPECT_EQ(app.RecentFiles().Files(), std::vector<std::string>{"/data/x.cfg"});
-    EXPECT_EQ(shell.timers.count(TIMER_AUTO_UPDATE), 0u);
-    app.ExitInstance();
 }
 
 TEST(FileFilter, PipeFiltersBecomeQtFilters) {

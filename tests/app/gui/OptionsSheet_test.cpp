@@ -42,33 +42,30 @@ TEST_F(OptionsTest, ThreePagesWithTheirTextsStartFromTheSettingsAndCancelChanges
     app->SetLogPath("a.txt");
     COptionsPropertySheet sheet(*app);
     EXPECT_EQ(sheet.windowTitle(), "Options");
-    QStringList texts;
+    QStringList tabs;
     for (int i = 0; i < sheet.PageCount(); ++i)
-        texts << sheet.Tabs()->tabText(i);
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(&sheet.General().LoadPrevious()),
-                               static_cast<QAbstractButton*>(&sheet.General().SaveOnExit()),
-                               static_cast<QAbstractButton*>(&sheet.General().ConfirmDeletes()),
-                               static_cast<QAbstractButton*>(&sheet.General().UseCheckboxes()),
-                               static_cast<QAbstractButton*>(&sheet.FrontPanel().AutoUpdate()),
-                               static_cast<QAbstractButton*>(&sheet.Logging().Commands()),
-                               static_cast<QAbstractButton*>(&sheet.Logging().Responses()),
-                               static_cast<QAbstractButton*>(&sheet.Logging().Errors()),
-                               static_cast<QAbstractButton*>(&sheet.Logging().Browse())})
-        texts << b->text();
-    EXPECT_EQ(texts,
-              (QStringList{"General", "Front Panel", "Logging",
-                           "&Load previous network configuration on startup",
-                           "&Save network configuration automatically on exit",
-                           "&Confirm deleting items when editing configuration",
-                           "&Use checkboxes in configuration trees",
-                           "&Update all front panel displays at this periodic interval (seconds):",
-                           "Log &commands sent to instruments",
-                           "Log &responses received from instruments", "Log &errors", "&..."}));
-    EXPECT_FALSE(sheet.General().LoadPrevious().isChecked());
-    EXPECT_TRUE(sheet.General().SaveOnExit().isChecked());
-    EXPECT_EQ(sheet.FrontPanel().Period().text(), "3");
-    EXPECT_TRUE(sheet.Logging().Responses().isChecked());
-    EXPECT_EQ(sheet.Logging().FileName().text(), "a.txt");
+        tabs << sheet.Tabs()->tabText(i);
+    EXPECT_EQ(tabs, (QStringList{"General", "Front Panel", "Logging"}));
+    COptGeneralPropertyPage& general = sheet.General();
+    COptLoggingPropertyPage& logging = sheet.Logging();
+    // clang-format off
+    const std::pair<QAbstractButton*, const char*> buttons[] = {
+        {&general.LoadPrevious(), "&Load previous network configuration on startup"},
+        {&general.SaveOnExit(), "&Save network configuration automatically on exit"},
+        {&general.ConfirmDeletes(), "&Confirm deleting items when editing configuration"},
+        {&general.UseCheckboxes(), "&Use checkboxes in configuration trees"},
+        {&sheet.FrontPanel().AutoUpdate(), "&Update all front panel displays at this periodic interval (seconds):"},
+        {&logging.Commands(), "Log &commands sent to instruments"},
+        {&logging.Responses(), "Log &responses received from instruments"},
+        {&logging.Errors(), "Log &errors"},
+        {&logging.Browse(), "&..."}};
+    // clang-format on
+    for (const auto& [button, text] : buttons)
+        EXPECT_EQ(button->text(), text);
+    EXPECT_EQ(std::tuple(general.LoadPrevious().isChecked(), general.SaveOnExit().isChecked(),
+                         sheet.FrontPanel().Period().text(), logging.Responses().isChecked(),
+                         logging.FileName().text()),
+              std::tuple(false, true, QString("3"), true, QString("a.txt")));
     sheet.show();
     for (int i = 0; i < 3; ++i) {
         sheet.SetActivePage(i);
@@ -133,24 +130,18 @@ TEST_F(OptionsTest, ThePeriodIsAnIntegerFromFiveToSixtyShownButNeverLogged) {
 
 TEST_F(OptionsTest, AutoUpdateEnablesThePeriodAndDrivesTheTimer) {
     ASSERT_EQ(app.shell.timers.count(TIMER_AUTO_UPDATE), 1u);
-    {
+    for (bool on : {false, true}) {
+        SCOPED_TRACE(on);
         COptionsPropertySheet sheet(*app);
         sheet.show();
         sheet.SetActivePage(1);
-        EXPECT_TRUE(sheet.FrontPanel().Period().isEnabled());
-        sheet.FrontPanel().AutoUpdate().setChecked(false);
-        EXPECT_FALSE(sheet.FrontPanel().Period().isEnabled());
+        EXPECT_EQ(sheet.FrontPanel().Period().isEnabled(), !on);
+        sheet.FrontPanel().AutoUpdate().setChecked(on);
+        EXPECT_EQ(sheet.FrontPanel().Period().isEnabled(), on);
+        sheet.FrontPanel().Period().setText("5");
         sheet.Apply();
+        EXPECT_EQ(app.shell.timers.count(TIMER_AUTO_UPDATE), on ? 1u : 0u);
     }
-    EXPECT_EQ(app.shell.timers.count(TIMER_AUTO_UPDATE), 0u);
-    COptionsPropertySheet sheet(*app);
-    sheet.show();
-    sheet.SetActivePage(1);
-    EXPECT_FALSE(sheet.FrontPanel().Period().isEnabled());
-    sheet.FrontPanel().AutoUpdate().setChecked(true);
-    EXPECT_TRUE(sheet.FrontPanel().Period().isEnabled());
-    sheet.FrontPanel().Period().setText("5");
-    sheet.Apply();
     EXPECT_EQ(app.shell.timers.at(TIMER_AUTO_UPDATE), 5000u);
 }
 
@@ -212,11 +203,10 @@ TEST_F(OptionsTest, BrowseOffersASaveChooserForLogFilesAndCopiesTheChoice) {
             return;
         }
         EXPECT_EQ(dlg->nameFilters(), (QStringList{"Log Files (*.txt)", "All Files (*)"}));
-        EXPECT_EQ(dlg->defaultSuffix(), "txt");
-        EXPECT_EQ(dlg->acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_TRUE(dlg->Flags() & CAppFileDialog::OFN_OVERWRITEPROMPT);
-        EXPECT_TRUE(dlg->Flags() & CAppFileDialog::OFN_HIDEREADONLY);
-        EXPECT_EQ(dlg->GetPathName(), Path("mine.txt"));
+        EXPECT_EQ(std::tuple(dlg->defaultSuffix(), dlg->acceptMode(), dlg->GetPathName()),
+                  std::tuple(QString("txt"), QFileDialog::AcceptSave, Path("mine.txt")));
+        const auto flags = CAppFileDialog::OFN_OVERWRITEPROMPT | CAppFileDialog::OFN_HIDEREADONLY;
+        EXPECT_EQ(dlg->Flags() & flags, flags);
         dlg->reject();
     });
     page.OnBrowse();
@@ -241,11 +231,11 @@ TEST_F(OptionsTest, DefaultsPutEveryPageBack) {
     app->SetLogFilters(true, true, true);
     COptionsPropertySheet sheet(*app);
     sheet.DefaultsAll();
-    EXPECT_TRUE(sheet.General().LoadPrevious().isChecked());
-    EXPECT_TRUE(sheet.General().ConfirmDeletes().isChecked());
-    EXPECT_EQ(sheet.FrontPanel().Period().text(), "10");
-    EXPECT_FALSE(sheet.Logging().Commands().isChecked());
-    EXPECT_EQ(sheet.Logging().FileName().text(), "Log.txt");
+    EXPECT_EQ(std::tuple(sheet.General().LoadPrevious().isChecked(),
+                         sheet.General().ConfirmDeletes().isChecked(),
+                         sheet.FrontPanel().Period().text(), sheet.Logging().Commands().isChecked(),
+                         sheet.Logging().FileName().text()),
+              std::tuple(true, true, QString("10"), false, QString("Log.txt")));
 }
 
 } // namespace

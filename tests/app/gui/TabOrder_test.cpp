@@ -107,6 +107,9 @@ struct DialogsTest : ::testing::Test {
     CModemConnection modemLink;
     CTAPIModemConnection tapi;
     CTCPConnection tcp;
+    QString com1 = QStringLiteral("COM1");
+    PortLineSettings lineSettings;
+    CInstrumentsDialog::Mode connectMode = CInstrumentsDialog::MODE_CONNECT;
 
     void SetUp() override {
         EnsureGuiTestApp();
@@ -155,80 +158,30 @@ struct DialogsTest : ::testing::Test {
     }
 
     std::vector<Row> Rows() {
-        const QStringList sheetEnd{"OK", "Cancel"};
+        using D = CInstrumentsDialog;
+        // clang-format off
         return {
-            {"direct cable",
-             Make<CCommPortConnectionPropertiesDialog>(cable),
-             {"Comm. Port:", "Settings...", "OK", "Cancel"}},
-            {"built-in modem",
-             Make<CModemConnectionPropertiesDialog>(modemLink),
-             {"Comm. Port:", "Settings...", "Modem Type:", "...",
-              "Telephone Number:", "Connection Timeout", "OK", "Cancel"}},
-            {"telephony modem",
-             Make<CTAPIModemConnectionPropertiesDialog>(tapi),
-             {"Modem:", "Telephone Number:", "Connection Timeout", "OK", "Cancel"}},
-            {"TCP/IP",
-             Make<CTCPConnectionPropertiesDialog>(tcp),
-             {"IP Address:", "TCP Port:", "OK", "Cancel"}},
-            {"port settings",
-             [] {
-                 return std::unique_ptr<QWidget>(
-                     new CPortSettingsDialog(QStringLiteral("COM1"), PortLineSettings{}));
-             },
-             {"Bits per second:", "Data bits:", "Parity:", "Stop bits:", "Flow control:",
-              "Restore Defaults", "OK", "Cancel"}},
-            {"site",
-             Make<CSitePropertiesDialog>(*site),
-             {"Name:", "Connection Type:", "Settings...", "Defaults", "OK", "Cancel"}},
-            {"modem definition",
-             Make<CModemPropertiesDialog>(*modem),
-             {"Name:", "OK response", "Connect response", "Data mode", "Reset", "Initialization",
-              "Dial", "Hangup", "Defaults", "OK", "Cancel"}},
-            {"instrument basic, new",
-             InstPage(0, false),
-             {"[tabs]", "Name:", "Enable", "Site:", "...", "Port 1", "Defaults", "OK", "Cancel"}},
-            {"instrument basic, custom port",
-             InstPage(0, true),
-             {"[tabs]", "Name:", "Instrument ID:", "Enable", "Site:", "...", "Custom",
-              "Mode variable name:", "Defaults", "OK", "Cancel"}},
-            {"instrument automatic disconnect",
-             InstPage(1, true),
-             {"[tabs]", "Disconnect automatically", "QLineEdit", "OK", "Cancel"}},
-            {"instrument code-activated switch",
-             InstPage(2, true),
-             {"[tabs]", "Send this code to select", "QLineEdit", "Send this code to deselect",
-              "QLineEdit", "OK", "Cancel"}},
-            {"instrument handshaking",
-             InstPage(3, true),
-             {"[tabs]", "Receive time-out", "Transmit delay", "OK", "Cancel"}},
-            {"instrument security",
-             InstPage(4, true),
-             {"[tabs]", "Use this password", "QLineEdit", "OK", "Cancel"}},
-            {"options general",
-             OptionsPage(0),
-             {"[tabs]", "Load previous", "Save network", "Confirm deleting", "Use checkboxes", "OK",
-              "Cancel"}},
-            {"options front panel",
-             OptionsPage(1),
-             {"[tabs]", "Update all front panel", "QLineEdit", "OK", "Cancel"}},
-            {"options logging",
-             OptionsPage(2),
-             {"[tabs]", "Log commands", "Log responses", "Log errors", "Log file name:", "...",
-              "OK", "Cancel"}},
-            {"instruments window",
-             [this] {
-                 return std::unique_ptr<QWidget>(
-                     new CInstrumentsDialog(*app, CInstrumentsDialog::MODE_CONNECT));
-             },
-             {"[list]", "Connect", "Close", "New...", "Duplicate", "Edit...", "Delete",
-              "Close on connect"}},
-            {"sites window",
-             [] { return std::unique_ptr<QWidget>(new CSitesDialog); },
-             {"[list]", "Close", "New...", "Duplicate", "Edit...", "Delete"}},
-            {"modems window",
-             [] { return std::unique_ptr<QWidget>(new CModemsDialog); },
-             {"[list]", "Close", "New...", "Duplicate", "Edit...", "Delete"}},
+            {"direct cable", Make<CCommPortConnectionPropertiesDialog>(cable), {"Comm. Port:", "Settings...", "OK", "Cancel"}},
+            {"built-in modem", Make<CModemConnectionPropertiesDialog>(modemLink), {"Comm. Port:", "Settings...", "Modem Type:", "...", "Telephone Number:", "Connection Timeout", "OK", "Cancel"}},
+            {"telephony modem", Make<CTAPIModemConnectionPropertiesDialog>(tapi), {"Modem:", "Telephone Number:", "Connection Timeout", "OK", "Cancel"}},
+            {"TCP/IP", Make<CTCPConnectionPropertiesDialog>(tcp), {"IP Address:", "TCP Port:", "OK", "Cancel"}},
+            {"port settings", Make<CPortSettingsDialog>(com1, lineSettings), {"Bits per second:", "Data bits:", "Parity:", "Stop bits:", "Flow control:", "Restore Defaults", "OK", "Cancel"}},
+            {"site", Make<CSitePropertiesDialog>(*site), {"Name:", "Connection Type:", "Settings...", "Defaults", "OK", "Cancel"}},
+            {"modem definition", Make<CModemPropertiesDialog>(*modem), {"Name:", "OK response", "Connect response", "Data mode", "Reset", "Initialization", "Dial", "Hangup", "Defaults", "OK", "Cancel"}},
+            {"instrument basic, new", InstPage(0, false), {"[tabs]", "Name:", "Enable", "Site:", "...", "Port 1", "Defaults", "OK", "Cancel"}},
+            {"instrument basic, custom port", InstPage(0, true), {"[tabs]", "Name:", "Instrument ID:", "Enable", "Site:", "...", "Custom", "Mode variable name:", "Defaults", "OK", "Cancel"}},
+            {"instrument automatic disconnect", InstPage(1, true), {"[tabs]", "Disconnect automatically", "QLineEdit", "OK", "Cancel"}},
+            {"instrument code-activated switch", InstPage(2, true), {"[tabs]", "Send this code to select", "QLineEdit", "Send this code to deselect", "QLineEdit", "OK", "Cancel"}},
+            {"instrument handshaking", InstPage(3, true), {"[tabs]", "Receive time-out", "Transmit delay", "OK", "Cancel"}},
+            {"instrument security", InstPage(4, true), {"[tabs]", "Use this password", "QLineEdit", "OK", "Cancel"}},
+            {"options general", OptionsPage(0), {"[tabs]", "Load previous", "Save network", "Confirm deleting", "Use checkboxes", "OK", "Cancel"}},
+            {"options front panel", OptionsPage(1), {"[tabs]", "Update all front panel", "QLineEdit", "OK", "Cancel"}},
+            {"options logging", OptionsPage(2), {"[tabs]", "Log commands", "Log responses", "Log errors", "Log file name:", "...", "OK", "Cancel"}},
+            {"instruments window", Make<D>(*app, connectMode), {"[list]", "Connect", "Close", "New...", "Duplicate", "Edit...", "Delete", "Close on connect"}},
+            {"sites window", Make<CSitesDialog>(), {"[list]", "Close", "New...", "Duplicate", "Edit...", "Delete"}},
+            {"modems window", Make<CModemsDialog>(), {"[list]", "Close", "New...", "Duplicate", "Edit...", "Delete"}},
         };
+        // clang-format on
     }
 };
 
@@ -259,10 +212,9 @@ TEST_F(DialogsTest, OkCancelAndCloseCarryTheStylesIconsEverywhere) {
     const QString before = QApplication::style()->name();
     QApplication::setStyle(new IconStyle(QStyleFactory::create(before)));
     std::vector<Row> rows = Rows();
-    rows.push_back({"about", [] { return std::unique_ptr<QWidget>(new CAboutDialog); }, {}});
-    rows.push_back({"save as prompt",
-                    [] { return std::unique_ptr<QWidget>(new CFileSaveAsDialog("a.txt")); },
-                    {}});
+    const QString saveAsName = QStringLiteral("a.txt");
+    rows.push_back({"about", Make<CAboutDialog>(), {}});
+    rows.push_back({"save as prompt", Make<CFileSaveAsDialog>(saveAsName), {}});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         std::unique_ptr<QWidget> window = row.make();

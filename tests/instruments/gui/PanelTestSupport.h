@@ -16,10 +16,8 @@
 
 namespace paneltest {
 
-// Qt keeps its list of input devices in a global made on first use. The application object
-// of the tests is a static too, destroyed at exit in the reverse order of making, and it
-// takes the pointing devices of the simulated clicks with it: the list must be made first so
-// that it is still there then.
+// Qt's list of input devices is a global made on first use; the tests' static application
+// object takes the simulated clicks' devices with it at exit, so the list must come first.
 inline const bool kInputDevicesFirst = [] {
     (void)QInputDevice::devices();
     return true;
@@ -32,8 +30,7 @@ inline void EnsureQt() {
     dialogtest::Qt();
 }
 
-// Runs the event loop, deferred deletes included, until done() holds or a generous bound
-// passes; the caller asserts on the result, never on the time taken.
+// Runs the event loop, deferred deletes included, until done() holds or a generous bound passes.
 inline bool PumpUntil(const std::function<bool()>& done, int boundMs = 20000) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
     for (;;) {

@@ -5,7 +5,6 @@
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -23,8 +22,10 @@ const QString kFilter = QStringLiteral("Data Files (*.txt)|*.txt|All Files (*.*)
 struct FileDialogTest : ::testing::Test {
     TestApp app;
     QTemporaryDir dir;
-    QString existing;
-    QString fresh;
+    QString existing, fresh;
+    // The replace-or-append answers to give, and the names asked about.
+    std::vector<int> answers;
+    QStringList asked;
     void SetUp() override {
         EnsureGuiTestApp();
         ASSERT_TRUE(dir.isValid());
@@ -34,37 +35,26 @@ struct FileDialogTest : ::testing::Test {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("x\n");
     }
-};
-
-// Counts the questions and answers each with the next queued result.
-struct ScriptedPrompter {
-    std::vector<int> answers;
-    std::vector<QString> asked;
-    int operator()(const QString& name) {
-        asked.push_back(name);
-        const int r = answers.empty() ? 0 : answers.front();
-        if (!answers.empty())
-            answers.erase(answers.begin());
-        return r;
+    void Script(CAppFileDialog& dlg) {
+        dlg.SetPrompter([this](const QString& name) {
+            asked.push_back(name);
+            const int r = answers.empty() ? 0 : answers.front();
+            if (!answers.empty())
+                answers.erase(answers.begin());
+            return r;
+        });
     }
 };
 
-TEST_F(FileDialogTest, TheCallersFlagsAreKeptWholeAndTheChooserNeverConfirmsItself) {
-    CAppFileDialog dlg(false, QStringLiteral(".txt"), fresh,
-                       kSaveFlags | CAppFileDialog::OFN_ALLOWMULTISELECT, kFilter);
-    EXPECT_EQ(dlg.Flags(), kSaveFlags | CAppFileDialog::OFN_ALLOWMULTISELECT);
+TEST_F(FileDialogTest, TheChooserLeavesTheOverwriteQuestionToUs) {
+    CAppFileDialog dlg(false, QStringLiteral(".txt"), fresh, kSaveFlags, kFilter);
     EXPECT_TRUE(dlg.testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_EQ(dlg.fileMode(), QFileDialog::AnyFile);
     EXPECT_EQ(dlg.defaultSuffix(), QStringLiteral("txt"));
-    EXPECT_EQ(dlg.nameFilters(),
-              (QStringList{QStringLiteral("Data Files (*.txt)"), QStringLiteral("All Files (*)")}));
-    EXPECT_FALSE(dlg.GetAppend());
 }
 
 // Each name the chooser would accept, checked in turn: an existing file asks (with the
 // overwrite flag only), the answer decides, and a new file clears an earlier Append.
 TEST_F(FileDialogTest, NameChecksTable) {
-    const unsigned hide = CAppFileDialog::OFN_HIDEREADONLY;
     const int append = CFileSaveAsDialog::RESULT_APPEND,
               replace = CFileSaveAsDialog::RESULT_REPLACE;
     const struct {
@@ -78,44 +68,30 @@ TEST_F(FileDialogTest, NameChecksTable) {
         {kSaveFlags, {append, replace}, {{true, true}, {true, true}}, false, 2},
         {kSaveFlags, {QDialog::Rejected}, {{true, false}}, false, 1},
         {kSaveFlags, {append}, {{true, true}, {false, true}}, false, 1},
-        {hide, {}, {{true, true}, {false, true}}, false, 0},
+        {CAppFileDialog::OFN_HIDEREADONLY, {}, {{true, true}, {false, true}}, false, 0},
     };
     for (size_t i = 0; i < std::size(rows); ++i) {
         const auto& r = rows[i];
         CAppFileDialog dlg(false, QStringLiteral(".txt"), existing, r.flags, kFilter);
-        ScriptedPrompter p;
-        p.answers = r.answers;
-        dlg.SetPrompter(std::ref(p));
+        answers = r.answers;
+        asked.clear();
+        Script(dlg);
         for (auto [old, accepted] : r.names)
             EXPECT_EQ(dlg.OnFileNameOK(old ? existing : fresh), accepted) << "row " << i;
         EXPECT_EQ(dlg.GetAppend(), r.append) << "row " << i;
-        EXPECT_EQ(p.asked.size(), r.asked) << "row " << i;
+        EXPECT_EQ(asked.size(), r.asked) << "row " << i;
     }
-}
-
-TEST_F(FileDialogTest, CancelInThePromptKeepsTheChooserOpen) {
-    CAppFileDialog dlg(false, QStringLiteral(".txt"), existing, kSaveFlags, kFilter);
-    ScriptedPrompter p;
-    p.answers = {QDialog::Rejected};
-    dlg.SetPrompter(std::ref(p));
-    dlg.show();
-    dlg.accept();
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), 0);
-    EXPECT_EQ(dlg.GetPathName(), existing);
 }
 
 TEST_F(FileDialogTest, TheDefaultExtensionIsAddedBeforeTheExistenceCheck) {
     // "old" becomes "old.txt", which exists, so the question is asked.
     CAppFileDialog dlg(false, QStringLiteral(".txt"), dir.filePath(QStringLiteral("old")),
                        kSaveFlags, kFilter);
-    ScriptedPrompter p;
-    p.answers = {CFileSaveAsDialog::RESULT_REPLACE};
-    dlg.SetPrompter(std::ref(p));
+    answers = {CFileSaveAsDialog::RESULT_REPLACE};
+    Script(dlg);
     dlg.show();
     dlg.accept();
-    ASSERT_EQ(p.asked.size(), 1u);
-    EXPECT_EQ(p.asked[0], existing);
+    EXPECT_EQ(asked, QStringList{existing});
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
 
@@ -138,45 +114,36 @@ void WithPrompt(std::function<void(CFileSaveAsDialog&)> action, int tries = 50) 
     });
 }
 
-TEST_F(FileDialogTest, TheRealPromptCancelledLeavesTheChooserOpenWithTheSameName) {
+TEST_F(FileDialogTest, TheRealPromptDecidesWhetherTheChooserCloses) {
     CAppFileDialog dlg(false, QStringLiteral(".txt"), existing, kSaveFlags, kFilter);
     dlg.show();
-    QString shownText;
+    QStringList texts;
     bool cancelWasDefault = false;
     WithPrompt([&](CFileSaveAsDialog& prompt) {
-        shownText = prompt.Message().text();
+        texts = {prompt.Message().text(), prompt.Question().text(), prompt.ReplaceButton().text(),
+                 prompt.AppendButton().text(), prompt.CancelButton().text()};
         cancelWasDefault = prompt.CancelButton().isDefault();
+        SaveShot(prompt, "save-as-prompt");
         prompt.CancelButton().click();
     });
     dlg.accept();
-    EXPECT_EQ(shownText, existing + QStringLiteral(" already exists."));
+    EXPECT_EQ(texts, (QStringList{existing + QStringLiteral(" already exists."),
+                                  QStringLiteral("Do you want to replace it or append to it?"),
+                                  QStringLiteral("&Replace"), QStringLiteral("&Append"),
+                                  QStringLiteral("Cancel")}));
     EXPECT_TRUE(cancelWasDefault);
+    // Cancel keeps the chooser open with the same name.
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.GetPathName(), existing);
-
-    // Then Append on a second try closes the chooser with the choice.
-    WithPrompt([](CFileSaveAsDialog& prompt) { prompt.AppendButton().click(); });
-    dlg.accept();
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_TRUE(dlg.GetAppend());
-}
-
-TEST_F(FileDialogTest, ThePromptHasItsTextsAndResults) {
-    CFileSaveAsDialog d(existing);
-    EXPECT_EQ(d.Question().text(), QStringLiteral("Do you want to replace it or append to it?"));
-    EXPECT_EQ(d.ReplaceButton().text(), QStringLiteral("&Replace"));
-    EXPECT_EQ(d.AppendButton().text(), QStringLiteral("&Append"));
-    EXPECT_EQ(d.CancelButton().text(), QStringLiteral("Cancel"));
-    int result = -1;
-    QObject::connect(&d, &QDialog::finished, [&](int r) { result = r; });
-    d.show();
-    EXPECT_EQ(d.Message().text(), existing + QStringLiteral(" already exists."));
-    SaveShot(d, "save-as-prompt");
-    d.ReplaceButton().click();
-    EXPECT_EQ(result, CFileSaveAsDialog::RESULT_REPLACE);
-    d.show();
-    d.AppendButton().click();
-    EXPECT_EQ(result, CFileSaveAsDialog::RESULT_APPEND);
+    for (bool append : {true, false}) {
+        WithPrompt([append](CFileSaveAsDialog& prompt) {
+            (append ? prompt.AppendButton() : prompt.ReplaceButton()).click();
+        });
+        dlg.show();
+        dlg.accept();
+        EXPECT_FALSE(dlg.isVisible());
+        EXPECT_EQ(dlg.GetAppend(), append);
+    }
 }
 
 } // namespace
