@@ -68,18 +68,6 @@ struct ConfigText {
     ConfigFileTokenStream stream;
 };
 
-TEST(ConfigTokens, AssignmentsInAnyCase) {
-    ConfigText c("\r\nSITE_NAME = \"Plant\"\r\n  site_comm_port = 0\r\n  Site_Conn_Type = "
-                 "tcpip\r\n");
-    c.stream.SetSpanLines(true);
-    const std::vector<std::pair<int, std::string>> expected = {
-        {CFG_SITE_NAME, "SITE_NAME"},           {CFG_EQUALS, "="}, {TOKEN_STRING, "Plant"},
-        {CFG_SITE_COMM_PORT, "site_comm_port"}, {CFG_EQUALS, "="}, {TOKEN_INTEGER, "0"},
-        {CFG_SITE_CONN_TYPE, "Site_Conn_Type"}, {CFG_EQUALS, "="}, {CFG_TCPIP, "tcpip"}};
-    EXPECT_EQ(AllTokens(c.stream), expected);
-    EXPECT_EQ(c.stream.GetLineCount(), 4u);
-}
-
 TEST(ConfigTokens, EveryKeywordHasItsCode) {
     const TokenTableEntry* table = ConfigKeywordTable();
     for (uint32_t i = 0; i < kConfigKeywordCount; ++i) {
