@@ -46,7 +46,6 @@ TEST(TokenKeywords, TokenNamesOfBothStreams) {
         {PH_LOG_ON_SUCCESSFUL, nullptr, "LOG ON SUCCESSFUL"},
         {TOKEN_MINUS, "-", "-"},
         {TOKEN_INTEGER, "Unknown", "Unknown"},
-        {999, "Unknown", nullptr},
     };
     for (const auto& r : rows) {
         if (r.instrument) {
