@@ -10,14 +10,6 @@ namespace {
 
 using Tokens = std::vector<std::pair<int, std::string>>;
 
-TEST(TokenSources, FileLinesKeepTheirLineEnds) {
-    TextStream ts("a\r\n\r\nb");
-    EXPECT_EQ(ts->ReadLine(), "a\r\n");
-    EXPECT_EQ(ts->ReadLine(), "\r\n"); // a blank line is not the end
-    EXPECT_EQ(ts->ReadLine(), "b");    // the last line has no LF
-    EXPECT_EQ(ts->ReadLine(), "");
-}
-
 // A blank line ends the line but not the input; spanning lines reads on to the input's end.
 TEST(TokenSources, LineAndInputEnds) {
     const std::string text = "seqlistbegin\r\n\r\n  seqbegin\r\n";
