@@ -20,7 +20,7 @@ constexpr unsigned kTimeoutMs = 500;
 const std::string kRow1 = "ROW ONE OF THE DISPLAY, FORTY CHARACTERS";
 const std::string kRow2 = "AND ROW TWO, WHICH IS ALSO FORTY LONG...";
 
-enum class Peer { Flood, Chatter, Trickle, Answer, CloseMidReply, Silent };
+enum class Peer { Flood, CutLines, Chatter, Trickle, Answer, CloseMidReply, Silent };
 
 struct Row {
     const char* name;
@@ -133,12 +133,24 @@ private:
                 break;
             }
             case Peer::Answer:
+            case Peer::CutLines:
             case Peer::CloseMidReply:
                 for (size_t nl; (nl = input.find('\n')) != std::string::npos;) {
                     const std::string command = input.substr(0, nl);
                     input.erase(0, nl + 1);
                     if (command.find_first_not_of("\x03\r") == std::string::npos)
                         continue; // the wake-up bytes
+                    if (m_peer == Peer::CutLines) {
+                        // An empty reply, but to the listing: each of those ends the line the
+                        // last one's deadline cut off and starts one that outlasts its own.
+                        std::string reply = "\r\n";
+                        if (command.find("config") != std::string::npos)
+                            reply = (sent++ > 0 ? "\r\n" : "") +
+                                    std::string(CConnection::kReadLimit + 1, '#');
+                        if (!Send(fd, reply))
+                            return;
+                        continue;
+                    }
                     if (m_peer == Peer::CloseMidReply) {
                         Send(fd, "V 1:00:00 0 RS23");
                         return;
@@ -220,6 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Row{"FloodTcp", Peer::Flood, false, 0, false, 1, "kept sending"},
         Row{"FloodPty", Peer::Flood, true, 0, false, 1, "kept sending"},
+        Row{"CutLines", Peer::CutLines, false, 0, false, 1, "kept sending"},
         Row{"ChattyPassword", Peer::Chatter, false, 0, true, 1, "Unable to log on to instrument."},
         Row{"SlowEndlessReply", Peer::Trickle, false, 0, false, 1, "kept sending"},
         Row{"Line999Tcp", Peer::Answer, false, 999, false, 0, kShown.c_str()},
