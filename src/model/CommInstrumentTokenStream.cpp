@@ -36,6 +36,10 @@ unsigned CommInstrumentTokenStream::NextWait(bool& overran) const {
 std::string CommInstrumentTokenStream::ReadLine() {
     m_tooLong = false;
     bool overran = false;
+    // The end of a line the last reply's deadline cut off is no line of its own: its CR LF
+    // alone would read as the blank line that ends this reply.
+    if (m_cutOff)
+        m_cutOff = !SkipRestOfLine();
     const unsigned wait = NextWait(overran);
     std::string line;
     if (IsCancelled())
@@ -65,23 +69,39 @@ std::string CommInstrumentTokenStream::ReadLine() {
         // Longer than one read: the rest, up to its line end, belongs to this line. Taken as
         // a line of its own, its CR LF alone would read as the blank line that ends a reply.
         m_tooLong = true;
-        // Without a reply's deadline, the rest still gets no more than two time-outs: bytes
-        // that never bring a line end must not hold the reader.
-        const bool own = !m_deadline;
-        if (own)
-            m_deadline = LinkClock::Now() + std::chrono::milliseconds(2 * m_receiveTimeoutMs);
-        for (;;) {
-            const unsigned more = NextWait(overran);
-            if (overran || IsCancelled())
-                break;
-            const std::string rest = m_connection.ReadString(more, kLineTerminator);
-            if (!rest.empty())
-                AppLogMessage(LOG_RESPONSE, rest);
-            if (rest.empty() || rest.back() == kLineTerminator)
-                break;
-        }
-        if (own)
-            m_deadline.reset();
+        m_cutOff = !SkipRestOfLine();
     }
     return line;
+}
+
+bool CommInstrumentTokenStream::SkipRestOfLine() {
+    // Without a reply's deadline, the rest still gets no more than two time-outs: bytes that
+    // never bring a line end must not hold the reader.
+    const bool own = !m_deadline;
+    if (own)
+        m_deadline = LinkClock::Now() + std::chrono::milliseconds(2 * m_receiveTimeoutMs);
+    bool ended = false;
+    for (;;) {
+        bool overran = false;
+        const unsigned more = NextWait(overran);
+        if (overran || IsCancelled())
+            break;
+        const std::string rest = m_connection.ReadString(more, kLineTerminator);
+        if (!rest.empty())
+            AppLogMessage(LOG_RESPONSE, rest);
+        if (rest.empty()) {
+            // A peer that falls silent mid-line has ended it as far as the reader can tell;
+            // a read the deadline cut short has not.
+            NextWait(overran);
+            ended = !overran;
+            break;
+        }
+        if (rest.back() == kLineTerminator) {
+            ended = true;
+            break;
+        }
+    }
+    if (own)
+        m_deadline.reset();
+    return ended;
 }

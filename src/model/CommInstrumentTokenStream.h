@@ -56,10 +56,14 @@ private:
     // The wait for the next read: the receive time-out, cut to what is left before the
     // deadline; 0 when the deadline has passed.
     unsigned NextWait(bool& overran) const;
+    // Reads the rest of an over-long line up to its end; false when a deadline or a cancel
+    // cut it off first, so that its end is still to come.
+    bool SkipRestOfLine();
 
     CConnection& m_connection;
     unsigned m_receiveTimeoutMs;
     std::optional<TimePoint> m_deadline;
     ReadEnd m_lastEnd = ReadEnd::Line;
     bool m_tooLong = false;
+    bool m_cutOff = false; // the rest of the last line is still on the link
 };

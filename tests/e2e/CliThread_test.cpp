@@ -68,9 +68,6 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
         // mode that needs no change is not written.
         {"mode changed and restored", {.modeValue = 0x1041}, {"display"}, {}, "",
          {"v RS232_MODE", "v RS232_MODE=67", "/ k disp", "v das_hold_off", "v config", "v RS232_MODE=4161"}},
-        {"mode kept", {.modeValue = 0x0103}, {"display"}, {}, "", connect},
-        {"key in the plain form over a terminal", {.slashKeyboard = false, .link = pty}, {"key", "3"}, {3}, "",
-         {"v RS232_MODE", "/ k disp", "/ k disp", "/ k disp", "k disp", "v das_hold_off", "v config", "k 2"}},
         // The mode change ends the session; the restored mode ends it again, so no log-off.
         {"password and port mode changed and restored", {.password = 42, .modeVarName = "RS232_MODE2", .modeValue = 0x1003},
          {"--password", "42", "--port-mode", "2", "display"}, {}, "",
@@ -78,8 +75,11 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
         {"password and a port mode by name", {.password = 9, .modeVarName = "COM1_MODE"},
          {"--password", "9", "--port-mode", "COM1_MODE", "display"}, {}, "",
          {"logon 9", "v COM1_MODE", "/ k disp", "v das_hold_off", "v config", "logoff "}},
+        // Nothing else is asked of an instrument that did not let us in.
         {"refused password", {.password = 1}, {"--password", "2", "display"}, {}, "Unable to log on to instrument.\n",
          {"logon 2", "logon 2", "logon 2"}},
+        {"closes during the log-on", {.password = 2, .fault = SimFault::CloseAfter}, {"--password", "2", "display"}, {},
+         "Unable to log on to instrument.\n", {"logon 2"}},
         {"closes the link", {.fault = SimFault::CloseAfter}, {"display"}, {}, "The instrument closed the link.\n",
          {"v RS232_MODE"}},
         // An unanswered key is not pressed again, nor is the next one.
@@ -109,9 +109,12 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
 }
 
 TEST(CliInfo, LinesInTheirOrderAndFormat) {
+    TempDir dir;
     const RunResult r =
-        Sim({.type = "Calibrator", .libraryRevision = "2.3", .serialNumber = "4711"}).Cli({"info"});
+        Sim({.type = "Calibrator", .libraryRevision = "2.3", .serialNumber = "4711"})
+            .Cli({"--log", dir.File("errors.log"), "--log-errors", "info"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadAll(dir.File("errors.log")).find("Command"), std::string::npos); // errors only
     Strings lines = e2e::Lines(r.out);
     ASSERT_EQ(lines.size(), 17u) << r.out;
     lines.erase(lines.begin() + 11);
@@ -136,9 +139,11 @@ TEST(CliConfiguration, ListFindAndRefuseInstrumentsOfAFile) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "modem\tHayes\nsite\tSim\tTCP/IP\nsite\tLab\tDirect Cable\n"
                      "instrument\tOzone\tSim\ninstrument\tOrphan\tLocal Site\n");
-    r = RunCli({"--config", path, "display", "OZONE"}); // names ignore case
+    r = RunCli({"--config", path, "--log", dir.File("all.log"), "display", "OZONE"}); // any case
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(e2e::Lines(r.out), e2e::DisplayAfterKeys(sim.config, {}));
+    for (const char* category : {"Command", "Response"})
+        EXPECT_NE(ReadAll(dir.File("all.log")).find(category), std::string::npos) << category;
 
     const std::string lonely = dir.File("lonely.cfx"), bad = dir.File("bad.cfx");
     WriteAll(lonely, "\r\nINST_NAME = \"Lonely\"\r\n");
@@ -159,12 +164,7 @@ TEST(CliConfiguration, ListFindAndRefuseInstrumentsOfAFile) {
 
 TEST(CliConvert, TextToStandardAndBackKeepsTheFileAndASyntaxErrorLeavesTheOutputAlone) {
     TempDir dir;
-    const std::string text = "\r\nMODEM_NAME = \"Hayes\"\r\n  MODEM_TONE_DIAL = \"ATDT\"\r\n"
-                             "  MODEM_ESCAPE = \"+++\"\r\n  MODEM_HANGUP = \"ATH0\"\r\n"
-                             "  MODEM_INITIALIZATION_STRING = \"AT&F\"\r\n"
-                             "  MODEM_RESET = \"ATZ\"\r\n  MODEM_OK = \"OK\"\r\n"
-                             "  MODEM_CONNECT = \"CONNECT\"\r\n"
-                             "\r\nSITE_NAME = \"North\"\r\n  SITE_CONN_TYPE = TCPIP\r\n"
+    const std::string text = "\r\nSITE_NAME = \"North\"\r\n  SITE_CONN_TYPE = TCPIP\r\n"
                              "  SITE_TCPIP_ADDRESS = \"10.0.0.7\"\r\n  SITE_TCPIP_PORT = 3000\r\n"
                              "\r\nINST_NAME = \"Ozone\"\r\n  INST_ID = 200\r\n  INST_PORT = 0\r\n"
                              "  INST_SITE = \"North\"\r\n  INST_RECV_TIMEOUT = 3000\r\n"
@@ -189,17 +189,6 @@ TEST(CliConvert, TextToStandardAndBackKeepsTheFileAndASyntaxErrorLeavesTheOutput
               std::string::npos);
 }
 
-TEST(CliLog, FiltersChooseTheCategories) {
-    TempDir dir;
-    Sim sim;
-    ASSERT_EQ(sim.Cli({"--log", dir.File("all.log"), "display"}).exitCode, 0);
-    ASSERT_EQ(sim.Cli({"--log", dir.File("errors.log"), "--log-errors", "display"}).exitCode, 0);
-    for (const char* category : {"Command", "Response"}) {
-        EXPECT_NE(ReadAll(dir.File("all.log")).find(category), std::string::npos) << category;
-        EXPECT_EQ(ReadAll(dir.File("errors.log")).find(category), std::string::npos) << category;
-    }
-}
-
 // Usage errors exit with 2 and a message on stderr that names the problem;
 // help exits with 0 and shows the usage on stdout. No row reaches an instrument.
 TEST(CliUsage, MessagesAndHelp) {
@@ -214,45 +203,25 @@ TEST(CliUsage, MessagesAndHelp) {
         {{}, 2, "no command given"},
         {{"bogus"}, 2, "unknown command bogus"},
         {{"--bogus", "display"}, 2, "unknown option --bogus"},
-        {{"--timeout", "400", "--tcp", link, "display"}, 2, "--timeout"},
         {{"--tcp", link, "--timeout", "10001", "display"}, 2, "--timeout"},
         {{"--tcp", link, "key"}, 2, ""},
         {{"--tcp", link, "key", "9"}, 2, ""},
-        {{"--tcp", link, "key", "0"}, 2, ""},
-        {{"--tcp", link, "--id", "10000", "display"}, 2, ""},
-        {{"--tcp", link, "--password", "1000000", "display"}, 2, ""},
         {{"--tcp", "127.0.0.1", "display"}, 2, ""},
         {{"--serial", "/dev/null:19200:8X1", "display"}, 2, ""},
-        {{"--serial", "/dev/null:19200:8N1:maybe", "display"}, 2, ""},
         {{"--id", "3", "display"}, 2, ""},
         {{"--tcp", link, "--serial", "/dev/null", "display"}, 2, ""},
         {{"--tcp", link, "display", "a", "b"}, 2, ""},
-        {{"--tcp", link, "list", "x"}, 2, ""},
         {{"--tcp", link, "display", "Other"}, 2, ""},
         {{"--tcp", link, "das", "download", "--select", "records=0"}, 2, ""},
-        {{"--tcp", link, "das", "download", "--select", "records=10001"}, 2, ""},
-        {{"--tcp", link, "das", "download", "--select", "hours=25"}, 2, ""},
-        {{"--tcp", link, "das", "download", "--select", "days=367"}, 2, ""},
-        {{"--tcp", link, "das", "download", "--select", "weeks=53"}, 2, ""},
         {{"--tcp", link, "das", "download", "--select", "months=13"}, 2, ""},
-        {{"--tcp", link, "das", "download", "--select", "between=2024-01-01T00:00"}, 2, ""},
         {{"--tcp", link, "das", "download", "--select", "between=2024-02-30T00:00,2024-03-01T00:00"}, 2, ""},
         {{"--tcp", link, "das", "download", "--select", "since"}, 2, ""},
         {{"--tcp", link, "das", "download", "--channel", "a", "--channel", "b", "-o", "one.txt"}, 2, ""},
         {{"--tcp", link, "das", "download", "--select", "between=2106-01-01T00:00,1969-01-01T00:00"}, 2,
          "Starting year of 2106 is not supported by the instrument. Please make sure the year is between 1970 and 2105.\nEnding year of 1969 is not supported"},
-        {{"--tcp", link, "das", "get", "a", "b"}, 2, ""},
-        {{"--tcp", link, "das", "send"}, 2, ""},
-        {{"--tcp", link, "das"}, 2, ""},
         {{"--tcp", link, "seq", "fetch"}, 2, "A subcommand is required\nTry gasquill-cli seq --help.\n"},
         {{"--help"}, 0, "key [INSTRUMENT] KEY..."},
-        {{"--help"}, 0, "--serial SETTINGS"},
-        {{"--help"}, 0, "--port-mode"},
-        {{"list", "--help"}, 0, "usage: gasquill-cli [GLOBAL OPTIONS] list\n"},
-        {{"info", "--help"}, 0, "usage: gasquill-cli [GLOBAL OPTIONS] info [INSTRUMENT]\n"},
-        {{"display", "--help"}, 0, "usage: gasquill-cli [GLOBAL OPTIONS] display [INSTRUMENT]\n"},
         {{"key", "--help"}, 0, "usage: gasquill-cli [GLOBAL OPTIONS] key [INSTRUMENT] KEY...\n"},
-        {{"convert", "--help"}, 0, "usage: gasquill-cli [GLOBAL OPTIONS] convert IN OUT\n"},
     };
     // clang-format on
     for (const Row& row : rows) {

@@ -1,6 +1,7 @@
-// The simulated instrument: command frames, replies, the menu, log-on, the faults the
-// end-to-end tests could not tell apart from none, and its arguments. Its sequence module and
-// the other faults are driven through the program in the end-to-end tests.
+// The simulated instrument: command frames, the display and its menu, the faults the
+// end-to-end tests could not tell apart from none, and its arguments. Its IDs, log-on, mode
+// variable, listing, sequence module and other faults are driven through the program in the
+// end-to-end tests.
 
 #include "sim/SimCommand.h"
 #include "sim/SimConfig.h"
@@ -24,11 +25,6 @@ std::vector<std::string> Lines(const std::string& bytes) {
     if (start < bytes.size())
         out.push_back(bytes.substr(start));
     return out;
-}
-
-std::string First(SimInstrument& sim, const std::string& command) {
-    const auto lines = Lines(sim.Receive(command).reply);
-    return lines.empty() ? "" : lines[0];
 }
 
 TEST(SimCommand, FramesWithAndWithoutIdAndStrayBytes) {
@@ -70,38 +66,6 @@ TEST(SimInstrument, DisplayLinesCarryHeaderAndFortyTwoCharactersAndKeysMoveThrou
     }
     sim.Receive("\x03k 77\r\n"); // EXIT twice: back to SAMPLE
     EXPECT_EQ(sim.DisplayContents(), start);
-}
-
-TEST(SimInstrument, IdSlashFormPasswordModeChangeConfigListingAndDate) {
-    SimConfig c = FixedClock();
-    c.instrumentId = 200;
-    c.slashKeyboard = false;
-    c.password = 4321;
-    c.modeValue = 0x1003;
-    c.type = "Calibrator";
-    c.protocolRevision.clear();
-    c.hasDas = false;
-    SimInstrument sim(c);
-    EXPECT_EQ(sim.Receive("\x03k 201 disp\r\n").reply, ""); // another instrument's
-    const std::pair<const char*, const char*> rows[] = {
-        {"\x03v 200 RS232_MODE\r\n", "L 034:14:05 0200 MUST LOG ON"},
-        {"\x03logon 200 1\r\n", "L 034:14:05 0200 LOG ON FAILED"},
-        {"\x03logon 200 4321\r\n", "L 034:14:05 0200 LOG ON SUCCESSFUL"},
-        {"\x03k 200 disp\r\n", "K 034:14:05 0200 "},
-        {"\x03/ 200 k disp\r\n", "UNKNOWN COMMAND"},
-        {"\x03v 200 rs232_mode\r\n", "V 034:14:05 0200 RS232_MODE=4099"},
-        {"\x03v 200 curr_date\r\n", "V 034:14:05 0200 CURR_DATE=02/03/2024"},
-        {"\x03v 200 RS232_MODE=3\r\n", "V 034:14:05 0200 RS232_MODE=3"},
-        {"\x03logoff 200 \r\n", "L 034:14:05 0200 MUST LOG ON"}, // the mode change ended it
-    };
-    for (const auto& [command, reply] : rows)
-        EXPECT_EQ(First(sim, command).substr(0, std::string(reply).size()), reply) << command;
-    sim.Receive("\x03logon 200 4321\r\n");
-    EXPECT_EQ(Lines(sim.Receive("\x03v 200 config\r\n").reply),
-              (std::vector<std::string>{"V 034:14:05 0200 CONFIG[0]=VANTIQ Model 700 Calibrator",
-                                        "V 034:14:05 0200 CONFIG[1]=Software Revision E.7",
-                                        "V 034:14:05 0200 CONFIG[2]=Library Revision 2.8",
-                                        "V 034:14:05 0200 CONFIG[3]=Serial Number 1234", ""}));
 }
 
 // The faults whose absence the end-to-end tests would not notice.
