@@ -319,7 +319,12 @@ TEST_F(DASExchangeTest, OldChecksumFormAndEmptyChannel) {
     EXPECT_EQ(link.Writes().size(), 1u); // nothing stored: no report asked for
     link.On(Cmd("d report \"CONC1\" hex"), HexLine(5, {{1, -1}, {2, -1}}, false) + bad, 1);
     inst->SetCapabilities(CAP_DAS_HEX);
-    ASSERT_TRUE(DownloadDASData(*inst, {ch->GetHandle()}, &window));
+    // As the window asks; the second handle names a channel that is gone and is passed over.
+    InstrumentRequest request;
+    request.window = &window;
+    request.channels = {ch->GetHandle(), 0xFFFFFFFFu};
+    CInstrumentRequestHandler::Handle(MSG_DOWNLOAD_DAS_RECORDS, *inst, 0, &request);
+    EXPECT_EQ(Messages().back(), DASM_DOWNLOAD_OK);
     ASSERT_EQ(P(1)->GetRecordCount(), 1u);
     EXPECT_EQ(P(1)->GetRecord(0)->GetValue(), 2.0);
 }
@@ -377,6 +382,11 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
          true,
          {{DateTime(2025, 1, 1, 0, 2), 2}, {DateTime(2025, 1, 1, 0, 3), NAN}},
          1},
+        // A record at the same time as the one after it also goes a year back.
+        {"D 001:00:01 0000 CONC1: 1 1\r\nD 001:00:01 0000 CONC1: 1 2\r\n",
+         true,
+         {{DateTime(2024, 1, 1, 0, 1), 1}, {DateTime(2025, 1, 1, 0, 1), 2}},
+         0},
         {"D 001:00:02 0000 CAL: 1 2\r\n", false, {}, 0},
         {"D 001:00:02 0000 CONC1: 1 2 , 3\r\n", false, {{DateTime(2025, 1, 1, 0, 2), 2}}, 0},
     };
@@ -410,21 +420,4 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
     ASSERT_EQ(P(0)->GetRecordCount(), 1u);
     EXPECT_EQ(P(0)->GetRecord(0)->GetValue(), 2.0);
     ch->SetActiveSelection(nullptr);
-}
-
-TEST_F(DASExchangeTest, RequestsReachTheInstalledTransfers) {
-    inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS);
-    ch->SetSelected(true);
-    link.On(Cmd("d report \"CONC1\" hex"), HexLine(9, {{1, 2}, {3, -1}}), 1);
-    InstrumentRequest request;
-    request.window = &window;
-    // The second handle names a channel that is gone: it is passed over.
-    request.channels = {ch->GetHandle(), 0xFFFFFFFFu};
-    CInstrumentRequestHandler::Handle(MSG_DOWNLOAD_DAS_RECORDS, *inst, 0, &request);
-    EXPECT_EQ(Messages().back(), DASM_DOWNLOAD_OK);
-    EXPECT_EQ(P(1)->GetRecordCount(), 1u);
-    link.On(Cmd("d print"), "SETUP PROPERTIES FOR X\r\nPARAMETERS: 0\r\n", 1);
-    CInstrumentRequestHandler::Handle(MSG_GET_DAS_CONFIG, *inst, 0, &request);
-    EXPECT_EQ(Messages().back(), DASM_FETCH_OK);
-    EXPECT_EQ(inst->DasChannels().GetCount(), 1u);
 }

@@ -1,17 +1,16 @@
 #pragma once
 // The set-up shared by the DAS window tests: a connected instrument with two channels, the
-// events and data points of three levels, and pictures of the windows under the build tree.
+// events and data points of three levels.
 
 #include "base/Strings.h"
 #include "das/DASTestUtil.h"
 #include "das/gui/DASConfigDialog.h"
 #include "support_lib/Fakes.h"
+#include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 struct DASWindowTest : ::testing::Test {
@@ -51,20 +50,3 @@ struct DASWindowTest : ::testing::Test {
     CSelectionSet sel;
     bool useCheckboxes = true;
 };
-
-// A picture of the shown window under the build tree, and no label or button in it squeezed
-// below the size it asks for.
-inline void Shot(QWidget& w, const std::string& name) {
-    w.show();
-    QApplication::processEvents();
-    const std::string dir = GASQUILL_BIN_DIR "/screenshots";
-    std::filesystem::create_directories(dir);
-    EXPECT_TRUE(w.grab().save(QString::fromStdString(dir + "/" + name + ".png"))) << name;
-    for (QWidget* child : w.findChildren<QWidget*>()) {
-        if (!child->isVisible() ||
-            !(qobject_cast<QLabel*>(child) || qobject_cast<QAbstractButton*>(child)))
-            continue;
-        EXPECT_GE(child->width(), child->minimumSizeHint().width())
-            << name << ": " << child->property("text").toString().toStdString();
-    }
-}
