@@ -156,6 +156,8 @@ TEST_F(DASExchangeTest, FetchRangesCommandsAndFailures) {
     const std::string badSamples = "SETUP PROPERTIES FOR X\r\nPARAMETERS: 1\r\n"
                                    "PARAMETER=A, MODE=AVG, PRECISION=1, STORE_SAMPLES=MAYBE\r\n";
     const std::string script = Cmd("d print script &");
+    const std::string twoChannels =
+        "dasbegin\r\nchannelbegin name \"A\" channelend\r\nchannelbegin records x\r\n";
     struct Row {
         uint32_t caps;
         std::string command, reply;
@@ -163,15 +165,15 @@ TEST_F(DASExchangeTest, FetchRangesCommandsAndFailures) {
         uintptr_t range;
         size_t channels;
     } rows[] = {
+        // clang-format off
         {CAP_DAS_SCRIPT, script, "dasbegin\r\ndasend\r\n", true, 20, 0},
         {CAP_DAS_SCRIPT, script, "channelbegin\r\n", false, 20, 0},
-        {CAP_DAS_SCRIPT, script,
-         "dasbegin\r\nchannelbegin name \"A\" channelend\r\nchannelbegin records x\r\n", false, 20,
-         1},
+        {CAP_DAS_SCRIPT, script, twoChannels, false, 20, 1},
         {CAP_DAS_SCRIPT, script, "dasbegin\r\ndasend\r\nmore\r\n", false, 20, 0},
         {0, Cmd("d print"), badSamples, false, 20, 0},
         {0, Cmd("d print"), listing, true, 20, 2},
         {CAP_DAS_RECORDS | CAP_DAS_EVENT_PARAM, Cmd("d print"), listing, true, 22, 2},
+        // clang-format on
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.reply);
@@ -246,8 +248,7 @@ TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
     const std::string reply = good1 + badCrc + shortLine + longLine + good2;
     struct Row {
         int type;
-        bool useDates;
-        bool downloadedBefore;
+        bool useDates, downloadedBefore;
         std::string options;
         size_t records;
         double first;
@@ -340,8 +341,7 @@ TEST_F(DASExchangeTest, BrokenLinkFailsAndKeepsTheLastDownloadTime) {
     struct Row {
         const char* name;
         std::string reply;
-        bool breaks;
-        bool ok;
+        bool breaks, ok;
     } rows[] = {
         {"a quiet end", line + line.substr(0, 10), false, true},
         {"cut in the middle of a line", line + line.substr(0, 10), true, false},
@@ -373,22 +373,18 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
         std::vector<std::pair<DateTime, double>> nox; // time and value (NaN: invalid)
         size_t o3;
     } rows[] = {
+        // clang-format off
         {"D 365:23:00 0000 CONC1: 1 1.5 X\r\nD 001:00:01 0000 CONC1: 1 2.5\r\n"
-         "D 001:00:01 0000 CONC1: 2 3\r\n\r\n",
-         true,
-         {{DateTime(2024, 12, 31, 23, 0), 1.5}, {DateTime(2025, 1, 1, 0, 1), 2.5}},
-         2},
-        {"D 001:00:02 0000 CONC: 1 2 BAD 5\r\nD 001:00:03 0000 CONC1: 1 x 4 9 9\r\n",
-         true,
-         {{DateTime(2025, 1, 1, 0, 2), 2}, {DateTime(2025, 1, 1, 0, 3), NAN}},
-         1},
+         "D 001:00:01 0000 CONC1: 2 3\r\n\r\n", true,
+         {{DateTime(2024, 12, 31, 23, 0), 1.5}, {DateTime(2025, 1, 1, 0, 1), 2.5}}, 2},
+        {"D 001:00:02 0000 CONC: 1 2 BAD 5\r\nD 001:00:03 0000 CONC1: 1 x 4 9 9\r\n", true,
+         {{DateTime(2025, 1, 1, 0, 2), 2}, {DateTime(2025, 1, 1, 0, 3), NAN}}, 1},
         // A record at the same time as the one after it also goes a year back.
-        {"D 001:00:01 0000 CONC1: 1 1\r\nD 001:00:01 0000 CONC1: 1 2\r\n",
-         true,
-         {{DateTime(2024, 1, 1, 0, 1), 1}, {DateTime(2025, 1, 1, 0, 1), 2}},
-         0},
+        {"D 001:00:01 0000 CONC1: 1 1\r\nD 001:00:01 0000 CONC1: 1 2\r\n", true,
+         {{DateTime(2024, 1, 1, 0, 1), 1}, {DateTime(2025, 1, 1, 0, 1), 2}}, 0},
         {"D 001:00:02 0000 CAL: 1 2\r\n", false, {}, 0},
         {"D 001:00:02 0000 CONC1: 1 2 , 3\r\n", false, {{DateTime(2025, 1, 1, 0, 2), 2}}, 0},
+        // clang-format on
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.reply);

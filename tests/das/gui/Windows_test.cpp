@@ -13,7 +13,6 @@
 #include "das/gui/DASDataViewDialog.h"
 #include "das/gui/GraphWindow.h"
 #include "das/gui/SelectRecordsDialog.h"
-#include "instruments/SiteLink.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "ui/AppFileDialog.h"
 #include "ui/ResizableButton.h"
@@ -39,21 +38,11 @@ namespace {
 using namespace dastest;
 using D = CDASConfigDialog;
 
-// A site that takes every request and keeps it; the test answers for the worker.
-struct HoldingSite : SiteLink {
-    std::string GetSiteName() const override { return "Harbour"; }
-    void OpenLink(CInstrumentConnection*) override {}
-    bool ReleaseLink(bool) override { return true; }
-    bool IsConnected() const override { return true; }
-    bool IsBusy() const override { return false; }
-    void SetBusy(bool) override {}
-    bool Send(const std::string&, bool) override { return true; }
-    CConnection* GetConnection() override { return nullptr; }
-    void CancelRead() override {}
-    bool PostConnectRequest(CInstrumentConnection*) override { return true; }
+// A site that keeps the requests posted to its worker; the test answers for the worker.
+struct HoldingSite : CSiteConnection {
     bool PostRequest(unsigned message, uint32_t, uintptr_t,
                      std::unique_ptr<InstrumentRequest> request) override {
-        posted.push_back({message, request ? request->channels : std::vector<uint32_t>{}});
+        posted.push_back({message, request->channels});
         return true;
     }
     std::vector<std::pair<unsigned, std::vector<uint32_t>>> posted;
