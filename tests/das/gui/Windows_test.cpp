@@ -139,6 +139,7 @@ TEST_F(EditorsTest, EachTypeEnablesAndChecksOnlyItsOwnFields) {
         for (const QWidget* picker : std::initializer_list<const QWidget*>{
                  &dlg.StartDate(), &dlg.StartTime(), &dlg.EndDate(), &dlg.EndTime()})
             EXPECT_EQ(picker->isEnabled(), row.type == 7);
+        EXPECT_FALSE(dlg.UseInstrumentDates().isEnabled()) << "no from/to capability";
         dlg.StartDate().setDate(QDate(2200, 1, 1)); // out of range: only type 7 minds
         if (row.count)
             counts[row.type - 2]->setText(row.count);
@@ -150,27 +151,9 @@ TEST_F(EditorsTest, EachTypeEnablesAndChecksOnlyItsOwnFields) {
     }
 }
 
-TEST_F(EditorsTest, InstrumentDateBoxNeedsTheFromToCapabilityAndIsKeptWhenDisabled) {
-    const struct {
-        bool haveInstrument;
-        uint32_t caps;
-        bool enabled;
-    } rows[] = {{false, CAP_DAS_FROM_TO, false}, {true, 0, false}, {true, CAP_DAS_FROM_TO, true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::to_string(row.haveInstrument) + " caps " + std::to_string(row.caps));
-        inst.SetCapabilities(row.caps);
-        sel.SetUseInstrumentDateSelection(true);
-        CSelectRecordsDialog dlg(row.haveInstrument ? &inst : nullptr, sel);
-        EXPECT_EQ(dlg.UseInstrumentDates().isEnabled(), row.enabled);
-        sel.SetUseInstrumentDateSelection(false);
-        dlg.accept();
-        EXPECT_EQ(dlg.result(), QDialog::Accepted);
-        EXPECT_TRUE(sel.GetUseInstrumentDateSelection());
-    }
-}
-
 TEST_F(EditorsTest, BetweenChecksBothYearsThenAsksAboutAReversedRange) {
     const std::string reversed = LoadString(61293);
+    inst.SetCapabilities(CAP_DAS_FROM_TO);
     // clang-format off
     const struct {
         const char *start, *end;
@@ -197,6 +180,7 @@ TEST_F(EditorsTest, BetweenChecksBothYearsThenAsksAboutAReversedRange) {
         sel.SetStart(1000);
         sel.SetEnd(2000);
         CSelectRecordsDialog dlg(&inst, sel);
+        EXPECT_TRUE(dlg.UseInstrumentDates().isEnabled());
         dlg.TypeButton(7).click();
         dlg.StartDate().setDate(start.date());
         dlg.StartTime().setTime(start.time());
