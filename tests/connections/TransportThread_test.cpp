@@ -6,40 +6,10 @@
 #include "ConnTestSupport.h"
 
 #include "base/StateLock.h"
-#include "connections/CommPortConnection.h"
-#include "connections/TCPConnection.h"
-
-#include <gtest/gtest.h>
 
 using namespace conntest;
 
 namespace {
-
-struct Cable {
-    Pty pty;
-    CCommPortConnection conn;
-    bool opened = false;
-    Cable() {
-        conn.SetPortName(pty.Path());
-        opened = pty.Ok() && conn.Open(nullptr);
-    }
-};
-
-struct Tcp {
-    Listener listener;
-    CTCPConnection conn;
-    int peer = -1;
-    Tcp() {
-        conn.SetAddress("127.0.0.1");
-        conn.SetPort(listener.Port());
-        if (listener.Ok() && conn.Open(nullptr))
-            peer = listener.Accept();
-    }
-    ~Tcp() {
-        if (peer >= 0)
-            ::close(peer);
-    }
-};
 
 // Starts a ten-minute read on another thread, runs `during` while it waits (the
 // read must still be waiting), then cancels it and returns what it gave back.
@@ -64,39 +34,35 @@ std::string CancelBlockedRead(CConnection& conn, const std::function<void()>& du
     return got;
 }
 
-TEST(TransportThreads, ACancelEndsABlockedReadWithWhatItHad) {
-    Cable c;
+// Many tries while a read waits: a read that held the state lock across its
+// waits would refuse them all.
+void ExpectTheStateLockFree() {
+    int taken = 0;
+    for (int i = 0; i < 200 && taken < 20; ++i) {
+        if (AppStateLock().try_lock()) {
+            ++taken;
+            AppStateLock().unlock();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_GE(taken, 20);
+}
+
+TEST(TransportThreads, ACancelEndsABlockedReadWithWhatItHadAndTheStateLockStaysFree) {
+    OpenCable c;
     ASSERT_TRUE(c.opened);
     c.pty.Feed("part");
     ASSERT_TRUE(c.pty.SlaveHasInput(2000));
-    EXPECT_EQ(CancelBlockedRead(c.conn), "part");
-    Tcp t;
+    EXPECT_EQ(CancelBlockedRead(c.conn, ExpectTheStateLockFree), "part");
+    TcpLink t;
     ASSERT_GE(t.peer, 0);
-    EXPECT_EQ(CancelBlockedRead(t.conn), "");
-}
-
-TEST(TransportThreads, TheStateLockIsFreeWhileAReadWaits) {
-    Cable c;
-    ASSERT_TRUE(c.opened);
-    CancelBlockedRead(c.conn, [] {
-        // Many tries: a read that held the lock across its waits would refuse them
-        // all.
-        int taken = 0;
-        for (int i = 0; i < 200 && taken < 20; ++i) {
-            if (AppStateLock().try_lock()) {
-                ++taken;
-                AppStateLock().unlock();
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        EXPECT_GE(taken, 20);
-    });
+    EXPECT_EQ(CancelBlockedRead(t.conn, ExpectTheStateLockFree), "");
 }
 
 TEST(TransportThreads, AReplyIsReadAsItArrives) {
-    Cable c;
+    OpenCable c;
     ASSERT_TRUE(c.opened);
-    Tcp t;
+    TcpLink t;
     ASSERT_GE(t.peer, 0);
     const std::pair<CConnection*, std::function<void()>> links[] = {
         {&c.conn, [&] { c.pty.Feed("OK\r\n"); }}, {&t.conn, [&] { WriteFd(t.peer, "OK\r\n"); }}};
@@ -111,7 +77,7 @@ TEST(TransportThreads, AReplyIsReadAsItArrives) {
 }
 
 TEST(TransportThreads, EveryByteGoesOutUnchangedWhileTheReaderIsSlow) {
-    Cable c;
+    OpenCable c;
     ASSERT_TRUE(c.opened);
     // Bigger than a terminal's buffer, so the write has to wait for the reader.
     std::string big;
@@ -123,7 +89,7 @@ TEST(TransportThreads, EveryByteGoesOutUnchangedWhileTheReaderIsSlow) {
     reader.join();
     EXPECT_EQ(got, big);
 
-    Tcp t;
+    TcpLink t;
     ASSERT_GE(t.peer, 0);
     big.assign(8 * 1024 * 1024, '\0');
     for (size_t i = 0; i < big.size(); ++i)
@@ -145,28 +111,31 @@ TEST(TransportThreads, EveryByteGoesOutUnchangedWhileTheReaderIsSlow) {
     EXPECT_TRUE(got == big) << got.size() << " of " << big.size() << " bytes";
 }
 
-TEST(TransportThreads, ATcpWriteToAPeerThatOnlyTricklesEndsAtItsTimeOut) {
-    Tcp t;
-    ASSERT_GE(t.peer, 0);
-    // The peer keeps taking a little, so the socket never stalls for long; the
-    // write still may not take longer in all than its time-out.
-    std::atomic<bool> stop{false};
-    std::thread peer([&] {
-        char buf[4096];
-        while (!stop.load()) {
-            if (Readable(t.peer, 10) && ::read(t.peer, buf, sizeof buf) <= 0)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    });
-    const auto start = std::chrono::steady_clock::now();
-    const bool written = t.conn.Write(std::string(16 * 1024 * 1024, 't'));
-    const long spent = MsSince(start);
-    stop = true;
-    peer.join();
-    EXPECT_FALSE(written);
-    EXPECT_GE(spent, static_cast<long>(CTCPConnection::kDefaultSendLimitMs));
-    EXPECT_LT(spent, 15000);
+TEST(TransportThreads, ATcpWriteToAPeerThatTakesNothingOrOnlyTricklesEndsAtItsTimeOut) {
+    // A trickling peer keeps taking a little, so the socket never stalls for
+    // long; the write still may not take longer in all than its time-out.
+    for (bool trickle : {false, true}) {
+        SCOPED_TRACE(trickle ? "trickles" : "takes nothing");
+        TcpLink t;
+        ASSERT_GE(t.peer, 0);
+        std::atomic<bool> stop{false};
+        std::thread peer([&] {
+            char buf[4096];
+            while (!stop.load()) {
+                if (trickle && Readable(t.peer, 10) && ::read(t.peer, buf, sizeof buf) <= 0)
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        const bool written = t.conn.Write(std::string(16 * 1024 * 1024, 't'));
+        const long spent = MsSince(start);
+        stop = true;
+        peer.join();
+        EXPECT_FALSE(written);
+        EXPECT_GE(spent, static_cast<long>(CTCPConnection::kDefaultSendLimitMs));
+        EXPECT_LT(spent, 15000);
+    }
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+// The property dialogs of sites, transports and modem definitions.
+
 #include "connections/CommPortConnection.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
@@ -8,23 +10,23 @@
 #include "connections/gui/ConnectionDialogs.h"
 #include "connections/gui/DialogTestSupport.h"
 #include "connections/gui/ModemConnectionPropertiesDialog.h"
+#include "connections/gui/ModemPropertiesDialog.h"
 #include "connections/gui/ModemsDialog.h"
 #include "connections/gui/PortSettingsDialog.h"
+#include "connections/gui/SitePropertiesDialog.h"
 #include "connections/gui/TAPIDeviceSettingsDialog.h"
 #include "connections/gui/TAPIModemConnectionPropertiesDialog.h"
 #include "connections/gui/TCPConnectionPropertiesDialog.h"
 #include "platform/TelephonyATBackend.h"
 #include "platform/TelephonyStream.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-
 namespace {
 
-using dialogtest::DialogTest;
+using dialogtest::Shot;
+using dialogtest::WhenModal;
+using Props = CModemPropertiesDialog;
 
-struct ConnectionTest : DialogTest {
+struct ConnectionTest : dialogtest::DialogTest {
     void SetUp() override {
         DialogTest::SetUp();
         SetPortLister([this] { return ports; });
@@ -35,21 +37,113 @@ struct ConnectionTest : DialogTest {
         Modems().AddTail(modem);
         return modem;
     }
-    // Types each value into the edit, presses OK and expects the dialog to refuse
-    // it with the message.
-    void ExpectRefused(QDialog& dlg, QLineEdit& edit, std::initializer_list<const char*> values,
-                       const std::string& message) {
-        dlg.show();
-        for (const char* value : values) {
-            edit.setText(value);
-            dlg.accept();
-            EXPECT_TRUE(dlg.isVisible()) << value;
-            EXPECT_EQ(LastMessage(), message) << value;
-            EXPECT_EQ(app.prompt.asked.back().caption, "Error") << value;
-        }
-    }
     std::vector<std::string> ports{"/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS9", "/dev/ttyUSB0"};
 };
+
+// Opens the object's properties through the installed editors, expects a T and
+// accepts or cancels it.
+template <class T, class O> void ExpectEditedBy(O& object, bool ok) {
+    WhenModal<T> driver([ok](T& d) { ok ? d.accept() : d.reject(); });
+    EXPECT_EQ(object.EditProperties(), ok) << typeid(T).name();
+    EXPECT_TRUE(driver.Seen()) << typeid(T).name();
+}
+
+TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAFixedSizeAndRefusals) {
+    InstallConnectionDialogs();
+    CModemConnection modem; // a built-in modem is also a direct cable
+    CCommPortConnection cable;
+    CTAPIModemConnection tapi;
+    CTCPConnection tcp;
+    CSiteConnection site;
+    CModemSettings definition;
+    ExpectEditedBy<CModemConnectionPropertiesDialog>(modem, true);
+    ExpectEditedBy<CCommPortConnectionPropertiesDialog>(cable, false);
+    ExpectEditedBy<CTAPIModemConnectionPropertiesDialog>(tapi, true);
+    ExpectEditedBy<CTCPConnectionPropertiesDialog>(tcp, true);
+    ExpectEditedBy<CSitePropertiesDialog>(site, true);
+    ExpectEditedBy<Props>(definition, false);
+
+    modem.SetConnectTimeout(45);
+    app->SetModified(false);
+    CModemConnectionPropertiesDialog modemDlg(modem);
+    CCommPortConnectionPropertiesDialog cableDlg(cable);
+    CTAPIModemConnectionPropertiesDialog tapiDlg(tapi);
+    CTCPConnectionPropertiesDialog tcpDlg(tcp);
+    CSitePropertiesDialog siteDlg(site);
+    Props definitionDlg(definition);
+    CPortSettingsDialog portDlg(QStringLiteral("COM1"), PortLineSettings{});
+    const std::tuple<QDialog*, const char*, const char*> dialogs[] = {
+        {&modemDlg, "Modem Connection Properties", "modem-connection"},
+        {&cableDlg, "Direct Cable Connection Properties", "direct-cable"},
+        {&tapiDlg, "Windows Modem Connection Properties", "windows-modem"},
+        {&tcpDlg, "TCP/IP Connection Properties", "tcpip"},
+        {&siteDlg, "Site Properties", "site-properties"},
+        {&definitionDlg, "Modem Properties", "modem-properties"},
+        {&portDlg, "COM1 Settings", "port-settings"},
+    };
+    for (const auto& [dlg, title, shot] : dialogs) {
+        SCOPED_TRACE(shot);
+        EXPECT_EQ(dlg->windowTitle(), title);
+        Shot(*dlg, shot);
+        EXPECT_TRUE(dialogtest::KeepsItsSize(*dlg));
+    }
+
+    // Values that are no integer in range, or empty, are refused and nothing is stored.
+    tcpDlg.Address().setText("analyzer.local");
+    struct Row {
+        QDialog& dlg;
+        QLineEdit& edit;
+        QString value;
+        std::string message;
+    };
+    const std::string integer = "Please enter an integer.";
+    const std::string port = "Please enter an integer between 0 and 65535.";
+    const std::string timeOut = "Please enter an integer between 0 and 300.";
+    std::vector<Row> rows = {
+        {tcpDlg, tcpDlg.Port(), "65536", port},
+        {tcpDlg, tcpDlg.Port(), "-1", port},
+        {tcpDlg, tcpDlg.Port(), "99999999999999999999", port},
+        {tcpDlg, tcpDlg.Port(), "80a", integer},
+        {tcpDlg, tcpDlg.Port(), "8 0", integer},
+        {tcpDlg, tcpDlg.Port(), "+", integer},
+        {tcpDlg, tcpDlg.Port(), "", integer},
+        {modemDlg, modemDlg.Timeout(), "2 min", integer},
+        {tapiDlg, tapiDlg.Timeout(), "301", timeOut},
+        {tapiDlg, tapiDlg.Timeout(), "-1", timeOut},
+        {tapiDlg, tapiDlg.Timeout(), "", integer},
+        {portDlg, *portDlg.BaudRate().lineEdit(), "fast", integer},
+        {portDlg, *portDlg.BaudRate().lineEdit(), "0",
+         "Please enter an integer between 1 and 4294967295."},
+    };
+    for (int f = 0; f < Props::FIELD_COUNT; ++f)
+        rows.push_back({definitionDlg, definitionDlg.Edit(Props::Field(f)), "",
+                        "Please supply a string for every command and response."});
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.dlg.windowTitle().toStdString() + ": \"" + r.value.toStdString() + "\"");
+        r.dlg.show();
+        const QString before = r.edit.text();
+        r.edit.setText(r.value);
+        app.prompt.asked.clear();
+        r.dlg.accept();
+        EXPECT_TRUE(r.dlg.isVisible());
+        EXPECT_EQ(app.prompt.asked.size(), 1u);
+        if (app.prompt.asked.empty())
+            continue;
+        const auto& q = app.prompt.asked[0];
+        EXPECT_EQ(std::tuple(q.text, q.caption, q.icon),
+                  std::tuple(r.message, std::string("Error"), PromptIcon::Exclamation));
+        r.edit.setText(before);
+    }
+    EXPECT_EQ(tcp.GetAddress(), "0.0.0.0");
+    EXPECT_EQ(modem.GetConnectTimeout(), 45);
+    EXPECT_EQ(tapi.GetConnectTimeout(), 120);
+    EXPECT_FALSE(app->IsModified());
+    tcpDlg.Port().setText(" 65535 ");
+    tcpDlg.accept();
+    EXPECT_EQ(tcpDlg.result(), QDialog::Accepted);
+    EXPECT_EQ(std::pair(tcp.GetAddress(), tcp.GetPort()),
+              std::pair(std::string("analyzer.local"), 65535u));
+}
 
 // ---- Direct cable and its port settings
 
@@ -57,11 +151,8 @@ TEST_F(ConnectionTest, PortListNamesTheFirstNineStandardPortsComAndKeepsAnAbsent
     CCommPortConnection cable;
     cable.SetPortName("com3"); // any case
     CCommPortConnectionPropertiesDialog dlg(cable);
-    EXPECT_EQ(dlg.windowTitle(), "Direct Cable Connection Properties");
     EXPECT_EQ(Items(dlg.Port()), (QStringList{"COM1", "COM3", "/dev/ttyS9", "/dev/ttyUSB0"}));
     EXPECT_EQ(dlg.Port().currentText(), "COM3");
-    dialogtest::Shot(dlg, "direct-cable");
-    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
     // A port that is not there now is offered rather than quietly replaced.
     cable.SetPortName("/dev/pts/7");
     CCommPortConnectionPropertiesDialog absent(cable);
@@ -81,14 +172,11 @@ TEST_F(ConnectionTest, PortListNamesTheFirstNineStandardPortsComAndKeepsAnAbsent
 
 TEST_F(ConnectionTest, SettingsEditAWorkingCopyThatOnlyOkStores) {
     for (bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
         CCommPortConnection cable;
         CCommPortConnectionPropertiesDialog dlg(cable);
         dlg.show();
-        dialogtest::WhenModal<CPortSettingsDialog> driver([ok](CPortSettingsDialog& s) {
-            if (ok) {
-                dialogtest::Shot(s, "port-settings");
-                EXPECT_TRUE(dialogtest::KeepsItsSize(s));
-            }
+        WhenModal<CPortSettingsDialog> driver([ok](CPortSettingsDialog& s) {
             s.BaudRate().setEditText("57600");
             s.DataBits().setCurrentText("7");
             s.Parity().setCurrentText("Even");
@@ -107,36 +195,20 @@ TEST_F(ConnectionTest, SettingsEditAWorkingCopyThatOnlyOkStores) {
                   ok ? std::tuple(57600u, 7, int(CCommPortConnection::PARITY_EVEN),
                                   int(CCommPortConnection::STOPBITS_TWO),
                                   int(CCommPortConnection::FLOW_RTSCTS))
-                     : std::tuple(19200u, 8, 0, 0, int(CCommPortConnection::FLOW_NONE)))
-            << (ok ? "OK" : "Cancel");
+                     : std::tuple(19200u, 8, 0, 0, int(CCommPortConnection::FLOW_NONE)));
     }
-}
-
-TEST_F(ConnectionTest, PortSettingsRefuseARateThatIsNoNumberAndKeepUnlistedValues) {
+    // Values the lists do not name come back unchanged; defaults put back the standard ones.
     PortLineSettings odd{250000, 9, 4, 0, 7};
     CPortSettingsDialog dlg(QStringLiteral("COM1"), odd);
     EXPECT_EQ(dlg.BaudRate().currentText(), "250000");
     dlg.accept();
-    EXPECT_EQ(dlg.Settings(),
-              odd); // values the lists do not name come back unchanged
-
-    CPortSettingsDialog bad(QStringLiteral("COM1"), PortLineSettings{});
-    bad.show();
-    const std::pair<const char*, const char*> rows[] = {
-        {"fast", "Please enter an integer."},
-        {"0", "Please enter an integer between 1 and 4294967295."}};
-    for (const auto& [rate, message] : rows) {
-        bad.BaudRate().setEditText(rate);
-        bad.accept();
-        EXPECT_TRUE(bad.isVisible()) << rate;
-        EXPECT_EQ(LastMessage(), message) << rate;
-    }
-    bad.OnRestoreDefaults();
-    bad.accept();
-    EXPECT_EQ(bad.Settings(), PortLineSettings{});
+    EXPECT_EQ(dlg.Settings(), odd);
+    dlg.OnRestoreDefaults();
+    dlg.accept();
+    EXPECT_EQ(dlg.Settings(), PortLineSettings{});
 }
 
-// ---- Built-in modem
+// ---- Modems
 
 TEST_F(ConnectionTest, ModemLinkShowsAndStoresPortDefinitionNumberAndTimeOut) {
     AddModem("zeta");
@@ -146,17 +218,11 @@ TEST_F(ConnectionTest, ModemLinkShowsAndStoresPortDefinitionNumberAndTimeOut) {
     link.SetPortName("COM3");
     link.SetModemId(chosen->GetId());
     link.SetTelephoneNumber("5551234");
-    link.SetConnectTimeout(45);
     CModemConnectionPropertiesDialog dlg(link);
-    EXPECT_EQ(dlg.windowTitle(), "Modem Connection Properties");
     EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Alpha", "mid", "zeta"}));
     EXPECT_EQ(dlg.ModemType().currentText(), "Alpha");
     EXPECT_EQ(dlg.Port().currentText(), "COM3");
     EXPECT_EQ(dlg.Telephone().text(), "5551234");
-    dialogtest::Shot(dlg, "modem-connection");
-    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
-    ExpectRefused(dlg, dlg.Timeout(), {"2 min"}, "Please enter an integer.");
-    EXPECT_EQ(link.GetConnectTimeout(), 45);
     dlg.Port().setCurrentText("/dev/ttyUSB0");
     dlg.ModemType().setCurrentText("mid");
     dlg.Telephone().setText("0,5551234");
@@ -185,7 +251,7 @@ TEST_F(ConnectionTest, TheModemsButtonOpensTheListAndRebuildsTheChoices) {
     });
     CModemConnectionPropertiesDialog dlg(link);
     dlg.show();
-    dialogtest::WhenModal<CModemsDialog> driver([](CModemsDialog& modems) {
+    WhenModal<CModemsDialog> driver([](CModemsDialog& modems) {
         modems.OnNew();
         modems.accept();
     });
@@ -195,40 +261,59 @@ TEST_F(ConnectionTest, TheModemsButtonOpensTheListAndRebuildsTheChoices) {
     EXPECT_EQ(dlg.ModemType().currentText(), "Kept");
 }
 
-// ---- Windows modem
+TEST_F(ConnectionTest, ModemDefinitionShowsEightStringsOfAtMostFortyAndOkStoresThem) {
+    CModemSettings modem;
+    modem.SetName("Mine");
+    modem.SetHangup("ATH");
+    Props dlg(modem);
+    // In field order: name, OK, connect, escape, reset, initialisation, dial, hang-up.
+    const QStringList standard = {"Standard",          "OK",   "CONNECT", "+++", "ATZ",
+                                  "AT &F E0 M0 Q0 V1", "ATDT", "ATH0"};
+    const char* values[] = {"Fast", "READY", "CARRIER", "~~~", "ATZ0", "AT&F", "ATDP", "ATH1"};
+    for (int f = 0; f < Props::FIELD_COUNT; ++f) {
+        SCOPED_TRACE(f);
+        QLineEdit& edit = dlg.Edit(Props::Field(f));
+        EXPECT_EQ(edit.text(), f == 0 ? "Mine" : f == 7 ? "ATH" : standard[f]);
+        edit.clear();
+        edit.insert(QString(45, QLatin1Char('9'))); // typing stops at 40 characters
+        EXPECT_EQ(edit.text().size(), 40);
+    }
+    dlg.OnDefaults();
+    for (int f = 0; f < Props::FIELD_COUNT; ++f) {
+        EXPECT_EQ(dlg.Edit(Props::Field(f)).text(), standard[f]) << f;
+        dlg.Edit(Props::Field(f)).setText(values[f]);
+    }
+    dlg.accept();
+    EXPECT_EQ((std::vector<std::string>{modem.GetName(), modem.GetOkResponse(),
+                                        modem.GetConnectResponse(), modem.GetEscape(),
+                                        modem.GetReset(), modem.GetInitialization(),
+                                        modem.GetToneDial(), modem.GetHangup()}),
+              std::vector<std::string>(std::begin(values), std::end(values)));
+    EXPECT_TRUE(app->IsModified());
+}
 
-TEST_F(ConnectionTest, WindowsModemListsDevicesSortedAndRefusesTimeOutsAbove300) {
+TEST_F(ConnectionTest, WindowsModemListsDevicesSortedAndKeepsTheStoredOneWithoutDevices) {
+    CTAPIModemConnection link;
+    link.SetDeviceId(0x77);
+    CTAPIModemConnectionPropertiesDialog empty(link);
+    EXPECT_EQ(empty.Modem().count(), 0);
+    EXPECT_FALSE(empty.SettingsButton().isEnabled());
+    empty.accept();
+    EXPECT_EQ(link.GetDeviceId(), 0x77u);
+
     app->TelephonyDevices().AddTail(new CTAPIModemDevice("USB Modem", 0x1111, 0, 0x20000));
     app->TelephonyDevices().AddTail(new CTAPIModemDevice("Internal Modem", 0x2222, 1, 0x20000));
-    CTAPIModemConnection link;
     link.SetDeviceId(0x1111);
     CTAPIModemConnectionPropertiesDialog dlg(link);
-    EXPECT_EQ(dlg.windowTitle(), "Windows Modem Connection Properties");
     EXPECT_EQ(Items(dlg.Modem()), (QStringList{"Internal Modem", "USB Modem"}));
     EXPECT_EQ(dlg.Modem().currentText(), "USB Modem");
     EXPECT_EQ(dlg.Telephone().maxLength(), 100);
-    EXPECT_EQ(dlg.Timeout().text(), "120");
-    dialogtest::Shot(dlg, "windows-modem");
-    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
-    ExpectRefused(dlg, dlg.Timeout(), {"301", "-1"}, "Please enter an integer between 0 and 300.");
-    ExpectRefused(dlg, dlg.Timeout(), {""}, "Please enter an integer.");
-    EXPECT_EQ(link.GetConnectTimeout(), 120);
     dlg.Modem().setCurrentText("Internal Modem");
     dlg.Telephone().setText("1234");
     dlg.Timeout().setText("0");
     dlg.accept();
     EXPECT_EQ(std::tuple(link.GetDeviceId(), link.GetTelephoneNumber(), link.GetConnectTimeout()),
               std::tuple(0x2222u, std::string("1234"), 0));
-}
-
-TEST_F(ConnectionTest, WindowsModemWithoutDevicesKeepsTheStoredOne) {
-    CTAPIModemConnection link;
-    link.SetDeviceId(0x77);
-    CTAPIModemConnectionPropertiesDialog dlg(link);
-    EXPECT_EQ(dlg.Modem().count(), 0);
-    EXPECT_FALSE(dlg.SettingsButton().isEnabled());
-    dlg.accept();
-    EXPECT_EQ(link.GetDeviceId(), 0x77u);
 }
 
 TEST_F(ConnectionTest, WindowsModemSettingsShowTheSelectedDevicesConfiguration) {
@@ -242,8 +327,8 @@ TEST_F(ConnectionTest, WindowsModemSettingsShowTheSelectedDevicesConfiguration) 
     CTAPIModemConnectionPropertiesDialog dlg(link);
     dlg.show();
     QStringList shown;
-    dialogtest::WhenModal<CTAPIDeviceSettingsDialog> driver([&](CTAPIDeviceSettingsDialog& s) {
-        dialogtest::Shot(s, "windows-modem-settings");
+    WhenModal<CTAPIDeviceSettingsDialog> driver([&](CTAPIDeviceSettingsDialog& s) {
+        Shot(s, "windows-modem-settings");
         EXPECT_TRUE(dialogtest::KeepsItsSize(s));
         shown = {s.NameText(), s.DeviceText(), s.SpeedText()};
         s.reject();
@@ -253,55 +338,70 @@ TEST_F(ConnectionTest, WindowsModemSettingsShowTheSelectedDevicesConfiguration) 
     EXPECT_EQ(shown, (QStringList{"Desk Modem", "/dev/ttyACM0", "57600"}));
 }
 
-// ---- TCP/IP
+// ---- Sites
 
-TEST_F(ConnectionTest, TcpPortMustBeAnIntegerFromZeroTo65535) {
-    CTCPConnection tcp;
-    CTCPConnectionPropertiesDialog dlg(tcp);
-    EXPECT_EQ(dlg.windowTitle(), "TCP/IP Connection Properties");
-    EXPECT_EQ(dlg.Address().text(), "0.0.0.0");
-    dialogtest::Shot(dlg, "tcpip");
-    EXPECT_TRUE(dialogtest::KeepsItsSize(dlg));
-    dlg.Address().setText("analyzer.local");
-    ExpectRefused(dlg, dlg.Port(), {"65536", "-1", "99999999999999999999"},
-                  "Please enter an integer between 0 and 65535.");
-    ExpectRefused(dlg, dlg.Port(), {"80a", "8 0", "+", ""}, "Please enter an integer.");
-    EXPECT_EQ(tcp.GetAddress(), "0.0.0.0"); // nothing stored while refused
-    dlg.Port().setText(" 65535 ");
-    dlg.accept();
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(tcp.GetAddress(), "analyzer.local");
-    EXPECT_EQ(tcp.GetPort(), 65535u);
+TEST_F(ConnectionTest, SiteKindsGiveNewDefaultTransportsOnAWorkingCopyThatOnlyOkStores) {
+    CSiteConnection site;
+    site.SetName("Harbour");
+    site.SetConnection(new CModemConnection);
+    CSitePropertiesDialog shown(site);
+    EXPECT_EQ(Items(shown.ConnectionType()),
+              (QStringList{"Direct Cable", "Windows Modem", "Other Modem", "TCP/IP"}));
+    EXPECT_EQ(shown.ConnectionType().currentText(), "Other Modem");
+    EXPECT_EQ(shown.Name().text(), "Harbour");
 
-    CTCPConnectionPropertiesDialog cancelled(tcp);
-    cancelled.Address().setText("10.0.0.9");
-    cancelled.reject();
-    EXPECT_EQ(tcp.GetAddress(), "analyzer.local");
+    auto* cable = new CCommPortConnection;
+    cable->SetPortName("COM3");
+    site.SetConnection(cable);
+    for (bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        CSitePropertiesDialog dlg(site);
+        auto* working = dynamic_cast<CCommPortConnection*>(dlg.Working());
+        ASSERT_NE(working, nullptr);
+        EXPECT_NE(working, cable);
+        EXPECT_EQ(working->GetPortName(), "COM3");
+        const std::pair<const char*, int> kinds[] = {{"Windows Modem", CONN_WINDOWSMODEM},
+                                                     {"Other Modem", CONN_BUILTINMODEM},
+                                                     {"Direct Cable", CONN_DIRECTCABLE},
+                                                     {"TCP/IP", CONN_TCPIP}};
+        for (const auto& [item, kind] : kinds) {
+            dlg.ConnectionType().setCurrentIndex(dlg.ConnectionType().findText(item));
+            EXPECT_EQ(dlg.Working()->GetConnectionType(), kind) << item;
+        }
+        dlg.Name().setText(""); // even an empty name is stored
+        CConnection* chosen = dlg.Working();
+        ok ? dlg.accept() : dlg.reject();
+        EXPECT_EQ(site.GetName(), ok ? "" : "Harbour");
+        EXPECT_EQ(site.GetConnection(), ok ? chosen : cable);
+        EXPECT_EQ(app->IsModified(), ok);
+    }
+    // Defaults give a local site on a new default cable.
+    CSitePropertiesDialog dlg(site);
+    dlg.OnDefaults();
+    EXPECT_EQ(dlg.Name().text(), "Local Site");
+    EXPECT_EQ(dlg.ConnectionType().currentText(), "Direct Cable");
+    EXPECT_EQ(dynamic_cast<CCommPortConnection&>(*dlg.Working()).GetPortName(), "COM1");
 }
 
-// ---- the editor the core calls
-
-TEST_F(ConnectionTest, EachKindOpensItsOwnDialog) {
+TEST_F(ConnectionTest, SiteSettingsEditTheWorkingTransportOnlyUntilOk) {
     InstallConnectionDialogs();
-    CModemConnection modem;
-    dialogtest::WhenModal<CModemConnectionPropertiesDialog> modemDriver(
-        [](auto& d) { d.accept(); });
-    EXPECT_TRUE(modem.EditProperties()); // a built-in modem is also a direct cable
-    EXPECT_TRUE(modemDriver.Seen());
-    CCommPortConnection cable;
-    dialogtest::WhenModal<CCommPortConnectionPropertiesDialog> cableDriver(
-        [](auto& d) { d.reject(); });
-    EXPECT_FALSE(cable.EditProperties());
-    EXPECT_TRUE(cableDriver.Seen());
-    CTAPIModemConnection tapi;
-    dialogtest::WhenModal<CTAPIModemConnectionPropertiesDialog> tapiDriver(
-        [](auto& d) { d.accept(); });
-    EXPECT_TRUE(tapi.EditProperties());
-    EXPECT_TRUE(tapiDriver.Seen());
-    CTCPConnection tcp;
-    dialogtest::WhenModal<CTCPConnectionPropertiesDialog> tcpDriver([](auto& d) { d.accept(); });
-    EXPECT_TRUE(tcp.EditProperties());
-    EXPECT_TRUE(tcpDriver.Seen());
+    CSiteConnection site;
+    site.SetConnectionType(CSiteConnection::TYPE_TCPIP);
+    auto* stored = dynamic_cast<CTCPConnection*>(site.GetConnection());
+    ASSERT_NE(stored, nullptr);
+    CSitePropertiesDialog dlg(site);
+    dlg.show();
+    WhenModal<CTCPConnectionPropertiesDialog> driver([](auto& tcp) {
+        tcp.Address().setText("instrument.example");
+        tcp.accept();
+    });
+    dlg.OnSettings();
+    EXPECT_TRUE(driver.Seen());
+    EXPECT_EQ(dynamic_cast<CTCPConnection&>(*dlg.Working()).GetAddress(), "instrument.example");
+    EXPECT_EQ(stored->GetAddress(), "0.0.0.0"); // the site's own transport is untouched
+    dlg.accept();
+    EXPECT_EQ(dynamic_cast<CTCPConnection&>(*site.GetConnection()).GetAddress(),
+              "instrument.example");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #pragma once
 // Shared by the property-dialog tests: the Qt application, an application
-// object with a recording prompt, a transport that opens at once (to make a
-// site connected without a link), a driver that acts on the next modal dialog
+// object with a recording prompt, a driver that acts on the next modal dialog
 // of a given type from inside its event loop, screenshots with a check that no
 // control is squeezed below the size it asks for, and a check that a window
 // keeps its size.
@@ -13,6 +12,7 @@
 #include "connections/gui/SerialPortChoices.h"
 #include "platform/Connection.h"
 #include "support_lib/Fakes.h"
+#include "support_lib/GuiShot.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -44,31 +44,6 @@ inline QApplication& Qt() {
     static QApplication app(argc, argv);
     return app;
 }
-
-// A transport that opens and closes at once and carries nothing.
-class OpenAtOnceTransport : public CConnection {
-public:
-    const char* GetClassName() const override { return "OpenAtOnceTransport"; }
-    unsigned GetSchema() const override { return 0; }
-    void Serialize(CArchive&) override {}
-    bool ReadConfig(ConfigFileTokenStream&, const CNamedObjectList&) override { return false; }
-    void WriteConfig(std::string&, const CNamedObjectList&) const override {}
-    int GetConnectionType() const override { return CONN_DIRECTCABLE; }
-    bool Open(CInstrumentConnection*) override { return m_open = true; }
-    bool Close() override {
-        const bool was = m_open;
-        m_open = false;
-        return was;
-    }
-    bool Purge() override { return m_open; }
-    size_t Read(char*, size_t, unsigned, int) override { return 0; }
-    bool Write(const std::string&) override { return m_open; }
-    bool IsOpen() const override { return m_open; }
-    CConnection* Clone() const override { return new OpenAtOnceTransport; }
-
-private:
-    bool m_open = false;
-};
 
 // Acts on the next modal dialog of type T, from inside the modal loop that
 // shows it. If none appears within the given number of looks, every modal
@@ -111,11 +86,7 @@ private:
 inline void Shot(QWidget& widget, const std::string& name) {
     widget.show();
     QApplication::processEvents();
-    const QPixmap picture = widget.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString folder = QStringLiteral(GASQUILL_BIN_DIR "/test-shots");
-    QDir().mkpath(folder);
-    EXPECT_TRUE(picture.save(folder + "/" + QString::fromStdString(name) + ".png"));
+    SaveShot(widget, name);
     for (QWidget* child : widget.findChildren<QWidget*>()) {
         // The edit inside an editable drop-down list is the list's business.
         if (!child->isVisible() || qobject_cast<QComboBox*>(child->parentWidget()))

@@ -1,0 +1,198 @@
+// What the direct cable (over a pseudo-terminal) and the TCP/IP transport (over
+// loopback) share: the read loop's limits, a cancel, write, purge, close, and a
+// far end that goes away; then what only the TCP/IP transport does.
+
+#include "ConnTestSupport.h"
+
+#include "platform/Socket.h"
+
+using namespace conntest;
+
+namespace {
+
+enum class Kind { Cable, Tcp };
+
+// The transport under test, opened, and the far end the test plays.
+struct Transports : ::testing::TestWithParam<Kind> {
+    Transports() {
+        if (cable) {
+            near = &cable->conn;
+            ok = cable->opened;
+        } else {
+            near = &tcp->conn;
+            ok = tcp->peer >= 0;
+        }
+    }
+    void Feed(const std::string& bytes) {
+        cable ? cable->pty.Feed(bytes) : WriteFd(tcp->peer, bytes);
+    }
+    std::string Take(size_t count) {
+        return cable ? cable->pty.Take(count) : ReadFd(tcp->peer, count);
+    }
+    std::string Read(size_t max, unsigned timeoutMs, int terminator = -1) {
+        return ReadSome(*near, max, timeoutMs, terminator);
+    }
+    std::unique_ptr<OpenCable> cable =
+        GetParam() == Kind::Cable ? std::make_unique<OpenCable>() : nullptr;
+    std::unique_ptr<TcpLink> tcp = cable ? nullptr : std::make_unique<TcpLink>();
+    CConnection* near;
+    bool ok;
+};
+
+INSTANTIATE_TEST_SUITE_P(Both, Transports, ::testing::Values(Kind::Cable, Kind::Tcp),
+                         [](const auto& info) {
+                             return info.param == Kind::Cable ? "Cable" : "Tcp";
+                         });
+
+TEST_P(Transports, ReadsEndAtTheCountTheTerminatorOrTheTimeOut) {
+    struct Step {
+        size_t max;
+        unsigned timeoutMs;
+        int terminator;
+        std::string want;
+    };
+    struct Row {
+        const char* name;
+        std::string fed;
+        std::vector<Step> reads;
+    };
+    const std::string nul("a\0b\r\n", 5);
+    // clang-format off
+    const Row rows[] = {
+        {"max one keeps the rest", "abc", {{1, 2000, -1, "a"}, {1, 2000, -1, "b"}, {5, 0, -1, "c"}}},
+        {"terminator stored and counted", "OK\r\nNEXT\r\n",
+         {{100, 2000, '\n', "OK\r\n"}, {100, 2000, '\n', "NEXT\r\n"}}},
+        {"minus one never ends early", "a\nb\nc", {{5, 5000, -1, "a\nb\nc"}}},
+        {"time-out zero takes what is queued", "xyz",
+         {{1, 2000, -1, "x"}, {10, 0, -1, "yz"}, {10, 0, -1, ""}}},
+        {"NUL bytes kept", nul, {{10, 2000, '\n', nul}}},
+        {"terminator above a byte matches nothing", "\xFF\n", {{2, 2000, 0x1FF, "\xFF\n"}}},
+        {"high byte as unsigned", "ab\xFE" "cd", {{10, 2000, 0xFE, "ab\xFE"}, {10, 0, 0xFE, "cd"}}},
+    };
+    // clang-format on
+    ASSERT_TRUE(ok);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        Feed(r.fed);
+        for (const Step& s : r.reads)
+            EXPECT_EQ(Read(s.max, s.timeoutMs, s.terminator), s.want);
+    }
+    EXPECT_EQ(near->ReadString(0, '\n'), "");
+}
+
+TEST_P(Transports, ACancelEndsEveryReadUntilItIsCleared) {
+    ASSERT_TRUE(ok);
+    Feed("ab");
+    EXPECT_EQ(Read(1, 2000), "a");
+    near->CancelRead();
+    // Would wait a minute for the terminator; the cancel ends it after the first pass.
+    EXPECT_EQ(Read(10, 60000, '\n'), "b");
+    // The read did not clear it, so a disconnect request cannot be lost between reads.
+    EXPECT_TRUE(near->IsCancelled());
+    EXPECT_EQ(Read(10, 60000, '\n'), "");
+    near->ClearCancel();
+    Feed("late\n");
+    EXPECT_EQ(near->ReadString(5000, '\n'), "late\n");
+}
+
+TEST_P(Transports, WritesKeepEveryByteAndAClosedTransportRefusesEverything) {
+    ASSERT_TRUE(ok);
+    EXPECT_FALSE(near->Write(""));
+    const std::string cmd("\x03k disp\r\x00\xFF", 10);
+    EXPECT_TRUE(near->Write(cmd));
+    EXPECT_EQ(Take(cmd.size()), cmd);
+    EXPECT_FALSE(near->Open(nullptr)); // already open: kept
+    EXPECT_TRUE(near->IsOpen());
+    EXPECT_TRUE(near->Close());
+    EXPECT_FALSE(near->Close());
+    char buf[4];
+    EXPECT_EQ(near->Read(buf, sizeof buf, 0, -1), 0u);
+    EXPECT_EQ(near->ReadString(0, -1), "");
+    EXPECT_FALSE(near->Write("x") || near->Purge() || near->IsOpen());
+}
+
+TEST_P(Transports, PurgeDiscardsTheBufferAndWhatHasArrivedWithoutWaiting) {
+    ASSERT_TRUE(ok);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(near->Purge());
+    EXPECT_LT(MsSince(start), 2000); // nothing pending: nothing to wait for
+    Feed("abc");
+    EXPECT_EQ(Read(1, 2000), "a"); // "bc" now buffered
+    if (cable) {
+        cable->pty.Feed("def"); // and this waiting in the terminal
+        ASSERT_TRUE(WaitUntil([&] { return cable->pty.SlaveHasInput(0); }));
+    }
+    EXPECT_TRUE(near->Purge());
+    EXPECT_EQ(Read(10, 0), "");
+    Feed("g\n");
+    EXPECT_EQ(Read(10, 2000, '\n'), "g\n");
+}
+
+TEST_P(Transports, WhenTheFarEndGoesTheBufferedBytesComeAndTheLinkIsKnownToHaveFailed) {
+    ASSERT_TRUE(ok);
+    Feed("xyz");
+    EXPECT_EQ(Read(1, 2000), "x");
+    EXPECT_FALSE(near->HasLinkFailed());
+    cable ? cable->pty.HangUp() : tcp->ClosePeer();
+    EXPECT_EQ(Read(10, 50), "yz");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Read(100, 200, '\n'), "");
+    if (tcp) { // a closed socket does not end the read: it runs to its time-out
+        EXPECT_GE(MsSince(start), 200);
+    }
+    // But it is told apart from a quiet peer: the reply was cut, not ended.
+    EXPECT_TRUE(near->HasLinkFailed());
+    EXPECT_TRUE(near->IsOpen());
+    EXPECT_TRUE(near->Close());
+    if (tcp) { // the same address again: a fresh link
+        ASSERT_TRUE(near->Open(nullptr));
+        EXPECT_FALSE(near->HasLinkFailed());
+    }
+}
+
+// ---- what only the TCP/IP transport does
+
+TEST(TcpOpen, NamesResolveAndBadTargetsFail) {
+    uint32_t a = 0;
+    ASSERT_TRUE(Socket::ResolveIPv4("10.1.2.3", a));
+    EXPECT_EQ(ntohl(a), 0x0A010203u);
+    ASSERT_TRUE(Socket::ResolveIPv4("localhost", a));
+    EXPECT_EQ(a, htonl(INADDR_LOOPBACK));
+    TcpLink byName("localhost");
+    EXPECT_GE(byName.peer, 0);
+    EXPECT_FALSE(std::unique_ptr<CConnection>(byName.conn.Clone())->IsOpen());
+    // Close shuts the sending side, so the peer sees the end.
+    EXPECT_TRUE(byName.conn.Close());
+    ASSERT_TRUE(Readable(byName.peer, 2000));
+    char c;
+    EXPECT_EQ(::read(byName.peer, &c, 1), 0);
+
+    uint16_t gone;
+    {
+        Listener l;
+        gone = l.Port();
+    }
+    // The defaults (0.0.0.0, port 0), a refused connect and a port out of range.
+    CTCPConnection tcp;
+    EXPECT_FALSE(tcp.Open(nullptr));
+    tcp.SetAddress("127.0.0.1");
+    for (uint32_t port : {uint32_t(gone), 65536u + 80}) {
+        tcp.SetPort(port);
+        EXPECT_FALSE(tcp.Open(nullptr) || tcp.IsOpen()) << port;
+    }
+}
+
+TEST(TcpWrite, AWriteToAPeerThatHasGoneFailsWithoutKillingTheProcess) {
+    TcpLink link;
+    ASSERT_GE(link.peer, 0);
+    link.ClosePeer();
+    // The first send may still be accepted; the peer's reset then fails a later one.
+    bool failed = false;
+    for (int i = 0; i < 50 && !failed; ++i) {
+        failed = !link.conn.Write(std::string(1000, 'z'));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_TRUE(failed);
+}
+
+} // namespace
