@@ -215,7 +215,7 @@ TEST_F(EditorsTest, BasicPageRefusesANameUntilItIsValidAndUnique) {
     }
 }
 
-TEST_F(EditorsTest, PagesCheckPeriodsAndTheDownloadFile) {
+TEST_F(EditorsTest, PagesCheckPeriodsAndProposeAndCheckTheDownloadFile) {
     CDASChanPropertySheet sheet(*Channel(0));
     // Both periods must be above zero.
     sheet.Basic().Sample().days->setText("0");
@@ -254,20 +254,17 @@ TEST_F(EditorsTest, PagesCheckPeriodsAndTheDownloadFile) {
             want.push_back(LoadString(id));
         EXPECT_EQ(Asked(), want);
     }
-}
-
-TEST_F(EditorsTest, AdvancedPageProposesTheAutomaticFileName) {
-    CDASChanPropertySheet sheet(*Channel(0));
-    EXPECT_EQ(sheet.Advanced().LastDownload().text(), "Unknown");
+    EXPECT_EQ(adv.LastDownload().text(), "Unknown");
     std::string proposed;
     CDASChanAdvPropertyPage::SetFileChooser([&](const std::string& name) {
         proposed = name;
         return std::optional<std::string>("/data/chosen.txt");
     });
-    sheet.Advanced().OnSelectFile();
+    adv.File().setText(""); // with no file yet, the chooser proposes one
+    adv.OnSelectFile();
     CDASChanAdvPropertyPage::SetFileChooser(nullptr);
     EXPECT_EQ(proposed, "Monitor 1-0042-CONC1-Auto.txt");
-    EXPECT_EQ(sheet.Advanced().File().text(), "/data/chosen.txt");
+    EXPECT_EQ(adv.File().text(), "/data/chosen.txt");
 }
 
 TEST_F(EditorsTest, ListsOfferOnlyLowAndMediumLevels) {
@@ -422,28 +419,20 @@ TEST_F(DASConfigTest, DuplicateGivesTheEditorACopyWithoutANameAndDeleteTakesItBa
     EXPECT_TRUE(inst.GetDasModified());
 }
 
-TEST_F(DASConfigTest, ProgressMessagesDriveStatusAndBar) {
+TEST_F(DASConfigTest, AutomaticDownloadShowsProgressAndHoldsTheWindowOpenUntilItReportsBack) {
+    HoldingSite site;
+    Channel(1)->SetSelected(true); // never downloaded, so due
     auto dlg = Open();
     EXPECT_EQ(dlg->windowTitle(), "Monitor 1 at Local Site");
     dlg->Tree().expandAll();
     SaveShot(*dlg, "das-window");
-    dlg->OnMessage(DASM_DOWNLOAD_START, 40, reinterpret_cast<intptr_t>(Channel(1)));
-    EXPECT_EQ(dlg->StatusText().text(), "Downloading data for CAL...");
-    EXPECT_EQ(dlg->Progress().maximum(), 40);
-    dlg->OnMessage(DASM_STEP, 0, 0);
-    dlg->OnMessage(DASM_STEP, 0, 0);
-    EXPECT_EQ(dlg->Progress().value(), 2);
-    dlg->OnMessage(DASM_DOWNLOAD_FAILED, 0, 0);
-    EXPECT_EQ(dlg->StatusText().text(), "");
-    EXPECT_EQ(dlg->Progress().value(), 0);
-}
-
-TEST_F(DASConfigTest, CloseRefusedDuringAutomaticDownloadsUntilItReportsBack) {
-    HoldingSite site;
-    inst.SetSiteInUse(&site);
-    Channel(1)->SetSelected(true); // never downloaded, so due
-    auto dlg = Open();
+    // No site worker yet: the window must not wait for answers that cannot come.
+    dlg->OnGetConfig();
+    EXPECT_TRUE(dlg->IsIdle());
     dlg->AutoBox().setChecked(true);
+    dlg->OnAutoTimer();
+    EXPECT_FALSE(dlg->IsBusy());
+    inst.SetSiteInUse(&site);
     EXPECT_EQ(dlg->AutoTimer().interval(), 60000);
     dlg->reject();
     EXPECT_TRUE(dlg->isVisible()) << "refused in automatic mode";
@@ -452,12 +441,21 @@ TEST_F(DASConfigTest, CloseRefusedDuringAutomaticDownloadsUntilItReportsBack) {
     EXPECT_EQ(site.posted[0].first, unsigned(MSG_DOWNLOAD_DAS_RECORDS));
     EXPECT_EQ(site.posted[0].second, std::vector<uint32_t>{Channel(1)->GetHandle()});
     EXPECT_TRUE(dlg->IsBusy());
+    // What the worker reports drives the status and the bar.
+    dlg->OnMessage(DASM_DOWNLOAD_START, 40, reinterpret_cast<intptr_t>(Channel(1)));
+    EXPECT_EQ(dlg->StatusText().text(), "Downloading data for CAL...");
+    EXPECT_EQ(dlg->Progress().maximum(), 40);
+    dlg->OnMessage(DASM_STEP, 0, 0);
+    dlg->OnMessage(DASM_STEP, 0, 0);
+    EXPECT_EQ(dlg->Progress().value(), 2);
     // The operator clears the box while the download runs: still refused until it reports.
     dlg->AutoBox().setChecked(false);
     EXPECT_FALSE(dlg->AutoTimer().isActive());
     dlg->reject();
     EXPECT_TRUE(dlg->isVisible());
     dlg->OnMessage(DASM_DOWNLOAD_FAILED, 0, 0);
+    EXPECT_EQ(dlg->StatusText().text(), "");
+    EXPECT_EQ(dlg->Progress().value(), 0);
     dlg->reject();
     EXPECT_FALSE(dlg->isVisible());
     inst.SetSiteInUse(nullptr);
@@ -506,19 +504,6 @@ TEST_F(DASConfigTest, SaveDataHoldsOffTimerActionsAndStopsAtTheFirstRefusal) {
     D::SetDataWindows({});
     EXPECT_EQ(idleCounts, std::vector<int32_t>{before - 1}) << "one call, timer actions held off";
     EXPECT_EQ(inst.GetIdleCount(), before);
-    EXPECT_TRUE(dlg->IsIdle());
-}
-
-TEST_F(DASConfigTest, ARequestThatCannotBePostedLeavesTheWindowIdle) {
-    // No site worker: the window must not wait for an answer that cannot come.
-    auto dlg = Open();
-    Channel(0)->SetSelected(true);
-    dlg->AutoBox().setChecked(true);
-    dlg->OnAutoTimer();
-    EXPECT_FALSE(dlg->IsBusy());
-    dlg->AutoBox().setChecked(false);
-    dlg->OnGetConfig();
-    EXPECT_FALSE(dlg->IsBusy());
     EXPECT_TRUE(dlg->IsIdle());
 }
 
