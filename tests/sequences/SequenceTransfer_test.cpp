@@ -69,8 +69,6 @@ TEST_F(SeqTransferTest, FetchReadsTheListingAndJudgesItsEnd) {
         {"stops halfway", kTwoSequences.substr(0, kTwoSequences.find("  SEQBEGIN\r\n    NAME \"S")),
          false, 1},
         {"text after the end", kTwoSequences + "MORE\r\n", false, 2},
-        {"a bad step", "SEQLISTBEGIN SEQBEGIN STEPBEGIN LEVEL 5 STEPEND SEQEND SEQLISTEND\r\n",
-         false, 0},
         {"no reply", "", false, 0},
     };
     for (const auto& row : rows) {

@@ -9,6 +9,7 @@
 #include "connections/gui/DialogTestSupport.h"
 #include "instruments/Capabilities.h"
 #include "instruments/gui/FrontPanelDialog.h"
+#include "instruments/gui/PanelTestSupport.h"
 #include "sequences/SequenceTransfer.h"
 #include "sequences/gui/SequenceConfigDialog.h"
 #include "sequences/gui/SequencePropertiesDialog.h"
@@ -30,7 +31,6 @@
 #include "ui/AppFileDialog.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -41,18 +41,7 @@ namespace {
 using W = CSequenceConfigDialog;
 using dialogtest::Shot;
 using dialogtest::WhenModal;
-
-// Runs the event loop until done() holds; false once the bound has passed.
-bool PumpUntil(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > 30000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using paneltest::PumpUntil;
 
 // Fills a step dialog of a known kind.
 template <class D> std::function<void(QDialog&)> Fill(std::function<void(D&)> fill) {
@@ -123,34 +112,6 @@ TEST_F(SequenceWindowTest, SequenceAndStepLimitsGreyTheAddCommands) {
         const size_t before = seqItem->childCount();
         w.OnCommand(W::ID_NEW_PURGE);
         EXPECT_EQ(static_cast<size_t>(seqItem->childCount()), before + (row.canAddStep ? 1 : 0));
-    }
-}
-
-TEST_F(SequenceWindowTest, PurgeAndStandbyCannotBeEditedAndEndsCannotMoveOut) {
-    CSequence* seq = AddSequence("CAL");
-    seq->AddStep(new CStepPurge);
-    seq->AddStep(new CStepStandby);
-    seq->AddStep(new CStepDelay);
-    W w(*inst);
-    w.show();
-    // clang-format off
-    const struct { bool editable, up, down; } rows[] = {
-        {false, false, true}, {false, true, true}, {true, true, false}};
-    // clang-format on
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        QTreeWidgetItem* item = w.Tree().topLevelItem(0)->child(i);
-        w.SelectItem(item);
-        w.UpdateControls();
-        EXPECT_EQ(w.Button(W::IDC_EDIT)->isEnabled(), rows[i].editable);
-        EXPECT_EQ(w.Button(W::IDC_MOVE_UP)->isEnabled(), rows[i].up);
-        EXPECT_EQ(w.Button(W::IDC_MOVE_DOWN)->isEnabled(), rows[i].down);
-        EXPECT_EQ(Enabled(*w.BuildContextMenu(item), W::ID_EDIT_STEP), rows[i].editable);
-        // At an end, the move the button refuses leaves the order as it was.
-        CNamedObject* selected = seq->Steps().At(static_cast<size_t>(i));
-        if (!rows[i].up || !rows[i].down)
-            w.OnCommand(rows[i].up ? W::IDC_MOVE_DOWN : W::IDC_MOVE_UP);
-        EXPECT_EQ(seq->Steps().At(static_cast<size_t>(i)), selected);
     }
 }
 
@@ -254,26 +215,25 @@ TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
         d.Gas().setEditText(QStringLiteral("NOPE"));
     });
     const struct {
-        const char* shot;
         const char* step; // as the script writes it
         std::function<void(QDialog&)> fill;
         const char* text; // the step afterwards; as made when the value is refused
     } rows[] = {
-        {"duration", "DELAY 0", minutes("0.1"), "DURATION 0.1 MIN"},
-        {"", "DELAY 0", minutes("120"), "DURATION 120.0 MIN"},
-        {"", "DELAY 0", minutes("0.05"), "DURATION 0.0 MIN"},
-        {"", "DELAY 0", minutes("120.5"), "DURATION 0.0 MIN"},
-        {"level", "LEVEL 50", level("10"), "LEVEL 10"},
-        {"", "LEVEL 50", level("99"), "LEVEL 99"},
-        {"", "LEVEL 50", level("9"), "LEVEL 50"},
-        {"", "LEVEL 50", level("100"), "LEVEL 50"},
-        {"generate", "GENERATE 2 PPB SO2", generate, "GENERATE 2 PPB SO2"},
-        {"gpt", "GPTPS 0 PPB 0 PPB", Fill<CStepGPTDialog>([](auto& d) {
+        {"DELAY 0", minutes("0.1"), "DURATION 0.1 MIN"},
+        {"DELAY 0", minutes("120"), "DURATION 120.0 MIN"},
+        {"DELAY 0", minutes("0.05"), "DURATION 0.0 MIN"},
+        {"DELAY 0", minutes("120.5"), "DURATION 0.0 MIN"},
+        {"LEVEL 50", level("10"), "LEVEL 10"},
+        {"LEVEL 50", level("99"), "LEVEL 99"},
+        {"LEVEL 50", level("9"), "LEVEL 50"},
+        {"LEVEL 50", level("100"), "LEVEL 50"},
+        {"GENERATE 2 PPB SO2", generate, "GENERATE 2 PPB SO2"},
+        {"GPTPS 0 PPB 0 PPB", Fill<CStepGPTDialog>([](auto& d) {
              d.NO().setText(QStringLiteral("0.3"));
              d.NOUnits().setEditText(QStringLiteral("PPM"));
          }),
          "GPT PRESET 0.3 PPM NO 0 PPB O3"},
-        {"manual", "MANUAL ZERO 0 0 OFF", Fill<CStepManualDialog>([](auto& d) {
+        {"MANUAL ZERO 0 0 OFF", Fill<CStepManualDialog>([](auto& d) {
              d.CalGas().setCurrentText(QStringLiteral("CO"));
              // The setpoint and its unit follow the mode at once; bench feedback stays.
              for (int mode : {0, 2, 3}) {
@@ -284,13 +244,13 @@ TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
              d.Setpoint().setText(QStringLiteral("250"));
          }),
          "MANUAL CO 0.000 0.000 BENCH 250.0"},
-        {"execseq", "EXECSEQ \"\"",
+        {"EXECSEQ \"\"",
          Fill<CStepExecSeqDialog>([](auto& d) { d.Sequence().setEditText("ZERO_SPAN"); }),
          "EXECUTE SEQUENCE ZERO_SPAN"},
-        {"seloutput", "SELOUTPUT \"A\"",
+        {"SELOUTPUT \"A\"",
          Fill<CStepSelOutputDialog>([](auto& d) { d.OutputB().setChecked(true); }),
          "SELECT OUTPUT B"},
-        {"ccoutput", "SETCCOUTPUT \"0\"", Fill<CStepCCOutputDialog>([](auto& d) {
+        {"SETCCOUTPUT \"0\"", Fill<CStepCCOutputDialog>([](auto& d) {
              d.Closure(0).setChecked(true);
              d.Closure(11).setChecked(true);
          }),
@@ -300,8 +260,6 @@ TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
         SCOPED_TRACE(row.text);
         CStep* step = StepOf(row.step);
         WhenModal<QDialog> edit([&](QDialog& d) {
-            if (*row.shot)
-                Shot(d, std::string("step-") + row.shot);
             row.fill(d);
             d.accept();
             if (d.isVisible()) // refused: the range check keeps the dialog open
@@ -365,8 +323,20 @@ void SequenceWindowTest::Drive(W& w) {
         d.accept();
     });
     w.OnCommand(W::IDC_EDIT);
-    // Added to PURGE with its middle step selected, by kind and from the menu: both go last.
+    // PURGE and STANDBY cannot be edited, the first step cannot move up nor the last down
+    // (the bytes sent show that nothing moved).
     QTreeWidgetItem* purge = tree.topLevelItem(2);
+    for (int i : {0, 2}) {
+        SCOPED_TRACE(i);
+        w.SelectItem(purge->child(i));
+        w.UpdateControls();
+        EXPECT_FALSE(w.Button(W::IDC_EDIT)->isEnabled());
+        EXPECT_FALSE(Enabled(*w.BuildContextMenu(purge->child(i)), W::ID_EDIT_STEP));
+        EXPECT_EQ(w.Button(W::IDC_MOVE_UP)->isEnabled(), i != 0);
+        EXPECT_EQ(w.Button(W::IDC_MOVE_DOWN)->isEnabled(), i == 0);
+        w.OnCommand(i == 0 ? W::IDC_MOVE_UP : W::IDC_MOVE_DOWN);
+    }
+    // Added to PURGE with its middle step selected, by kind and from the menu: both go last.
     w.SelectItem(purge->child(1));
     WhenModal<CStepTypeDialog> kind([](CStepTypeDialog& d) {
         d.List().setCurrentIndex(0);
