@@ -62,8 +62,7 @@ protected:
     // Runs a command that opens a file chooser, which is given the path.
     static void WithFile(W& w, unsigned command, const std::string& path) {
         WhenModal<CAppFileDialog> chooser([&](CAppFileDialog& d) {
-            // Typed into the name field: a shown chooser does not take selectFile() there
-            // while that field has the focus.
+            // Typed: a shown chooser does not take selectFile() while its name field has focus.
             d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
                 ->setText(QString::fromStdString(path));
             d.accept();
@@ -139,27 +138,17 @@ TEST_F(SequenceWindowTest, CloseAsksOnlyWhenConnectedWithUnsentChanges) {
     inst->SetConnected(false);
 }
 
-TEST_F(SequenceWindowTest, ResultMessagesEndTheExchangeWithTheirMessages) {
-    // clang-format off
-    const struct { unsigned message; const char* shown; } rows[] = {
-        {MSG_SEQ_SEND_DONE, "Sequence configuration successfully sent to instrument."},
-        {MSG_SEQ_SEND_FAILED, "Error occurred while sending sequence configuration to instrument."},
-        {MSG_SEQ_FETCH_FAILED, ""}};
-    // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.message);
-        app.prompt.asked.clear();
-        W w(*inst);
-        w.show();
-        w.StatusText().setText(QStringLiteral("busy"));
-        w.OnMessage(MSG_SEQ_PROGRESS_RANGE, 5, 0);
-        w.OnMessage(MSG_SEQ_PROGRESS_STEP, 0, 0);
-        w.OnMessage(row.message, 0, 0);
-        ASSERT_TRUE(PumpUntil([&] { return w.StatusText().text().isEmpty(); }));
-        EXPECT_EQ(w.Progress().value(), 0);
-        const std::string shown = Errors().empty() ? "" : Errors()[0];
-        EXPECT_EQ(shown.substr(0, shown.find('.') + 1), row.shown);
-    }
+TEST_F(SequenceWindowTest, AFailedSendSaysSoAndEndsTheExchange) {
+    W w(*inst);
+    w.show();
+    w.OnMessage(MSG_SEQ_PROGRESS_RANGE, 5, 0);
+    w.OnMessage(MSG_SEQ_PROGRESS_STEP, 0, 0);
+    w.OnMessage(MSG_SEQ_SEND_FAILED, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !Errors().empty(); }));
+    EXPECT_EQ(w.Progress().value(), 0);
+    EXPECT_EQ(Errors(), std::vector<std::string>{"Error occurred while sending sequence "
+                                                 "configuration to instrument. Instrument's "
+                                                 "sequence configuration not modified."});
 }
 
 TEST_F(SequenceWindowTest, SequenceNamesMustBeValidAndUnique) {
@@ -204,11 +193,9 @@ TEST_F(SequenceWindowTest, StepTypesFollowTheCapabilities) {
 }
 
 TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
-    auto minutes = [](const char* text) {
-        return Fill<CStepDurationDialog>([text](auto& d) { d.Minutes().setText(text); });
-    };
-    auto level = [](const char* text) {
-        return Fill<CStepLevelDialog>([text](auto& d) { d.Level().setText(text); });
+    // The duration and level dialogs have one field.
+    auto type = [](const char* text) {
+        return [text](QDialog& d) { d.findChild<QLineEdit*>()->setText(text); };
     };
     auto generate = Fill<CStepGenerateDialog>([](auto& d) {
         d.Units().setEditText(QStringLiteral("BOGUS"));
@@ -219,14 +206,14 @@ TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
         std::function<void(QDialog&)> fill;
         const char* text; // the step afterwards; as made when the value is refused
     } rows[] = {
-        {"DELAY 0", minutes("0.1"), "DURATION 0.1 MIN"},
-        {"DELAY 0", minutes("120"), "DURATION 120.0 MIN"},
-        {"DELAY 0", minutes("0.05"), "DURATION 0.0 MIN"},
-        {"DELAY 0", minutes("120.5"), "DURATION 0.0 MIN"},
-        {"LEVEL 50", level("10"), "LEVEL 10"},
-        {"LEVEL 50", level("99"), "LEVEL 99"},
-        {"LEVEL 50", level("9"), "LEVEL 50"},
-        {"LEVEL 50", level("100"), "LEVEL 50"},
+        {"DELAY 0", type("0.1"), "DURATION 0.1 MIN"},
+        {"DELAY 0", type("120"), "DURATION 120.0 MIN"},
+        {"DELAY 0", type("0.05"), "DURATION 0.0 MIN"},
+        {"DELAY 0", type("120.5"), "DURATION 0.0 MIN"},
+        {"LEVEL 50", type("10"), "LEVEL 10"},
+        {"LEVEL 50", type("99"), "LEVEL 99"},
+        {"LEVEL 50", type("9"), "LEVEL 50"},
+        {"LEVEL 50", type("100"), "LEVEL 50"},
         {"GENERATE 2 PPB SO2", generate, "GENERATE 2 PPB SO2"},
         {"GPTPS 0 PPB 0 PPB", Fill<CStepGPTDialog>([](auto& d) {
              d.NO().setText(QStringLiteral("0.3"));
@@ -336,7 +323,7 @@ void SequenceWindowTest::Drive(W& w) {
         EXPECT_EQ(w.Button(W::IDC_MOVE_DOWN)->isEnabled(), i == 0);
         w.OnCommand(i == 0 ? W::IDC_MOVE_UP : W::IDC_MOVE_DOWN);
     }
-    // Added to PURGE with its middle step selected, by kind and from the menu: both go last.
+    // A step added to PURGE with its middle step selected goes last.
     w.SelectItem(purge->child(1));
     WhenModal<CStepTypeDialog> kind([](CStepTypeDialog& d) {
         d.List().setCurrentIndex(0);
@@ -348,13 +335,8 @@ void SequenceWindowTest::Drive(W& w) {
         d.accept();
     });
     w.OnCommand(W::IDC_NEW_STEP);
-    WhenModal<CStepDurationDialog> added([](CStepDurationDialog& d) {
-        d.Minutes().setText(QStringLiteral("2.5"));
-        d.accept();
-    });
-    w.OnCommand(W::ID_NEW_DURATION);
-    EXPECT_TRUE(edit.Seen() && kind.Seen() && gen.Seen() && added.Seen());
-    ASSERT_EQ(purge->childCount(), 5);
+    EXPECT_TRUE(edit.Seen() && kind.Seen() && gen.Seen());
+    ASSERT_EQ(purge->childCount(), 4);
     // The generate step goes above STANDBY, which is deleted.
     w.SelectItem(purge->child(3));
     w.OnCommand(W::IDC_MOVE_UP);
@@ -371,7 +353,7 @@ void SequenceWindowTest::Drive(W& w) {
     w.OnCommand(W::IDC_CLOSE);
     EXPECT_TRUE(w.isVisible());
     ASSERT_TRUE(PumpUntil([&] { return !w.IsExchangeRunning(); }));
-    EXPECT_EQ(app.prompt.asked.back().text, LoadString(61280));
+    EXPECT_EQ(Errors().back(), "Sequence configuration successfully sent to instrument.");
     // Sent, so nothing is left unsent: the window closes without asking.
     w.OnCommand(W::IDC_CLOSE);
 }
@@ -412,7 +394,7 @@ TEST_F(SequenceWindowTest, FromThePanelToTheSimulatedCalibratorsScript) {
     expected.replace(expected.find("DELAY 20.0"), 10, "DELAY 25.0");
     const std::string purge = "PURGE\r\n      DELAY 10.0\r\n      ";
     expected.replace(expected.find(purge + "STANDBY\r\n"), purge.size() + 9,
-                     purge + "GENERATE 200 PPB NO\r\n      DELAY 2.5\r\n");
+                     purge + "GENERATE 200 PPB NO\r\n");
     const size_t zeroEnd = expected.find("  SEQEND\r\n") + 10;
     std::string copy = expected.substr(14, zeroEnd - 14);
     copy.replace(copy.find("ZERO_SPAN"), 9, "Copy of ZERO_SPAN");
