@@ -1,9 +1,12 @@
-// The sequence script: the written layout byte for byte, every syntax error with its token
-// and line, round trips of every step kind through the script and the archive, and the
-// script file operations.
+// Sequences and their script: the written layout byte for byte, every syntax error with its
+// token and line, round trips of every step kind through the script and the archive, display
+// texts and copies, closure and gas texts, and the script file operations.
 
 #include "SeqFixtures.h"
 #include "model/Archive.h"
+
+#include <iterator>
+#include <memory>
 
 namespace seq_test {
 namespace {
@@ -74,6 +77,69 @@ TEST_F(SeqTest, ArchivedLayoutOfASequenceAndItsStepsIsFixed) {
     EXPECT_EQ(read->GetText(0), "S, 1 STEP");
 }
 
+TEST_F(SeqTest, DisplayTextsOfEveryStepKindSurviveACopy) {
+    const char* const edited[] = {"GENERATE ZERO",
+                                  "GENERATE 400 PPB SO2",
+                                  "GPT 450 PPB NO 0.4 PPM O3",
+                                  "GPT PRESET 45 PPB NO 0 PPB O3",
+                                  "MANUAL CO 1.500 5.000 REF 250.0",
+                                  "PURGE",
+                                  "STANDBY",
+                                  "DURATION 4.5 MIN",
+                                  "EXECUTE SEQUENCE CAL2",
+                                  "SELECT OUTPUT B",
+                                  "SET CC OUTPUT 100000000001",
+                                  "LEVEL 42",
+                                  "SET STATUS BLOCK 00000001 DISABLED"};
+    FillEveryKind(*inst);
+    auto* seq = static_cast<CSequence*>(inst->Sequences().At(0));
+    EXPECT_EQ(seq->GetText(0), "CAL1, 13 STEPS, RUN 5 TIMES");
+    EXPECT_EQ(static_cast<CSequence*>(inst->Sequences().At(1))->GetText(0),
+              "Copy of CAL1, 0 STEPS, RUN UNTIL HALTED");
+    std::unique_ptr<CSequence> copy(seq->Clone());
+    EXPECT_EQ(copy->GetOwner(), inst);
+    ASSERT_EQ(copy->Steps().GetCount(), std::size(edited));
+    for (size_t i = 0; i < std::size(edited); ++i) {
+        SCOPED_TRACE(edited[i]);
+        auto* step = static_cast<CStep*>(copy->Steps().At(i));
+        EXPECT_EQ(step->GetText(0), edited[i]);
+        EXPECT_EQ(step->GetOwner(), copy.get());
+        EXPECT_NE(step, seq->Steps().At(i));
+    }
+}
+
+TEST_F(SeqTest, ClosureTextsWiderThanTheirWidthAndLooselyTyped) {
+    EXPECT_EQ(CContactClosures(0x8000, true, false).Text(12, false), "0000000000000001");
+    CContactClosures set(77, false, false);
+    EXPECT_TRUE(set.FromText("  11"));
+    EXPECT_EQ(set.GetBits(), 3u);
+    EXPECT_FALSE(set.FromText("1 1"));
+    EXPECT_EQ(set.GetBits(), 3u);
+}
+
+TEST_F(SeqTest, GasValueTextsAndConversions) {
+    const struct {
+        EGasValue value;
+        unsigned flags;
+        const char* text;
+    } rows[] = {
+        {EGasValue(5, UNIT_PPB, GAS_ZERO), 56, ""},
+        {EGasValue(), 120, "UNKNOWN"},
+        {EGasValue(7, 999, GAS_SO2), 120, "7 INVALID SO2"}, // converts as FRAC, no decimals
+        {EGasValue(7, UNIT_PPB, 999), 0x60, "PPB INVALID"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(row.value.Text(row.flags), row.text);
+    }
+    // Mass units depend on the gas: the same fraction is more UGM of a heavier gas.
+    EGasValue v(100, UNIT_PPB, GAS_SO2);
+    EXPECT_NEAR(v.Value(UNIT_PPM), 0.1, 1e-6);
+    const double so2 = v.Value(UNIT_UGM);
+    v.SetGasByName("no");
+    EXPECT_LT(v.Value(UNIT_UGM), so2);
+}
+
 std::string Step(const std::string& body) {
     return "STEPBEGIN " + body + " STEPEND";
 }
@@ -140,12 +206,11 @@ TEST_F(SeqTest, LoadingAScriptFile) {
     EXPECT_TRUE(app->IsModified());
 
     // clang-format off
-    const struct { const char* text; const char* token; int line; } rows[] = {
-        {"SEQLISTBEGIN\r\nSEQLISTEND\r\nMORE\r\n", "MORE", 3},
-        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"A\"\r\n", "<end of file>", 3},
-        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    REPEATCOUNT 101\r\n  SEQEND\r\nSEQLISTEND\r\n",
-         "101", 3},
-        {nullptr, nullptr, 0}}; // no file
+    const struct { const char* text; const char* token; } rows[] = { // each on line 3
+        {"SEQLISTBEGIN\r\nSEQLISTEND\r\nMORE\r\n", "MORE"},
+        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"A\"\r\n", "<end of file>"},
+        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    REPEATCOUNT 101\r\n  SEQEND\r\nSEQLISTEND\r\n", "101"},
+        {nullptr, nullptr}}; // no file
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text ? row.text : "missing");
@@ -156,9 +221,9 @@ TEST_F(SeqTest, LoadingAScriptFile) {
         AddSequence("OLD");
         EXPECT_FALSE(LoadSequenceScript(*inst, bad, &message));
         const std::string expected =
-            row.text ? "Syntax error encountered at '" + std::string(row.token) + "', on line " +
-                           std::to_string(row.line) + " of sequence configuration script file " +
-                           bad + ". File not loaded."
+            row.text ? "Syntax error encountered at '" + std::string(row.token) +
+                           "', on line 3 of sequence configuration script file " + bad +
+                           ". File not loaded."
                      : "Unable to load sequence configuration script file " + bad + ".";
         EXPECT_EQ(message, expected);
         EXPECT_EQ(Errors(), std::vector<std::string>{expected});
