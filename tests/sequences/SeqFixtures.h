@@ -3,8 +3,6 @@
 // archive classes ready, an instrument in its list, and a token stream over a string.
 
 #include "../config/ConfigFixtures.h"
-#include "instruments/InstrumentConnection.h"
-#include "model/InstrumentKeywords.h"
 #include "model/InstrumentTokenStream.h"
 #include "model/TextFlags.h"
 #include "sequences/EGasValue.h"
@@ -19,12 +17,6 @@
 #include "sequences/StepStatusBlock.h"
 #include "support/EGasDesc.h"
 #include "support/EUnitDesc.h"
-#include "support_lib/Fakes.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace seq_test {
 

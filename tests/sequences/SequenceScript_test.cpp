@@ -78,19 +78,13 @@ TEST_F(SeqTest, ArchivedLayoutOfASequenceAndItsStepsIsFixed) {
 }
 
 TEST_F(SeqTest, DisplayTextsOfEveryStepKindSurviveACopy) {
-    const char* const edited[] = {"GENERATE ZERO",
-                                  "GENERATE 400 PPB SO2",
-                                  "GPT 450 PPB NO 0.4 PPM O3",
-                                  "GPT PRESET 45 PPB NO 0 PPB O3",
-                                  "MANUAL CO 1.500 5.000 REF 250.0",
-                                  "PURGE",
-                                  "STANDBY",
-                                  "DURATION 4.5 MIN",
-                                  "EXECUTE SEQUENCE CAL2",
-                                  "SELECT OUTPUT B",
-                                  "SET CC OUTPUT 100000000001",
-                                  "LEVEL 42",
-                                  "SET STATUS BLOCK 00000001 DISABLED"};
+    // clang-format off
+    const char* const edited[] = {
+        "GENERATE ZERO", "GENERATE 400 PPB SO2", "GPT 450 PPB NO 0.4 PPM O3",
+        "GPT PRESET 45 PPB NO 0 PPB O3", "MANUAL CO 1.500 5.000 REF 250.0", "PURGE", "STANDBY",
+        "DURATION 4.5 MIN", "EXECUTE SEQUENCE CAL2", "SELECT OUTPUT B",
+        "SET CC OUTPUT 100000000001", "LEVEL 42", "SET STATUS BLOCK 00000001 DISABLED"};
+    // clang-format on
     FillEveryKind(*inst);
     auto* seq = static_cast<CSequence*>(inst->Sequences().At(0));
     EXPECT_EQ(seq->GetText(0), "CAL1, 13 STEPS, RUN 5 TIMES");
@@ -118,16 +112,12 @@ TEST_F(SeqTest, ClosureTextsWiderThanTheirWidthAndLooselyTyped) {
 }
 
 TEST_F(SeqTest, GasValueTextsAndConversions) {
-    const struct {
-        EGasValue value;
-        unsigned flags;
-        const char* text;
-    } rows[] = {
-        {EGasValue(5, UNIT_PPB, GAS_ZERO), 56, ""},
-        {EGasValue(), 120, "UNKNOWN"},
+    // clang-format off
+    const struct { EGasValue value; unsigned flags; const char* text; } rows[] = {
+        {EGasValue(5, UNIT_PPB, GAS_ZERO), 56, ""}, {EGasValue(), 120, "UNKNOWN"},
         {EGasValue(7, 999, GAS_SO2), 120, "7 INVALID SO2"}, // converts as FRAC, no decimals
-        {EGasValue(7, UNIT_PPB, 999), 0x60, "PPB INVALID"},
-    };
+        {EGasValue(7, UNIT_PPB, 999), 0x60, "PPB INVALID"}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
         EXPECT_EQ(row.value.Text(row.flags), row.text);
@@ -240,6 +230,11 @@ TEST_F(SeqTest, SavingAScriptFile) {
     EXPECT_TRUE(SaveSequenceScript(*inst, path));
     EXPECT_EQ(ReadAll(path), kEveryKindScript);
     EXPECT_FALSE(inst->GetSequencesModified());
+    // A folder that cannot be written: the message names the file.
+    const std::string nowhere = folder.File("no/such/folder.txt");
+    std::string message;
+    EXPECT_FALSE(SaveSequenceScript(*inst, nowhere, &message));
+    EXPECT_EQ(message, "Unable to save sequence configuration file " + nowhere + ".");
 
     // A name the script would have to quote but cannot is refused; the old file stays.
     auto* second = static_cast<CSequence*>(inst->Sequences().At(1));
@@ -257,17 +252,9 @@ TEST_F(SeqTest, SavingAScriptFile) {
         EXPECT_EQ(ReadAll(path), kEveryKindScript);
     }
     second->SetName("OK");
-    auto* exec =
-        static_cast<CStepExecSeq*>(static_cast<CSequence*>(inst->Sequences().At(0))->Steps().At(8));
-    exec->SetSequenceName("A\"B");
+    auto* seq = static_cast<CSequence*>(inst->Sequences().At(0));
+    static_cast<CStepExecSeq*>(seq->Steps().At(8))->SetSequenceName("A\"B");
     EXPECT_EQ(FindUnwritableSequence(*inst), "CAL1");
-    exec->SetSequenceName("CAL2");
-
-    // A folder that cannot be written: the message names the file.
-    const std::string nowhere = folder.File("no/such/folder.txt");
-    std::string message;
-    EXPECT_FALSE(SaveSequenceScript(*inst, nowhere, &message));
-    EXPECT_EQ(message, "Unable to save sequence configuration file " + nowhere + ".");
 
     inst->SetSerialNumber("123");
     EXPECT_EQ(ProposedSequenceScriptName(*inst), "Cal-123 Sequence Configuration.txt");
