@@ -42,10 +42,6 @@ TEST_F(SeqTest, ScriptLayoutByteForByteAndRoundTrips) {
     CArchive again;
     again.WriteObject(copy);
     EXPECT_EQ(again.Bytes(), out.Bytes());
-    // A standard configuration file with sequences saves the same bytes after loading.
-    const std::vector<uint8_t> file = CNetworkConfiguration::SaveStandard(*app);
-    ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*app, file));
-    EXPECT_EQ(CNetworkConfiguration::SaveStandard(*app), file);
 }
 
 TEST_F(SeqTest, ArchivedLayoutOfASequenceAndItsStepsIsFixed) {

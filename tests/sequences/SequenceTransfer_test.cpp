@@ -57,20 +57,16 @@ protected:
 };
 
 TEST_F(SeqTransferTest, FetchReadsTheListingAndJudgesItsEnd) {
-    const struct {
-        const char* name;
-        std::string reply;
-        bool ok;
-        size_t kept;
-    } rows[] = {
+    const std::string half =
+        kTwoSequences.substr(0, kTwoSequences.find("  SEQBEGIN\r\n    NAME \"S"));
+    // clang-format off
+    const struct { const char* name; std::string reply; bool ok; size_t kept; } rows[] = {
         {"two sequences", kTwoSequences, true, 2},
         {"repeat count out of range",
          "SEQLISTBEGIN SEQBEGIN NAME \"A\" REPEATCOUNT 101 SEQEND SEQLISTEND\r\n", true, 1},
-        {"stops halfway", kTwoSequences.substr(0, kTwoSequences.find("  SEQBEGIN\r\n    NAME \"S")),
-         false, 1},
-        {"text after the end", kTwoSequences + "MORE\r\n", false, 2},
-        {"no reply", "", false, 0},
-    };
+        {"stops halfway", half, false, 1}, {"text after the end", kTwoSequences + "MORE\r\n", false, 2},
+        {"no reply", "", false, 0}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         link.ClearWrites();

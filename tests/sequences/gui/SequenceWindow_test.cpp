@@ -6,7 +6,6 @@
 #include "app/NetworkConfiguration.h"
 #include "app/gui/Demo.h"
 #include "base/Strings.h"
-#include "connections/gui/DialogTestSupport.h"
 #include "instruments/Capabilities.h"
 #include "instruments/gui/FrontPanelDialog.h"
 #include "instruments/gui/PanelTestSupport.h"
