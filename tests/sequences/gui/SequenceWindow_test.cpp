@@ -232,7 +232,7 @@ TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
          "SET CC OUTPUT 100000000001"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
+        SCOPED_TRACE(testing::Message() << "row " << &row - rows << ": " << row.text);
         CStep* step = StepOf(row.step);
         WhenModal<QDialog> edit([&](QDialog& d) {
             row.fill(d);
