@@ -5,6 +5,8 @@
 #include "platform/LinkClock.h"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 void ReceiveBuffer::Allocate() {
     StateGuard guard(AppStateLock());
@@ -32,18 +34,50 @@ bool ReceiveBuffer::IsAllocated() const {
     return !m_data.empty();
 }
 
+bool ReceiveBuffer::TakeLocked(char* out, size_t maxCount, int terminator, size_t& stored) {
+    size_t n = std::min(m_count, maxCount - stored);
+    const char* from = m_data.data() + m_position;
+    bool ended = false;
+    if (terminator >= 0 && terminator <= 0xFF) {
+        if (const void* at = std::memchr(from, terminator, n)) {
+            n = static_cast<size_t>(static_cast<const char*>(at) - from) + 1;
+            ended = true;
+        }
+    }
+    std::memcpy(out + stored, from, n);
+    stored += n;
+    m_position += n;
+    m_count -= n;
+    return ended || stored == maxCount;
+}
+
+size_t ReceiveBuffer::TakeWhole(char* out, size_t maxCount, int terminator) {
+    StateGuard guard(AppStateLock());
+    if (m_count == 0 || maxCount == 0)
+        return 0;
+    // Only a read that the buffer completes: a partial one is left for Read, which waits.
+    if (m_count < maxCount && (terminator < 0 || terminator > 0xFF ||
+                               !std::memchr(m_data.data() + m_position, terminator, m_count)))
+        return 0;
+    size_t stored = 0;
+    TakeLocked(out, maxCount, terminator, stored);
+    return stored;
+}
+
 size_t ReceiveBuffer::Read(LinkSource& source, char* out, size_t maxCount, unsigned timeoutMs,
                            int terminator, const std::atomic<bool>& cancel) {
-    if (!IsAllocated())
-        return 0;
-    const auto start = LinkClock::Now();
+    // The clock is read only once the read has to wait: a line already received costs one
+    // pass under the lock and no more.
+    std::optional<LinkClock::TimePoint> start;
     size_t stored = 0;
     while (stored < maxCount) {
         bool refill;
         {
             StateGuard guard(AppStateLock());
             if (m_data.empty())
-                return stored; // closed under us
+                return stored; // never allocated, or closed under us
+            if (m_count > 0 && TakeLocked(out, maxCount, terminator, stored))
+                return stored;
             refill = m_count == 0;
         }
         if (refill) {
@@ -51,30 +85,22 @@ size_t ReceiveBuffer::Read(LinkSource& source, char* out, size_t maxCount, unsig
             const long got = source.ReadArrived(m_incoming.data(), m_incoming.size());
             if (got < 0)
                 return stored;
-            StateGuard guard(AppStateLock());
-            if (m_data.empty())
-                return stored;
             if (got > 0) {
+                StateGuard guard(AppStateLock());
+                if (m_data.empty())
+                    return stored;
                 std::copy_n(m_incoming.begin(), got, m_data.begin());
                 m_count = static_cast<size_t>(got);
                 m_position = 0;
-            }
-        }
-        {
-            StateGuard guard(AppStateLock());
-            while (m_count > 0) {
-                const char c = m_data[m_position++];
-                --m_count;
-                out[stored++] = c;
-                if (stored == maxCount)
-                    return stored;
-                if (terminator >= 0 && static_cast<unsigned char>(c) == terminator)
+                if (TakeLocked(out, maxCount, terminator, stored))
                     return stored;
             }
         }
         if (cancel.load())
             return stored;
-        if (LinkClock::ElapsedMs(start) > static_cast<long>(timeoutMs))
+        if (!start)
+            start = LinkClock::Now();
+        else if (LinkClock::ElapsedMs(*start) > static_cast<long>(timeoutMs))
             return stored;
         // Wakes the moment input arrives, else after one step.
         source.WaitForInput(kPollStepMs);

@@ -30,8 +30,15 @@ public:
     // ends it) plus one step. cancel ends it after the current pass.
     size_t Read(LinkSource& source, char* out, size_t maxCount, unsigned timeoutMs, int terminator,
                 const std::atomic<bool>& cancel);
+    // What Read would store, if the bytes already buffered complete the read (the count or
+    // the terminator); otherwise 0 and nothing is taken. Never looks at the link.
+    size_t TakeWhole(char* out, size_t maxCount, int terminator);
 
 private:
+    // Moves buffered bytes to out[stored..], up to the count or the terminator; true when
+    // the read is complete. The caller holds the state lock.
+    bool TakeLocked(char* out, size_t maxCount, int terminator, size_t& stored);
+
     std::vector<char> m_data;
     size_t m_count = 0;
     size_t m_position = 0;

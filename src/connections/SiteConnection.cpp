@@ -94,8 +94,8 @@ CSiteConnection::~CSiteConnection() {
             if (m_transport)
                 m_transport->CancelRead();
             if (std::chrono::steady_clock::now() > deadline) {
-                // Stuck in a call that nothing can end (a host name being resolved): the
-                // thread is left to run out rather than waited on for ever.
+                // Stuck in a call that a cancel does not end: the thread is left to run out
+                // rather than waited on for ever.
                 AppLogMessage(LOG_ERROR, "Site " + GetName() +
                                              ": the worker did not end in time; left running.");
                 static std::mutex abandonedLock;

@@ -154,6 +154,10 @@ bool CTCPConnection::IsOpen() const {
 }
 
 size_t CTCPConnection::Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) {
+    // A line that has already arrived is handed over without a look at the socket: a record
+    // download reads many thousands of them.
+    if (const size_t n = m_receive.TakeWhole(buffer, maxCount, terminator))
+        return n;
     std::shared_ptr<Socket> socket;
     {
         StateGuard guard(AppStateLock());

@@ -16,15 +16,24 @@
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "platform/Connection.h"
+#include "platform/LinkClock.h"
 #include "support/DateFormat.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <ctime>
 #include <optional>
 
 namespace {
 
 constexpr unsigned kFirstReplyWaitMs = 60000;
+// The whole reply's bound. Each line of a well-behaved instrument arrives within one receive
+// time-out (a longer pause ends the records), so N records and the reply's end take less than
+// the first wait and N + 1 time-outs. Twice the expected count and some spare lines leave
+// room for records stored while the download runs and for a count that is out of date; a
+// peer that trickles lines without end is cut there, and the download fails.
+constexpr int64_t kSpareLines = 1000;
 // Room kept ahead for a download's records, whatever count the instrument claims.
 constexpr int32_t kMaxReserve = 1 << 20;
 
@@ -36,6 +45,33 @@ std::string DateText(uint32_t seconds) {
 // first is the end of the records.
 bool ReplyCut(const CConnection& link) {
     return link.IsCancelled() || link.HasLinkFailed() || !link.IsOpen();
+}
+
+// The first line of a report may be long in coming (the instrument searches its records for
+// from=): its wait is taken in steps of this length, so that a link the peer has closed, or a
+// cancel, ends it at once rather than after the whole wait.
+constexpr unsigned kFirstWaitStepMs = 100;
+
+size_t ReadFirstLine(CConnection& link, char* line, size_t max, unsigned waitMs, unsigned restMs) {
+    size_t n = 0;
+    for (;;) {
+        const unsigned step = std::min(waitMs, kFirstWaitStepMs);
+        n = link.Read(line, max, step, '\n');
+        waitMs -= step;
+        // Looked at only after a read: what arrived before the link closed is still read.
+        if (n > 0 || waitMs == 0 || ReplyCut(link))
+            break;
+    }
+    // A line that began as a step ran out is read on to its end.
+    if (n > 0 && n < max && line[n - 1] != '\n')
+        n += link.Read(line + n, max - n, restMs, '\n');
+    return n;
+}
+
+LinkClock::TimePoint ReplyDeadline(unsigned firstWaitMs, unsigned receiveTimeoutMs,
+                                   int32_t expected) {
+    const int64_t lines = 2 * static_cast<int64_t>(std::max(expected, 0)) + kSpareLines;
+    return LinkClock::Now() + std::chrono::milliseconds(firstWaitMs + lines * receiveTimeoutMs);
 }
 
 // "records" reply for the channel: the count it reports, if a line gave one.
@@ -159,17 +195,42 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
     CConnection& link = *site->GetConnection();
     if (hex) {
         CHexRecordReader reader(*this, caps & CAP_NEW_DAS);
-        link.ClearCancel();
+        // A cancel that came before this point (a disconnect request) ends the download too.
         ok = protocol.SendCommand("d", command);
-        unsigned wait = dated ? kFirstReplyWaitMs : static_cast<unsigned>(inst.GetReceiveTimeout());
+        const unsigned receiveTimeout = static_cast<unsigned>(inst.GetReceiveTimeout());
+        unsigned wait = dated ? kFirstReplyWaitMs : receiveTimeout;
+        const auto deadline = ReplyDeadline(wait, receiveTimeout, expected);
         char line[CHexRecordReader::kMaxLineLength + 1];
         bool overlong = false; // the rest of a line longer than the limit is being passed over
         std::string text;      // reused: one line's copy for the log, without an allocation each
-        while (ok) {
-            const size_t n = link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
-            wait = static_cast<unsigned>(inst.GetReceiveTimeout());
+        int64_t unchecked = 0; // reads that may pass before the clock is read again
+        for (bool first = true; ok; first = false) {
+            // Looked at for every line: a peer that floods must not hold off a disconnect.
+            if (link.IsCancelled()) {
+                ok = false;
+                break;
+            }
+            if (unchecked-- <= 0) {
+                const int64_t left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         deadline - LinkClock::Now())
+                                         .count();
+                if (left <= 0) {
+                    ok = false;
+                    break;
+                }
+                wait = static_cast<unsigned>(std::min<int64_t>(wait, left));
+                // A read after the first takes at most its wait and a step: the deadline
+                // cannot pass in the reads that fit into what is left, so the clock is read
+                // again only then (it costs as much as the rest of a line's work).
+                unchecked = first ? 0 : left / (receiveTimeout + kFirstWaitStepMs) - 1;
+            }
+            const size_t n = first ? ReadFirstLine(link, line, CHexRecordReader::kMaxLineLength,
+                                                   wait, receiveTimeout)
+                                   : link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
+            wait = receiveTimeout;
             if (n == 0) {
-                ok = !ReplyCut(link);
+                // Only quiet before the deadline ends the records.
+                ok = !ReplyCut(link) && LinkClock::Now() < deadline;
                 break;
             }
             text.assign(line, n);
@@ -192,11 +253,12 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
         const DateTime instDate(static_cast<uint32_t>(date.value_or(0)));
         const uint32_t yearStart = DateTime(instDate.GetYear(), 1, 1).GetSeconds();
         CCompactRecordReader reader(*this, yearStart);
-        link.ClearCancel();
         const unsigned saved = ts->GetReceiveTimeout();
+        const auto savedDeadline = ts->GetDeadline();
         if (dated)
             ts->SetReceiveTimeout(kFirstReplyWaitMs);
         ok = protocol.SendCommand("d", command);
+        ts->SetDeadline(ReplyDeadline(ts->GetReceiveTimeout(), saved, expected));
         bool first = true;
         while (ok) {
             const auto result = reader.ReadLine(*ts);
@@ -205,7 +267,8 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 first = false;
             }
             if (result == CCompactRecordReader::END_OF_DATA) {
-                ok = !ReplyCut(link);
+                ok = !ReplyCut(link) &&
+                     ts->GetLastReadEnd() != CommInstrumentTokenStream::ReadEnd::Overran;
                 break;
             }
             if (result == CCompactRecordReader::FAILED)
@@ -214,6 +277,7 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 transfer.Post(DASM_STEP);
         }
         ts->SetReceiveTimeout(saved);
+        ts->SetDeadline(savedDeadline);
         reader.Finish(instDate.GetSeconds() + 1, from, to);
     }
     for (CDASParameter* p : taking)

@@ -5,12 +5,16 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -24,12 +28,10 @@ Socket::~Socket() {
     Close();
 }
 
-bool Socket::ResolveIPv4(const std::string& host, uint32_t& address) {
-    in_addr a{};
-    if (::inet_aton(host.c_str(), &a) != 0) {
-        address = a.s_addr;
-        return true;
-    }
+namespace {
+
+// The system's look-up, which nothing can interrupt.
+bool LookUpIPv4(const std::string& host, uint32_t& address) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
@@ -48,13 +50,62 @@ bool Socket::ResolveIPv4(const std::string& host, uint32_t& address) {
     return ok;
 }
 
+// What a look-up thread hands back; shared, so that a caller that gave up can go while the
+// thread runs out on its own.
+struct LookUp {
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    bool ok = false;
+    uint32_t address = 0;
+};
+
+} // namespace
+
+bool Socket::ResolveIPv4(const std::string& host, uint32_t& address, const std::atomic<bool>* abort,
+                         unsigned limitMs) {
+    in_addr a{};
+    if (::inet_aton(host.c_str(), &a) != 0) {
+        address = a.s_addr;
+        return true;
+    }
+    if (abort && abort->load())
+        return false;
+    // A name server that does not answer would hold the caller for as long as the system
+    // retries: the look-up runs on a thread of its own, waited for in steps.
+    auto state = std::make_shared<LookUp>();
+    try {
+        std::thread([state, host] {
+            uint32_t found = 0;
+            const bool ok = LookUpIPv4(host, found);
+            std::lock_guard<std::mutex> guard(state->lock);
+            state->ok = ok;
+            state->address = found;
+            state->done = true;
+            state->finished.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return false;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    std::unique_lock<std::mutex> guard(state->lock);
+    while (!state->done) {
+        if ((abort && abort->load()) || Clock::now() >= deadline)
+            return false;
+        state->finished.wait_for(guard, std::chrono::milliseconds(kResolveStepMs));
+    }
+    if (state->ok)
+        address = state->address;
+    return state->ok;
+}
+
 bool Socket::Connect(const std::string& host, uint16_t port, const std::atomic<bool>* abort) {
     if (m_fd >= 0)
         return false;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
-    if (!ResolveIPv4(host, addr.sin_addr.s_addr))
+    if (!ResolveIPv4(host, addr.sin_addr.s_addr, abort))
         return false;
     // Non-blocking from the start: the connect is waited for in steps, so that a worker
     // that has to end (a disconnect, the program's exit) is never held until the system

@@ -14,12 +14,20 @@ public:
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    // The first IPv4 address of host: a dotted address as written, else the name resolved.
-    static bool ResolveIPv4(const std::string& host, uint32_t& addressNetworkOrder);
+    // A name look-up gives up after this long, and looks at its abort flag this often (ms).
+    static constexpr unsigned kResolveLimitMs = 10000;
+    static constexpr unsigned kResolveStepMs = 20;
 
-    // Creates the socket and connects (waiting until the system gives up, or until abort is
-    // set: it is looked at every 50 ms); the socket stays non-blocking. False, with nothing
-    // left open, if any step fails. Name resolution itself cannot be cut short.
+    // The first IPv4 address of host: a dotted address as written, else the name resolved.
+    // A look-up ends, failed, once abort is set or after limitMs, whatever the name servers
+    // do (the system's call runs out on a thread of its own).
+    static bool ResolveIPv4(const std::string& host, uint32_t& addressNetworkOrder,
+                            const std::atomic<bool>* abort = nullptr,
+                            unsigned limitMs = kResolveLimitMs);
+
+    // Resolves host (see ResolveIPv4), creates the socket and connects (waiting until the
+    // system gives up, or until abort is set: it is looked at every 50 ms); the socket stays
+    // non-blocking. False, with nothing left open, if any step fails.
     bool Connect(const std::string& host, uint16_t port, const std::atomic<bool>* abort = nullptr);
     bool IsOpen() const { return m_fd >= 0; }
     // Shuts down the sending side, then closes.

@@ -38,8 +38,6 @@ TEST(StartUp, StepsHooksAndTheFirstRun) {
             hooks.push_back(which);
             return true;
         });
-    std::vector<std::string> steps;
-    t->SetStepObserver([&](const char* step) { steps.emplace_back(step); });
     ASSERT_TRUE(t->InitInstance(1, kArgv));
     EXPECT_TRUE(t->SocketsStarted());
     EXPECT_EQ(t.shell.placement, (Rect{20, 20, 548, 184}));
@@ -55,12 +53,6 @@ TEST(StartUp, StepsHooksAndTheFirstRun) {
     // Telephony never started a line application, so it is not stopped.
     EXPECT_EQ(hooks, (std::vector<H>{H::StartSockets, H::StartTelephony, H::RegisterSupport,
                                      H::SortKeywordTables, H::FreeSupport, H::StopSockets}));
-    EXPECT_EQ(steps,
-              (std::vector<std::string>{
-                  "company key", "load settings", "recent files", "command line", "start sockets",
-                  "start telephony", "create main window", "base title", "register support",
-                  "default configuration path", "load configuration", "open log", "close log",
-                  "save settings", "destroy model", "free support", "stop sockets"}));
     EXPECT_FALSE(t->SocketsStarted());
     EXPECT_TRUE(t.settings.Has("Settings", "WindowLayout"));
 }
@@ -187,8 +179,6 @@ TEST(Settings, OffScreenRectanglesAndSlotsOutsideTheRange) {
     t->SetWindowLayout(-1, Rect{1, 2, 3, 4});
     EXPECT_EQ(t->GetWindowLayout(-1), (Rect{-1, -1, -1, -1}));
     EXPECT_EQ(t->GetWindowLayout(16), (Rect{-1, -1, -1, -1}));
-    for (int i = 4; i < 16; ++i)
-        EXPECT_TRUE(CVANTIQApp::IsUnset(t->GetWindowLayout(i)));
 }
 
 TEST(RecentFiles, NewestFirstFourAtMostAndNoDuplicates) {
@@ -257,36 +247,6 @@ struct FakeInstrument : CNamedObject, AppInstrument {
     bool connected;
     std::vector<unsigned> timers;
 };
-
-TEST(Commands, NewAndRecentFiles) {
-    TestApp t;
-    Files files(t, false);
-    t->Sites().AddTail(new CNamedObject("Site", 7));
-    t->Modems().AddTail(new CNamedObject("Modem", 8));
-    t->SetNamed(true);
-    t->SetConfigPath("x.cfg");
-    t->FileNew();
-    EXPECT_TRUE(t->Sites().IsEmpty());
-    EXPECT_TRUE(t->Modems().IsEmpty());
-    EXPECT_EQ(t->GetConfigPath(), "");
-    EXPECT_FALSE(t->IsNamed());
-    EXPECT_FALSE(t->IsModified());
-
-    // A recent file that fails to load leaves the list.
-    t->RecentFiles().Add("gone.cfg");
-    t->RecentFiles().Add("here.cfg");
-    EXPECT_FALSE(t->OpenRecentFile(1));
-    EXPECT_EQ(t->RecentFiles().Files(), std::vector<std::string>{"here.cfg"});
-
-    // Cancel in the save prompt leaves the configuration untouched.
-    files.calls.clear();
-    t->Sites().AddTail(new CNamedObject("Site", 7));
-    t->SetModified(true);
-    t.prompt.Answer(PromptResult::Cancel);
-    EXPECT_FALSE(t->OpenRecentFile(0));
-    EXPECT_EQ(t->Sites().GetCount(), 1u);
-    EXPECT_TRUE(t->IsModified());
-}
 
 TEST(ObjectIds, NeverZeroAndNeverInUse) {
     TestApp t;

@@ -144,6 +144,8 @@ protected:
         InstallTelephony(*app);
         const char* argv[] = {"gasquill"};
         ASSERT_TRUE(app->InitInstance(1, argv));
+        ASSERT_EQ(app->TelephonyDevices().GetCount(), 1u);
+        EXPECT_NE(app->GetTelephonyHandle(), 0u);
         link.SetDeviceId(TelephonyATBackend::PermanentIdFor("Office"));
         link.SetTelephoneNumber("5551234");
         link.SetConnectTimeout(300);
@@ -151,6 +153,8 @@ protected:
     void TearDown() override {
         link.Close();
         app->ExitInstance();
+        EXPECT_EQ(TelephonyService::Current(), nullptr);
+        EXPECT_EQ(app->TelephonyDevices().GetCount(), 0u);
         TelephonyClock::SetSleep(nullptr);
         ModemTimings::Reset();
     }

@@ -1,7 +1,11 @@
+#include "app/TextSupportHooks.h"
+#include "model/InstrumentKeywords.h"
 #include "support/ByteStream.h"
 #include "support/GasUnitRegistry.h"
 #include "support/NamedObjectList.h"
 #include "support/TextSupport.h"
+#include "support/TypeRegistry.h"
+#include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +22,6 @@ protected:
         return *g;
     }
 };
-
-const uint32_t kAllUnits[] = {UNIT_FRAC, UNIT_PCT, UNIT_WTPCT, UNIT_PPT, UNIT_PPM, UNIT_PPMW,
-                              UNIT_PPHM, UNIT_PPB, UNIT_GM3,   UNIT_MGM, UNIT_UGM, UNIT_NGM};
 
 TEST_F(GasUnit, BuiltInTablesAreRegisteredOnceAndFoundInAnyCase) {
     InitSupportLibrary(); // again: adds nothing
@@ -71,19 +72,6 @@ TEST_F(GasUnit, ConversionTable) {
     EXPECT_DOUBLE_EQ(zero.ToFraction(25, UNIT_PPMW), 25 * 1e-6); // settles in its first round
 }
 
-TEST_F(GasUnit, EveryUnitRoundTripsForEveryGas) {
-    const NamedObjectList* gases = GasList();
-    for (ListNode* n = gases->Head(); n; n = n->next) {
-        const auto* gas = static_cast<EGasDesc*>(n->object);
-        for (uint32_t unit : kAllUnits) {
-            const double f = 1.5e-4;
-            const double v = gas->FromFraction(f, unit);
-            EXPECT_NEAR(gas->ToFraction(v, unit) / f, 1.0, 1e-4)
-                << gas->GetName().str() << " unit " << unit;
-        }
-    }
-}
-
 TEST_F(GasUnit, DensityFollowsTemperatureAndPressure) {
     EGasDesc gas(GAS_USER1, "USER1", 28.890188f);
     const float atZero = gas.GetDensity();
@@ -120,6 +108,29 @@ TEST_F(GasUnit, AShortReadChangesNothing) {
     EXPECT_EQ(untouched.SerializeTo(shortIn), n - 3);
     EXPECT_EQ(untouched.GetName().str(), "");
     EXPECT_FALSE(untouched.IsEnabled());
+}
+
+TEST(TextSupport, StartUpRegistersGasesAndUnitsAndSortsTablesAndShutDownFreesThem) {
+    FreeSupportLibrary();
+    ASSERT_EQ(FindUnitByName("PPB"), nullptr);
+    {
+        TestApp t;
+        InstallTextSupport(*t);
+        const char* argv[] = {"gasquill"};
+        ASSERT_TRUE(t->InitInstance(1, argv));
+        EXPECT_TRUE(TokenTablesSorted());
+        ASSERT_NE(FindUnitByName("ppb"), nullptr);
+        EXPECT_EQ(FindUnitByName("ppb")->GetId(), UNIT_PPB);
+        EXPECT_EQ(FindGasByName("so2")->GetId(), GAS_SO2);
+        EXPECT_EQ(DefaultNameFlags(), static_cast<unsigned>(NAME_PLAIN));
+        EXPECT_NE(TypeRegistry::Global().Find(TYPE_GAS_DESC), nullptr);
+        t->ExitInstance();
+        EXPECT_EQ(FindUnitByName("ppb"), nullptr);
+        EXPECT_EQ(FindGas(GAS_SO2), nullptr);
+        EXPECT_EQ(TypeRegistry::Global().Count(), 0u);
+    }
+    // Later tests in this program expect the library in place.
+    EXPECT_TRUE(InitSupportLibrary());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "model/FileInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "model/TokenStream.h"
+#include "support/NamedObject.h"
 #include "support/TextSupport.h"
 
 #include <cstdio>
@@ -57,7 +58,8 @@ inline std::vector<std::pair<int, std::string>> AllTokens(TokenStream& ts, int h
 }
 
 // Each token of the text read with one hint: I and R with the value (x for hexadecimal),
-// S and B with the text, P with the punctuation, K with a keyword's text.
+// S and B with the text, P with the punctuation, U and G with the registered unit's or gas's
+// name, K with a keyword's or phrase's text.
 inline std::string Dump(const std::string& text, int hint) {
     TextStream ts(text);
     std::ostringstream out;
@@ -70,6 +72,8 @@ inline std::string Dump(const std::string& text, int hint) {
             out << 'I' << ts->GetIntValue() << (ts->IsHexadecimal() ? "x" : "");
         else if (code == TOKEN_REAL)
             out << 'R' << ts->GetRealValue() << (ts->IsHexadecimal() ? "x" : "");
+        else if (code == TOKEN_UNIT || code == TOKEN_GAS)
+            out << (code == TOKEN_UNIT ? 'U' : 'G') << ts->GetObject()->GetName().str();
         else if (code == TOKEN_STRING || code == TOKEN_BAD)
             out << (code == TOKEN_STRING ? 'S' : 'B') << ts->GetTokenText();
         else if (code == TOKEN_MINUS || code == TOKEN_PLUS || code == TOKEN_DOT ||

