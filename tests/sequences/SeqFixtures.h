@@ -3,35 +3,20 @@
 // archive classes ready, an instrument in its list, and a token stream over a string.
 
 #include "../config/ConfigFixtures.h"
-#include "instruments/InstrumentConnection.h"
-#include "model/InstrumentKeywords.h"
 #include "model/InstrumentTokenStream.h"
 #include "model/TextFlags.h"
 #include "sequences/EGasValue.h"
 #include "sequences/Sequence.h"
 #include "sequences/SequenceScript.h"
 #include "sequences/SequenceSupport.h"
-#include "sequences/StepCCOutput.h"
 #include "sequences/StepDelay.h"
 #include "sequences/StepExecSeq.h"
-#include "sequences/StepGPT.h"
-#include "sequences/StepGPTPreset.h"
-#include "sequences/StepGenerate.h"
 #include "sequences/StepLevel.h"
-#include "sequences/StepManual.h"
 #include "sequences/StepPurge.h"
-#include "sequences/StepSelOutput.h"
 #include "sequences/StepStandby.h"
 #include "sequences/StepStatusBlock.h"
 #include "support/EGasDesc.h"
 #include "support/EUnitDesc.h"
-#include "support/TextSupport.h"
-#include "support_lib/Fakes.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace seq_test {
 

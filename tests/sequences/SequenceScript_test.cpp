@@ -1,9 +1,12 @@
-// The sequence script: the written layout byte for byte, every syntax error with its token
-// and line, round trips of every step kind through the script and the archive, and the
-// script file operations.
+// Sequences and their script: the written layout byte for byte, every syntax error with its
+// token and line, round trips of every step kind through the script and the archive, display
+// texts and copies, closure and gas texts, and the script file operations.
 
 #include "SeqFixtures.h"
 #include "model/Archive.h"
+
+#include <iterator>
+#include <memory>
 
 namespace seq_test {
 namespace {
@@ -24,9 +27,6 @@ TEST_F(SeqTest, ScriptLayoutByteForByteAndRoundTrips) {
     ts.SetSpanLines(true);
     EXPECT_TRUE(ReadSequenceList(ts, back));
     EXPECT_EQ(BuildSequenceScript(back, kSequenceFileFlags), kEveryKindScript);
-    EXPECT_EQ(SequenceSendFlags(*inst), unsigned{TEXT_SCRIPT});
-    inst->SetCapabilities(CAP_CAL_DURATION);
-    EXPECT_EQ(SequenceSendFlags(*inst), kSequenceFileFlags);
 
     // The archive: the instrument with its sequences, byte-exact after a reload.
     CArchive out;
@@ -42,10 +42,6 @@ TEST_F(SeqTest, ScriptLayoutByteForByteAndRoundTrips) {
     CArchive again;
     again.WriteObject(copy);
     EXPECT_EQ(again.Bytes(), out.Bytes());
-    // A standard configuration file with sequences saves the same bytes after loading.
-    const std::vector<uint8_t> file = CNetworkConfiguration::SaveStandard(*app);
-    ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*app, file));
-    EXPECT_EQ(CNetworkConfiguration::SaveStandard(*app), file);
 }
 
 TEST_F(SeqTest, ArchivedLayoutOfASequenceAndItsStepsIsFixed) {
@@ -77,56 +73,83 @@ TEST_F(SeqTest, ArchivedLayoutOfASequenceAndItsStepsIsFixed) {
     EXPECT_EQ(read->GetText(0), "S, 1 STEP");
 }
 
-struct ErrorRow {
-    const char* field; // inside one sequence, on line 4
-    const char* token; // the token noted, or null when the text reads without error
-};
+TEST_F(SeqTest, DisplayTextsOfEveryStepKindSurviveACopy) {
+    // clang-format off
+    const char* const edited[] = {
+        "GENERATE ZERO", "GENERATE 400 PPB SO2", "GPT 450 PPB NO 0.4 PPM O3",
+        "GPT PRESET 45 PPB NO 0 PPB O3", "MANUAL CO 1.500 5.000 REF 250.0", "PURGE", "STANDBY",
+        "DURATION 4.5 MIN", "EXECUTE SEQUENCE CAL2", "SELECT OUTPUT B",
+        "SET CC OUTPUT 100000000001", "LEVEL 42", "SET STATUS BLOCK 00000001 DISABLED"};
+    // clang-format on
+    FillEveryKind(*inst);
+    auto* seq = static_cast<CSequence*>(inst->Sequences().At(0));
+    EXPECT_EQ(seq->GetText(0), "CAL1, 13 STEPS, RUN 5 TIMES");
+    EXPECT_EQ(static_cast<CSequence*>(inst->Sequences().At(1))->GetText(0),
+              "Copy of CAL1, 0 STEPS, RUN UNTIL HALTED");
+    std::unique_ptr<CSequence> copy(seq->Clone());
+    EXPECT_EQ(copy->GetOwner(), inst);
+    ASSERT_EQ(copy->Steps().GetCount(), std::size(edited));
+    for (size_t i = 0; i < std::size(edited); ++i) {
+        SCOPED_TRACE(edited[i]);
+        auto* step = static_cast<CStep*>(copy->Steps().At(i));
+        EXPECT_EQ(step->GetText(0), edited[i]);
+        EXPECT_EQ(step->GetOwner(), copy.get());
+        EXPECT_NE(step, seq->Steps().At(i));
+    }
+}
+
+TEST_F(SeqTest, ClosureTextsWiderThanTheirWidthAndLooselyTyped) {
+    EXPECT_EQ(CContactClosures(0x8000, true, false).Text(12, false), "0000000000000001");
+    CContactClosures set(77, false, false);
+    EXPECT_TRUE(set.FromText("  11"));
+    EXPECT_EQ(set.GetBits(), 3u);
+    EXPECT_FALSE(set.FromText("1 1"));
+    EXPECT_EQ(set.GetBits(), 3u);
+}
+
+TEST_F(SeqTest, GasValueTextsOfZeroAndUnknownGasesAndUnits) {
+    // clang-format off
+    const struct { EGasValue value; unsigned flags; const char* text; } rows[] = {
+        {EGasValue(5, UNIT_PPB, GAS_ZERO), 56, ""}, {EGasValue(), 120, "UNKNOWN"},
+        {EGasValue(7, 999, GAS_SO2), 120, "7 INVALID SO2"}, // converts as FRAC, no decimals
+        {EGasValue(7, UNIT_PPB, 999), 0x60, "PPB INVALID"}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(row.value.Text(row.flags), row.text);
+    }
+}
+
+std::string Step(const std::string& body) {
+    return "STEPBEGIN " + body + " STEPEND";
+}
 
 TEST_F(SeqTest, SyntaxErrorsNameTheirTokenAndLine) {
     // clang-format off
-    const ErrorRow rows[] = {
+    const struct { std::string field; const char* token; } rows[] = { // the field on line 4
         {"NAME 5", "5"}, {"COLOR 5", "COLOR"}, {"TIMER ON", "ON"},
-        {"REPEATCOUNT 101", "101"}, {"REPEATCOUNT -1", "-1"}, {"REPEATCOUNT \"x\"", "x"},
+        {"REPEATCOUNT 101", "101"}, {"REPEATCOUNT \"x\"", "x"},
         {"CCINPUT 101", "101"}, {"CCINPUT \"12\"", "12"},
         {"CCINPUT \"1111111111111\"", "1111111111111"},
-        {"TIMERSTART 02/29/2005 10:00", "00"}, {"TIMERSTART 01/15/2004 24:00", "00"},
-        {"TIMERSTART 01-15-2004 10:00", "-15"},
-        {"TIMERDELTA 367:00:00", "367"}, {"TIMERDELTA 001:24:00", "24"},
-        {"TIMERDELTA 001:00:60", "60"},
-        {"STEPBEGIN LEVEL 9 STEPEND", "9"}, {"STEPBEGIN LEVEL 100 STEPEND", "100"},
-        {"STEPBEGIN LEVEL 10.5 STEPEND", "10.5"},
-        {"STEPBEGIN GENERATE SO2 STEPEND", "SO2"}, {"STEPBEGIN GENERATE 5 PPB STEPEND", "STEPEND"},
-        {"STEPBEGIN GENERATE 5 SO2 PPB STEPEND", "SO2"},
-        {"STEPBEGIN GPT 1 PPB 2 STEPEND", "STEPEND"},
-        {"STEPBEGIN MANUAL 1 1 1 OFF STEPEND", "1"},
-        {"STEPBEGIN MANUAL ZERO 1 2 FAST STEPEND", "FAST"},
-        {"STEPBEGIN MANUAL ZERO 1 2 CONST STEPEND", "STEPEND"},
-        {"STEPBEGIN MANUAL ZERO 1e39 1 OFF STEPEND", "1e39"},
-        {"STEPBEGIN DELAY LONG STEPEND", "LONG"},
-        {"STEPBEGIN DELAY 1e400 STEPEND", "1e400"}, // would be written back as "inf"
-        {"STEPBEGIN EXECSEQ 5 STEPEND", "5"}, {"STEPBEGIN SELOUTPUT \"C\" STEPEND", "C"},
-        {"STEPBEGIN SETCCOUTPUT 1 STEPEND", "1"},
-        {"STEPBEGIN SETSTATUSBLOCK \"000000001\" \"0\" STEPEND", "000000001"},
-        {"STEPBEGIN SETSTATUSBLOCK \"1\" STEPEND", "STEPEND"},
-        {"STEPBEGIN PURGE STEPEND PURGE", "PURGE"}, {"STEPBEGIN PURGE SEQEND", "SEQEND"},
-        // What reads without error.
-        {"TIMERSTART 01/15/04 08:30", nullptr}, {"TIMERDELTA 000:00:00", nullptr},
-        {"STEPBEGIN STEPEND", nullptr}, {"CCINPUT \"\"", nullptr},
-        {"STEPBEGIN DELAY 4.5 DURATION 4.5 STEPEND", nullptr},
-        {"STEPBEGIN GENERATE 5 wt% SO2 STEPEND", nullptr},
-        {"STEPBEGIN selOutput \"b\" execseq \"cal2\" STEPEND", nullptr}};
+        {"TIMERSTART 02/29/2005 10:00", "00"}, {"TIMERSTART 01-15-2004 10:00", "-15"},
+        {"TIMERDELTA 001:24:00", "24"}, {Step("LEVEL 10.5"), "10.5"}, {Step("LEVEL 9"), "9"},
+        {Step("GENERATE SO2"), "SO2"}, {Step("GENERATE 5 PPB"), "STEPEND"},
+        {Step("GENERATE 5 SO2 PPB"), "SO2"}, {Step("GPT 1 PPB 2"), "STEPEND"},
+        {Step("MANUAL 1 1 1 OFF"), "1"}, {Step("MANUAL ZERO 1 2 FAST"), "FAST"},
+        {Step("MANUAL ZERO 1 2 CONST"), "STEPEND"}, {Step("MANUAL ZERO 1e39 1 OFF"), "1e39"},
+        {Step("DELAY LONG"), "LONG"}, {Step("DELAY 1e400"), "1e400"}, // no "inf" written back
+        {Step("EXECSEQ 5"), "5"}, {Step("SELOUTPUT \"C\""), "C"}, {Step("SETCCOUTPUT 1"), "1"},
+        {Step("SETSTATUSBLOCK \"000000001\" \"0\""), "000000001"},
+        {Step("SETSTATUSBLOCK \"1\""), "STEPEND"},
+        {"STEPBEGIN PURGE STEPEND PURGE", "PURGE"}, {"STEPBEGIN PURGE SEQEND", "SEQEND"}};
     // clang-format on
-    for (const ErrorRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.field);
         CInstrumentConnection target;
-        StringTokenStream ts(std::string("SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"A\"\r\n    ") +
-                             row.field + "\r\n  SEQEND\r\nSEQLISTEND\r\n");
+        StringTokenStream ts("SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"A\"\r\n    " + row.field +
+                             "\r\n  SEQEND\r\nSEQLISTEND\r\n");
         ts.SetSpanLines(true);
         ReadSequenceList(ts, target);
-        if (!row.token) {
-            EXPECT_EQ(ts.GetErrorCount(), 0u) << ts.GetErrorText();
-            continue;
-        }
         EXPECT_GE(ts.GetErrorCount(), 1u);
         EXPECT_EQ(ts.GetErrorText(), row.token);
         EXPECT_EQ(ts.GetErrorLine(), 4u);
@@ -135,21 +158,18 @@ TEST_F(SeqTest, SyntaxErrorsNameTheirTokenAndLine) {
 
 TEST_F(SeqTest, WhatTheReaderKeepsFromAcceptedTexts) {
     StringTokenStream ts("SEQLISTBEGIN SEQBEGIN NAME \"Copy of A\" TIMERSTART 01/15/04 08:30\r\n"
-                         "CCINPUT \"\" REPEATCOUNT 7 REPEATCOUNT 300 STEPBEGIN DELAY 4.5 "
-                         "EXECSEQ \"cal2\" STEPEND SEQEND SEQLISTEND");
+                         "CCINPUT \"\" REPEATCOUNT 7 TIMERDELTA 000:00:00 STEPBEGIN STEPEND "
+                         "STEPBEGIN DELAY 4.5 DURATION 4.5 GENERATE 5 wt% SO2 selOutput \"b\" "
+                         "execseq \"cal2\" STEPEND SEQEND SEQLISTEND");
     ts.SetSpanLines(true);
     EXPECT_TRUE(ReadSequenceList(ts, *inst));
+    EXPECT_EQ(ts.GetErrorCount(), 0u) << ts.GetErrorText();
     ASSERT_EQ(inst->Sequences().GetCount(), 1u);
     auto* seq = static_cast<CSequence*>(inst->Sequences().At(0));
-    EXPECT_EQ(seq->GetName(), "Copy of A");
-    EXPECT_EQ(seq->GetRepeatCount(), 7); // 300 is noted and skipped
-    EXPECT_EQ(ts.GetErrorText(), "300");
     EXPECT_TRUE(seq->GetTimerStart() == DateTime(2004, 1, 15, 8, 30, 0));
     EXPECT_TRUE(seq->GetCCInputs().IsEnabled());
-    EXPECT_EQ(seq->GetCCInputs().GetBits(), 0u);
-    EXPECT_EQ(seq->GetText(0), "Copy of A, 2 STEPS, RUN 7 TIMES");
-    EXPECT_EQ(static_cast<CStep*>(seq->Steps().At(0))->GetText(0), "DURATION 4.5 MIN");
-    EXPECT_EQ(static_cast<CStep*>(seq->Steps().At(1))->GetText(0), "EXECUTE SEQUENCE CAL2");
+    EXPECT_EQ(seq->GetText(0), "Copy of A, 5 STEPS, RUN 7 TIMES");
+    EXPECT_EQ(static_cast<CStep*>(seq->Steps().At(4))->GetText(0), "EXECUTE SEQUENCE CAL2");
 }
 
 TEST_F(SeqTest, LoadingAScriptFile) {
@@ -166,12 +186,11 @@ TEST_F(SeqTest, LoadingAScriptFile) {
     EXPECT_TRUE(app->IsModified());
 
     // clang-format off
-    const struct { const char* text; const char* token; int line; } rows[] = {
-        {"SEQLISTBEGIN\r\nSEQLISTEND\r\nMORE\r\n", "MORE", 3},
-        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"A\"\r\n", "<end of file>", 3},
-        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    REPEATCOUNT 101\r\n  SEQEND\r\nSEQLISTEND\r\n",
-         "101", 3},
-        {nullptr, nullptr, 0}}; // no file
+    const struct { const char* text; const char* token; } rows[] = { // each on line 3
+        {"SEQLISTBEGIN\r\nSEQLISTEND\r\nMORE\r\n", "MORE"},
+        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"A\"\r\n", "<end of file>"},
+        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    REPEATCOUNT 101\r\n  SEQEND\r\nSEQLISTEND\r\n", "101"},
+        {nullptr, nullptr}}; // no file
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text ? row.text : "missing");
@@ -182,9 +201,9 @@ TEST_F(SeqTest, LoadingAScriptFile) {
         AddSequence("OLD");
         EXPECT_FALSE(LoadSequenceScript(*inst, bad, &message));
         const std::string expected =
-            row.text ? "Syntax error encountered at '" + std::string(row.token) + "', on line " +
-                           std::to_string(row.line) + " of sequence configuration script file " +
-                           bad + ". File not loaded."
+            row.text ? "Syntax error encountered at '" + std::string(row.token) +
+                           "', on line 3 of sequence configuration script file " + bad +
+                           ". File not loaded."
                      : "Unable to load sequence configuration script file " + bad + ".";
         EXPECT_EQ(message, expected);
         EXPECT_EQ(Errors(), std::vector<std::string>{expected});
@@ -201,6 +220,11 @@ TEST_F(SeqTest, SavingAScriptFile) {
     EXPECT_TRUE(SaveSequenceScript(*inst, path));
     EXPECT_EQ(ReadAll(path), kEveryKindScript);
     EXPECT_FALSE(inst->GetSequencesModified());
+    // A folder that cannot be written: the message names the file.
+    const std::string nowhere = folder.File("no/such/folder.txt");
+    std::string message;
+    EXPECT_FALSE(SaveSequenceScript(*inst, nowhere, &message));
+    EXPECT_EQ(message, "Unable to save sequence configuration file " + nowhere + ".");
 
     // A name the script would have to quote but cannot is refused; the old file stays.
     auto* second = static_cast<CSequence*>(inst->Sequences().At(1));
@@ -208,25 +232,19 @@ TEST_F(SeqTest, SavingAScriptFile) {
         SCOPED_TRACE(name);
         second->SetName(name);
         app.prompt.asked.clear();
-        std::string message;
-        EXPECT_FALSE(SaveSequenceScript(*inst, path, &message));
         const std::string shown = name[0] == 'B' ? "'BAD\"NAME'" : "'TWO  LINES'";
-        EXPECT_NE(message.find(shown), std::string::npos) << message;
-        EXPECT_EQ(Errors().size(), 1u);
+        EXPECT_FALSE(SaveSequenceScript(*inst, path));
+        EXPECT_EQ(Errors(), std::vector<std::string>{
+                                "Sequence " + shown +
+                                " has a double quote or a line break in its name or in the name "
+                                "of a sequence it executes. The sequence configuration script "
+                                "cannot hold it; rename it first."});
         EXPECT_EQ(ReadAll(path), kEveryKindScript);
     }
     second->SetName("OK");
-    auto* exec =
-        static_cast<CStepExecSeq*>(static_cast<CSequence*>(inst->Sequences().At(0))->Steps().At(8));
-    exec->SetSequenceName("A\"B");
+    auto* seq = static_cast<CSequence*>(inst->Sequences().At(0));
+    static_cast<CStepExecSeq*>(seq->Steps().At(8))->SetSequenceName("A\"B");
     EXPECT_EQ(FindUnwritableSequence(*inst), "CAL1");
-    exec->SetSequenceName("CAL2");
-
-    // A folder that cannot be written: the message names the file.
-    std::string message;
-    const std::string nowhere = folder.File("no/such/folder.txt");
-    EXPECT_FALSE(SaveSequenceScript(*inst, nowhere, &message));
-    EXPECT_EQ(message, "Unable to save sequence configuration file " + nowhere + ".");
 
     inst->SetSerialNumber("123");
     EXPECT_EQ(ProposedSequenceScriptName(*inst), "Cal-123 Sequence Configuration.txt");
