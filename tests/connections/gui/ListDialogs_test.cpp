@@ -199,15 +199,4 @@ TEST_P(ListDialogTest, DeleteAsksWithTheNameAndGoesOnOnlyOnYes) {
     EXPECT_TRUE(List().IsEmpty());
 }
 
-TEST_P(ListDialogTest, GrowingMovesTheButtonsAndStretchesTheList) {
-    Add({"Alpha"});
-    Open();
-    const QRect list = dlg->List().geometry();
-    const QRect close = dlg->CloseButton().geometry();
-    dlg->resize(dlg->width() + 100, dlg->height() + 50);
-    QApplication::processEvents();
-    EXPECT_EQ(dlg->List().size(), list.size() + QSize(100, 50));
-    EXPECT_EQ(dlg->CloseButton().pos(), close.topLeft() + QPoint(100, 0));
-}
-
 } // namespace
