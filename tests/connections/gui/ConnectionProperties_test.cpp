@@ -48,7 +48,7 @@ template <class T, class O> void ExpectEditedBy(O& object, bool ok) {
     EXPECT_TRUE(driver.Seen()) << typeid(T).name();
 }
 
-TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAFixedSizeAndRefusals) {
+TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAndRefusals) {
     InstallConnectionDialogs();
     CModemConnection modem; // a built-in modem is also a direct cable
     CCommPortConnection cable;
@@ -214,38 +214,16 @@ TEST_F(ConnectionTest, ModemLinkShowsAndStoresPortDefinitionNumberAndTimeOut) {
     link.SetPortName("COM3");
     link.SetModemId(chosen->GetId());
     link.SetTelephoneNumber("5551234");
-    CModemConnectionPropertiesDialog dlg(link);
-    EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Alpha", "mid", "zeta"}));
-    EXPECT_EQ(dlg.ModemType().currentText(), "Alpha");
-    EXPECT_EQ(dlg.Port().currentText(), "COM3");
-    EXPECT_EQ(dlg.Telephone().text(), "5551234");
-    dlg.Port().setCurrentText("/dev/ttyUSB0");
-    dlg.ModemType().setCurrentText("mid");
-    dlg.Telephone().setText("0,5551234");
-    dlg.Timeout().setText("90");
-    dlg.accept();
-    EXPECT_EQ(
-        std::tuple(link.GetPortName(), link.GetModemId(), link.GetTelephoneNumber(),
-                   link.GetConnectTimeout()),
-        std::tuple(std::string("/dev/ttyUSB0"), other->GetId(), std::string("0,5551234"), 90));
-
-    ports.clear(); // without a port, OK stores nothing
-    link.SetPortName("");
-    CModemConnectionPropertiesDialog none(link);
-    none.Telephone().setText("999");
-    none.accept();
-    EXPECT_EQ(link.GetTelephoneNumber(), "0,5551234");
-}
-
-TEST_F(ConnectionTest, TheModemsButtonOpensTheListAndRebuildsTheChoices) {
-    CModemSettings* kept = AddModem("Kept");
-    CModemConnection link;
-    link.SetModemId(kept->GetId());
     CModemSettings::SetPropertiesEditor([](CModemSettings& m) {
         m.SetName("Added");
         return true;
     });
     CModemConnectionPropertiesDialog dlg(link);
+    EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Alpha", "mid", "zeta"}));
+    EXPECT_EQ(dlg.ModemType().currentText(), "Alpha");
+    EXPECT_EQ(dlg.Port().currentText(), "COM3");
+    EXPECT_EQ(dlg.Telephone().text(), "5551234");
+    // The Modems button opens the list; the choices are rebuilt and the choice kept.
     dlg.show();
     WhenModal<CModemsDialog> driver([](CModemsDialog& modems) {
         modems.OnNew();
@@ -253,8 +231,25 @@ TEST_F(ConnectionTest, TheModemsButtonOpensTheListAndRebuildsTheChoices) {
     });
     dlg.ModemsButton().click();
     EXPECT_TRUE(driver.Seen());
-    EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Added", "Kept"}));
-    EXPECT_EQ(dlg.ModemType().currentText(), "Kept");
+    EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Added", "Alpha", "mid", "zeta"}));
+    EXPECT_EQ(dlg.ModemType().currentText(), "Alpha");
+    // Without a port there is nothing to set up, and OK stores nothing.
+    dlg.Telephone().setText("0,5551234");
+    dlg.Port().setEditText("");
+    EXPECT_FALSE(dlg.SettingsButton().isEnabled());
+    dlg.accept();
+    EXPECT_EQ(link.GetTelephoneNumber(), "5551234");
+    // A port typed in is taken as typed.
+    dlg.Port().setEditText("/dev/ttyUSB7");
+    EXPECT_EQ(dlg.PortNote().text(), "Not found now: used as typed when the link opens.");
+    EXPECT_TRUE(dlg.SettingsButton().isEnabled());
+    dlg.ModemType().setCurrentText("mid");
+    dlg.Timeout().setText("90");
+    dlg.accept();
+    EXPECT_EQ(
+        std::tuple(link.GetPortName(), link.GetModemId(), link.GetTelephoneNumber(),
+                   link.GetConnectTimeout()),
+        std::tuple(std::string("/dev/ttyUSB7"), other->GetId(), std::string("0,5551234"), 90));
 }
 
 TEST_F(ConnectionTest, ModemDefinitionShowsEightStringsOfAtMostFortyAndOkStoresThem) {
@@ -327,7 +322,8 @@ TEST_F(ConnectionTest, WindowsModemListsDevicesSortedShowsTheirSettingsAndStores
 
 // ---- Sites
 
-TEST_F(ConnectionTest, SiteKindsGiveNewDefaultTransportsOnAWorkingCopyThatOnlyOkStores) {
+TEST_F(ConnectionTest, SiteKindsAndSettingsEditAWorkingCopyThatOnlyOkStores) {
+    InstallConnectionDialogs();
     CSiteConnection site;
     site.SetName("Harbour");
     auto* cable = new CCommPortConnection;
@@ -352,6 +348,14 @@ TEST_F(ConnectionTest, SiteKindsGiveNewDefaultTransportsOnAWorkingCopyThatOnlyOk
             dlg.ConnectionType().setCurrentIndex(dlg.ConnectionType().findText(item));
             EXPECT_EQ(dlg.Working()->GetConnectionType(), kind) << item;
         }
+        // Settings edit the new working transport.
+        dlg.show();
+        WhenModal<CTCPConnectionPropertiesDialog> driver([](auto& tcp) {
+            tcp.Address().setText("instrument.example");
+            tcp.accept();
+        });
+        dlg.OnSettings();
+        EXPECT_TRUE(driver.Seen());
         dlg.Name().setText(""); // even an empty name is stored
         CConnection* chosen = dlg.Working();
         ok ? dlg.accept() : dlg.reject();
@@ -359,33 +363,14 @@ TEST_F(ConnectionTest, SiteKindsGiveNewDefaultTransportsOnAWorkingCopyThatOnlyOk
         EXPECT_EQ(site.GetConnection(), ok ? chosen : cable);
         EXPECT_EQ(app->IsModified(), ok);
     }
+    EXPECT_EQ(dynamic_cast<CTCPConnection&>(*site.GetConnection()).GetAddress(),
+              "instrument.example");
     // Defaults give a local site on a new default cable.
     CSitePropertiesDialog dlg(site);
     dlg.OnDefaults();
     EXPECT_EQ(dlg.Name().text(), "Local Site");
     EXPECT_EQ(dlg.ConnectionType().currentText(), "Direct Cable");
     EXPECT_EQ(dynamic_cast<CCommPortConnection&>(*dlg.Working()).GetPortName(), "COM1");
-}
-
-TEST_F(ConnectionTest, SiteSettingsEditTheWorkingTransportOnlyUntilOk) {
-    InstallConnectionDialogs();
-    CSiteConnection site;
-    site.SetConnectionType(CSiteConnection::TYPE_TCPIP);
-    auto* stored = dynamic_cast<CTCPConnection*>(site.GetConnection());
-    ASSERT_NE(stored, nullptr);
-    CSitePropertiesDialog dlg(site);
-    dlg.show();
-    WhenModal<CTCPConnectionPropertiesDialog> driver([](auto& tcp) {
-        tcp.Address().setText("instrument.example");
-        tcp.accept();
-    });
-    dlg.OnSettings();
-    EXPECT_TRUE(driver.Seen());
-    EXPECT_EQ(dynamic_cast<CTCPConnection&>(*dlg.Working()).GetAddress(), "instrument.example");
-    EXPECT_EQ(stored->GetAddress(), "0.0.0.0"); // the site's own transport is untouched
-    dlg.accept();
-    EXPECT_EQ(dynamic_cast<CTCPConnection&>(*site.GetConnection()).GetAddress(),
-              "instrument.example");
 }
 
 } // namespace

@@ -1,26 +1,17 @@
-#include "connections/ModemConnection.h"
+// The serial ports found in the system's tty class and how the direct cable offers them.
+
+#include "connections/CommPortConnection.h"
 #include "connections/gui/CommPortConnectionPropertiesDialog.h"
 #include "connections/gui/DialogTestSupport.h"
-#include "connections/gui/ModemConnectionPropertiesDialog.h"
-#include "connections/gui/PortSettingsDialog.h"
 #include "connections/gui/SerialPortChoices.h"
 #include "platform/SerialPort.h"
 
 #include <QFile>
-#include <QInputDevice>
 #include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 
 using dialogtest::DialogTest;
-
-// Typing makes Qt's list of input devices, a global destroyed at exit in the reverse order of
-// making: made before the application object of the tests, it outlives it.
-const bool kInputDevicesFirst = [] {
-    (void)QInputDevice::devices();
-    return true;
-}();
 
 // A sysfs tty class, a device folder and a by-id folder of the test's own.
 struct FakeSys {
@@ -84,12 +75,6 @@ void Populate(FakeSys& sys) {
     sys.Link("dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K-if00-port0", "../../ttyUSB0");
 }
 
-std::string TypeIn(QComboBox& combo, const QString& text) {
-    combo.lineEdit()->clear();
-    QTest::keyClicks(combo.lineEdit(), text);
-    return ChosenPort(combo).toStdString();
-}
-
 struct PortChooserTest : DialogTest {
     void TearDown() override {
         SetPortScanRoots(SerialScanRoots{});
@@ -124,38 +109,6 @@ TEST_F(PortChooserTest, RealPortsAreListedWithTheirNamesAndByIdLinksAndOfferedBy
     dialogtest::Shot(dlg, "port-chooser-usb");
     dlg.accept();
     EXPECT_EQ(cable.GetPortName(), usb.toStdString());
-}
-
-TEST_F(PortChooserTest, APortTypedInIsTakenAsTyped) {
-    SetPortLister([] { return std::vector<std::string>{"/dev/ttyS0"}; });
-    CCommPortConnection cable;
-    CCommPortConnectionPropertiesDialog dlg(cable);
-    EXPECT_EQ(TypeIn(dlg.Port(), "/dev/pts/7"), "/dev/pts/7");
-    EXPECT_EQ(dlg.PortNote().text(), "Not found now: used as typed when the link opens.");
-    dlg.accept();
-    EXPECT_EQ(cable.GetPortName(), "/dev/pts/7");
-    CModemConnection modem;
-    CModemConnectionPropertiesDialog modemDlg(modem);
-    TypeIn(modemDlg.Port(), "/dev/ttyUSB7");
-    EXPECT_TRUE(modemDlg.SettingsButton().isEnabled());
-    modemDlg.accept();
-    EXPECT_EQ(modem.GetPortName(), "/dev/ttyUSB7");
-}
-
-TEST_F(PortChooserTest, TheRateListRunsFrom300To921600AndTakesAnotherRateTypedIn) {
-    CPortSettingsDialog dlg(QStringLiteral("COM1"), PortLineSettings{});
-    QComboBox& rate = dlg.BaudRate();
-    EXPECT_EQ(Items(rate).first(), "300");
-    EXPECT_EQ(Items(rate).last(), "921600");
-    EXPECT_EQ(rate.currentIndex(), rate.findText("19200")); // the stored rate is selected
-    // The letter is refused as it is typed.
-    for (const auto& [typed, stored] :
-         {std::pair{"921600", 921600u}, {"250000", 250000u}, {"12x34", 1234u}}) {
-        TypeIn(rate, typed);
-        dlg.accept();
-        EXPECT_EQ(dlg.Settings().baudRate, stored) << typed;
-    }
-    EXPECT_TRUE(app.prompt.asked.empty());
 }
 
 } // namespace
