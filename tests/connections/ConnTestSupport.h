@@ -7,7 +7,6 @@
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"
-#include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "platform/Connection.h"
@@ -69,17 +68,6 @@ struct ConfigText {
     std::FILE* file;
     std::unique_ptr<ConfigFileTokenStream> stream;
 };
-
-// Runs read (which reads an archive) and expects it to refuse the record as a
-// bad schema.
-template <class F> void ExpectBadSchema(F&& read, const std::string& what) {
-    try {
-        read();
-        ADD_FAILURE() << what << " was read";
-    } catch (const CArchiveException& e) {
-        EXPECT_EQ(e.GetCause(), CArchiveException::BadSchema) << what;
-    }
-}
 
 // Waits until pred holds, at most limitMs; the result says whether it did.
 inline bool WaitUntil(const std::function<bool()>& pred, unsigned limitMs = 5000) {

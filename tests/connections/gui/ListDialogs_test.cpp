@@ -94,12 +94,14 @@ struct ListDialogTest : dialogtest::DialogTest, ::testing::WithParamInterface<Ki
 INSTANTIATE_TEST_SUITE_P(Both, ListDialogTest, ::testing::ValuesIn(kKinds),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_P(ListDialogTest, ANewObjectIsAddedSortedOnlyWhenItsPropertiesAreConfirmed) {
+TEST_P(ListDialogTest, NewAndEditKeepTheRowsSortedAndCountOnlyWhenConfirmed) {
     Add({"bravo", "Alpha", "charlie*"});
     bool confirm = false;
+    std::string edited;
     k.setEditor([&](CNamedObject& o) {
-        EXPECT_EQ(o.GetName(), k.defaultName); // a default object is what gets edited
-        o.SetName("Mike");
+        edited = o.GetName();
+        // Renamed also when cancelled: the row keeps what was shown.
+        o.SetName(edited == k.defaultName ? "Mike" : "aardvark");
         return confirm;
     });
     Open();
@@ -109,7 +111,11 @@ TEST_P(ListDialogTest, ANewObjectIsAddedSortedOnlyWhenItsPropertiesAreConfirmed)
     EXPECT_EQ(dlg->windowTitle(), k.name);
     dialogtest::Shot(*dlg, k.name);
     dlg->OnNew();
+    EXPECT_EQ(edited, k.defaultName); // a default object is what gets edited
     EXPECT_EQ(List().GetCount(), 3u);
+    dlg->SelectRow(1);
+    dlg->OnEdit();
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", locked}));
     EXPECT_FALSE(app->IsModified());
     confirm = true;
     dlg->OnNew();
@@ -117,7 +123,12 @@ TEST_P(ListDialogTest, ANewObjectIsAddedSortedOnlyWhenItsPropertiesAreConfirmed)
     EXPECT_TRUE(app->IsModified());
     EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", locked, "Mike"}));
     EXPECT_EQ(dlg->SelectedRow(), 3);
-    EXPECT_EQ(dlg->SelectedObject(), List().At(3)); // appended to the application's list
+    EXPECT_EQ(dlg->SelectedObject(), List().At(3));          // appended to the application's list
+    dlg->SelectRow(1);
+    emit dlg->List().itemDoubleClicked(dlg->List().item(1)); // a double-click edits
+    EXPECT_EQ(edited, "aardvark");
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"aardvark", "Alpha", locked, "Mike"}));
+    EXPECT_EQ(dlg->SelectedRow(), 0);
 }
 
 TEST_P(ListDialogTest, ALockedObjectCanBeDuplicatedButNeitherEditedNorDeleted) {
@@ -148,25 +159,6 @@ TEST_P(ListDialogTest, ALockedObjectCanBeDuplicatedButNeitherEditedNorDeleted) {
     app.prompt.Answer(PromptResult::Yes);
     dlg->OnDelete();
     EXPECT_EQ(dlg->RowTexts(), (QStringList{"Copy of Depot"}));
-    EXPECT_EQ(dlg->SelectedRow(), 0);
-}
-
-TEST_P(ListDialogTest, EditReplacesTheRowInSortedPlaceAndACancelLeavesIt) {
-    Add({"Alpha", "Bravo", "Charlie"});
-    CNamedObject* edited = List().At(1);
-    bool confirm = false;
-    k.setEditor([&confirm](CNamedObject& o) {
-        o.SetName("aardvark"); // also when cancelled: the row keeps what was shown
-        return confirm;
-    });
-    Open();
-    dlg->SelectRow(1);
-    dlg->OnEdit();
-    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "Bravo", "Charlie"}));
-    confirm = true;
-    emit dlg->List().itemDoubleClicked(dlg->List().item(1)); // a double-click edits too
-    EXPECT_EQ(edited->GetName(), "aardvark");
-    EXPECT_EQ(dlg->RowTexts(), (QStringList{"aardvark", "Alpha", "Charlie"}));
     EXPECT_EQ(dlg->SelectedRow(), 0);
 }
 
