@@ -1,7 +1,6 @@
 // The transports across threads: a cancel from another thread ends a blocked
-// read, the state lock stays free while a read waits, a large write completes
-// while the peer reads, and a peer that only trickles cannot hold a TCP write
-// past its time-out.
+// read, the state lock stays free while a read waits, and a peer that only
+// trickles cannot hold a TCP write past its time-out.
 
 #include "ConnTestSupport.h"
 
@@ -57,20 +56,6 @@ TEST(TransportThreads, ACancelEndsABlockedReadWithWhatItHadAndTheStateLockStaysF
     TcpLink t;
     ASSERT_GE(t.peer, 0);
     EXPECT_EQ(CancelBlockedRead(t.conn, ExpectTheStateLockFree), "");
-}
-
-TEST(TransportThreads, EveryByteGoesOutUnchangedWhileTheReaderIsSlow) {
-    OpenCable c;
-    ASSERT_TRUE(c.opened);
-    // Bigger than a terminal's buffer, so the write has to wait for the reader.
-    std::string big;
-    for (int i = 0; i < 64 * 256; ++i)
-        big += static_cast<char>(i);
-    std::string got;
-    std::thread reader([&] { got = c.pty.Take(big.size(), 5000); });
-    EXPECT_TRUE(c.conn.Write(big));
-    reader.join();
-    EXPECT_EQ(got, big);
 }
 
 TEST(TransportThreads, ATcpWriteToAPeerThatOnlyTricklesEndsAtItsTimeOut) {
