@@ -221,12 +221,18 @@ TEST_F(ConnectionTest, ModemLinkShowsAndStoresPortDefinitionNumberAndTimeOut) {
     EXPECT_EQ(dlg.Telephone().text(), "5551234");
     // The Modems button opens the list; the choices are rebuilt and the choice kept.
     dlg.show();
-    WhenModal<CModemsDialog> driver([](CModemsDialog& modems) {
+    chosen->IncrementInUse();
+    QStringList listed;
+    WhenModal<CModemsDialog> driver([&listed](CModemsDialog& modems) {
+        EXPECT_EQ(modems.windowTitle(), "Modems");
         modems.OnNew();
+        listed = modems.RowTexts();
         modems.accept();
     });
     dlg.ModemsButton().click();
+    chosen->DecrementInUse();
     EXPECT_TRUE(driver.Seen());
+    EXPECT_EQ(listed, (QStringList{"Added", "Alpha (In use)", "mid", "zeta"}));
     EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Added", "Alpha", "mid", "zeta"}));
     EXPECT_EQ(dlg.ModemType().currentText(), "Alpha");
     // Without a port there is nothing to set up, and OK stores nothing.

@@ -1,114 +1,69 @@
-// The Sites and Modems windows share one list behaviour; each case runs on both.
+// The list behaviour the Sites and Modems windows share, on the Sites window; the
+// Modems window is opened from the modem link's properties.
 
 #include "connections/ConnTestSupport.h"
-#include "connections/ModemSettings.h"
 #include "connections/gui/DialogTestSupport.h"
-#include "connections/gui/ModemsDialog.h"
 #include "connections/gui/SitesDialog.h"
 
 #include <QListWidget>
 
 namespace {
 
-using Editor = std::function<bool(CNamedObject&)>;
-
-// What differs between the two windows.
-struct Kind {
-    const char* name;         // the window's title
-    const char* defaultName;  // of a new object
-    const char* lockedSuffix; // a connected site, a definition in use
-    CNamedObjectList& (*list)(TestApp&);
-    CNamedObject* (*make)(const std::string& port);
-    void (*lock)(CNamedObject&, bool);
-    void (*setEditor)(Editor);
-    std::unique_ptr<CNamedListDialog> (*open)();
-};
-
-// clang-format off
-const Kind kKinds[] = {
-    {"Sites", "Local Site", " (Connected)",
-     [](TestApp& app) -> CNamedObjectList& { return app->Sites(); },
-     [](const std::string& port) -> CNamedObject* {
-         auto* site = new CSiteConnection;
-         dynamic_cast<CCommPortConnection&>(*site->GetConnection()).SetPortName(port);
-         return site;
-     },
-     [](CNamedObject& o, bool on) {
-         auto& site = dynamic_cast<CSiteConnection&>(o);
-         if (on)
-             site.OpenLink(nullptr);
-         else
-             site.ReleaseLink(true);
-     },
-     [](Editor e) { CSiteConnection::SetPropertiesEditor([e](CSiteConnection& s) { return e(s); }); },
-     []() -> std::unique_ptr<CNamedListDialog> { return std::make_unique<CSitesDialog>(); }},
-    {"Modems", "Standard", " (In use)",
-     [](TestApp& app) -> CNamedObjectList& { return app->Modems(); },
-     [](const std::string&) -> CNamedObject* { return new CModemSettings; },
-     [](CNamedObject& o, bool on) {
-         auto& modem = dynamic_cast<CModemSettings&>(o);
-         if (on)
-             modem.IncrementInUse();
-         else
-             modem.DecrementInUse();
-     },
-     [](Editor e) { CModemSettings::SetPropertiesEditor([e](CModemSettings& m) { return e(m); }); },
-     []() -> std::unique_ptr<CNamedListDialog> { return std::make_unique<CModemsDialog>(); }},
-};
-// clang-format on
-
-struct ListDialogTest : dialogtest::DialogTest, ::testing::WithParamInterface<Kind> {
-    const Kind& k = GetParam();
-    CNamedObjectList& List() { return k.list(app); }
-    // Adds objects by name; a name ending in '*' is added locked.
+// The Sites window, its sites on a pseudo-terminal that a connected site holds.
+struct ListDialogTest : dialogtest::DialogTest {
+    CNamedObjectList& List() { return app->Sites(); }
+    // Adds sites by name; a name ending in '*' is added connected.
     void Add(std::initializer_list<std::string> names) {
         for (std::string name : names) {
-            const bool locked = name.back() == '*';
-            if (locked)
+            const bool connected = name.back() == '*';
+            if (connected)
                 name.pop_back();
-            CNamedObject* object = k.make(pty.Path());
-            object->SetName(name);
-            List().AddTail(object);
-            if (locked)
-                k.lock(*(held = object), true);
+            auto* site = new CSiteConnection;
+            dynamic_cast<CCommPortConnection&>(*site->GetConnection()).SetPortName(pty.Path());
+            site->SetName(name);
+            List().AddTail(site);
+            if (connected)
+                (held = site)->OpenLink(nullptr);
         }
     }
+    void SetEditor(std::function<bool(CNamedObject&)> e) {
+        CSiteConnection::SetPropertiesEditor([e](CSiteConnection& s) { return e(s); });
+    }
     void Open() {
-        dlg = k.open();
+        dlg = std::make_unique<CSitesDialog>();
         dlg->show();
         QApplication::processEvents();
     }
     void TearDown() override {
         if (held)
-            k.lock(*held, false);
+            held->ReleaseLink(true);
         DialogTest::TearDown();
     }
-    conntest::Pty pty; // the port a connected site holds
-    CNamedObject* held = nullptr;
+    conntest::Pty pty;
+    CSiteConnection* held = nullptr;
     std::unique_ptr<CNamedListDialog> dlg;
+    const std::string defaultName = "Local Site";
+    const QString lockedSuffix = " (Connected)";
 };
 
-INSTANTIATE_TEST_SUITE_P(Both, ListDialogTest, ::testing::ValuesIn(kKinds),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_P(ListDialogTest, NewAndEditKeepTheRowsSortedAndCountOnlyWhenConfirmed) {
+TEST_F(ListDialogTest, NewAndEditKeepTheRowsSortedAndCountOnlyWhenConfirmed) {
     Add({"bravo", "Alpha", "charlie*"});
     bool confirm = false;
     std::string edited;
-    k.setEditor([&](CNamedObject& o) {
+    SetEditor([&](CNamedObject& o) {
         edited = o.GetName();
         // Renamed also when cancelled: the row keeps what was shown.
-        o.SetName(edited == k.defaultName ? "Mike" : "aardvark");
+        o.SetName(edited == defaultName ? "Mike" : "aardvark");
         return confirm;
     });
     Open();
-    const QString locked = QString("charlie") + k.lockedSuffix;
+    const QString locked = QString("charlie") + lockedSuffix;
     EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", locked}));
     EXPECT_EQ(dlg->SelectedRow(), 0);
-    EXPECT_EQ(dlg->windowTitle(), k.name);
-    dialogtest::Shot(*dlg, k.name);
+    EXPECT_EQ(dlg->windowTitle(), "Sites");
+    dialogtest::Shot(*dlg, "Sites");
     dlg->OnNew();
-    EXPECT_EQ(edited, k.defaultName); // a default object is what gets edited
+    EXPECT_EQ(edited, defaultName); // a default object is what gets edited
     EXPECT_EQ(List().GetCount(), 3u);
     dlg->SelectRow(1);
     dlg->OnEdit();
@@ -128,10 +83,10 @@ TEST_P(ListDialogTest, NewAndEditKeepTheRowsSortedAndCountOnlyWhenConfirmed) {
     EXPECT_EQ(dlg->SelectedRow(), 0);
 }
 
-TEST_P(ListDialogTest, ALockedObjectCanBeDuplicatedButNeitherEditedNorDeleted) {
+TEST_F(ListDialogTest, ALockedObjectCanBeDuplicatedButNeitherEditedNorDeleted) {
     Add({"Depot*"});
     int edits = 0;
-    k.setEditor([&edits](CNamedObject&) { return ++edits > 0; });
+    SetEditor([&edits](CNamedObject&) { return ++edits > 0; });
     Open();
     dlg->SelectRow(0);
     EXPECT_FALSE(dlg->EditButton().isEnabled() || dlg->DeleteButton().isEnabled());
@@ -146,13 +101,13 @@ TEST_P(ListDialogTest, ALockedObjectCanBeDuplicatedButNeitherEditedNorDeleted) {
     dlg->OnDuplicate();
     ASSERT_EQ(List().GetCount(), 2u);
     EXPECT_NE(List().At(1)->GetId(), held->GetId());
-    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Copy of Depot", QString("Depot") + k.lockedSuffix}));
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Copy of Depot", QString("Depot") + lockedSuffix}));
     EXPECT_EQ(dlg->SelectedRow(), 0);
     EXPECT_TRUE(app->IsModified());
     EXPECT_TRUE(dlg->EditButton().isEnabled()); // the copy is not locked
 }
 
-TEST_P(ListDialogTest, DeleteAsksWithTheNameAndGoesOnOnlyOnYes) {
+TEST_F(ListDialogTest, DeleteAsksWithTheNameAndGoesOnOnlyOnYes) {
     Add({"Alpha", "Bravo", "Charlie"});
     Open();
     dlg->SelectRow(1);
