@@ -77,10 +77,6 @@ TEST(CommPortSettings, ParityStopBitsAndPortNamesAreNormalised) {
     // clang-format on
     for (const auto& [name, path] : names)
         EXPECT_EQ(SerialPort::DevicePath(name), path) << name;
-    const std::vector<std::string> ports = SerialPort::ListPorts();
-    for (size_t i = 0; i < ports.size(); ++i)
-        EXPECT_TRUE(ports[i].rfind("/dev/", 0) == 0 && (i == 0 || ports[i - 1] < ports[i]))
-            << ports[i];
 }
 
 TEST(CommPortOpen, APortIsOpenedByOneConnectionOnly) {
@@ -174,8 +170,8 @@ TEST(CommPortText, ValuesAreReadThroughTheSettersAndOtherKeysAreLeft) {
     };
     // clang-format off
     const Row rows[] = {
-        {"SITE_XON_XOFF = 5\r\n", true, 0, 2, 1}, // codes not written: handshake
-        {"SITE_PARITY_MODE = 69\r\nSITE_STOP_BITS = 1\r\n", true, 2, 0, 0}, // 69 is 'E'
+        // Flow codes never written mean the handshake; parity 69 is 'E'.
+        {"SITE_XON_XOFF = 5\r\nSITE_PARITY_MODE = 69\r\nSITE_STOP_BITS = 1\r\n", true, 2, 0, 1},
         {"SITE_TCPIP_PORT = 5\r\n", false, 0, 2, 0}, // left for the next reader
     };
     // clang-format on

@@ -10,9 +10,10 @@ using namespace conntest;
 
 namespace {
 
-// Starts a ten-minute read on another thread, runs `during` while it waits (the
-// read must still be waiting), then cancels it and returns what it gave back.
-std::string CancelBlockedRead(CConnection& conn, const std::function<void()>& during = {}) {
+// Starts a ten-minute read on another thread, checks that the state lock stays
+// free while it waits (a read that held it across its waits would refuse every
+// try), then cancels it and returns what it gave back.
+std::string CancelBlockedRead(CConnection& conn) {
     std::atomic<bool> started{false}, ended{false};
     std::string got = "unset";
     std::thread reader([&] {
@@ -23,19 +24,6 @@ std::string CancelBlockedRead(CConnection& conn, const std::function<void()>& du
     });
     EXPECT_TRUE(WaitUntil([&] { return started.load(); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    if (during)
-        during();
-    EXPECT_FALSE(ended.load());
-    const auto cancelled = std::chrono::steady_clock::now();
-    conn.CancelRead();
-    reader.join();
-    EXPECT_LT(MsSince(cancelled), 2000);
-    return got;
-}
-
-// Many tries while a read waits: a read that held the state lock across its
-// waits would refuse them all.
-void ExpectTheStateLockFree() {
     int taken = 0;
     for (int i = 0; i < 200 && taken < 20; ++i) {
         if (AppStateLock().try_lock()) {
@@ -45,6 +33,12 @@ void ExpectTheStateLockFree() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_GE(taken, 20);
+    EXPECT_FALSE(ended.load());
+    const auto cancelled = std::chrono::steady_clock::now();
+    conn.CancelRead();
+    reader.join();
+    EXPECT_LT(MsSince(cancelled), 2000);
+    return got;
 }
 
 TEST(TransportThreads, ACancelEndsABlockedReadWithWhatItHadAndTheStateLockStaysFree) {
@@ -52,10 +46,10 @@ TEST(TransportThreads, ACancelEndsABlockedReadWithWhatItHadAndTheStateLockStaysF
     ASSERT_TRUE(c.opened);
     c.pty.Feed("part");
     ASSERT_TRUE(c.pty.SlaveHasInput(2000));
-    EXPECT_EQ(CancelBlockedRead(c.conn, ExpectTheStateLockFree), "part");
+    EXPECT_EQ(CancelBlockedRead(c.conn), "part");
     TcpLink t;
     ASSERT_GE(t.peer, 0);
-    EXPECT_EQ(CancelBlockedRead(t.conn, ExpectTheStateLockFree), "");
+    EXPECT_EQ(CancelBlockedRead(t.conn), "");
 }
 
 TEST(TransportThreads, ATcpWriteToAPeerThatOnlyTricklesEndsAtItsTimeOut) {
