@@ -1,5 +1,5 @@
 // The direct cable over real pseudo-terminals and over an in-memory port:
-// settings and their normalisation, exclusive open, and values read from text.
+// settings and their normalisation, and values read from text.
 
 #include "ConnTestSupport.h"
 
@@ -77,19 +77,6 @@ TEST(CommPortSettings, ParityStopBitsAndPortNamesAreNormalised) {
     // clang-format on
     for (const auto& [name, path] : names)
         EXPECT_EQ(SerialPort::DevicePath(name), path) << name;
-}
-
-TEST(CommPortOpen, APortIsOpenedByOneConnectionOnly) {
-    OpenCable cable;
-    ASSERT_TRUE(cable.opened);
-    CCommPortConnection other;
-    other.SetPortName(cable.pty.Path());
-    EXPECT_FALSE(other.Open(nullptr));
-    EXPECT_FALSE(other.IsOpen());
-    EXPECT_NE(other.GetLastOpenError(), 0);
-    // Closed once, the port is free again.
-    EXPECT_TRUE(cable.conn.Close());
-    EXPECT_TRUE(other.Open(nullptr));
 }
 
 // A pseudo-terminal always carries eight data bits without parity (the kernel

@@ -119,11 +119,7 @@ TEST_P(Transports, WhenTheFarEndGoesTheBufferedBytesComeAndTheLinkIsKnownToHaveF
     EXPECT_FALSE(near->HasLinkFailed());
     cable ? cable->pty.HangUp() : tcp->ClosePeer();
     EXPECT_EQ(Read(10, 50), "yz");
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Read(100, 200, '\n'), "");
-    if (tcp) { // a closed socket does not end the read: it runs to its time-out
-        EXPECT_GE(MsSince(start), 200);
-    }
     // But it is told apart from a quiet peer: the reply was cut, not ended.
     EXPECT_TRUE(near->HasLinkFailed());
     EXPECT_TRUE(near->IsOpen());
@@ -145,20 +141,12 @@ TEST(TcpOpen, NamesResolveAndBadTargetsFail) {
     ASSERT_TRUE(Readable(byName.peer, 2000));
     char c;
     EXPECT_EQ(::read(byName.peer, &c, 1), 0);
-
-    uint16_t gone;
-    {
-        Listener l;
-        gone = l.Port();
-    }
-    // The defaults (0.0.0.0, port 0), a refused connect and a port out of range.
+    // The defaults (0.0.0.0, port 0) and a port out of range.
     CTCPConnection tcp;
     EXPECT_FALSE(tcp.Open(nullptr));
     tcp.SetAddress("127.0.0.1");
-    for (uint32_t port : {uint32_t(gone), 65536u + 80}) {
-        tcp.SetPort(port);
-        EXPECT_FALSE(tcp.Open(nullptr) || tcp.IsOpen()) << port;
-    }
+    tcp.SetPort(65536u + 80);
+    EXPECT_FALSE(tcp.Open(nullptr) || tcp.IsOpen());
 }
 
 } // namespace
