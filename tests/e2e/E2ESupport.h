@@ -1,43 +1,43 @@
 #pragma once
 // The whole program against the simulated instrument: a rig that connects one
 // instrument through a real site and transport (loopback TCP or a
-// pseudo-terminal) to an in-process gasquill-sim, and a runner for gasquill-cli
-// as a child process. Waits have generous limits so that a fault shows as a
-// failed check instead of a hung test; no check measures how long anything
-// took.
+// pseudo-terminal) to an in-process gasquill-sim, and gasquill-cli run as a
+// child process against one. Waits have generous limits so that a fault shows
+// as a failed check instead of a hung test; no check measures how long
+// anything took.
 
 #include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
-#include "connections/ConnTestSupport.h"
+#include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
+#include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentPanel.h"
 #include "sim/SimInstrument.h"
 #include "sim/SimServer.h"
 #include "support_lib/Fakes.h"
+#include "support_lib/TempDir.h"
 
-#include <cerrno>
+#include <arpa/inet.h>
+#include <condition_variable>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <map>
+#include <netinet/in.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
 namespace e2e {
 
-using conntest::ReadFile;
+using Strings = std::vector<std::string>;
 constexpr unsigned kWaitLimitMs = 60000;
 const std::string kWakeUp("\x03\x03\r\n\r\n", 6);
-
-inline std::string Hex(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += out.empty() ? "" : " ";
-        out += "0123456789ABCDEF"[c >> 4];
-        out += "0123456789ABCDEF"[c & 15];
-    }
-    return out;
-}
 
 inline size_t Count(const std::string& haystack, const std::string& needle) {
     size_t n = 0;
@@ -47,49 +47,43 @@ inline size_t Count(const std::string& haystack, const std::string& needle) {
     return n;
 }
 
-// The front panel of the rig: counts the notices, remembers the identification
-// one's value.
-class CountingPanel : public InstrumentPanel {
-public:
-    void Post(unsigned message, uintptr_t wParam, intptr_t) override {
-        std::lock_guard<std::mutex> g(m_lock);
-        ++m_counts[message];
-        if (message == MSG_IDENTIFIED)
-            m_identified = wParam;
+inline Strings Lines(const std::string& text) {
+    Strings lines;
+    for (size_t start = 0; start < text.size();) {
+        const size_t nl = text.find('\n', start);
+        lines.push_back(text.substr(start, nl == std::string::npos ? nl : nl - start));
+        start = nl == std::string::npos ? text.size() : nl + 1;
     }
-    void ClosePanel() override {}
-    size_t Count(unsigned message) const {
-        std::lock_guard<std::mutex> g(m_lock);
-        auto it = m_counts.find(message);
-        return it == m_counts.end() ? 0 : it->second;
-    }
-    uintptr_t Identified() const {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_identified;
-    }
+    return lines;
+}
 
-private:
-    mutable std::mutex m_lock;
-    std::map<unsigned, size_t> m_counts;
-    uintptr_t m_identified = 0;
-};
+// A loopback TCP socket listening on a port of its own, and that port.
+inline int LoopbackListener(uint16_t& port, int backlog = 1) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof addr;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::listen(fd, backlog);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
+    port = ntohs(addr.sin_port);
+    return fd;
+}
 
 // One simulated instrument, one site and one instrument of the configuration,
 // connected the way the front panel connects: requests posted to the site's
-// worker.
-class Rig {
+// worker. The rig is the instrument's front panel too, recording the notices.
+class Rig : public InstrumentPanel {
 public:
-    enum class Link { Tcp, Pty };
-
-    Rig(SimConfig c, Link link) {
-        c.link = link == Link::Tcp ? SimConfig::Link::Tcp : SimConfig::Link::Pty;
+    explicit Rig(SimConfig c, SimConfig::Link link = SimConfig::Link::Tcp) {
+        c.link = link;
         server = std::make_unique<SimServer>(c);
         std::string error;
-        started = server->Start(error);
-        EXPECT_TRUE(started) << error;
+        EXPECT_TRUE(server->Start(error)) << error;
         site = new CSiteConnection;
         site->SetName("Sim Site");
-        if (link == Link::Tcp) {
+        if (link == SimConfig::Link::Tcp) {
             auto* tcp = new CTCPConnection;
             tcp->SetAddress("127.0.0.1");
             tcp->SetPort(server->Port());
@@ -101,13 +95,13 @@ public:
         }
         inst = new CInstrumentConnection;
         inst->SetSiteId(site->GetId());
-        inst->SetReceiveTimeout(1000);
+        inst->SetReceiveTimeout(500);
         {
             StateGuard g(AppStateLock());
             app->Sites().AddTail(site);
             app->Instruments().AddTail(inst);
         }
-        inst->SetFrontPanel(&panel);
+        inst->SetFrontPanel(this);
         inst->SetRequestObserver([this](unsigned message) {
             // Notified under the lock, so that a waiter that returns and ends the rig
             // finds the worker done with the condition variable.
@@ -116,13 +110,18 @@ public:
             m_changed.notify_all();
         });
     }
-    ~Rig() {
+    ~Rig() override {
         if (inst->IsConnected())
             Disconnect();
         site->WaitForWorkers(kWaitLimitMs);
         inst->SetRequestObserver(nullptr);
         inst->SetFrontPanel(nullptr);
     }
+
+    void Post(unsigned message, uintptr_t wParam, intptr_t lParam) override {
+        notices.Post(message, wParam, lParam);
+    }
+    void ClosePanel() override {}
 
     // How many requests of that kind have finished, and a wait for a count of them.
     size_t Done(unsigned message) {
@@ -137,14 +136,8 @@ public:
 
     // Posts a request and waits until it has finished.
     bool Request(unsigned message, const std::function<bool()>& post) {
-        std::unique_lock<std::mutex> g(m_lock);
-        const size_t before = m_done[message];
-        g.unlock();
-        if (!post())
-            return false;
-        g.lock();
-        return m_changed.wait_for(g, std::chrono::milliseconds(kWaitLimitMs),
-                                  [&] { return m_done[message] > before; });
+        const size_t before = Done(message);
+        return post() && WaitDone(message, before + 1);
     }
     bool Connect() {
         return Request(MSG_CONNECT, [this] { return inst->RequestConnect(); });
@@ -180,18 +173,12 @@ public:
         server->WithInstrument([&](SimInstrument& s) { text = s.DisplayContents(); });
         return text;
     }
-    std::string SimVariable(const std::string& upperName) {
-        std::string value;
-        server->WithInstrument([&](SimInstrument& s) { value = s.State().variables[upperName]; });
-        return value;
-    }
 
     TestApp app;
     std::unique_ptr<SimServer> server;
-    bool started = false;
     CSiteConnection* site = nullptr;
     CInstrumentConnection* inst = nullptr;
-    CountingPanel panel;
+    RecordingTarget notices;
 
 private:
     std::mutex m_lock;
@@ -204,21 +191,27 @@ struct RunResult {
     std::string out, err;
 };
 
-// Runs the program with args, collecting its output. The child is killed only if it
-// outlives limitMs, which a check then reports as a hang.
-inline RunResult Run(const std::string& program, const std::vector<std::string>& args,
-                     unsigned limitMs = kWaitLimitMs) {
-    RunResult result;
-    int outPipe[2], errPipe[2];
-    if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0)
-        return result;
+inline std::string Drain(int fd) {
+    std::string text;
+    char buf[4096];
+    ::lseek(fd, 0, SEEK_SET);
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<size_t>(n));
+    ::close(fd);
+    return text;
+}
+
+// Runs gasquill-cli with args, its output going to files in memory. The child is killed
+// only if it outlives limitMs, which a check then reports as a hang.
+inline RunResult RunCli(const Strings& args, unsigned limitMs = kWaitLimitMs) {
+    const std::string program = std::string(GASQUILL_BIN_DIR) + "/gasquill-cli";
+    const int out = ::memfd_create("stdout", MFD_CLOEXEC);
+    const int err = ::memfd_create("stderr", MFD_CLOEXEC);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-    posix_spawn_file_actions_addclose(&actions, outPipe[0]);
-    posix_spawn_file_actions_addclose(&actions, errPipe[0]);
-    std::vector<std::string> all{program};
+    posix_spawn_file_actions_adddup2(&actions, out, 1);
+    posix_spawn_file_actions_adddup2(&actions, err, 2);
+    Strings all{program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)
@@ -227,67 +220,73 @@ inline RunResult Run(const std::string& program, const std::vector<std::string>&
     pid_t pid = -1;
     const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-    if (rc != 0) {
-        ::close(outPipe[0]);
-        ::close(errPipe[0]);
-        result.err = "cannot start " + program;
-        return result;
-    }
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    bool outOpen = true, errOpen = true, killed = false;
-    while (outOpen || errOpen) {
-        pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-        if (::poll(fds, 2, 100) < 0 && errno != EINTR)
-            break;
-        char buf[4096];
-        for (int i = 0; i < 2; ++i) {
-            bool& open = i == 0 ? outOpen : errOpen;
-            if (!open || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n > 0)
-                (i == 0 ? result.out : result.err).append(buf, static_cast<size_t>(n));
-            else
-                open = false;
+    RunResult result;
+    if (rc == 0) {
+        // A process descriptor becomes readable when the child ends; where there is none,
+        // look every few milliseconds.
+        const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+        int status = 0;
+        bool ended = false;
+        while (!ended && std::chrono::steady_clock::now() < end) {
+            pollfd p{pidfd, POLLIN, 0};
+            ::poll(&p, 1, pidfd >= 0 ? static_cast<int>(limitMs) : 5);
+            ended = ::waitpid(pid, &status, WNOHANG) == pid;
         }
-        if (!killed && std::chrono::steady_clock::now() > end) {
+        if (!ended) {
             ::kill(pid, SIGKILL);
-            killed = true;
+            ::waitpid(pid, &status, 0);
         }
+        if (pidfd >= 0)
+            ::close(pidfd);
+        if (ended && WIFEXITED(status))
+            result.exitCode = WEXITSTATUS(status);
     }
-    ::close(outPipe[0]);
-    ::close(errPipe[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFEXITED(status) && !killed)
-        result.exitCode = WEXITSTATUS(status);
+    result.out = Drain(out);
+    result.err = rc == 0 ? Drain(err) : "cannot start " + program;
     return result;
 }
 
-inline std::string CliPath() {
-    return std::string(GASQUILL_BIN_DIR) + "/gasquill-cli";
-}
-
-inline RunResult RunCli(const std::vector<std::string>& args) {
-    return Run(CliPath(), args);
-}
-
-inline std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    for (size_t start = 0; start < text.size();) {
-        const size_t nl = text.find('\n', start);
-        lines.push_back(text.substr(start, nl == std::string::npos ? nl : nl - start));
-        start = nl == std::string::npos ? text.size() : nl + 1;
+// A simulated instrument in this process for gasquill-cli to reach.
+struct Sim {
+    explicit Sim(SimConfig c = {}) : config(std::move(c)) {
+        server = std::make_unique<SimServer>(config);
+        std::string error;
+        EXPECT_TRUE(server->Start(error)) << error;
     }
-    return lines;
-}
+    Strings Link() const {
+        if (config.link == SimConfig::Link::Tcp)
+            return {"--tcp", "127.0.0.1:" + std::to_string(server->Port())};
+        return {"--serial", server->PtyPath() + ":19200:8N1:none"};
+    }
+    // Runs the program on this instrument with a receive time-out of half a second.
+    RunResult Cli(const Strings& args) const {
+        Strings all = Link();
+        all.insert(all.end(), {"--timeout", "500"});
+        all.insert(all.end(), args.begin(), args.end());
+        return RunCli(all);
+    }
+    // Everything the instrument received, once the bytes ending the session are there.
+    std::string Wire(const std::string& last) const {
+        server->WaitForReceived(last, kWaitLimitMs);
+        return server->Received();
+    }
+    // A configuration file in text form naming this instrument "Ozone" at site "Sim".
+    std::string NetworkFile() const {
+        return "\r\nSITE_NAME = \"Sim\"\r\n  SITE_CONN_TYPE = TCPIP\r\n"
+               "  SITE_TCPIP_ADDRESS = \"127.0.0.1\"\r\n  SITE_TCPIP_PORT = " +
+               std::to_string(server->Port()) +
+               "\r\n\r\nINST_NAME = \"Ozone\"\r\n  INST_SITE = \"Sim\"\r\n"
+               "  INST_RECV_TIMEOUT = 500\r\n";
+    }
+
+    SimConfig config;
+    std::unique_ptr<SimServer> server;
+};
 
 // The two display lines a reference copy of the simulated instrument shows
 // after the keys.
-inline std::vector<std::string> DisplayAfterKeys(const SimConfig& config,
-                                                 const std::vector<int>& keys) {
+inline Strings DisplayAfterKeys(const SimConfig& config, const std::vector<int>& keys) {
     SimInstrument reference(config);
     for (int key : keys)
         reference.Receive("\x03k " + std::to_string(key - 1) + "\r\n");

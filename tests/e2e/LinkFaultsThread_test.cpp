@@ -8,12 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <atomic>
 #include <cstdlib>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <termios.h>
 #include <thread>
 
@@ -187,15 +184,9 @@ TEST_P(LinkFaults, EndsWithinItsBoundAndSaysWhatHappened) {
         ::cfmakeraw(&tio);
         ::tcsetattr(slave, TCSANOW, &tio);
     } else {
-        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof addr;
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        ASSERT_EQ(::listen(fd, 1), 0);
-        ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length), 0);
-        args = {"--tcp", "127.0.0.1:" + std::to_string(ntohs(addr.sin_port))};
+        uint16_t port = 0;
+        fd = e2e::LoopbackListener(port);
+        args = {"--tcp", "127.0.0.1:" + std::to_string(port)};
     }
     peer.Start(fd, !row.pty);
     args.insert(args.end(), {"--timeout", std::to_string(kTimeoutMs)});
@@ -205,7 +196,7 @@ TEST_P(LinkFaults, EndsWithinItsBoundAndSaysWhatHappened) {
 
     const unsigned bound = 30 * kTimeoutMs;
     const auto start = std::chrono::steady_clock::now();
-    const e2e::RunResult r = e2e::Run(e2e::CliPath(), args, 4 * bound);
+    const e2e::RunResult r = e2e::RunCli(args, 4 * bound);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - start)
                         .count();

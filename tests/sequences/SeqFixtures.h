@@ -6,8 +6,10 @@
 #include "instruments/InstrumentConnection.h"
 #include "model/InstrumentKeywords.h"
 #include "model/InstrumentTokenStream.h"
+#include "model/TextFlags.h"
 #include "sequences/EGasValue.h"
 #include "sequences/Sequence.h"
+#include "sequences/SequenceScript.h"
 #include "sequences/SequenceSupport.h"
 #include "sequences/StepCCOutput.h"
 #include "sequences/StepDelay.h"
@@ -53,49 +55,48 @@ private:
 };
 
 // One sequence holding every step kind with values other than the defaults, and a second one
-// without steps whose name has blanks.
+// without steps whose name has blanks, as the script file holds them.
+const char* const kEveryKindScript = "SEQLISTBEGIN\r\n"
+                                     "  SEQBEGIN\r\n"
+                                     "    NAME \"CAL1\"\r\n"
+                                     "    REPEATCOUNT 5\r\n"
+                                     "    CCINPUT \"101000000000\"\r\n"
+                                     "    CCOUTPUT DISABLED\r\n"
+                                     "    TIMER ENABLED\r\n"
+                                     "    TIMERSTART 01/15/2004 08:30\r\n"
+                                     "    TIMERDELTA 002:03:04\r\n"
+                                     "    STEPBEGIN\r\n"
+                                     "      GENERATE ZERO\r\n"
+                                     "      GENERATE 400 PPB SO2\r\n"
+                                     "      GPT 450 PPB 0.4 PPM\r\n"
+                                     "      GPTPS 45 PPB 0 PPB\r\n"
+                                     "      MANUAL CO 1.500 5.000 REF 250.0\r\n"
+                                     "      PURGE\r\n"
+                                     "      STANDBY\r\n"
+                                     "      DURATION 4.5\r\n"
+                                     "      EXECSEQ \"CAL2\"\r\n"
+                                     "      SELOUTPUT \"B\"\r\n"
+                                     "      SETCCOUTPUT \"100000000001\"\r\n"
+                                     "      LEVEL 42\r\n"
+                                     "      SETSTATUSBLOCK \"00000001\" DISABLED\r\n"
+                                     "    STEPEND\r\n"
+                                     "  SEQEND\r\n"
+                                     "  SEQBEGIN\r\n"
+                                     "    NAME \"Copy of CAL1\"\r\n"
+                                     "    REPEATCOUNT 0\r\n"
+                                     "    CCINPUT DISABLED\r\n"
+                                     "    CCOUTPUT \"000000000000\"\r\n"
+                                     "    TIMER DISABLED\r\n"
+                                     "    TIMERSTART 01/01/2024 00:00\r\n"
+                                     "    TIMERDELTA 001:00:00\r\n"
+                                     "  SEQEND\r\n"
+                                     "SEQLISTEND\r\n";
+
 inline void FillEveryKind(CInstrumentConnection& inst) {
-    auto* seq = new CSequence(&inst, "CAL1");
-    seq->SetRepeatCount(5);
-    seq->SetCCInputs(CContactClosures(5, true, false));
-    seq->SetTimerEnabled(true);
-    seq->SetTimerStart(DateTime(2004, 1, 15, 8, 30, 0));
-    seq->SetTimerPeriod(TimeSpan(2, 3, 4, 0));
-    auto* gen = new CStepGenerate;
-    gen->SetConcentration(EGasValue(400, UNIT_PPB, GAS_SO2));
-    auto* gpt = new CStepGPT;
-    gpt->SetNO(EGasValue(450, UNIT_PPB, GAS_NO));
-    gpt->SetO3(EGasValue(0.4, UNIT_PPM, GAS_O3));
-    auto* gptps = new CStepGPTPreset;
-    gptps->SetNO(EGasValue(45, UNIT_PPB, GAS_NO));
-    auto* manual = new CStepManual;
-    manual->SetGasId(GAS_CO);
-    manual->SetCalFlow(1.5f);
-    manual->SetDiluentFlow(5);
-    manual->SetMode(CStepManual::MODE_REF);
-    manual->SetSetpoint(250);
-    auto* delay = new CStepDelay;
-    delay->SetMinutes(4.5f);
-    auto* exec = new CStepExecSeq;
-    exec->SetSequenceName("CAL2");
-    auto* sel = new CStepSelOutput;
-    sel->SetOutput(1);
-    auto* cc = new CStepCCOutput;
-    cc->SetOutputs(CContactClosures(0x801, true, false));
-    auto* level = new CStepLevel;
-    level->SetLevel(42);
-    auto* status = new CStepStatusBlock;
-    status->SetBlock1(CContactClosures(1, true, true));
-    status->SetBlock2(CContactClosures(0, false, true));
-    for (CStep* s :
-         std::initializer_list<CStep*>{new CStepGenerate, gen, gpt, gptps, manual, new CStepPurge,
-                                       new CStepStandby, delay, exec, sel, cc, level, status})
-        seq->AddStep(s);
-    inst.Sequences().AddTail(seq);
-    auto* copy = new CSequence(&inst, "Copy of CAL1");
-    copy->SetRepeatCount(0);
-    copy->SetCCOutputs(CContactClosures(0, true, false));
-    inst.Sequences().AddTail(copy);
+    StringTokenStream ts(kEveryKindScript);
+    ts.SetSpanLines(true);
+    EXPECT_TRUE(ReadSequenceList(ts, inst));
+    EXPECT_EQ(ts.GetErrorCount(), 0u) << ts.GetErrorText();
 }
 
 class SeqTest : public ::testing::Test {

@@ -4,104 +4,44 @@
 
 #include "SeqFixtures.h"
 #include "model/Archive.h"
-#include "model/TextFlags.h"
-#include "sequences/SequenceScript.h"
-
-#include <fstream>
-#include <iterator>
 
 namespace seq_test {
 namespace {
 
 using config_test::ReadAll;
+using config_test::WriteAll;
 
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-const char* const kEveryKindScript = "SEQLISTBEGIN\r\n"
-                                     "  SEQBEGIN\r\n"
-                                     "    NAME \"CAL1\"\r\n"
-                                     "    REPEATCOUNT 5\r\n"
-                                     "    CCINPUT \"101000000000\"\r\n"
-                                     "    CCOUTPUT DISABLED\r\n"
-                                     "    TIMER ENABLED\r\n"
-                                     "    TIMERSTART 01/15/2004 08:30\r\n"
-                                     "    TIMERDELTA 002:03:04\r\n"
-                                     "    STEPBEGIN\r\n"
-                                     "      GENERATE ZERO\r\n"
-                                     "      GENERATE 400 PPB SO2\r\n"
-                                     "      GPT 450 PPB 0.4 PPM\r\n"
-                                     "      GPTPS 45 PPB 0 PPB\r\n"
-                                     "      MANUAL CO 1.500 5.000 REF 250.0\r\n"
-                                     "      PURGE\r\n"
-                                     "      STANDBY\r\n"
-                                     "      DURATION 4.5\r\n"
-                                     "      EXECSEQ \"CAL2\"\r\n"
-                                     "      SELOUTPUT \"B\"\r\n"
-                                     "      SETCCOUTPUT \"100000000001\"\r\n"
-                                     "      LEVEL 42\r\n"
-                                     "      SETSTATUSBLOCK \"00000001\" DISABLED\r\n"
-                                     "    STEPEND\r\n"
-                                     "  SEQEND\r\n"
-                                     "  SEQBEGIN\r\n"
-                                     "    NAME \"Copy of CAL1\"\r\n"
-                                     "    REPEATCOUNT 0\r\n"
-                                     "    CCINPUT DISABLED\r\n"
-                                     "    CCOUTPUT \"000000000000\"\r\n"
-                                     "    TIMER DISABLED\r\n"
-                                     "    TIMERSTART 01/01/%d 00:00\r\n"
-                                     "    TIMERDELTA 001:00:00\r\n"
-                                     "  SEQEND\r\n"
-                                     "SEQLISTEND\r\n";
-
-std::string EveryKindScript() {
-    char buffer[2048];
-    std::snprintf(buffer, sizeof buffer, kEveryKindScript, DateTime::Now().GetYear());
-    return buffer;
-}
-
-TEST_F(SeqTest, ScriptLayoutByteForByte) {
+TEST_F(SeqTest, ScriptLayoutByteForByteAndRoundTrips) {
     EXPECT_EQ(BuildSequenceScript(*inst, kSequenceFileFlags), "SEQLISTBEGIN\r\nSEQLISTEND\r\n");
     FillEveryKind(*inst);
-    EXPECT_EQ(BuildSequenceScript(*inst, kSequenceFileFlags), EveryKindScript());
-    // Without the step names the duration step is written with its keyword.
-    std::string plain = EveryKindScript();
+    EXPECT_EQ(BuildSequenceScript(*inst, kSequenceFileFlags), kEveryKindScript);
+    // Without the step names the duration step is written with its keyword, and read back.
+    std::string plain = kEveryKindScript;
     plain.replace(plain.find("DURATION 4.5"), 8, "DELAY");
     EXPECT_EQ(BuildSequenceScript(*inst, TEXT_SCRIPT), plain);
+    CInstrumentConnection back;
+    StringTokenStream ts(plain);
+    ts.SetSpanLines(true);
+    EXPECT_TRUE(ReadSequenceList(ts, back));
+    EXPECT_EQ(BuildSequenceScript(back, kSequenceFileFlags), kEveryKindScript);
     EXPECT_EQ(SequenceSendFlags(*inst), unsigned{TEXT_SCRIPT});
     inst->SetCapabilities(CAP_CAL_DURATION);
     EXPECT_EQ(SequenceSendFlags(*inst), kSequenceFileFlags);
-}
-
-TEST_F(SeqTest, EveryStepKindRoundTripsThroughTheScriptAndTheArchive) {
-    FillEveryKind(*inst);
-    for (unsigned flags : {unsigned{TEXT_SCRIPT}, kSequenceFileFlags}) {
-        const std::string script = BuildSequenceScript(*inst, flags);
-        CInstrumentConnection back;
-        StringTokenStream ts(script);
-        ts.SetSpanLines(true);
-        EXPECT_TRUE(ReadSequenceList(ts, back));
-        EXPECT_EQ(ts.GetErrorCount(), 0u);
-        EXPECT_EQ(BuildSequenceScript(back, flags), script);
-        EXPECT_EQ(static_cast<CSequence*>(back.Sequences().At(0))->GetOwner(), &back);
-    }
 
     // The archive: the instrument with its sequences, byte-exact after a reload.
     CArchive out;
     out.WriteObject(inst);
     CArchive in(out.Bytes());
     std::unique_ptr<CNamedObject> loaded(ArchiveClassRegistry<CNamedObject>::Read(in));
-    auto* back = dynamic_cast<CInstrumentConnection*>(loaded.get());
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(BuildSequenceScript(*back, kSequenceFileFlags), EveryKindScript());
-    auto* seq = static_cast<CSequence*>(back->Sequences().At(0));
-    EXPECT_EQ(seq->GetOwner(), back);
+    auto* copy = dynamic_cast<CInstrumentConnection*>(loaded.get());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(BuildSequenceScript(*copy, kSequenceFileFlags), kEveryKindScript);
+    auto* seq = static_cast<CSequence*>(copy->Sequences().At(0));
+    EXPECT_EQ(seq->GetOwner(), copy);
     EXPECT_EQ(static_cast<CStep*>(seq->Steps().At(0))->GetOwner(), seq);
     CArchive again;
-    again.WriteObject(back);
+    again.WriteObject(copy);
     EXPECT_EQ(again.Bytes(), out.Bytes());
-
     // A standard configuration file with sequences saves the same bytes after loading.
     const std::vector<uint8_t> file = CNetworkConfiguration::SaveStandard(*app);
     ASSERT_TRUE(CNetworkConfiguration::LoadStandard(*app, file));
@@ -114,19 +54,17 @@ TEST_F(SeqTest, ArchivedLayoutOfASequenceAndItsStepsIsFixed) {
     seq->AddStep(new CStepLevel);
     CArchive out;
     out.WriteObject(seq);
-    const std::vector<uint8_t> expected =
-        {
-            0xFF, 0xFF, 1,    0,    9,    0,    'C', 'S', 'e', 'q', 'u', 'e',
-            'n',  'c',  'e',                 // class record
-            1,    'S',  0,    0,    0,    0, // name, ID
-            1,    0,    0xFF, 0xFF, 1,    0,    10,  0,   'C', 'S', 't', 'e',
-            'p',  'L',  'e',  'v',  'e',  'l',  5,   'L', 'E', 'V', 'E', 'L',
-            0,    0,    0,    0,    10,   0,    0,   0,                     // one step: LEVEL 10
-            0,    0,    0,    0,    0,    0,    0,   0,   0,   0,   0,   0, // CC inputs
-            0,    0,    0,    0,    0,    0,    0,   0,   0,   0,   0,   0, // CC outputs
-            0xE8, 3,    0,    0,    0x80, 0x51, 1,   0,   1,   0,   0,   0,
-            0,    0,    0,    0 // start, period, repeat, timer
-        };
+    // clang-format off
+    const std::vector<uint8_t> expected = {
+        0xFF, 0xFF, 1, 0, 9, 0, 'C', 'S', 'e', 'q', 'u', 'e', 'n', 'c', 'e', // class record
+        1, 'S', 0, 0, 0, 0,                                                   // name, ID
+        1, 0, 0xFF, 0xFF, 1, 0, 10, 0, 'C', 'S', 't', 'e', 'p', 'L', 'e', 'v', 'e', 'l',
+        5, 'L', 'E', 'V', 'E', 'L', 0, 0, 0, 0, 10, 0, 0, 0,                  // one step: LEVEL 10
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                                   // CC inputs
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                                   // CC outputs
+        // timer start, period, repeat count, timer enabled
+        0xE8, 3, 0, 0, 0x80, 0x51, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+    // clang-format on
     EXPECT_EQ(out.Bytes(), expected);
     // Read with the same layout whatever schema number the file holds.
     std::vector<uint8_t> other = expected;
@@ -134,8 +72,9 @@ TEST_F(SeqTest, ArchivedLayoutOfASequenceAndItsStepsIsFixed) {
     other[26] = 3;
     CArchive in(other);
     std::unique_ptr<CNamedObject> back(ArchiveClassRegistry<CNamedObject>::Read(in));
-    ASSERT_NE(dynamic_cast<CSequence*>(back.get()), nullptr);
-    EXPECT_EQ(static_cast<CSequence*>(back.get())->GetText(0), "S, 1 STEP");
+    auto* read = dynamic_cast<CSequence*>(back.get());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->GetText(0), "S, 1 STEP");
 }
 
 struct ErrorRow {
@@ -144,51 +83,39 @@ struct ErrorRow {
 };
 
 TEST_F(SeqTest, SyntaxErrorsNameTheirTokenAndLine) {
+    // clang-format off
     const ErrorRow rows[] = {
-        {"NAME 5", "5"},
-        {"REPEATCOUNT 101", "101"},
-        {"REPEATCOUNT -1", "-1"},
-        {"REPEATCOUNT \"x\"", "x"},
-        {"CCINPUT 101", "101"},
+        {"NAME 5", "5"}, {"COLOR 5", "COLOR"}, {"TIMER ON", "ON"},
+        {"REPEATCOUNT 101", "101"}, {"REPEATCOUNT -1", "-1"}, {"REPEATCOUNT \"x\"", "x"},
+        {"CCINPUT 101", "101"}, {"CCINPUT \"12\"", "12"},
         {"CCINPUT \"1111111111111\"", "1111111111111"},
-        {"CCINPUT \"12\"", "12"},
-        {"TIMER ON", "ON"},
-        {"TIMERSTART 02/29/2005 10:00", "00"},
-        {"TIMERSTART 01/15/2004 24:00", "00"},
+        {"TIMERSTART 02/29/2005 10:00", "00"}, {"TIMERSTART 01/15/2004 24:00", "00"},
         {"TIMERSTART 01-15-2004 10:00", "-15"},
-        {"TIMERDELTA 367:00:00", "367"},
-        {"TIMERDELTA 001:24:00", "24"},
+        {"TIMERDELTA 367:00:00", "367"}, {"TIMERDELTA 001:24:00", "24"},
         {"TIMERDELTA 001:00:60", "60"},
-        {"COLOR 5", "COLOR"},
-        {"STEPBEGIN LEVEL 9 STEPEND", "9"},
-        {"STEPBEGIN LEVEL 100 STEPEND", "100"},
+        {"STEPBEGIN LEVEL 9 STEPEND", "9"}, {"STEPBEGIN LEVEL 100 STEPEND", "100"},
         {"STEPBEGIN LEVEL 10.5 STEPEND", "10.5"},
-        {"STEPBEGIN GENERATE SO2 STEPEND", "SO2"},
-        {"STEPBEGIN GENERATE 5 PPB STEPEND", "STEPEND"},
+        {"STEPBEGIN GENERATE SO2 STEPEND", "SO2"}, {"STEPBEGIN GENERATE 5 PPB STEPEND", "STEPEND"},
         {"STEPBEGIN GENERATE 5 SO2 PPB STEPEND", "SO2"},
         {"STEPBEGIN GPT 1 PPB 2 STEPEND", "STEPEND"},
         {"STEPBEGIN MANUAL 1 1 1 OFF STEPEND", "1"},
         {"STEPBEGIN MANUAL ZERO 1 2 FAST STEPEND", "FAST"},
         {"STEPBEGIN MANUAL ZERO 1 2 CONST STEPEND", "STEPEND"},
+        {"STEPBEGIN MANUAL ZERO 1e39 1 OFF STEPEND", "1e39"},
         {"STEPBEGIN DELAY LONG STEPEND", "LONG"},
         {"STEPBEGIN DELAY 1e400 STEPEND", "1e400"}, // would be written back as "inf"
-        {"STEPBEGIN MANUAL ZERO 1e39 1 OFF STEPEND", "1e39"},
-        {"STEPBEGIN EXECSEQ 5 STEPEND", "5"},
-        {"STEPBEGIN SELOUTPUT \"C\" STEPEND", "C"},
+        {"STEPBEGIN EXECSEQ 5 STEPEND", "5"}, {"STEPBEGIN SELOUTPUT \"C\" STEPEND", "C"},
         {"STEPBEGIN SETCCOUTPUT 1 STEPEND", "1"},
         {"STEPBEGIN SETSTATUSBLOCK \"000000001\" \"0\" STEPEND", "000000001"},
         {"STEPBEGIN SETSTATUSBLOCK \"1\" STEPEND", "STEPEND"},
-        {"STEPBEGIN PURGE STEPEND PURGE", "PURGE"},
-        {"STEPBEGIN PURGE SEQEND", "SEQEND"},
+        {"STEPBEGIN PURGE STEPEND PURGE", "PURGE"}, {"STEPBEGIN PURGE SEQEND", "SEQEND"},
         // What reads without error.
-        {"TIMERSTART 01/15/04 08:30", nullptr},
-        {"TIMERDELTA 000:00:00", nullptr},
-        {"STEPBEGIN STEPEND", nullptr},
-        {"CCINPUT \"\"", nullptr},
+        {"TIMERSTART 01/15/04 08:30", nullptr}, {"TIMERDELTA 000:00:00", nullptr},
+        {"STEPBEGIN STEPEND", nullptr}, {"CCINPUT \"\"", nullptr},
         {"STEPBEGIN DELAY 4.5 DURATION 4.5 STEPEND", nullptr},
         {"STEPBEGIN GENERATE 5 wt% SO2 STEPEND", nullptr},
-        {"STEPBEGIN selOutput \"b\" execseq \"cal2\" STEPEND", nullptr},
-    };
+        {"STEPBEGIN selOutput \"b\" execseq \"cal2\" STEPEND", nullptr}};
+    // clang-format on
     for (const ErrorRow& row : rows) {
         SCOPED_TRACE(row.field);
         CInstrumentConnection target;
@@ -228,48 +155,41 @@ TEST_F(SeqTest, WhatTheReaderKeepsFromAcceptedTexts) {
 TEST_F(SeqTest, LoadingAScriptFile) {
     TempFolder folder;
     const std::string good = folder.File("good.txt");
-    WriteAll(good, EveryKindScript());
+    WriteAll(good, kEveryKindScript);
     AddSequence("OLD");
     inst->SetSequencesModified(true);
     app->SetModified(false);
     std::string message;
     EXPECT_TRUE(LoadSequenceScript(*inst, good, &message));
-    EXPECT_EQ(BuildSequenceScript(*inst, kSequenceFileFlags), EveryKindScript());
+    EXPECT_EQ(BuildSequenceScript(*inst, kSequenceFileFlags), kEveryKindScript);
     EXPECT_FALSE(inst->GetSequencesModified());
     EXPECT_TRUE(app->IsModified());
 
-    const struct {
-        const char* text;
-        const char* message; // after the path is known: %s is the path
-    } rows[] = {
-        {"SEQLISTBEGIN\r\nSEQLISTEND\r\nMORE\r\n",
-         "Syntax error encountered at 'MORE', on line 3 of sequence configuration script file "
-         "%s. File not loaded."},
-        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"A\"\r\n",
-         "Syntax error encountered at '<end of file>', on line 3 of sequence configuration "
-         "script file %s. File not loaded."},
+    // clang-format off
+    const struct { const char* text; const char* token; int line; } rows[] = {
+        {"SEQLISTBEGIN\r\nSEQLISTEND\r\nMORE\r\n", "MORE", 3},
+        {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    NAME \"A\"\r\n", "<end of file>", 3},
         {"SEQLISTBEGIN\r\n  SEQBEGIN\r\n    REPEATCOUNT 101\r\n  SEQEND\r\nSEQLISTEND\r\n",
-         "Syntax error encountered at '101', on line 3 of sequence configuration script file "
-         "%s. File not loaded."},
-    };
+         "101", 3},
+        {nullptr, nullptr, 0}}; // no file
+    // clang-format on
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
-        const std::string bad = folder.File("bad.txt");
-        WriteAll(bad, row.text);
+        SCOPED_TRACE(row.text ? row.text : "missing");
+        const std::string bad = folder.File(row.text ? "bad.txt" : "missing.txt");
+        if (row.text)
+            WriteAll(bad, row.text);
         app.prompt.asked.clear();
+        AddSequence("OLD");
         EXPECT_FALSE(LoadSequenceScript(*inst, bad, &message));
-        std::string expected = row.message;
-        expected.replace(expected.find("%s"), 2, bad);
+        const std::string expected =
+            row.text ? "Syntax error encountered at '" + std::string(row.token) + "', on line " +
+                           std::to_string(row.line) + " of sequence configuration script file " +
+                           bad + ". File not loaded."
+                     : "Unable to load sequence configuration script file " + bad + ".";
         EXPECT_EQ(message, expected);
         EXPECT_EQ(Errors(), std::vector<std::string>{expected});
         EXPECT_EQ(inst->Sequences().GetCount(), 0u);
     }
-
-    AddSequence("OLD");
-    EXPECT_FALSE(LoadSequenceScript(*inst, folder.File("missing.txt"), &message));
-    EXPECT_EQ(message, "Unable to load sequence configuration script file " +
-                           folder.File("missing.txt") + ".");
-    EXPECT_EQ(inst->Sequences().GetCount(), 0u);
 }
 
 TEST_F(SeqTest, SavingAScriptFile) {
@@ -279,31 +199,32 @@ TEST_F(SeqTest, SavingAScriptFile) {
     FillEveryKind(*inst);
     inst->SetSequencesModified(true);
     EXPECT_TRUE(SaveSequenceScript(*inst, path));
-    EXPECT_EQ(ReadAll(path), EveryKindScript());
+    EXPECT_EQ(ReadAll(path), kEveryKindScript);
     EXPECT_FALSE(inst->GetSequencesModified());
 
     // A name the script would have to quote but cannot is refused; the old file stays.
+    auto* second = static_cast<CSequence*>(inst->Sequences().At(1));
     for (const char* name : {"BAD\"NAME", "TWO\r\nLINES"}) {
         SCOPED_TRACE(name);
-        static_cast<CSequence*>(inst->Sequences().At(1))->SetName(name);
+        second->SetName(name);
         app.prompt.asked.clear();
         std::string message;
         EXPECT_FALSE(SaveSequenceScript(*inst, path, &message));
         const std::string shown = name[0] == 'B' ? "'BAD\"NAME'" : "'TWO  LINES'";
         EXPECT_NE(message.find(shown), std::string::npos) << message;
         EXPECT_EQ(Errors().size(), 1u);
-        EXPECT_EQ(ReadAll(path), EveryKindScript());
+        EXPECT_EQ(ReadAll(path), kEveryKindScript);
     }
-    static_cast<CSequence*>(inst->Sequences().At(1))->SetName("OK");
-    static_cast<CStepExecSeq*>(static_cast<CSequence*>(inst->Sequences().At(0))->Steps().At(8))
-        ->SetSequenceName("A\"B");
+    second->SetName("OK");
+    auto* exec =
+        static_cast<CStepExecSeq*>(static_cast<CSequence*>(inst->Sequences().At(0))->Steps().At(8));
+    exec->SetSequenceName("A\"B");
     EXPECT_EQ(FindUnwritableSequence(*inst), "CAL1");
+    exec->SetSequenceName("CAL2");
 
     // A folder that cannot be written: the message names the file.
     std::string message;
     const std::string nowhere = folder.File("no/such/folder.txt");
-    static_cast<CStepExecSeq*>(static_cast<CSequence*>(inst->Sequences().At(0))->Steps().At(8))
-        ->SetSequenceName("CAL2");
     EXPECT_FALSE(SaveSequenceScript(*inst, nowhere, &message));
     EXPECT_EQ(message, "Unable to save sequence configuration file " + nowhere + ".");
 

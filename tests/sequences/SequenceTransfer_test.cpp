@@ -6,9 +6,7 @@
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentRequestHandler.h"
 #include "model/CommInstrumentTokenStream.h"
-#include "sequences/SequenceScript.h"
 #include "sequences/SequenceTransfer.h"
-#include "sequences/StepDelay.h"
 #include "support_lib/ScriptedLink.h"
 
 namespace seq_test {
@@ -104,21 +102,12 @@ TEST_F(SeqTransferTest, SendWritesTheScriptLineByLineAndWaitsForTheConfirmation)
     auto* delay = new CStepDelay;
     delay->SetMinutes(10);
     seq->AddStep(delay);
-    const std::vector<std::string> lines = {"SEQLISTBEGIN\r\n",
-                                            "  SEQBEGIN\r\n",
-                                            "    NAME \"ZERO\"\r\n",
-                                            "    REPEATCOUNT 1\r\n",
-                                            "    CCINPUT DISABLED\r\n",
-                                            "    CCOUTPUT DISABLED\r\n",
-                                            "    TIMER DISABLED\r\n",
-                                            "    TIMERSTART 01/01/2030 00:00\r\n",
-                                            "    TIMERDELTA 001:00:00\r\n",
-                                            "    STEPBEGIN\r\n",
-                                            "      DELAY 10.0\r\n",
-                                            "    STEPEND\r\n",
-                                            "  SEQEND\r\n",
-                                            "SEQLISTEND\r\n"};
-    seq->SetTimerStart(DateTime(2030, 1, 1));
+    // The script, whose bytes the script tests pin, goes out one line per write.
+    std::vector<std::string> lines;
+    const std::string script = BuildSequenceScript(*inst, TEXT_SCRIPT);
+    for (size_t at = 0, end; at < script.size(); at = end + 2)
+        lines.push_back(script.substr(at, (end = script.find("\r\n", at)) + 2 - at));
+    ASSERT_EQ(lines[10], "      DELAY 10.0\r\n");
 
     const auto unconfirmed = Run(MSG_SEND_SEQUENCES);
     EXPECT_EQ(unconfirmed->Count(MSG_SEQ_SEND_FAILED), 1u);

@@ -37,13 +37,14 @@ QLineEdit* NumberEdit(QWidget* parent, int x, int y, int w, int value) {
 QCheckBox* ClosureGroup(const char* title, const char* enableLabel, QWidget* parent, int y,
                         std::array<QCheckBox*, 12>& checks, const CContactClosures& set) {
     auto* group = new QGroupBox(QString::fromLatin1(title), parent);
-    group->setGeometry(10, y, 540, 62);
+    group->setGeometry(10, y, 580, 62);
     auto* enable = new QCheckBox(QString::fromLatin1(enableLabel), group);
-    enable->setGeometry(10, 28, 80, 22);
+    enable->setGeometry(10, 28, 76, 22);
     enable->setChecked(set.IsEnabled());
     for (int i = 0; i < 12; ++i) {
         auto* check = new QCheckBox(QString::number(i + 1), group);
-        check->setGeometry(92 + i * 36, 28, 36, 22);
+        // Wide enough for the two-digit labels.
+        check->setGeometry(88 + i * 40, 28, 42, 22);
         check->setChecked((set.GetBits() >> i) & 1u);
         checks[static_cast<size_t>(i)] = check;
     }
@@ -99,17 +100,17 @@ CSequencePropertiesDialog::CSequencePropertiesDialog(CSequence& seq, CInstrument
         m_count->setText(QString::number(count));
 
     auto* timerGroup = new QGroupBox(this);
-    timerGroup->setGeometry(290, 44, 260, 150);
+    timerGroup->setGeometry(290, 44, 300, 150);
     m_timer = new QCheckBox(QStringLiteral("&Enable Automatic Timer"), timerGroup);
     m_timer->setGeometry(10, 10, 240, 22);
     m_timer->setChecked(seq.GetTimerEnabled());
     const DateTime start = seq.GetTimerStart();
     Label("Start &Date:", timerGroup, 10, 40, 90)->setBuddy(m_date = new QDateEdit(timerGroup));
-    m_date->setGeometry(104, 38, 140, 24);
+    m_date->setGeometry(104, 37, 140, 26);
     m_date->setCalendarPopup(true);
     m_date->setDate(QDate(start.GetYear(), start.GetMonth(), start.GetDay()));
     Label("Start &Time:", timerGroup, 10, 70, 90)->setBuddy(m_time = new QTimeEdit(timerGroup));
-    m_time->setGeometry(104, 68, 140, 24);
+    m_time->setGeometry(104, 68, 140, 26);
     m_time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     m_time->setTime(QTime(start.GetHour(), start.GetMinute(), start.GetSecond()));
     const TimeSpan period = seq.GetTimerPeriod();
@@ -124,10 +125,10 @@ CSequencePropertiesDialog::CSequencePropertiesDialog(CSequence& seq, CInstrument
                                     seq.GetCCOutputs());
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setGeometry(370, 346, 85, 28);
+    ok->setGeometry(410, 346, 85, 28);
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setGeometry(465, 346, 85, 28);
+    cancel->setGeometry(505, 346, 85, 28);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     for (QAbstractButton* b :
@@ -136,7 +137,7 @@ CSequencePropertiesDialog::CSequencePropertiesDialog(CSequence& seq, CInstrument
           static_cast<QAbstractButton*>(m_inputsEnabled),
           static_cast<QAbstractButton*>(m_outputsEnabled)})
         connect(b, &QAbstractButton::toggled, this, [this] { UpdateControls(); });
-    setFixedSize(560, 384);
+    setFixedSize(600, 384);
     UpdateControls();
 }
 

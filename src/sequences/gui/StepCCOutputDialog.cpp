@@ -12,18 +12,19 @@ CStepCCOutputDialog::CStepCCOutputDialog(CStepCCOutput& step, QWidget* parent)
     const uint32_t bits = step.GetOutputs().GetBits();
     for (int i = 0; i < 12; ++i) {
         auto* check = new QCheckBox(QString::number(i + 1), this);
-        check->setGeometry(10 + i * 38, 14, 38, 22);
+        // Wide enough for the two-digit labels.
+        check->setGeometry(10 + i * 40, 14, 42, 22);
         check->setChecked((bits >> i) & 1u);
         m_checks[static_cast<size_t>(i)] = check;
     }
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setGeometry(290, 50, 85, 28);
+    ok->setGeometry(312, 50, 85, 28);
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setGeometry(385, 50, 85, 28);
+    cancel->setGeometry(407, 50, 85, 28);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    setFixedSize(480, 88);
+    setFixedSize(502, 88);
 }
 
 void CStepCCOutputDialog::accept() {

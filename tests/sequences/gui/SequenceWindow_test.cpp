@@ -1,16 +1,23 @@
 // The sequence configuration window and its dialogs, offscreen: the greying rules at the
-// limits, where new steps go, moves at the ends, the close rules, the sequence dialog's
-// validation, the step type list by capability, and pictures of each window.
+// limits, moves at the ends, the close rules, the result messages, script files, what each
+// dialog stores, pictures of each window, and the whole window end to end against the
+// demo's simulated Calibrator.
 
 #include "../SeqFixtures.h"
+#include "app/NetworkConfiguration.h"
+#include "app/gui/Demo.h"
 #include "base/Strings.h"
 #include "connections/gui/DialogTestSupport.h"
 #include "instruments/Capabilities.h"
+#include "instruments/gui/FrontPanelDialog.h"
+#include "sequences/SequenceScript.h"
 #include "sequences/SequenceTransfer.h"
 #include "sequences/gui/SequenceConfigDialog.h"
 #include "sequences/gui/SequencePropertiesDialog.h"
+#include "sequences/gui/SequenceWindowHooks.h"
 #include "sequences/gui/StepCCOutputDialog.h"
 #include "sequences/gui/StepDurationDialog.h"
+#include "sequences/gui/StepEditing.h"
 #include "sequences/gui/StepExecSeqDialog.h"
 #include "sequences/gui/StepGPTDialog.h"
 #include "sequences/gui/StepGenerateDialog.h"
@@ -19,37 +26,44 @@
 #include "sequences/gui/StepSelOutputDialog.h"
 #include "sequences/gui/StepStatusBlockDialog.h"
 #include "sequences/gui/StepTypeDialog.h"
+#include "sim/SimSequences.h"
+#include "sim/SimServer.h"
+#include "support_lib/GuiTestApp.h"
+#include "ui/AppFileDialog.h"
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QValidator>
 
 namespace {
 
-// Runs the event loop until done() holds or a generous bound passes.
+using W = CSequenceConfigDialog;
+using dialogtest::Shot;
+using dialogtest::WhenModal;
+
+// Runs the event loop until done() holds; false once the bound has passed.
 bool PumpUntil(const std::function<bool()>& done) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > 20000)
+        if (clock.elapsed() > 30000)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
 }
 
-using W = CSequenceConfigDialog;
+// Fills a step dialog of a known kind.
+template <class D> std::function<void(QDialog&)> Fill(std::function<void(D&)> fill) {
+    return [fill](QDialog& d) { fill(dynamic_cast<D&>(d)); };
+}
 
 class SequenceWindowTest : public seq_test::SeqTest {
 protected:
-    void SetUp() override { dialogtest::Qt(); }
+    void SetUp() override { EnsureGuiTestApp(); }
 
     // A sequence with n purge steps.
     CSequence* WithSteps(const std::string& name, size_t n) {
@@ -58,13 +72,6 @@ protected:
             seq->AddStep(new CStepPurge);
         return seq;
     }
-    static void Shoot(QWidget& w, const std::string& name) {
-        const QString dir = QStringLiteral(GASQUILL_BIN_DIR "/shots");
-        QDir().mkpath(dir);
-        w.show();
-        QApplication::processEvents();
-        EXPECT_TRUE(w.grab().save(dir + "/" + QString::fromStdString(name) + ".png")) << name;
-    }
     static bool Enabled(QMenu& menu, unsigned id) {
         for (QAction* a : menu.actions())
             if (a->data().toUInt() == id)
@@ -72,6 +79,32 @@ protected:
         ADD_FAILURE() << "no menu item " << id;
         return false;
     }
+    // Runs a command that opens a file chooser, which is given the path.
+    static void WithFile(W& w, unsigned command, const std::string& path) {
+        WhenModal<CAppFileDialog> chooser([&](CAppFileDialog& d) {
+            // Typed into the name field: a shown chooser does not take selectFile() there
+            // while that field has the focus.
+            d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(QString::fromStdString(path));
+            d.accept();
+            if (d.isVisible()) {
+                ADD_FAILURE() << "the chooser refused " << path;
+                d.reject();
+            }
+        });
+        w.OnCommand(command);
+        EXPECT_TRUE(chooser.Seen()) << command;
+    }
+    // The one step of a sequence read from the step's script text.
+    CStep* StepOf(const std::string& text) {
+        inst->Sequences().DeleteAll();
+        seq_test::StringTokenStream ts("SEQLISTBEGIN SEQBEGIN STEPBEGIN " + text +
+                                       " STEPEND SEQEND SEQLISTEND");
+        ts.SetSpanLines(true);
+        EXPECT_TRUE(ReadSequenceList(ts, *inst)) << text;
+        return static_cast<CStep*>(static_cast<CSequence*>(inst->Sequences().At(0))->Steps().At(0));
+    }
+    void Drive(W& w);
 };
 
 TEST_F(SequenceWindowTest, SequenceAndStepLimitsGreyTheAddCommands) {
@@ -109,7 +142,7 @@ TEST_F(SequenceWindowTest, SequenceAndStepLimitsGreyTheAddCommands) {
     }
 }
 
-TEST_F(SequenceWindowTest, OnlyStepsWithParametersCanBeEdited) {
+TEST_F(SequenceWindowTest, PurgeAndStandbyCannotBeEditedAndEndsCannotMoveOut) {
     CSequence* seq = AddSequence("CAL");
     seq->AddStep(new CStepPurge);
     seq->AddStep(new CStepStandby);
@@ -117,81 +150,40 @@ TEST_F(SequenceWindowTest, OnlyStepsWithParametersCanBeEdited) {
     inst->SetCapabilities(CAP_CALIBRATOR | CAP_CAL_SCRIPT | CAP_CAL_LEVEL);
     W w(*inst);
     w.show();
-    const bool editable[] = {false, false, true};
+    // clang-format off
+    const struct { bool editable, up, down; } rows[] = {
+        {false, false, true}, {false, true, true}, {true, true, false}};
+    // clang-format on
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         QTreeWidgetItem* item = w.Tree().topLevelItem(0)->child(i);
         w.SelectItem(item);
         w.UpdateControls();
-        EXPECT_EQ(w.Button(W::IDC_EDIT)->isEnabled(), editable[i]);
+        EXPECT_EQ(w.Button(W::IDC_EDIT)->isEnabled(), rows[i].editable);
+        EXPECT_EQ(w.Button(W::IDC_MOVE_UP)->isEnabled(), rows[i].up);
+        EXPECT_EQ(w.Button(W::IDC_MOVE_DOWN)->isEnabled(), rows[i].down);
         auto menu = w.BuildContextMenu(item);
-        EXPECT_EQ(Enabled(*menu, W::ID_EDIT_STEP), editable[i]);
+        EXPECT_EQ(Enabled(*menu, W::ID_EDIT_STEP), rows[i].editable);
         EXPECT_TRUE(Enabled(*menu, W::ID_NEW_LEVEL));
+        // At an end, the move the button refuses leaves the order as it was.
+        CNamedObject* selected = seq->Steps().At(static_cast<size_t>(i));
+        if (!rows[i].up || !rows[i].down)
+            w.OnCommand(rows[i].up ? W::IDC_MOVE_DOWN : W::IDC_MOVE_UP);
+        EXPECT_EQ(seq->Steps().At(static_cast<size_t>(i)), selected);
     }
 }
 
-TEST_F(SequenceWindowTest, NewStepGoesToTheEndAndMovesStopAtTheEnds) {
-    CSequence* seq = WithSteps("CAL", 3);
-    W w(*inst);
-    w.show();
-    QTreeWidgetItem* seqItem = w.Tree().topLevelItem(0);
-    w.SelectItem(seqItem->child(1));
-    w.OnCommand(W::ID_NEW_STANDBY);
-    ASSERT_EQ(seq->Steps().GetCount(), 4u);
-    EXPECT_NE(dynamic_cast<CStepStandby*>(seq->Steps().At(3)), nullptr);
-    EXPECT_EQ(w.Tree().currentItem(), seqItem->child(3));
-    EXPECT_TRUE(inst->GetSequencesModified());
-
-    // The last item cannot go down, the first cannot go up.
-    EXPECT_FALSE(w.Button(W::IDC_MOVE_DOWN)->isEnabled());
-    EXPECT_TRUE(w.Button(W::IDC_MOVE_UP)->isEnabled());
-    w.OnCommand(W::IDC_MOVE_UP);
-    EXPECT_NE(dynamic_cast<CStepStandby*>(seq->Steps().At(2)), nullptr);
-    EXPECT_EQ(w.Tree().currentItem(), seqItem->child(2));
-    w.SelectItem(seqItem->child(0));
-    w.UpdateControls();
-    EXPECT_FALSE(w.Button(W::IDC_MOVE_UP)->isEnabled());
-    CNamedObject* first = seq->Steps().At(0);
-    w.OnCommand(W::IDC_MOVE_UP);
-    EXPECT_EQ(seq->Steps().At(0), first);
-}
-
-TEST_F(SequenceWindowTest, DuplicateAndDeleteKeepTreeAndModelTogether) {
-    WithSteps("CAL", 2);
-    app->SetConfirmDeletes(false);
-    W w(*inst);
-    w.show();
-    w.SelectItem(w.Tree().topLevelItem(0));
-    w.OnCommand(W::IDC_DUPLICATE);
-    ASSERT_EQ(inst->Sequences().GetCount(), 2u);
-    EXPECT_EQ(inst->Sequences().At(1)->GetName(), "Copy of CAL");
-    EXPECT_EQ(w.Tree().topLevelItem(1)->childCount(), 2);
-    w.SelectItem(w.Tree().topLevelItem(0)->child(0));
-    w.OnCommand(W::IDC_DELETE);
-    EXPECT_EQ(static_cast<CSequence*>(inst->Sequences().At(0))->Steps().GetCount(), 1u);
-    EXPECT_EQ(w.Tree().topLevelItem(0)->childCount(), 1);
-    // With the option on, "No" keeps the sequence.
-    app->SetConfirmDeletes(true);
-    app.prompt.Answer(PromptResult::No);
-    w.SelectItem(w.Tree().topLevelItem(1));
-    w.OnCommand(W::IDC_DELETE);
-    EXPECT_EQ(inst->Sequences().GetCount(), 2u);
-    ASSERT_FALSE(Errors().empty());
-    EXPECT_EQ(Errors().back().rfind("Delete \"", 0), 0u);
-}
-
 TEST_F(SequenceWindowTest, CloseAsksOnlyWhenConnectedWithUnsentChanges) {
-    const struct {
-        bool connected, modified;
-        PromptResult answer;
-        bool asks, closes;
-    } rows[] = {{false, true, PromptResult::No, false, true},
-                {true, false, PromptResult::No, false, true},
-                {true, true, PromptResult::No, true, false},
-                {true, true, PromptResult::Yes, true, true}};
+    // clang-format off
+    const struct { bool connected, modified; PromptResult answer; bool asks, closes; } rows[] = {
+        {false, true, PromptResult::No, false, true},
+        {true, false, PromptResult::No, false, true},
+        {true, true, PromptResult::No, true, false},
+        {true, true, PromptResult::Yes, true, true}};
+    // clang-format on
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message()
-                     << "connected " << row.connected << ", modified " << row.modified);
+        SCOPED_TRACE(testing::Message() << "connected " << row.connected << ", modified "
+                                        << row.modified << ", answer " << int(row.answer));
         app.prompt.asked.clear();
         inst->SetConnected(row.connected);
         inst->SetSequencesModified(row.modified);
@@ -200,23 +192,20 @@ TEST_F(SequenceWindowTest, CloseAsksOnlyWhenConnectedWithUnsentChanges) {
         if (row.asks)
             app.prompt.Answer(row.answer);
         w.OnCommand(W::IDC_CLOSE);
-        EXPECT_EQ(!app.prompt.asked.empty(), row.asks);
+        EXPECT_EQ(Errors(), row.asks ? std::vector{LoadString(61287)} : std::vector<std::string>{});
         EXPECT_EQ(!w.isVisible(), row.closes);
-        if (row.asks) {
-            EXPECT_EQ(app.prompt.asked.back().text, LoadString(61287));
-        }
     }
     inst->SetConnected(false);
 }
 
 TEST_F(SequenceWindowTest, ResultMessagesEndTheExchangeWithTheirMessages) {
-    const struct {
-        unsigned message;
-        const char* shown; // empty: no message box
-    } rows[] = {{MSG_SEQ_SEND_DONE, "Sequence configuration successfully sent to instrument."},
-                {MSG_SEQ_SEND_FAILED, "Error occurred while sending sequence configuration"},
-                {MSG_SEQ_FETCH_FAILED, ""},
-                {MSG_SEQ_FETCH_DONE, ""}};
+    // clang-format off
+    const struct { unsigned message; const char* shown; } rows[] = {
+        {MSG_SEQ_SEND_DONE, "Sequence configuration successfully sent to instrument."},
+        {MSG_SEQ_SEND_FAILED, "Error occurred while sending sequence configuration"},
+        {MSG_SEQ_FETCH_FAILED, nullptr},
+        {MSG_SEQ_FETCH_DONE, nullptr}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);
         app.prompt.asked.clear();
@@ -229,28 +218,26 @@ TEST_F(SequenceWindowTest, ResultMessagesEndTheExchangeWithTheirMessages) {
         w.OnMessage(row.message, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return w.StatusText().text().isEmpty(); }));
         EXPECT_EQ(w.Progress().value(), 0);
-        if (*row.shown) {
-            ASSERT_EQ(app.prompt.asked.size(), 1u);
-            EXPECT_EQ(app.prompt.asked[0].text.rfind(row.shown, 0), 0u);
-        } else {
-            EXPECT_TRUE(app.prompt.asked.empty());
+        ASSERT_EQ(Errors().size(), row.shown ? 1u : 0u);
+        if (row.shown) {
+            EXPECT_EQ(Errors()[0].rfind(row.shown, 0), 0u);
         }
     }
 }
 
 TEST_F(SequenceWindowTest, SequenceNamesMustBeValidAndUnique) {
     AddSequence("NONE");
-    const struct {
-        const char* name;
-        const char* days;
-        unsigned message; // 0: accepted
-    } rows[] = {{"NONE", "1", 61272},  {"none", "1", 61272},  {"", "1", 61272},
-                {"CAL 1", "1", 61272}, {"CAL_1", "0", 61273}, {"CAL_1", "1", 0}};
+    // clang-format off
+    const struct { const char* name; const char* days; unsigned message; } rows[] = {
+        {"NONE", "1", 61272}, {"none", "1", 61272}, {"", "1", 61272},
+        {"CAL 1", "1", 61272}, {"CAL_1", "0", 61273}, {"CAL_1", "2", 0}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         app.prompt.asked.clear();
         CSequence seq(inst, "NONE");
         CSequencePropertiesDialog dlg(seq, *inst);
+        Shot(dlg, "sequence-properties");
         dlg.Name().setText(QString::fromLatin1(row.name));
         dlg.Days().setText(QString::fromLatin1(row.days));
         dlg.Hours().setText(QStringLiteral("0"));
@@ -258,115 +245,116 @@ TEST_F(SequenceWindowTest, SequenceNamesMustBeValidAndUnique) {
         dlg.RunSeveral().setChecked(true);
         dlg.Count().setText(QStringLiteral("7"));
         dlg.accept();
-        if (row.message) {
-            ASSERT_EQ(app.prompt.asked.size(), 1u);
-            EXPECT_EQ(app.prompt.asked[0].text, LoadString(row.message));
-            EXPECT_EQ(seq.GetName(), "NONE");
-        } else {
-            EXPECT_TRUE(app.prompt.asked.empty());
-            EXPECT_EQ(seq.GetName(), "CAL_1");
-            EXPECT_EQ(seq.GetRepeatCount(), 7);
-            EXPECT_EQ(seq.GetTimerPeriod().GetTotalSeconds(), 86400u);
-        }
+        EXPECT_EQ(Errors(),
+                  row.message ? std::vector{LoadString(row.message)} : std::vector<std::string>{});
+        EXPECT_EQ(seq.GetText(0), row.message ? "NONE, 0 STEPS" : "CAL_1, 0 STEPS, RUN 7 TIMES");
+        EXPECT_EQ(seq.GetTimerPeriod().GetTotalSeconds(), row.message ? 86400u : 2 * 86400u);
     }
 }
 
 TEST_F(SequenceWindowTest, StepTypesFollowTheCapabilities) {
-    const struct {
-        uint32_t caps;
-        int entries;
-        const char* last;
-    } rows[] = {{0, 8, "Execute Sequence"},
-                {CAP_OUTPUT_SELECT_STEPS, 10, "Set CC Outputs"},
-                {CAP_OUTPUT_SELECT_STEPS | CAP_CAL_LEVEL, 12, "Set Status Blocks"}};
+    // clang-format off
+    const struct { uint32_t caps; int entries; const char* last; } rows[] = {
+        {0, 8, "Execute Sequence"},
+        {CAP_OUTPUT_SELECT_STEPS, 10, "Set CC Outputs"},
+        {CAP_OUTPUT_SELECT_STEPS | CAP_CAL_LEVEL, 12, "Set Status Blocks"}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.caps);
         CStepTypeDialog dlg(row.caps);
+        Shot(dlg, "step-type");
         ASSERT_EQ(dlg.List().count(), row.entries);
         EXPECT_EQ(dlg.List().itemText(row.entries - 1).toStdString(), row.last);
         dlg.List().setCurrentIndex(row.entries - 1);
         std::unique_ptr<CStep> step(W::CreateStepFor(dlg.ChosenCommand()));
-        ASSERT_NE(step, nullptr);
+        EXPECT_NE(step, nullptr);
     }
 }
 
-TEST_F(SequenceWindowTest, StepDialogsRefuseOutOfRangeValues) {
-    // Each dialog is checked at both edges of its range and just outside.
+TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
+    auto minutes = [](const char* text) {
+        return Fill<CStepDurationDialog>([text](auto& d) { d.Minutes().setText(text); });
+    };
+    auto level = [](const char* text) {
+        return Fill<CStepLevelDialog>([text](auto& d) { d.Level().setText(text); });
+    };
+    auto generate = [](const char* unit, const char* gas) {
+        return Fill<CStepGenerateDialog>([unit, gas](auto& d) {
+            d.Concentration().setText(QStringLiteral("2"));
+            d.Units().setEditText(unit);
+            d.Gas().setEditText(gas);
+        });
+    };
     const struct {
-        const char* text;
-        bool accepted;
-    } minutes[] = {{"0.1", true}, {"120", true}, {"0.05", false}, {"120.5", false}, {"x", false}},
-      levels[] = {{"10", true}, {"99", true}, {"9", false}, {"100", false}};
-    for (const auto& row : minutes) {
-        SCOPED_TRACE(row.text);
-        CStepDelay step;
-        CStepDurationDialog dlg(step);
-        dlg.Minutes().setText(QString::fromLatin1(row.text));
-        dlg.accept();
-        EXPECT_EQ(dlg.result() == QDialog::Accepted, row.accepted);
-        EXPECT_EQ(step.GetMinutes() != 0.0f, row.accepted);
-    }
-    for (const auto& row : levels) {
-        SCOPED_TRACE(row.text);
-        CStepLevel step;
-        step.SetLevel(50);
-        CStepLevelDialog dlg(step);
-        dlg.Level().setText(QString::fromLatin1(row.text));
-        dlg.accept();
-        EXPECT_EQ(step.GetLevel() != 50, row.accepted);
-    }
-}
-
-TEST_F(SequenceWindowTest, ManualModeSetsSetpointEnableAndUnit) {
-    const struct {
-        int mode;
-        bool setpoint;
-        const char* unit;
-    } rows[] = {{0, false, "mV"}, {1, true, "mV"}, {2, true, "mV"}, {3, true, "PPB"}};
+        const char* shot;
+        const char* step; // as the script writes it
+        std::function<void(QDialog&)> fill;
+        const char* text; // the step afterwards; as made when the value is refused
+    } rows[] = {
+        {"duration", "DELAY 0", minutes("0.1"), "DURATION 0.1 MIN"},
+        {"", "DELAY 0", minutes("120"), "DURATION 120.0 MIN"},
+        {"", "DELAY 0", minutes("0.05"), "DURATION 0.0 MIN"},
+        {"", "DELAY 0", minutes("120.5"), "DURATION 0.0 MIN"},
+        {"", "DELAY 0", minutes("x"), "DURATION 0.0 MIN"},
+        {"level", "LEVEL 50", level("10"), "LEVEL 10"},
+        {"", "LEVEL 50", level("99"), "LEVEL 99"},
+        {"", "LEVEL 50", level("9"), "LEVEL 50"},
+        {"", "LEVEL 50", level("100"), "LEVEL 50"},
+        {"generate", "GENERATE 400 PPB SO2", generate("PPM", "NO"), "GENERATE 2.0 PPM NO"},
+        {"", "GENERATE 400 PPB SO2", generate("BOGUS", "NOPE"), "GENERATE 2 PPB SO2"},
+        {"gpt", "GPTPS 0 PPB 0 PPB", Fill<CStepGPTDialog>([](auto& d) {
+             EXPECT_EQ(d.windowTitle(), QStringLiteral("GPT Preset"));
+             d.NO().setText(QStringLiteral("0.3"));
+             d.NOUnits().setEditText(QStringLiteral("PPM"));
+         }),
+         "GPT PRESET 0.3 PPM NO 0 PPB O3"},
+        {"manual", "MANUAL ZERO 0 0 OFF", Fill<CStepManualDialog>([](auto& d) {
+             d.CalGas().setCurrentText(QStringLiteral("CO"));
+             // The setpoint and its unit follow the mode at once; bench feedback stays.
+             for (int mode : {3, 0, 1, 2, 3}) {
+                 d.Mode(mode).setChecked(true);
+                 EXPECT_EQ(d.Setpoint().isEnabled(), mode != 0) << mode;
+                 EXPECT_EQ(d.SetpointUnit().text().toStdString(), mode == 3 ? "PPB" : "mV");
+             }
+             d.Setpoint().setText(QStringLiteral("250"));
+         }),
+         "MANUAL CO 0.000 0.000 BENCH 250.0"},
+        {"execseq", "EXECSEQ \"\"",
+         Fill<CStepExecSeqDialog>([](auto& d) { d.Sequence().setEditText("ZERO_SPAN"); }),
+         "EXECUTE SEQUENCE ZERO_SPAN"},
+        {"seloutput", "SELOUTPUT \"A\"",
+         Fill<CStepSelOutputDialog>([](auto& d) { d.OutputB().setChecked(true); }),
+         "SELECT OUTPUT B"},
+        {"ccoutput", "SETCCOUTPUT \"0\"", Fill<CStepCCOutputDialog>([](auto& d) {
+             d.Closure(0).setChecked(true);
+             d.Closure(11).setChecked(true);
+         }),
+         "SET CC OUTPUT 100000000001"},
+    };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.mode);
-        CStepManual step;
-        CStepManualDialog dlg(step);
-        dlg.Mode(row.mode).setChecked(true);
-        EXPECT_EQ(dlg.Setpoint().isEnabled(), row.setpoint);
-        EXPECT_EQ(dlg.SetpointUnit().text().toStdString(), row.unit);
-        dlg.CalGas().setCurrentText(QStringLiteral("CO"));
-        dlg.accept();
-        EXPECT_EQ(step.GetMode(), row.mode);
-        EXPECT_EQ(step.GetGasId(), static_cast<uint32_t>(GAS_CO));
-    }
-}
-
-TEST_F(SequenceWindowTest, GenerateLooksUpUnitAndGasByName) {
-    const struct {
-        const char* unit;
-        const char* gas;
-        uint32_t unitId, gasId;
-    } rows[] = {{"PPM", "NO", UNIT_PPM, GAS_NO}, {"BOGUS", "NOPE", UNIT_PPB, GAS_SO2}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.unit);
-        CStepGenerate step;
-        step.SetConcentration(EGasValue(400, UNIT_PPB, GAS_SO2));
-        CStepGenerateDialog dlg(step);
-        EXPECT_EQ(dlg.Concentration().text(), QStringLiteral("400"));
-        dlg.Concentration().setText(QStringLiteral("2"));
-        dlg.Units().setEditText(QString::fromLatin1(row.unit));
-        dlg.Gas().setEditText(QString::fromLatin1(row.gas));
-        dlg.accept();
-        const EGasValue v = step.GetConcentration();
-        EXPECT_EQ(v.GetUnitId(), row.unitId);
-        EXPECT_EQ(v.GetGasId(), row.gasId);
-        EXPECT_NEAR(v.Value(), 2.0, 1e-6);
+        SCOPED_TRACE(row.text);
+        CStep* step = StepOf(row.step);
+        WhenModal<QDialog> edit([&](QDialog& d) {
+            if (*row.shot)
+                Shot(d, std::string("step-") + row.shot);
+            row.fill(d);
+            d.accept();
+            if (d.isVisible()) // refused: the range check keeps the dialog open
+                d.reject();
+        });
+        EditStep(*step, *inst, nullptr);
+        EXPECT_TRUE(edit.Seen());
+        EXPECT_EQ(step->GetText(0), row.text);
     }
 }
 
 TEST_F(SequenceWindowTest, StatusBlockDigitsAndBitChecksAgree) {
     CStepStatusBlock step;
     CStepStatusBlockDialog dlg(step);
-    const struct {
-        const char* typed;
-        unsigned bits;
-    } rows[] = {{"10000001", 0x81}, {"00000010", 0x02}, {"11110000", 0xF0}, {"", 0}};
+    // clang-format off
+    const struct { const char* typed; unsigned bits; } rows[] = {
+        {"10000001", 0x81}, {"00000010", 0x02}, {"11110000", 0xF0}, {"", 0}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.typed);
         dlg.Digits(0).setText(QString::fromLatin1(row.typed));
@@ -377,72 +365,143 @@ TEST_F(SequenceWindowTest, StatusBlockDigitsAndBitChecksAgree) {
     // A click rewrites the digits, highest bit first.
     dlg.Bit(0, 2).setChecked(true);
     EXPECT_EQ(dlg.Digits(0).text(), QStringLiteral("00000100"));
-    int pos = 0;
-    QString bad = QStringLiteral("0120");
-    EXPECT_EQ(dlg.Digits(0).validator()->validate(bad, pos), QValidator::Invalid);
-    QString long9 = QStringLiteral("000000000");
-    EXPECT_EQ(dlg.Digits(0).validator()->validate(long9, pos), QValidator::Invalid);
+    for (QString bad : {QStringLiteral("0120"), QStringLiteral("000000000")}) {
+        int pos = 0;
+        EXPECT_EQ(dlg.Digits(0).validator()->validate(bad, pos), QValidator::Invalid)
+            << bad.toStdString();
+    }
     // A disabled block shows so and cannot be typed in.
     dlg.Enable(1).setChecked(false);
     EXPECT_EQ(dlg.Digits(1).text(), QStringLiteral("DISABLED"));
     EXPECT_FALSE(dlg.Digits(1).isEnabled());
+    Shot(dlg, "step-statusblock");
     dlg.accept();
-    EXPECT_EQ(step.GetBlock1().GetBits(), 0x04u);
-    EXPECT_FALSE(step.GetBlock2().IsEnabled());
-    Shoot(dlg, "step_statusblock");
+    EXPECT_EQ(step.GetText(0), "SET STATUS BLOCK 00000100 DISABLED");
 }
 
-TEST_F(SequenceWindowTest, Pictures) {
-    CSequence* seq = WithSteps("CAL1", 1);
-    auto* d = new CStepDelay;
-    d->SetMinutes(4.5f);
-    seq->AddStep(d);
-    seq->SetExpanded(true);
-    AddSequence("ZERO_SPAN");
-    inst->SetCapabilities(CAP_CALIBRATOR | CAP_CAL_SCRIPT | CAP_OUTPUT_SELECT_STEPS |
-                          CAP_CAL_LEVEL);
-    W w(*inst);
-    w.show();
-    PumpUntil([] { return true; });
-    Shoot(w, "sequence_window");
-    CSequencePropertiesDialog props(*seq, *inst);
-    Shoot(props, "sequence_properties");
-    CStepTypeDialog types(inst->GetCapabilities());
-    Shoot(types, "step_type");
-    CStepDurationDialog duration(*d);
-    EXPECT_EQ(duration.Minutes().text(), QStringLiteral("4.5"));
-    Shoot(duration, "step_duration");
-    CStepExecSeq exec;
-    CStepExecSeqDialog execDlg(exec, *inst);
-    EXPECT_EQ(execDlg.Sequence().count(), 2);
-    Shoot(execDlg, "step_execseq");
-    CStepGenerate gen;
-    gen.SetConcentration(EGasValue(400, UNIT_PPB, GAS_SO2));
-    CStepGenerateDialog genDlg(gen);
-    Shoot(genDlg, "step_generate");
-    CStepGPTPreset gpt;
-    gpt.SetNO(EGasValue(450, UNIT_PPB, GAS_NO));
-    CStepGPTDialog gptDlg(gpt);
-    EXPECT_EQ(gptDlg.windowTitle(), QStringLiteral("GPT Preset"));
-    gptDlg.NO().setText(QStringLiteral("0.3"));
-    gptDlg.NOUnits().setEditText(QStringLiteral("PPM"));
-    Shoot(gptDlg, "step_gpt");
-    gptDlg.accept();
-    EXPECT_EQ(gpt.GetNO().GetUnitId(), static_cast<uint32_t>(UNIT_PPM));
-    EXPECT_EQ(gpt.GetNO().GetGasId(), static_cast<uint32_t>(GAS_NO));
-    EXPECT_NEAR(gpt.GetNO().Value(), 0.3, 1e-6);
-    CStepManual manual;
-    CStepManualDialog manualDlg(manual);
-    Shoot(manualDlg, "step_manual");
-    CStepLevel level;
-    CStepLevelDialog levelDlg(level);
-    Shoot(levelDlg, "step_level");
-    CStepSelOutput sel;
-    CStepSelOutputDialog selDlg(sel);
-    Shoot(selDlg, "step_seloutput");
-    CStepCCOutput cc;
-    CStepCCOutputDialog ccDlg(cc);
-    Shoot(ccDlg, "step_ccoutput");
+// Inside the window's own event loop: each dialog a command opens is answered by a watcher
+// that gives up on its own.
+void SequenceWindowTest::Drive(W& w) {
+    w.OnCommand(W::IDC_GET_CONFIG);
+    ASSERT_TRUE(PumpUntil([&] { return !w.IsExchangeRunning(); }));
+    QTreeWidget& tree = w.Tree();
+    ASSERT_EQ(tree.topLevelItemCount(), 3);
+    // Saved, the configuration is the instrument's own script; a new one is empty, and the
+    // file loads it back.
+    seq_test::TempFolder folder;
+    const std::string file = folder.File("demo.txt");
+    WithFile(w, W::IDC_SAVE, file);
+    EXPECT_EQ(ReadAll(file), SimSequences::DefaultScript());
+    w.OnCommand(W::IDC_NEW_CONFIG);
+    EXPECT_EQ(tree.topLevelItemCount(), 0);
+    WithFile(w, W::IDC_LOAD, file);
+    ASSERT_EQ(tree.topLevelItemCount(), 3);
+    w.OnCommand(W::IDC_EXPAND_ALL);
+    Shot(w, "sequence-window");
+    // Edit MULTIPOINT's first duration.
+    w.SelectItem(tree.topLevelItem(1)->child(2));
+    WhenModal<CStepDurationDialog> edit([](CStepDurationDialog& d) {
+        d.Minutes().setText(QStringLiteral("25"));
+        d.accept();
+    });
+    w.OnCommand(W::IDC_EDIT);
+    // Add to PURGE with its middle step selected: a generate step chosen by kind, then a
+    // duration from the menu; both go to the end.
+    QTreeWidgetItem* purge = tree.topLevelItem(2);
+    w.SelectItem(purge->child(1));
+    WhenModal<CStepTypeDialog> kind([](CStepTypeDialog& d) {
+        d.List().setCurrentIndex(0);
+        d.accept();
+    });
+    WhenModal<CStepGenerateDialog> gen([](CStepGenerateDialog& d) {
+        d.Concentration().setText(QStringLiteral("200"));
+        d.Gas().setEditText(QStringLiteral("NO"));
+        d.accept();
+    });
+    w.OnCommand(W::IDC_NEW_STEP);
+    WhenModal<CStepDurationDialog> added([](CStepDurationDialog& d) {
+        d.Minutes().setText(QStringLiteral("2.5"));
+        d.accept();
+    });
+    w.OnCommand(W::ID_NEW_DURATION);
+    EXPECT_TRUE(edit.Seen() && kind.Seen() && gen.Seen() && added.Seen());
+    ASSERT_EQ(purge->childCount(), 5);
+    // The generate step goes above STANDBY, which is then deleted.
+    w.SelectItem(purge->child(3));
+    w.OnCommand(W::IDC_MOVE_UP);
+    w.SelectItem(purge->child(3));
+    app.prompt.Answer(PromptResult::Yes);
+    w.OnCommand(W::IDC_DELETE);
+    EXPECT_EQ(Errors().back(), "Delete \"STANDBY\"?");
+    // ZERO_SPAN's copy goes last.
+    w.SelectItem(tree.topLevelItem(0));
+    w.OnCommand(W::IDC_DUPLICATE);
+    app.prompt.Answer(PromptResult::Yes);
+    w.OnCommand(W::IDC_SEND);
+    // Closing is ignored while the exchange runs, without a question.
+    const size_t asked = app.prompt.asked.size();
+    w.OnCommand(W::IDC_CLOSE);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(app.prompt.asked.size(), asked);
+    ASSERT_TRUE(PumpUntil([&] { return !w.IsExchangeRunning(); }));
+    EXPECT_EQ(app.prompt.asked.back().text, LoadString(61280));
+    // Sent, so nothing is left unsent: the window closes without asking.
+    w.OnCommand(W::IDC_CLOSE);
+}
+
+TEST_F(SequenceWindowTest, FromThePanelToTheSimulatedCalibratorsScript) {
+    Demo demo;
+    CNetworkConfiguration::Install(*app);
+    CFrontPanelDialog::Install(*app);
+    InstallSequenceWindow();
+    app->SetConfirmDeletes(true);
+    std::string error;
+    ASSERT_TRUE(demo.Start(error)) << error;
+    ASSERT_TRUE(demo.WriteConfiguration(*app, error)) << error;
+    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*app, demo.ConfigurationPath(), false, true));
+    auto* cal =
+        dynamic_cast<CInstrumentConnection*>(app->Instruments().FindByName(Demo::kCalibratorName));
+    ASSERT_NE(cal, nullptr);
+    ASSERT_TRUE(cal->RequestConnect());
+    auto* panel = dynamic_cast<CFrontPanelDialog*>(cal->GetFrontPanel());
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(
+        PumpUntil([&] { return panel->GetCommandMode() == CFrontPanelDialog::MODE_SEQUENCES; }));
+    // The window runs modally; one that a failed step left open is closed here.
+    bool closed = false;
+    WhenModal<W> drive([&](W& w) {
+        Drive(w);
+        closed = !w.isVisible();
+        if (!closed)
+            w.done(QDialog::Rejected);
+    });
+    panel->RunSystemCommand(CFrontPanelDialog::ID_SEQUENCE_COMMAND);
+    EXPECT_TRUE(drive.Seen());
+    EXPECT_TRUE(closed);
+
+    // The demo's script with the edits; a calibrator of this revision knows durations by
+    // their older name.
+    std::string expected = SimSequences::DefaultScript();
+    for (size_t at; (at = expected.find("DURATION")) != std::string::npos;)
+        expected.replace(at, 8, "DELAY");
+    expected.replace(expected.find("DELAY 20.0"), 10, "DELAY 25.0");
+    const std::string purge = "PURGE\r\n      DELAY 10.0\r\n      ";
+    expected.replace(expected.find(purge + "STANDBY\r\n"), purge.size() + 9,
+                     purge + "GENERATE 200 PPB NO\r\n      DELAY 2.5\r\n");
+    const size_t zeroEnd = expected.find("  SEQEND\r\n") + 10;
+    std::string copy = expected.substr(14, zeroEnd - 14);
+    copy.replace(copy.find("ZERO_SPAN"), 9, "Copy of ZERO_SPAN");
+    expected.insert(expected.size() - 12, copy);
+    const std::string wire = demo.Calibrator()->Received();
+    const size_t begin = wire.rfind("SEQLISTBEGIN");
+    ASSERT_NE(begin, std::string::npos);
+    EXPECT_EQ(wire.substr(begin, wire.find("SEQLISTEND\r\n", begin) + 12 - begin), expected);
+
+    app.prompt.Answer(PromptResult::Yes);
+    panel->close();
+    EXPECT_TRUE(PumpUntil([&] { return !cal->IsConnected(); }));
+    for (CNamedObject* obj : app->Sites())
+        static_cast<CSiteConnection*>(obj)->WaitForWorkers(CSiteConnection::kJoinLimitMs);
 }
 
 } // namespace
