@@ -1,12 +1,12 @@
 #pragma once
-// Helpers for the transport, site, modem and end-to-end tests: a folder of the
-// test's own, a configuration text to read, a pseudo-terminal, a loopback
-// listener, a cable and a TCP link ready to use, and a wait with an upper bound.
+// Helpers for the transport, site and modem tests: a configuration text to read, a pseudo-terminal,
+// a loopback listener, a cable and a TCP link ready to use, and a wait with an upper bound.
 
 #include "connections/CommPortConnection.h"
 #include "connections/SiteConnection.h"
 #include "connections/TCPConnection.h"
 #include "instruments/InstrumentConnection.h"
+#include "model/Archive.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "platform/Connection.h"
@@ -33,21 +33,6 @@
 #include <vector>
 
 namespace conntest {
-
-// A folder of its own under the system's temporary folder, removed with its
-// contents.
-struct ScratchDir : TempDir {
-    std::string Path(const std::string& name) const { return File(name); }
-    // Writes text into a file of the folder and returns its path.
-    std::string Write(const std::string& name, const std::string& text) const {
-        WriteAll(File(name), text);
-        return File(name);
-    }
-};
-
-inline std::string ReadFile(const std::string& path) {
-    return ReadAll(path);
-}
 
 // A configuration token stream over text, at its first token.
 struct ConfigText {

@@ -85,7 +85,7 @@ protected:
     std::unique_ptr<CountedBlock> Block() { return std::make_unique<CountedBlock>(freed); }
 
     TestApp app;
-    ScratchDir dir;
+    TempDir dir;
     std::unique_ptr<CSiteConnection> site = std::make_unique<CSiteConnection>();
     ScriptedLink* transport = new ScriptedLink; // owned by the site
     std::unique_ptr<StubHandler> stub = std::make_unique<StubHandler>(*site);
@@ -206,7 +206,7 @@ TEST_F(SiteThreads, ABlockIsFreedAfterItsRequestRunsWhenItsInstrumentIsGoneOrWhe
 }
 
 TEST_F(SiteThreads, AFailedOpenIsReportedOnceAndEndsTheWorker) {
-    app->SetLogPath(dir.Path("log.txt"));
+    app->SetLogPath(dir.File("log.txt"));
     app->SetLogFilters(false, false, true);
     app->OpenLog();
     transport->failOpen = true;
@@ -219,7 +219,7 @@ TEST_F(SiteThreads, AFailedOpenIsReportedOnceAndEndsTheWorker) {
     EXPECT_EQ(stub->Seen().size(), 1u);
     EXPECT_EQ(freed.load(), 1);
     app->CloseLog();
-    const std::string log = ReadFile(dir.Path("log.txt"));
+    const std::string log = ReadAll(dir.File("log.txt"));
     EXPECT_NE(log.find("Error"), std::string::npos) << log;
     ASSERT_NE(log.find(text), std::string::npos) << log;
     EXPECT_EQ(log.find(text, log.find(text) + 1), std::string::npos) << log;

@@ -124,6 +124,7 @@ struct DialogTest : ::testing::Test {
         SetPortLister(nullptr);
     }
     TestApp app;
+    CNamedObjectList& Sites() { return app->Sites(); }
     CNamedObjectList& Modems() { return app->Modems(); }
     // The text of the last question asked.
     std::string LastMessage() const {
