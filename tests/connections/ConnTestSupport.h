@@ -1,7 +1,6 @@
 #pragma once
-// Helpers for the transport, site, modem and end-to-end tests: a folder of the
-// test's own, a configuration text to read, a pseudo-terminal, a loopback
-// listener, a cable and a TCP link ready to use, and a wait with an upper bound.
+// Helpers for the transport, site and modem tests: a configuration text to read, a pseudo-terminal,
+// a cable and a TCP link ready to use, and a wait with an upper bound.
 
 #include "connections/CommPortConnection.h"
 #include "connections/SiteConnection.h"
@@ -35,21 +34,6 @@
 
 namespace conntest {
 
-// A folder of its own under the system's temporary folder, removed with its
-// contents.
-struct ScratchDir : TempDir {
-    std::string Path(const std::string& name) const { return File(name); }
-    // Writes text into a file of the folder and returns its path.
-    std::string Write(const std::string& name, const std::string& text) const {
-        WriteAll(File(name), text);
-        return File(name);
-    }
-};
-
-inline std::string ReadFile(const std::string& path) {
-    return ReadAll(path);
-}
-
 // A configuration token stream over text, at its first token.
 struct ConfigText {
     explicit ConfigText(std::string t) : text(std::move(t)) {
@@ -69,17 +53,6 @@ struct ConfigText {
     std::FILE* file;
     std::unique_ptr<ConfigFileTokenStream> stream;
 };
-
-// Runs read (which reads an archive) and expects it to refuse the record as a
-// bad schema.
-template <class F> void ExpectBadSchema(F&& read, const std::string& what) {
-    try {
-        read();
-        ADD_FAILURE() << what << " was read";
-    } catch (const CArchiveException& e) {
-        EXPECT_EQ(e.GetCause(), CArchiveException::BadSchema) << what;
-    }
-}
 
 // Waits until pred holds, at most limitMs; the result says whether it did.
 inline bool WaitUntil(const std::function<bool()>& pred, unsigned limitMs = 5000) {
@@ -175,43 +148,6 @@ private:
     std::string m_path;
 };
 
-// A loopback listener on 127.0.0.1, a free port.
-class Listener {
-public:
-    Listener() {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(m_fd, 8) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-            return;
-        }
-        socklen_t len = sizeof addr;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        m_port = ntohs(addr.sin_port);
-    }
-    ~Listener() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Listener(const Listener&) = delete;
-    Listener& operator=(const Listener&) = delete;
-
-    bool Ok() const { return m_fd >= 0; }
-    uint16_t Port() const { return m_port; }
-    // The next connection, or -1 if none comes within limitMs.
-    int Accept(int limitMs = 5000) {
-        return Readable(m_fd, limitMs) ? ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC) : -1;
-    }
-
-private:
-    int m_fd = -1;
-    uint16_t m_port = 0;
-};
-
 // A direct cable on a fresh pseudo-terminal, opened.
 struct OpenCable {
     Pty pty;
@@ -223,18 +159,32 @@ struct OpenCable {
     }
 };
 
-// A TCP connection to a loopback listener, with the accepted peer (-1 if none).
+// A TCP connection to a listener of its own on 127.0.0.1 (a free port), with the
+// accepted peer (-1 if none).
 struct TcpLink {
-    Listener listener;
     CTCPConnection conn;
     int peer = -1;
+    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     explicit TcpLink(const std::string& address = "127.0.0.1") {
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(listener, 1) != 0 ||
+            ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            return;
         conn.SetAddress(address);
-        conn.SetPort(listener.Port());
-        if (listener.Ok() && conn.Open(nullptr))
-            peer = listener.Accept();
+        conn.SetPort(ntohs(addr.sin_port));
+        if (conn.Open(nullptr) && Readable(listener, 5000))
+            peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     }
-    ~TcpLink() { ClosePeer(); }
+    ~TcpLink() {
+        ClosePeer();
+        ::close(listener);
+    }
+    TcpLink(const TcpLink&) = delete;
+    TcpLink& operator=(const TcpLink&) = delete;
     void ClosePeer() {
         if (peer >= 0)
             ::close(peer);

@@ -32,7 +32,6 @@ TEST(SiteKinds, UnknownKindsGiveADefaultCableAndTheSameKindKeepsTheTransport) {
     CSiteConnection::RegisterTransportFactory(CSiteConnection::TYPE_BUILTINMODEM,
                                               [] { return new FakeModem; });
     CSiteConnection site;
-    EXPECT_EQ(site.GetDisplayName(), "Local Site");
     EXPECT_EQ(Kind(site), CONN_DIRECTCABLE);
     EXPECT_FALSE(site.IsConnected() || site.IsBusy() || site.Purge() || site.ReleaseLink(true));
     for (int index : {7, -1}) {
@@ -82,6 +81,11 @@ TEST(SiteOpen, ASiteThatCannotOpenItsPortSaysWhy) {
         const std::string first = "Unable to connect to site Bench.";
         EXPECT_EQ(inst.GetDisplayText(), first + std::string(40 - first.size(), ' ') + second);
     }
+    // Let go by the other opener, the port is free again.
+    holder.Close();
+    CCommPortConnection cable;
+    cable.SetPortName(pty.Path());
+    EXPECT_TRUE(cable.Open(nullptr));
     // Run as root here, so the permission case is only asked of the hint itself.
     EXPECT_EQ(SerialPort::OpenErrorHint(EACCES), "No permission: join the dialout group.");
     EXPECT_EQ(SerialPort::OpenErrorHint(EIO), "");

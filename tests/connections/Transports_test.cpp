@@ -4,8 +4,6 @@
 
 #include "ConnTestSupport.h"
 
-#include "platform/Socket.h"
-
 using namespace conntest;
 
 namespace {
@@ -14,15 +12,7 @@ enum class Kind { Cable, Tcp };
 
 // The transport under test, opened, and the far end the test plays.
 struct Transports : ::testing::TestWithParam<Kind> {
-    Transports() {
-        if (cable) {
-            near = &cable->conn;
-            ok = cable->opened;
-        } else {
-            near = &tcp->conn;
-            ok = tcp->peer >= 0;
-        }
-    }
+    void SetUp() override { ASSERT_TRUE(cable ? cable->opened : tcp->peer >= 0); }
     void Feed(const std::string& bytes) {
         cable ? cable->pty.Feed(bytes) : WriteFd(tcp->peer, bytes);
     }
@@ -35,8 +25,7 @@ struct Transports : ::testing::TestWithParam<Kind> {
     std::unique_ptr<OpenCable> cable =
         GetParam() == Kind::Cable ? std::make_unique<OpenCable>() : nullptr;
     std::unique_ptr<TcpLink> tcp = cable ? nullptr : std::make_unique<TcpLink>();
-    CConnection* near;
-    bool ok;
+    CConnection* near = cable ? static_cast<CConnection*>(&cable->conn) : &tcp->conn;
 };
 
 INSTANTIATE_TEST_SUITE_P(Both, Transports, ::testing::Values(Kind::Cable, Kind::Tcp),
@@ -70,7 +59,6 @@ TEST_P(Transports, ReadsEndAtTheCountTheTerminatorOrTheTimeOut) {
         {"high byte as unsigned", "ab\xFE" "cd", {{10, 2000, 0xFE, "ab\xFE"}, {10, 0, 0xFE, "cd"}}},
     };
     // clang-format on
-    ASSERT_TRUE(ok);
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         Feed(r.fed);
@@ -81,7 +69,6 @@ TEST_P(Transports, ReadsEndAtTheCountTheTerminatorOrTheTimeOut) {
 }
 
 TEST_P(Transports, ACancelEndsEveryReadUntilItIsCleared) {
-    ASSERT_TRUE(ok);
     Feed("ab");
     EXPECT_EQ(Read(1, 2000), "a");
     near->CancelRead();
@@ -96,7 +83,6 @@ TEST_P(Transports, ACancelEndsEveryReadUntilItIsCleared) {
 }
 
 TEST_P(Transports, WritesKeepEveryByteAndAClosedTransportRefusesEverything) {
-    ASSERT_TRUE(ok);
     EXPECT_FALSE(near->Write(""));
     const std::string cmd("\x03k disp\r\x00\xFF", 10);
     EXPECT_TRUE(near->Write(cmd));
@@ -112,10 +98,7 @@ TEST_P(Transports, WritesKeepEveryByteAndAClosedTransportRefusesEverything) {
 }
 
 TEST_P(Transports, PurgeDiscardsTheBufferAndWhatHasArrivedWithoutWaiting) {
-    ASSERT_TRUE(ok);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(near->Purge());
-    EXPECT_LT(MsSince(start), 2000); // nothing pending: nothing to wait for
+    EXPECT_TRUE(near->Purge()); // nothing pending
     Feed("abc");
     EXPECT_EQ(Read(1, 2000), "a"); // "bc" now buffered
     if (cable) {
@@ -129,17 +112,12 @@ TEST_P(Transports, PurgeDiscardsTheBufferAndWhatHasArrivedWithoutWaiting) {
 }
 
 TEST_P(Transports, WhenTheFarEndGoesTheBufferedBytesComeAndTheLinkIsKnownToHaveFailed) {
-    ASSERT_TRUE(ok);
     Feed("xyz");
     EXPECT_EQ(Read(1, 2000), "x");
     EXPECT_FALSE(near->HasLinkFailed());
     cable ? cable->pty.HangUp() : tcp->ClosePeer();
     EXPECT_EQ(Read(10, 50), "yz");
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Read(100, 200, '\n'), "");
-    if (tcp) { // a closed socket does not end the read: it runs to its time-out
-        EXPECT_GE(MsSince(start), 200);
-    }
     // But it is told apart from a quiet peer: the reply was cut, not ended.
     EXPECT_TRUE(near->HasLinkFailed());
     EXPECT_TRUE(near->IsOpen());
@@ -153,11 +131,6 @@ TEST_P(Transports, WhenTheFarEndGoesTheBufferedBytesComeAndTheLinkIsKnownToHaveF
 // ---- what only the TCP/IP transport does
 
 TEST(TcpOpen, NamesResolveAndBadTargetsFail) {
-    uint32_t a = 0;
-    ASSERT_TRUE(Socket::ResolveIPv4("10.1.2.3", a));
-    EXPECT_EQ(ntohl(a), 0x0A010203u);
-    ASSERT_TRUE(Socket::ResolveIPv4("localhost", a));
-    EXPECT_EQ(a, htonl(INADDR_LOOPBACK));
     TcpLink byName("localhost");
     EXPECT_GE(byName.peer, 0);
     EXPECT_FALSE(std::unique_ptr<CConnection>(byName.conn.Clone())->IsOpen());
@@ -166,33 +139,12 @@ TEST(TcpOpen, NamesResolveAndBadTargetsFail) {
     ASSERT_TRUE(Readable(byName.peer, 2000));
     char c;
     EXPECT_EQ(::read(byName.peer, &c, 1), 0);
-
-    uint16_t gone;
-    {
-        Listener l;
-        gone = l.Port();
-    }
-    // The defaults (0.0.0.0, port 0), a refused connect and a port out of range.
+    // The defaults (0.0.0.0, port 0) and a port out of range.
     CTCPConnection tcp;
     EXPECT_FALSE(tcp.Open(nullptr));
     tcp.SetAddress("127.0.0.1");
-    for (uint32_t port : {uint32_t(gone), 65536u + 80}) {
-        tcp.SetPort(port);
-        EXPECT_FALSE(tcp.Open(nullptr) || tcp.IsOpen()) << port;
-    }
-}
-
-TEST(TcpWrite, AWriteToAPeerThatHasGoneFailsWithoutKillingTheProcess) {
-    TcpLink link;
-    ASSERT_GE(link.peer, 0);
-    link.ClosePeer();
-    // The first send may still be accepted; the peer's reset then fails a later one.
-    bool failed = false;
-    for (int i = 0; i < 50 && !failed; ++i) {
-        failed = !link.conn.Write(std::string(1000, 'z'));
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    EXPECT_TRUE(failed);
+    tcp.SetPort(65536u + 80);
+    EXPECT_FALSE(tcp.Open(nullptr) || tcp.IsOpen());
 }
 
 } // namespace

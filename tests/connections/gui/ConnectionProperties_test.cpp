@@ -1,6 +1,9 @@
-// The property dialogs of sites, transports and modem definitions.
+// The property dialogs of sites, transports and modem definitions, the serial
+// ports found in the system's tty class that the direct cable offers, and the
+// Sites and Modems windows.
 
 #include "connections/CommPortConnection.h"
+#include "connections/ConnTestSupport.h"
 #include "connections/ModemConnection.h"
 #include "connections/ModemSettings.h"
 #include "connections/TAPIModemConnection.h"
@@ -14,11 +17,17 @@
 #include "connections/gui/ModemsDialog.h"
 #include "connections/gui/PortSettingsDialog.h"
 #include "connections/gui/SitePropertiesDialog.h"
+#include "connections/gui/SitesDialog.h"
 #include "connections/gui/TAPIDeviceSettingsDialog.h"
 #include "connections/gui/TAPIModemConnectionPropertiesDialog.h"
 #include "connections/gui/TCPConnectionPropertiesDialog.h"
+#include "platform/SerialPort.h"
 #include "platform/TelephonyATBackend.h"
 #include "platform/TelephonyStream.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -30,6 +39,10 @@ struct ConnectionTest : dialogtest::DialogTest {
     void SetUp() override {
         DialogTest::SetUp();
         SetPortLister([this] { return ports; });
+    }
+    void TearDown() override {
+        SetPortScanRoots(SerialScanRoots{});
+        DialogTest::TearDown();
     }
     CModemSettings* AddModem(const std::string& name) {
         auto* modem = new CModemSettings;
@@ -48,7 +61,7 @@ template <class T, class O> void ExpectEditedBy(O& object, bool ok) {
     EXPECT_TRUE(driver.Seen()) << typeid(T).name();
 }
 
-TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAFixedSizeAndRefusals) {
+TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAndRefusals) {
     InstallConnectionDialogs();
     CModemConnection modem; // a built-in modem is also a direct cable
     CCommPortConnection cable;
@@ -85,10 +98,10 @@ TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAFixedSizeAndRefus
         SCOPED_TRACE(shot);
         EXPECT_EQ(dlg->windowTitle(), title);
         Shot(*dlg, shot);
-        EXPECT_TRUE(dialogtest::KeepsItsSize(*dlg));
     }
 
-    // Values that are no integer in range, or empty, are refused and nothing is stored.
+    // Values that are no integer in range, or empty, are refused and nothing is stored:
+    // one row per way a number is refused.
     tcpDlg.Address().setText("analyzer.local");
     struct Row {
         QDialog& dlg;
@@ -101,17 +114,11 @@ TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAFixedSizeAndRefus
     const std::string timeOut = "Please enter an integer between 0 and 300.";
     std::vector<Row> rows = {
         {tcpDlg, tcpDlg.Port(), "65536", port},
-        {tcpDlg, tcpDlg.Port(), "-1", port},
         {tcpDlg, tcpDlg.Port(), "99999999999999999999", port},
         {tcpDlg, tcpDlg.Port(), "80a", integer},
-        {tcpDlg, tcpDlg.Port(), "8 0", integer},
-        {tcpDlg, tcpDlg.Port(), "+", integer},
         {tcpDlg, tcpDlg.Port(), "", integer},
         {modemDlg, modemDlg.Timeout(), "2 min", integer},
         {tapiDlg, tapiDlg.Timeout(), "301", timeOut},
-        {tapiDlg, tapiDlg.Timeout(), "-1", timeOut},
-        {tapiDlg, tapiDlg.Timeout(), "", integer},
-        {portDlg, *portDlg.BaudRate().lineEdit(), "fast", integer},
         {portDlg, *portDlg.BaudRate().lineEdit(), "0",
          "Please enter an integer between 1 and 4294967295."},
     };
@@ -126,14 +133,12 @@ TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAFixedSizeAndRefus
         app.prompt.asked.clear();
         r.dlg.accept();
         EXPECT_TRUE(r.dlg.isVisible());
-        EXPECT_EQ(app.prompt.asked.size(), 1u);
-        if (app.prompt.asked.empty())
-            continue;
-        const auto& q = app.prompt.asked[0];
-        EXPECT_EQ(std::tuple(q.text, q.caption, q.icon),
-                  std::tuple(r.message, std::string("Error"), PromptIcon::Exclamation));
+        EXPECT_EQ(LastMessage(), r.message);
         r.edit.setText(before);
     }
+    const auto& q = app.prompt.asked.back();
+    EXPECT_EQ(std::tuple(q.caption, q.icon),
+              std::tuple(std::string("Error"), PromptIcon::Exclamation));
     EXPECT_EQ(tcp.GetAddress(), "0.0.0.0");
     EXPECT_EQ(modem.GetConnectTimeout(), 45);
     EXPECT_EQ(tapi.GetConnectTimeout(), 120);
@@ -159,15 +164,11 @@ TEST_F(ConnectionTest, PortListNamesTheFirstNineStandardPortsComAndKeepsAnAbsent
     EXPECT_EQ(absent.Port().currentText(), "/dev/pts/7");
     absent.accept();
     EXPECT_EQ(cable.GetPortName(), "/dev/pts/7");
-    // With no ports at all, OK stores nothing.
-    ports.clear();
-    cable.SetPortName("");
-    CCommPortConnectionPropertiesDialog none(cable);
-    EXPECT_EQ(none.Port().currentIndex(), -1);
-    EXPECT_FALSE(none.SettingsButton().isEnabled());
-    none.accept();
-    EXPECT_EQ(none.result(), QDialog::Accepted);
-    EXPECT_EQ(cable.GetPortName(), "");
+    // Without a port there is nothing to set up, and OK stores nothing.
+    absent.Port().setEditText("");
+    EXPECT_FALSE(absent.SettingsButton().isEnabled());
+    absent.accept();
+    EXPECT_EQ(cable.GetPortName(), "/dev/pts/7");
 }
 
 TEST_F(ConnectionTest, SettingsEditAWorkingCopyThatOnlyOkStores) {
@@ -208,6 +209,98 @@ TEST_F(ConnectionTest, SettingsEditAWorkingCopyThatOnlyOkStores) {
     EXPECT_EQ(dlg.Settings(), PortLineSettings{});
 }
 
+// A sysfs tty class, a device folder and a by-id folder of the test's own.
+struct FakeSys {
+    QTemporaryDir dir;
+    SerialScanRoots roots{Path("sys/class/tty"), Path("dev"), Path("dev/serial/by-id")};
+
+    std::string Path(const QString& rel) const { return dir.filePath(rel).toStdString(); }
+    void Write(const QString& rel, const QByteArray& text) {
+        QDir().mkpath(QFileInfo(dir.filePath(rel)).path());
+        QFile f(dir.filePath(rel));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text + "\n");
+    }
+    void Link(const QString& rel, const QString& target) {
+        QDir().mkpath(QFileInfo(dir.filePath(rel)).path());
+        ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), dir.filePath(rel).toLocal8Bit()), 0);
+    }
+};
+
+// A tty: its class entry with its serial type, its device under a USB device that names
+// itself (maker, product), its driver and, when present, its device file. Rows with a
+// description are listed with it; the others are no port.
+struct Tty {
+    QString name, driver;
+    QByteArray type, maker, product;
+    bool present;
+    const char* description;
+};
+
+// clang-format off
+const Tty kTtys[] = {
+    {"ttyACM0", "cdc_acm", "", "Brenmoor", "Brenmoor Calibrator", true, "Brenmoor Calibrator"},
+    {"ttyAMA0", "uart-pl011", "", "", "", true, "uart-pl011 serial port"},
+    {"ttyS0", "port", "4", "", "", true, "built-in serial port"},
+    {"ttyUSB0", "ftdi_sio", "", "FTDI", "FT232R USB UART", true, "FTDI FT232R USB UART"},
+    {"ttyS1", "port", "0", "", "", true, nullptr},        // no UART behind it
+    {"tty1", "", "", "", "", true, nullptr},              // a virtual terminal
+    {"ttyUSB1", "ch341", "", "", "CH340", false, nullptr}, // gone from the device folder
+};
+// clang-format on
+
+void Populate(FakeSys& sys) {
+    for (const Tty& t : kTtys) {
+        const QString usb = "sys/devices/usb1/1-" + t.name;
+        const QString device = usb + "/1-1:1.0/" + t.name;
+        QDir().mkpath(sys.dir.filePath(device));
+        if (!t.product.isEmpty())
+            sys.Write(usb + "/product", t.product);
+        if (!t.maker.isEmpty())
+            sys.Write(usb + "/manufacturer", t.maker);
+        if (!t.driver.isEmpty()) {
+            QDir().mkpath(sys.dir.filePath("sys/bus/drivers/" + t.driver));
+            sys.Link(device + "/driver", sys.dir.filePath("sys/bus/drivers/" + t.driver));
+        }
+        sys.Link("sys/class/tty/" + t.name + "/device", sys.dir.filePath(device));
+        if (!t.type.isEmpty())
+            sys.Write("sys/class/tty/" + t.name + "/type", t.type);
+        if (t.present)
+            sys.Write("dev/" + t.name, "");
+    }
+    sys.Link("dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K-if00-port0", "../../ttyUSB0");
+}
+
+TEST_F(ConnectionTest, RealPortsAreListedWithTheirNamesAndByIdLinksAndOfferedByTheCable) {
+    FakeSys sys;
+    Populate(sys);
+    std::vector<std::pair<std::string, std::string>> expected, listed;
+    for (const Tty& t : kTtys)
+        if (t.description)
+            expected.emplace_back(sys.roots.devices + "/" + t.name.toStdString(), t.description);
+    expected.emplace_back(sys.roots.byId + "/usb-FTDI_FT232R_USB_UART_A10K-if00-port0",
+                          "FTDI FT232R USB UART");
+    for (const SerialPortInfo& info : SerialPort::ListPortInfo(sys.roots))
+        listed.emplace_back(info.path, info.description);
+    EXPECT_EQ(listed, expected);
+
+    SetPortLister(nullptr);
+    SetPortScanRoots(sys.roots);
+    CCommPortConnection cable;
+    CCommPortConnectionPropertiesDialog dlg(cable);
+    QComboBox& port = dlg.Port();
+    const QString usb = QString::fromStdString(sys.roots.devices + "/ttyUSB0");
+    const int row = port.findText(usb);
+    ASSERT_GE(row, 0);
+    port.setCurrentIndex(row);
+    EXPECT_EQ(dlg.PortNote().text(), "FTDI FT232R USB UART");
+    // The stored "COM1" is no port of this tree, but it is kept.
+    EXPECT_GE(port.findText("COM1"), 0);
+    dialogtest::Shot(dlg, "port-chooser-usb");
+    dlg.accept();
+    EXPECT_EQ(cable.GetPortName(), usb.toStdString());
+}
+
 // ---- Modems
 
 TEST_F(ConnectionTest, ModemLinkShowsAndStoresPortDefinitionNumberAndTimeOut) {
@@ -218,47 +311,43 @@ TEST_F(ConnectionTest, ModemLinkShowsAndStoresPortDefinitionNumberAndTimeOut) {
     link.SetPortName("COM3");
     link.SetModemId(chosen->GetId());
     link.SetTelephoneNumber("5551234");
-    CModemConnectionPropertiesDialog dlg(link);
-    EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Alpha", "mid", "zeta"}));
-    EXPECT_EQ(dlg.ModemType().currentText(), "Alpha");
-    EXPECT_EQ(dlg.Port().currentText(), "COM3");
-    EXPECT_EQ(dlg.Telephone().text(), "5551234");
-    dlg.Port().setCurrentText("/dev/ttyUSB0");
-    dlg.ModemType().setCurrentText("mid");
-    dlg.Telephone().setText("0,5551234");
-    dlg.Timeout().setText("90");
-    dlg.accept();
-    EXPECT_EQ(
-        std::tuple(link.GetPortName(), link.GetModemId(), link.GetTelephoneNumber(),
-                   link.GetConnectTimeout()),
-        std::tuple(std::string("/dev/ttyUSB0"), other->GetId(), std::string("0,5551234"), 90));
-
-    ports.clear(); // without a port, OK stores nothing
-    link.SetPortName("");
-    CModemConnectionPropertiesDialog none(link);
-    none.Telephone().setText("999");
-    none.accept();
-    EXPECT_EQ(link.GetTelephoneNumber(), "0,5551234");
-}
-
-TEST_F(ConnectionTest, TheModemsButtonOpensTheListAndRebuildsTheChoices) {
-    CModemSettings* kept = AddModem("Kept");
-    CModemConnection link;
-    link.SetModemId(kept->GetId());
     CModemSettings::SetPropertiesEditor([](CModemSettings& m) {
         m.SetName("Added");
         return true;
     });
     CModemConnectionPropertiesDialog dlg(link);
+    EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Alpha", "mid", "zeta"}));
+    EXPECT_EQ(dlg.ModemType().currentText(), "Alpha");
+    EXPECT_EQ(dlg.Port().currentText(), "COM3");
+    EXPECT_EQ(dlg.Telephone().text(), "5551234");
+    // The Modems button opens the list; the choices are rebuilt and the choice kept.
     dlg.show();
-    WhenModal<CModemsDialog> driver([](CModemsDialog& modems) {
+    chosen->IncrementInUse();
+    QStringList listed;
+    WhenModal<CModemsDialog> driver([&listed](CModemsDialog& modems) {
+        EXPECT_EQ(modems.windowTitle(), "Modems");
         modems.OnNew();
+        listed = modems.RowTexts();
         modems.accept();
     });
     dlg.ModemsButton().click();
+    chosen->DecrementInUse();
     EXPECT_TRUE(driver.Seen());
-    EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Added", "Kept"}));
-    EXPECT_EQ(dlg.ModemType().currentText(), "Kept");
+    EXPECT_EQ(listed, (QStringList{"Added", "Alpha (In use)", "mid", "zeta"}));
+    EXPECT_EQ(Items(dlg.ModemType()), (QStringList{"Added", "Alpha", "mid", "zeta"}));
+    EXPECT_EQ(dlg.ModemType().currentText(), "Alpha");
+    // A port typed in is taken as typed.
+    dlg.Telephone().setText("0,5551234");
+    dlg.Port().setEditText("/dev/ttyUSB7");
+    EXPECT_EQ(dlg.PortNote().text(), "Not found now: used as typed when the link opens.");
+    EXPECT_TRUE(dlg.SettingsButton().isEnabled());
+    dlg.ModemType().setCurrentText("mid");
+    dlg.Timeout().setText("90");
+    dlg.accept();
+    EXPECT_EQ(
+        std::tuple(link.GetPortName(), link.GetModemId(), link.GetTelephoneNumber(),
+                   link.GetConnectTimeout()),
+        std::tuple(std::string("/dev/ttyUSB7"), other->GetId(), std::string("0,5551234"), 90));
 }
 
 TEST_F(ConnectionTest, ModemDefinitionShowsEightStringsOfAtMostFortyAndOkStoresThem) {
@@ -270,18 +359,15 @@ TEST_F(ConnectionTest, ModemDefinitionShowsEightStringsOfAtMostFortyAndOkStoresT
     const QStringList standard = {"Standard",          "OK",   "CONNECT", "+++", "ATZ",
                                   "AT &F E0 M0 Q0 V1", "ATDT", "ATH0"};
     const char* values[] = {"Fast", "READY", "CARRIER", "~~~", "ATZ0", "AT&F", "ATDP", "ATH1"};
+    EXPECT_EQ(dlg.Edit(Props::Field(0)).text(), "Mine");
+    EXPECT_EQ(dlg.Edit(Props::Field(7)).text(), "ATH");
+    dlg.OnDefaults();
     for (int f = 0; f < Props::FIELD_COUNT; ++f) {
         SCOPED_TRACE(f);
         QLineEdit& edit = dlg.Edit(Props::Field(f));
-        EXPECT_EQ(edit.text(), f == 0 ? "Mine" : f == 7 ? "ATH" : standard[f]);
-        edit.clear();
-        edit.insert(QString(45, QLatin1Char('9'))); // typing stops at 40 characters
-        EXPECT_EQ(edit.text().size(), 40);
-    }
-    dlg.OnDefaults();
-    for (int f = 0; f < Props::FIELD_COUNT; ++f) {
-        EXPECT_EQ(dlg.Edit(Props::Field(f)).text(), standard[f]) << f;
-        dlg.Edit(Props::Field(f)).setText(values[f]);
+        EXPECT_EQ(edit.text(), standard[f]);
+        EXPECT_EQ(edit.maxLength(), 40);
+        edit.setText(values[f]);
     }
     dlg.accept();
     EXPECT_EQ((std::vector<std::string>{modem.GetName(), modem.GetOkResponse(),
@@ -292,22 +378,34 @@ TEST_F(ConnectionTest, ModemDefinitionShowsEightStringsOfAtMostFortyAndOkStoresT
     EXPECT_TRUE(app->IsModified());
 }
 
-TEST_F(ConnectionTest, WindowsModemListsDevicesSortedAndKeepsTheStoredOneWithoutDevices) {
+TEST_F(ConnectionTest, WindowsModemListsDevicesSortedShowsTheirSettingsAndStoresTheChoice) {
     CTAPIModemConnection link;
     link.SetDeviceId(0x77);
-    CTAPIModemConnectionPropertiesDialog empty(link);
-    EXPECT_EQ(empty.Modem().count(), 0);
+    CTAPIModemConnectionPropertiesDialog empty(link); // no devices: the stored one is kept
     EXPECT_FALSE(empty.SettingsButton().isEnabled());
     empty.accept();
     EXPECT_EQ(link.GetDeviceId(), 0x77u);
 
-    app->TelephonyDevices().AddTail(new CTAPIModemDevice("USB Modem", 0x1111, 0, 0x20000));
+    app.settings.WriteString("Telephony", "Line1Device", "/dev/ttyACM0");
+    app.settings.WriteString("Telephony", "Line1Name", "USB Modem");
+    app.settings.WriteInt("Telephony", "Line1Speed", 57600);
+    const uint32_t id = TelephonyATBackend::PermanentIdFor("USB Modem");
+    app->TelephonyDevices().AddTail(new CTAPIModemDevice("USB Modem", id, 0, 0x20000));
     app->TelephonyDevices().AddTail(new CTAPIModemDevice("Internal Modem", 0x2222, 1, 0x20000));
-    link.SetDeviceId(0x1111);
+    link.SetDeviceId(id);
     CTAPIModemConnectionPropertiesDialog dlg(link);
     EXPECT_EQ(Items(dlg.Modem()), (QStringList{"Internal Modem", "USB Modem"}));
     EXPECT_EQ(dlg.Modem().currentText(), "USB Modem");
-    EXPECT_EQ(dlg.Telephone().maxLength(), 100);
+    dlg.show();
+    QStringList shown;
+    WhenModal<CTAPIDeviceSettingsDialog> driver([&](CTAPIDeviceSettingsDialog& s) {
+        Shot(s, "windows-modem-settings");
+        shown = {s.NameText(), s.DeviceText(), s.SpeedText()};
+        s.reject();
+    });
+    dlg.SettingsButton().click();
+    EXPECT_TRUE(driver.Seen());
+    EXPECT_EQ(shown, (QStringList{"USB Modem", "/dev/ttyACM0", "57600"}));
     dlg.Modem().setCurrentText("Internal Modem");
     dlg.Telephone().setText("1234");
     dlg.Timeout().setText("0");
@@ -316,46 +414,22 @@ TEST_F(ConnectionTest, WindowsModemListsDevicesSortedAndKeepsTheStoredOneWithout
               std::tuple(0x2222u, std::string("1234"), 0));
 }
 
-TEST_F(ConnectionTest, WindowsModemSettingsShowTheSelectedDevicesConfiguration) {
-    app.settings.WriteString("Telephony", "Line1Device", "/dev/ttyACM0");
-    app.settings.WriteString("Telephony", "Line1Name", "Desk Modem");
-    app.settings.WriteInt("Telephony", "Line1Speed", 57600);
-    const uint32_t id = TelephonyATBackend::PermanentIdFor("Desk Modem");
-    app->TelephonyDevices().AddTail(new CTAPIModemDevice("Desk Modem", id, 0, 0x20000));
-    CTAPIModemConnection link;
-    link.SetDeviceId(id);
-    CTAPIModemConnectionPropertiesDialog dlg(link);
-    dlg.show();
-    QStringList shown;
-    WhenModal<CTAPIDeviceSettingsDialog> driver([&](CTAPIDeviceSettingsDialog& s) {
-        Shot(s, "windows-modem-settings");
-        EXPECT_TRUE(dialogtest::KeepsItsSize(s));
-        shown = {s.NameText(), s.DeviceText(), s.SpeedText()};
-        s.reject();
-    });
-    dlg.SettingsButton().click();
-    EXPECT_TRUE(driver.Seen());
-    EXPECT_EQ(shown, (QStringList{"Desk Modem", "/dev/ttyACM0", "57600"}));
-}
-
 // ---- Sites
 
-TEST_F(ConnectionTest, SiteKindsGiveNewDefaultTransportsOnAWorkingCopyThatOnlyOkStores) {
+TEST_F(ConnectionTest, SiteKindsAndSettingsEditAWorkingCopyThatOnlyOkStores) {
+    InstallConnectionDialogs();
     CSiteConnection site;
     site.SetName("Harbour");
-    site.SetConnection(new CModemConnection);
-    CSitePropertiesDialog shown(site);
-    EXPECT_EQ(Items(shown.ConnectionType()),
-              (QStringList{"Direct Cable", "Windows Modem", "Other Modem", "TCP/IP"}));
-    EXPECT_EQ(shown.ConnectionType().currentText(), "Other Modem");
-    EXPECT_EQ(shown.Name().text(), "Harbour");
-
     auto* cable = new CCommPortConnection;
     cable->SetPortName("COM3");
     site.SetConnection(cable);
     for (bool ok : {false, true}) {
         SCOPED_TRACE(ok ? "OK" : "Cancel");
         CSitePropertiesDialog dlg(site);
+        EXPECT_EQ(Items(dlg.ConnectionType()),
+                  (QStringList{"Direct Cable", "Windows Modem", "Other Modem", "TCP/IP"}));
+        EXPECT_EQ(dlg.ConnectionType().currentText(), "Direct Cable");
+        EXPECT_EQ(dlg.Name().text(), "Harbour");
         auto* working = dynamic_cast<CCommPortConnection*>(dlg.Working());
         ASSERT_NE(working, nullptr);
         EXPECT_NE(working, cable);
@@ -368,6 +442,14 @@ TEST_F(ConnectionTest, SiteKindsGiveNewDefaultTransportsOnAWorkingCopyThatOnlyOk
             dlg.ConnectionType().setCurrentIndex(dlg.ConnectionType().findText(item));
             EXPECT_EQ(dlg.Working()->GetConnectionType(), kind) << item;
         }
+        // Settings edit the new working transport.
+        dlg.show();
+        WhenModal<CTCPConnectionPropertiesDialog> driver([](auto& tcp) {
+            tcp.Address().setText("instrument.example");
+            tcp.accept();
+        });
+        dlg.OnSettings();
+        EXPECT_TRUE(driver.Seen());
         dlg.Name().setText(""); // even an empty name is stored
         CConnection* chosen = dlg.Working();
         ok ? dlg.accept() : dlg.reject();
@@ -375,6 +457,8 @@ TEST_F(ConnectionTest, SiteKindsGiveNewDefaultTransportsOnAWorkingCopyThatOnlyOk
         EXPECT_EQ(site.GetConnection(), ok ? chosen : cable);
         EXPECT_EQ(app->IsModified(), ok);
     }
+    EXPECT_EQ(dynamic_cast<CTCPConnection&>(*site.GetConnection()).GetAddress(),
+              "instrument.example");
     // Defaults give a local site on a new default cable.
     CSitePropertiesDialog dlg(site);
     dlg.OnDefaults();
@@ -383,25 +467,134 @@ TEST_F(ConnectionTest, SiteKindsGiveNewDefaultTransportsOnAWorkingCopyThatOnlyOk
     EXPECT_EQ(dynamic_cast<CCommPortConnection&>(*dlg.Working()).GetPortName(), "COM1");
 }
 
-TEST_F(ConnectionTest, SiteSettingsEditTheWorkingTransportOnlyUntilOk) {
-    InstallConnectionDialogs();
-    CSiteConnection site;
-    site.SetConnectionType(CSiteConnection::TYPE_TCPIP);
-    auto* stored = dynamic_cast<CTCPConnection*>(site.GetConnection());
-    ASSERT_NE(stored, nullptr);
-    CSitePropertiesDialog dlg(site);
-    dlg.show();
-    WhenModal<CTCPConnectionPropertiesDialog> driver([](auto& tcp) {
-        tcp.Address().setText("instrument.example");
-        tcp.accept();
+// ---- The list behaviour the Sites and Modems windows share, on the Sites window (the
+// Modems window is opened from the modem link's properties above)
+
+// The Sites window, its sites on a pseudo-terminal that a connected site holds.
+struct ListDialogTest : dialogtest::DialogTest {
+    CNamedObjectList& List() { return app->Sites(); }
+    // Adds sites by name; a name ending in '*' is added connected.
+    void Add(std::initializer_list<std::string> names) {
+        for (std::string name : names) {
+            const bool connected = name.back() == '*';
+            if (connected)
+                name.pop_back();
+            auto* site = new CSiteConnection;
+            dynamic_cast<CCommPortConnection&>(*site->GetConnection()).SetPortName(pty.Path());
+            site->SetName(name);
+            List().AddTail(site);
+            if (connected)
+                (held = site)->OpenLink(nullptr);
+        }
+    }
+    void SetEditor(std::function<bool(CNamedObject&)> e) {
+        CSiteConnection::SetPropertiesEditor([e](CSiteConnection& s) { return e(s); });
+    }
+    void Open() {
+        dlg = std::make_unique<CSitesDialog>();
+        dlg->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        if (held)
+            held->ReleaseLink(true);
+        DialogTest::TearDown();
+    }
+    conntest::Pty pty;
+    CSiteConnection* held = nullptr;
+    std::unique_ptr<CNamedListDialog> dlg;
+    const std::string defaultName = "Local Site";
+    const QString lockedSuffix = " (Connected)";
+};
+
+TEST_F(ListDialogTest, NewAndEditKeepTheRowsSortedAndCountOnlyWhenConfirmed) {
+    Add({"bravo", "Alpha", "charlie*"});
+    bool confirm = false;
+    std::string edited;
+    SetEditor([&](CNamedObject& o) {
+        edited = o.GetName();
+        // Renamed also when cancelled: the row keeps what was shown.
+        o.SetName(edited == defaultName ? "Mike" : "aardvark");
+        return confirm;
     });
-    dlg.OnSettings();
-    EXPECT_TRUE(driver.Seen());
-    EXPECT_EQ(dynamic_cast<CTCPConnection&>(*dlg.Working()).GetAddress(), "instrument.example");
-    EXPECT_EQ(stored->GetAddress(), "0.0.0.0"); // the site's own transport is untouched
-    dlg.accept();
-    EXPECT_EQ(dynamic_cast<CTCPConnection&>(*site.GetConnection()).GetAddress(),
-              "instrument.example");
+    Open();
+    const QString locked = QString("charlie") + lockedSuffix;
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", locked}));
+    EXPECT_EQ(dlg->SelectedRow(), 0);
+    EXPECT_EQ(dlg->windowTitle(), "Sites");
+    dialogtest::Shot(*dlg, "Sites");
+    dlg->OnNew();
+    EXPECT_EQ(edited, defaultName); // a default object is what gets edited
+    EXPECT_EQ(List().GetCount(), 3u);
+    dlg->SelectRow(1);
+    dlg->OnEdit();
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", locked}));
+    EXPECT_FALSE(app->IsModified());
+    confirm = true;
+    dlg->OnNew();
+    ASSERT_EQ(List().GetCount(), 4u);
+    EXPECT_TRUE(app->IsModified());
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", locked, "Mike"}));
+    EXPECT_EQ(dlg->SelectedRow(), 3);
+    EXPECT_EQ(dlg->SelectedObject(), List().At(3)); // appended to the application's list
+    dlg->SelectRow(1);
+    emit dlg->List().itemDoubleClicked(dlg->List().item(1)); // a double-click edits
+    EXPECT_EQ(edited, "aardvark");
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"aardvark", "Alpha", locked, "Mike"}));
+    EXPECT_EQ(dlg->SelectedRow(), 0);
+}
+
+TEST_F(ListDialogTest, ALockedObjectCanBeDuplicatedButNeitherEditedNorDeleted) {
+    Add({"Depot*"});
+    int edits = 0;
+    SetEditor([&edits](CNamedObject&) { return ++edits > 0; });
+    Open();
+    dlg->SelectRow(0);
+    EXPECT_FALSE(dlg->EditButton().isEnabled() || dlg->DeleteButton().isEnabled());
+    EXPECT_TRUE(dlg->DuplicateButton().isEnabled());
+    app.prompt.Answer(PromptResult::Yes);
+    dlg->OnEdit();
+    dlg->OnDelete();
+    emit dlg->List().itemDoubleClicked(dlg->List().item(0));
+    EXPECT_EQ(edits, 0);
+    EXPECT_TRUE(app.prompt.asked.empty());
+
+    dlg->OnDuplicate();
+    ASSERT_EQ(List().GetCount(), 2u);
+    EXPECT_NE(List().At(1)->GetId(), held->GetId());
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Copy of Depot", QString("Depot") + lockedSuffix}));
+    EXPECT_EQ(dlg->SelectedRow(), 0);
+    EXPECT_TRUE(app->IsModified());
+    EXPECT_TRUE(dlg->EditButton().isEnabled()); // the copy is not locked
+}
+
+TEST_F(ListDialogTest, DeleteAsksWithTheNameAndGoesOnOnlyOnYes) {
+    Add({"Alpha", "Bravo", "Charlie"});
+    Open();
+    dlg->SelectRow(1);
+    app.prompt.Answer(PromptResult::No);
+    dlg->OnDelete();
+    ASSERT_EQ(app.prompt.asked.size(), 1u);
+    const auto& q = app.prompt.asked[0];
+    EXPECT_EQ(std::tuple(q.text, q.caption, q.buttons, q.icon, q.defaultButton),
+              std::tuple(std::string("Delete \"Bravo\"?"), std::string("Confirm"),
+                         PromptButtons::YesNo, PromptIcon::Question, PromptResult::No));
+    EXPECT_EQ(List().GetCount(), 3u);
+    EXPECT_FALSE(app->IsModified());
+    app.prompt.Answer(PromptResult::Yes);
+    dlg->OnDelete();
+    EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "Charlie"}));
+    EXPECT_EQ(dlg->SelectedRow(), 1); // the same row
+    EXPECT_TRUE(app->IsModified());
+    // Without confirmation, deleting the last row selects the new last, down to none.
+    app->SetConfirmDeletes(false);
+    dlg->OnDelete();
+    EXPECT_EQ(dlg->SelectedRow(), 0);
+    dlg->OnDelete();
+    EXPECT_EQ(app.prompt.asked.size(), 2u);
+    EXPECT_EQ(dlg->SelectedRow(), -1);
+    EXPECT_FALSE(dlg->EditButton().isEnabled() || dlg->DuplicateButton().isEnabled());
+    EXPECT_TRUE(List().IsEmpty());
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 #pragma once
 // Shared by the property-dialog tests: the Qt application, an application
 // object with a recording prompt, a driver that acts on the next modal dialog
-// of a given type from inside its event loop, screenshots with a check that no
-// control is squeezed below the size it asks for, and a check that a window
-// keeps its size.
+// of a given type from inside its event loop, and screenshots with a check that
+// no control is squeezed below the size it asks for.
 
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
@@ -111,20 +110,6 @@ inline void Shot(QWidget& widget, const std::string& name) {
         EXPECT_GE(child->width(), wanted.width()) << what << " is too narrow";
         EXPECT_GE(child->height(), wanted.height()) << what << " is too low";
     }
-}
-
-// Whether the shown window refuses a bigger size, as a dialog that is not meant
-// to be resized does; the window is left at the size it had.
-inline bool KeepsItsSize(QWidget& window) {
-    window.show();
-    QApplication::processEvents();
-    const QSize before = window.size();
-    window.resize(before + QSize(80, 40));
-    QApplication::processEvents();
-    const bool kept = window.size() == before;
-    window.resize(before);
-    QApplication::processEvents();
-    return kept;
 }
 
 // The fixture: a Qt application and a small application object of the test's
