@@ -208,9 +208,8 @@ TEST_F(ModemDial, StatusAndInUseAreReadableWhileWorkersDialAndHangUp) {
         EXPECT_TRUE(n == "Standard" || n == "Standard (In use)") << n;
     for (const std::string& t : texts)
         EXPECT_TRUE(t.empty() || t == "Dialing 5551234..." || t == "Waiting to connect...2") << t;
-    std::unique_ptr<CConnection> copy(link.Clone());
+    std::unique_ptr<CConnection> copy(link.Clone()); // of an open link: holds nothing
     EXPECT_FALSE(copy->IsOpen() || dynamic_cast<CModemConnection&>(*copy).HasModemAttached());
-    EXPECT_EQ(dynamic_cast<CModemConnection&>(*copy).GetModemId(), modem->GetId());
     std::thread c1([&] { link.Close(); });
     std::thread c2([&] { other.reset(); }); // destroying an open link gives the definition back
     while (modem->IsInUse())

@@ -51,17 +51,13 @@ public:
     bool Ready() const { return m_thread.joinable(); }
     const std::string& Path() const { return pty.Path(); }
     bool LineSpeed(uint32_t& baud) const { return GetSerialBaudRate(pty.Master(), baud); }
-
-    void SetDialAnswer(DialAnswer a) {
-        Locked([&] { m_answer = a; });
-    }
-    void SetAnswersOk(bool on) {
-        Locked([&] { m_answersOk = on; });
-    }
+    void SetDialAnswer(DialAnswer a) { m_answer = a; }
+    void SetAnswersOk(bool on) { m_answersOk = on; }
     // A slow modem with echo on: a command other than a dial is echoed echoMs
     // after it came and answered okMs after the echo.
     void SetSlowEchoedReplies(unsigned echoMs, unsigned okMs) {
-        Locked([&] { m_echoMs = echoMs, m_okMs = okMs; });
+        m_echoMs = echoMs;
+        m_okMs = okMs;
     }
     std::vector<std::string> Commands() const {
         std::lock_guard<std::mutex> g(m_lock);
@@ -86,12 +82,9 @@ public:
     conntest::Pty pty;
 
 private:
+    // Only the modem thread touches the state and the pending characters.
     enum class State { Command, Dialing, Chattering, Data };
 
-    template <class F> void Locked(F f) {
-        std::lock_guard<std::mutex> g(m_lock);
-        f();
-    }
     void Send(const std::string& text) {
         for (size_t done = 0; done < text.size() && !m_stop;) {
             const ssize_t n = ::write(pty.Master(), text.data() + done, text.size() - done);
@@ -102,27 +95,24 @@ private:
         }
     }
     void Record(const std::string& command, State next) {
-        Locked([&] {
-            m_commands.push_back(command);
-            m_state = next;
-        });
+        std::lock_guard<std::mutex> g(m_lock);
+        m_commands.push_back(command);
+        m_state = next;
     }
     void Command(const std::string& line) {
         std::string upper = line;
         for (char& c : upper)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        DialAnswer answer;
-        bool ok;
-        unsigned echoMs, okMs;
-        Locked([&] { answer = m_answer, ok = m_answersOk, echoMs = m_echoMs, okMs = m_okMs; });
         if (upper.rfind("ATD", 0) != 0) {
             Record(line, State::Command);
-            if (upper.rfind("AT", 0) == 0 && (echoMs || okMs)) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(echoMs));
+            if (upper.rfind("AT", 0) != 0)
+                return;
+            if (m_echoMs || m_okMs) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(m_echoMs));
                 Send(line + "\r\n");
-                std::this_thread::sleep_for(std::chrono::milliseconds(okMs));
+                std::this_thread::sleep_for(std::chrono::milliseconds(m_okMs));
             }
-            if (upper.rfind("AT", 0) == 0 && ok)
+            if (m_answersOk)
                 Send("\r\nOK\r\n");
             return;
         }
@@ -135,25 +125,22 @@ private:
             {DialAnswer::Chatter, {"", State::Chattering}},
             {DialAnswer::ConnectLoneCrWithData,
              {std::string("\rCONNECT 9600\r") + kEarlyData, State::Data}}};
-        const auto& [reply, next] = answers.at(answer);
+        const auto& [reply, next] = answers.at(m_answer);
         Record(line, next);
         Send(reply);
     }
     void Take(char c) {
-        State state;
-        Locked([&] { state = m_state; });
         m_pending.push_back(c);
         if (m_pending.size() >= 3 && m_pending.compare(m_pending.size() - 3, 3, "+++") == 0) {
             m_pending.clear();
             Record("+++", State::Command);
             Send("\r\nOK\r\n");
-        } else if (state == State::Data) {
+        } else if (m_state == State::Data) {
             if (c != '+')
                 Send(std::string(1, c));
             m_pending.erase(0, m_pending.size() > 2 ? m_pending.size() - 2 : 0);
         } else {
-            if (state != State::Command) // any character ends a dial in progress
-                Locked([&] { m_state = State::Command; });
+            m_state = State::Command; // any character ends a dial in progress
             if (c == '\n')
                 m_pending.pop_back();
             else if (c == '\r') {
@@ -173,27 +160,22 @@ private:
                 const ssize_t n = ::read(pty.Master(), buffer, sizeof buffer);
                 for (ssize_t i = 0; i < n; ++i)
                     Take(buffer[i]);
-            } else if (Chattering()) {
+            } else if (m_state == State::Chattering) {
                 Send("\r\nRING\r\n");
             } else if (r > 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5)); // hang-up noise
             }
         }
     }
-    bool Chattering() const {
-        std::lock_guard<std::mutex> g(m_lock);
-        return m_state == State::Chattering;
-    }
 
     std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    mutable std::mutex m_lock;
-    DialAnswer m_answer = DialAnswer::Connect;
-    bool m_answersOk = true;
-    unsigned m_echoMs = 0, m_okMs = 0;
-    State m_state = State::Command;
+    std::atomic<bool> m_stop{false}, m_answersOk{true};
+    std::atomic<DialAnswer> m_answer{DialAnswer::Connect};
+    std::atomic<unsigned> m_echoMs{0}, m_okMs{0};
+    mutable std::mutex m_lock; // guards the commands
     std::vector<std::string> m_commands;
-    std::string m_pending; // the modem thread's own
+    State m_state = State::Command;
+    std::string m_pending;
 };
 
 // A built-in-modem link to a fake modem: one modem definition, an instrument to
@@ -257,7 +239,7 @@ private:
 // master (the peer).
 class ScriptedTelephony : public TelephonyService {
 public:
-    enum class Outcome { Connect, DialingThenConnect, Busy, Disconnect, Nothing };
+    enum class Outcome { Connect, DialingThenConnect, Busy, Nothing };
 
     std::vector<TelephonyLineInfo> lines;
     Outcome outcome = Outcome::Connect;
@@ -305,7 +287,6 @@ public:
             {Outcome::Connect, {S::Connected}},
             {Outcome::DialingThenConnect, {S::Dialing, S::Connected}},
             {Outcome::Busy, {S::Busy}},
-            {Outcome::Disconnect, {S::Disconnected}},
             {Outcome::Nothing, {}}};
         for (S state : notices.at(outcome))
             Notice(line, call, state);

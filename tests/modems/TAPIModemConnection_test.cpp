@@ -1,12 +1,14 @@
-// The Windows-modem transport against a scripted telephony service, the shared
-// notice queue, the AT layer's result codes and lines, the device list and
-// start-up.
+// Modem definitions and the two modem transports without a modem (the in-use
+// count, their archive layouts and text lines); the Windows-modem transport
+// against a scripted telephony service; the AT layer's result codes and lines,
+// the device list and start-up.
 
 #include "ModemTestSupport.h"
 
 #include "app/TAPIStartup.h"
 #include "connections/TAPIModemConnection.h"
 #include "connections/TAPIModemDevice.h"
+#include "model/ConfigKeywords.h"
 #include "platform/TelephonyATBackend.h"
 
 #include <gtest/gtest.h>
@@ -16,21 +18,123 @@ namespace {
 using Log = std::vector<std::string>;
 using Outcome = ScriptedTelephony::Outcome;
 using S = TelephonyCallState;
+using conntest::ConfigText;
 
-TEST(TelephonyNotices, OldestFirstOnceEachAndACallerWaitingForItsCallLeavesTheOthers) {
-    ScriptedTelephony q;
-    q.Notice(1, 10, S::Dialing);
-    q.Notice(2, 20, S::Connected);
-    q.Notice(1, 10, S::Busy);
-    TelephonyMessage m;
-    ASSERT_TRUE(q.GetMessage(m, 0, 20));
-    EXPECT_EQ(std::tuple(m.line, m.call, m.state), std::tuple(2u, 20u, S::Connected));
-    EXPECT_FALSE(q.GetMessage(m, 0, 20));
-    ASSERT_TRUE(q.GetMessage(m, 0));
-    EXPECT_EQ(m.state, S::Dialing);
-    ASSERT_TRUE(q.GetMessage(m, 0));
-    EXPECT_EQ(m.state, S::Busy);
-    EXPECT_FALSE(q.GetMessage(m, 0));
+TEST(ModemDefinition, ACopyIsNotInUseAndTheInUseCountStopsAtZero) {
+    TestApp app;
+    CModemSettings m;
+    m.SetName("Hayes");
+    m.IncrementInUse();
+    std::unique_ptr<CNamedObject> copy(m.Clone());
+    EXPECT_NE(copy->GetId(), m.GetId());
+    EXPECT_FALSE(dynamic_cast<CModemSettings&>(*copy).IsInUse());
+    EXPECT_EQ(m.GetDisplayName(), "Hayes (In use)");
+    for (int step : {-1, -1, -1, +1, +1})
+        step > 0 ? m.IncrementInUse() : m.DecrementInUse();
+    EXPECT_EQ(m.GetInUseCount(), 2); // the decrements stopped at zero
+}
+
+// Writes obj, expects the bytes, and reads them back under schema into a fresh T
+// that writes the same bytes again.
+template <class T> void ExpectArchive(T& obj, const CArchive& expected, unsigned schema) {
+    CArchive out;
+    obj.Serialize(out);
+    EXPECT_EQ(out.Bytes(), expected.Bytes());
+    CArchive in(out.Bytes());
+    in.SetObjectSchema(schema);
+    T back;
+    back.Serialize(in);
+    CArchive again;
+    back.Serialize(again);
+    EXPECT_EQ(again.Bytes(), out.Bytes());
+}
+
+TEST(ModemArchive, DefinitionBuiltInAndWindowsModemLayouts) {
+    TestApp app;
+    {
+        SCOPED_TRACE("definition: name, ID, then seven strings");
+        CModemSettings m;
+        m.SetName("Name");
+        m.SetToneDial("Dial");
+        m.SetEscape("Escape");
+        m.SetHangup("Hangup");
+        m.SetInitialization("Init");
+        m.SetReset("Reset");
+        m.SetOkResponse("Ok");
+        m.SetConnectResponse("Connect");
+        m.SetId(0x01020304);
+        m.IncrementInUse(); // not stored
+        CArchive expected;
+        expected.WriteString("Name");
+        expected.WriteUInt32(0x01020304);
+        for (const char* s : {"Dial", "Escape", "Hangup", "Init", "Reset", "Ok", "Connect"})
+            expected.WriteString(s);
+        ExpectArchive(m, expected, 7);
+    }
+    {
+        SCOPED_TRACE("built-in modem: the serial fields, then modem, number and timeout");
+        CModemConnection link;
+        link.SetPortName("COM3");
+        link.SetBaudRate(9600);
+        link.SetParity(1);
+        link.SetDataBits(7);
+        link.SetStopBits(2);
+        link.SetFlowControl(2);
+        link.SetModemId(0xDEADBEEF);
+        link.SetTelephoneNumber("0171");
+        link.SetConnectTimeout(45);
+        CArchive expected;
+        expected.WriteString("COM3");
+        for (uint32_t v : {9600u, 1u, 7u, 2u, 2u, 0xDEADBEEFu})
+            expected.WriteUInt32(v);
+        expected.WriteString("0171");
+        expected.WriteInt32(45);
+        ExpectArchive(link, expected, 1);
+    }
+    {
+        SCOPED_TRACE("Windows modem: device, number, timeout");
+        CTAPIModemConnection link;
+        link.SetTelephoneNumber("9,555");
+        link.SetDeviceId(0xFFFFFFF0u);
+        link.SetConnectTimeout(45);
+        CArchive expected;
+        expected.WriteUInt32(0xFFFFFFF0u);
+        expected.WriteString("9,555");
+        expected.WriteInt32(45);
+        ExpectArchive(link, expected, 0);
+    }
+}
+
+TEST(ModemText, AMissingDefinitionIsLeftOutAndWrongValueKindsAreSyntaxErrors) {
+    TestApp app;
+    CNamedObjectList modems;
+    CModemConnection link;
+    link.SetModemId(77); // no such definition
+    std::string out;
+    link.WriteConfig(out, modems);
+    EXPECT_EQ(out.rfind("  SITE_TELEPHONE = \"\"\r\n", 0), 0u) << out;
+
+    const std::pair<bool, const char*> rows[] = {
+        {true, "SITE_MODEM = 3\r\n"},
+        {true, "SITE_CONNECT_TIMEOUT = \"30\"\r\n"},
+        {true, "SITE_BAUD_RATE = \"fast\"\r\n"},
+        {false, "SITE_MODEM = \"Office\"\r\n"},
+        {false, "SITE_TELEPHONE = 5\r\n"},
+        {false, "SITE_CONNECT_TIMEOUT = = 5\r\n"},
+    };
+    for (const auto& [builtIn, text] : rows) {
+        SCOPED_TRACE(text);
+        ConfigText c(text);
+        CTAPIModemConnection windows;
+        EXPECT_FALSE(builtIn ? link.ReadConfig(*c, modems) : windows.ReadConfig(*c, modems));
+        EXPECT_GT(c->GetErrorCount(), 0u);
+    }
+    // Another block's key ends a transport's lines without an error.
+    ConfigText serial("SITE_COMM_PORT = \"COM1\"\r\n");
+    CTAPIModemConnection windows;
+    EXPECT_FALSE(windows.ReadConfig(*serial, modems));
+    EXPECT_EQ(serial->GetTokenCode(), CFG_SITE_COMM_PORT);
+    EXPECT_EQ(serial->GetErrorCount(), 0u);
 }
 
 TEST(ModemResultCodes, EachCodeGivesItsCallStateAndOtherLinesNone) {
@@ -53,10 +157,6 @@ TEST(ModemResultCodes, EachCodeGivesItsCallStateAndOtherLinesNone) {
 }
 
 TEST(TelephonyLines, IdentifiersFollowTheNameAndBadIndexesDevicesAndHandlesAreRefused) {
-    EXPECT_EQ(TelephonyATBackend::PermanentIdFor("Office"),
-              TelephonyATBackend::PermanentIdFor("Office"));
-    EXPECT_NE(TelephonyATBackend::PermanentIdFor("Office"),
-              TelephonyATBackend::PermanentIdFor("Lab"));
     EXPECT_NE(TelephonyATBackend::PermanentIdFor(""), 0u);
     TelephonyATBackend backend(
         {{"Same", "/nonexistent/ttyS9", 19200}, {"Same", "/dev/null", 19200}});
@@ -106,13 +206,12 @@ TEST(TelephonyStartup, LinesAreReadUntilAGapAndOnlyDataModemsWithAsciiNamesAreLi
     auto& lab = dynamic_cast<CTAPIModemDevice&>(*list.At(1));
     EXPECT_EQ(std::tuple(office.GetName(), office.GetId(), office.GetDeviceIndex()),
               std::tuple(std::string("Office"), 22u, 1u));
-    EXPECT_EQ(std::tuple(lab.GetDeviceIndex(), lab.GetApiVersion()),
-              std::tuple(3u, TelephonyService::kApiVersion));
+    EXPECT_EQ(lab.GetDeviceIndex(), 3u);
     EXPECT_EQ(CTAPIModemDevice::FillDeviceList(list, nullptr), 0u);
 }
 
 // The listed lines becoming devices is seen with a real line in the threaded tests.
-TEST(TelephonyStartup, NoLinesGiveNoServiceAndAModemThatNeverConnects) {
+TEST(TelephonyStartup, NoLinesGiveNoService) {
     TestApp app;
     InstallTelephony(*app);
     const char* argv[] = {"gasquill"};
@@ -120,11 +219,6 @@ TEST(TelephonyStartup, NoLinesGiveNoServiceAndAModemThatNeverConnects) {
     EXPECT_EQ(app->TelephonyDevices().GetCount(), 0u);
     EXPECT_EQ(TelephonyService::Current(), nullptr);
     EXPECT_EQ(app->GetTelephonyHandle(), 0u);
-    CInstrumentConnection inst;
-    CTAPIModemConnection link;
-    link.SetTelephoneNumber("5551234");
-    link.SetDeviceId(TelephonyATBackend::PermanentIdFor("Office"));
-    EXPECT_FALSE(link.Open(&inst));
     app->ExitInstance();
 }
 
@@ -176,7 +270,6 @@ TEST_F(TAPILink, TheCallsOutcomeDecidesAndAFailedCallIsDroppedAndItsLineClosed) 
         {"dialing notice first", [](auto& s) { s.outcome = Outcome::DialingThenConnect; }, true, {"stream 70"}, nullptr},
         // Busy ends it at once: no countdown step was taken.
         {"busy", [&](auto& s) { s.outcome = Outcome::Busy; link.SetConnectTimeout(300); }, false, ended, "Dialing 5551234..."},
-        {"disconnected", [](auto& s) { s.outcome = Outcome::Disconnect; }, false, ended, nullptr},
         {"no stream", [](auto& s) { s.giveStream = false; }, false, {"stream 70", "drop 70", "close 5"}, nullptr},
         {"timeout 0", [&](auto& s) { nothing(s); link.SetConnectTimeout(0); }, false, ended, "Dialing 5551234..."},
         {"silence", [&](auto& s) { nothing(s); QuickNotices(30); link.SetConnectTimeout(3); }, false, ended, "Waiting to connect...1"},
