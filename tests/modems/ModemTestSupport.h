@@ -239,10 +239,9 @@ private:
 // master (the peer).
 class ScriptedTelephony : public TelephonyService {
 public:
-    enum class Outcome { Connect, DialingThenConnect, Busy, Nothing };
-
     std::vector<TelephonyLineInfo> lines;
-    Outcome outcome = Outcome::Connect;
+    // The notices of a new call, in order.
+    std::vector<TelephonyCallState> notices = {TelephonyCallState::Connected};
     bool giveStream = true, noticeOnDrop = true;
     int32_t openResult = 0, makeCallResult = 1;
     uint32_t nextLine = 5, nextCall = 70;
@@ -282,13 +281,7 @@ public:
         m_lastLine = line;
         for (const TelephonyMessage& m : othersDuringCall)
             PostMessage(m);
-        using S = TelephonyCallState;
-        static const std::map<Outcome, std::vector<S>> notices = {
-            {Outcome::Connect, {S::Connected}},
-            {Outcome::DialingThenConnect, {S::Dialing, S::Connected}},
-            {Outcome::Busy, {S::Busy}},
-            {Outcome::Nothing, {}}};
-        for (S state : notices.at(outcome))
+        for (TelephonyCallState state : notices)
             Notice(line, call, state);
         return makeCallResult;
     }

@@ -16,7 +16,6 @@
 namespace {
 
 using Log = std::vector<std::string>;
-using Outcome = ScriptedTelephony::Outcome;
 using S = TelephonyCallState;
 using conntest::ConfigText;
 
@@ -263,13 +262,13 @@ TEST_F(TAPILink, TheCallsOutcomeDecidesAndAFailedCallIsDroppedAndItsLineClosed) 
         Log tail; // after the call was placed
         const char* display;
     };
-    const auto nothing = [](ScriptedTelephony& s) { s.outcome = Outcome::Nothing; };
+    const auto nothing = [](ScriptedTelephony& s) { s.notices.clear(); };
     // clang-format off
     const Row rows[] = {
         {"connect", [](auto&) {}, true, {"stream 70"}, nullptr},
-        {"dialing notice first", [](auto& s) { s.outcome = Outcome::DialingThenConnect; }, true, {"stream 70"}, nullptr},
+        {"dialing notice first", [](auto& s) { s.notices = {S::Dialing, S::Connected}; }, true, {"stream 70"}, nullptr},
         // Busy ends it at once: no countdown step was taken.
-        {"busy", [&](auto& s) { s.outcome = Outcome::Busy; link.SetConnectTimeout(300); }, false, ended, "Dialing 5551234..."},
+        {"busy", [&](auto& s) { s.notices = {S::Busy}; link.SetConnectTimeout(300); }, false, ended, "Dialing 5551234..."},
         {"no stream", [](auto& s) { s.giveStream = false; }, false, {"stream 70", "drop 70", "close 5"}, nullptr},
         {"timeout 0", [&](auto& s) { nothing(s); link.SetConnectTimeout(0); }, false, ended, "Dialing 5551234..."},
         {"silence", [&](auto& s) { nothing(s); QuickNotices(30); link.SetConnectTimeout(3); }, false, ended, "Waiting to connect...1"},
