@@ -4,7 +4,6 @@
 
 #include "DASTestUtil.h"
 #include "app/NetworkConfiguration.h"
-#include "connections/SiteConnection.h"
 #include "das/DASExchange.h"
 #include "das/DASScript.h"
 #include "das/DataFileWriter.h"
@@ -13,9 +12,7 @@
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentRequestHandler.h"
 #include "model/Archive.h"
-#include "model/CommInstrumentTokenStream.h"
 #include "support/DateFormat.h"
-#include "support_lib/Fakes.h"
 #include "support_lib/ScriptedLink.h"
 
 #include <gtest/gtest.h>
@@ -102,21 +99,8 @@ std::string Date245(uint32_t t) {
 class DASExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallDAS();
-        auto* site = new CSiteConnection;
-        site->SetName("North");
-        ASSERT_TRUE(site->SetConnection(&link));
-        app->Sites().AddTail(site);
-        inst = new CInstrumentConnection;
-        inst->SetName("T400");
-        inst->SetSiteId(site->GetId());
-        app->Instruments().AddTail(inst);
-        inst->SetSiteInUse(site);
-        site->OpenLink(inst);
-        inst->SetConnected(true);
-        inst->SetStream(std::make_unique<CommInstrumentTokenStream>(link, 2000));
-        FillInstrument(*inst);
-        ch = static_cast<CDASChannel*>(inst->DasChannels().At(0));
+        inst = ConnectedInstrument(app, link, 2000);
+        ch = Channel(*inst, 0);
     }
     CDASParameter* P(size_t i) const { return ch->GetParameter(i); }
 

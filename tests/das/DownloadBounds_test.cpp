@@ -2,12 +2,9 @@
 // a cancel, a closed link (even in a from= report's long first wait) or the deadline ends it.
 
 #include "DASTestUtil.h"
-#include "connections/SiteConnection.h"
 #include "das/DASExchange.h"
 #include "instruments/Capabilities.h"
-#include "model/CommInstrumentTokenStream.h"
 #include "platform/LinkClock.h"
-#include "support_lib/Fakes.h"
 #include "support_lib/ScriptedLink.h"
 
 #include <gtest/gtest.h>
@@ -63,20 +60,9 @@ TEST(DASDownloadBounds, ACancelAClosedLinkOrTheDeadlineEndsIt) {
     for (const Row& r : rows) {
         SCOPED_TRACE(&r - rows);
         TestApp app;
-        InstallDAS();
         Peer& peer = *new Peer(r); // the site owns it
-        auto* site = new CSiteConnection;
-        ASSERT_TRUE(site->SetConnection(&peer));
-        auto* inst = new CInstrumentConnection;
-        inst->SetSiteId(site->GetId());
-        app->Sites().AddTail(site);
-        app->Instruments().AddTail(inst);
-        inst->SetSiteInUse(site);
-        site->OpenLink(inst);
-        inst->SetConnected(true);
-        inst->SetStream(std::make_unique<CommInstrumentTokenStream>(peer, kTimeout));
+        CInstrumentConnection* inst = dastest::ConnectedInstrument(app, peer, kTimeout);
         inst->SetReceiveTimeout(kTimeout);
-        dastest::FillInstrument(*inst);
         inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_FROM_TO);
         auto* ch = static_cast<CDASChannel*>(inst->DasChannels().At(0));
         ch->SetSelected(true);
