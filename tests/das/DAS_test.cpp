@@ -613,8 +613,6 @@ TEST_F(DASExchangeTest, BrokenLinkFailsAndKeepsTheLastDownloadTime) {
     inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_FROM_TO);
     ch->SetSelected(true);
     ch->GetSelection().SetType(1);
-    ch->SetDownloaded(true);
-    ch->SetLastDownloadTime(1000);
     const std::string line = HexLine(5000, {{1, 1}, {2, -1}});
     const std::string command = Cmd("d report \"CONC1\" from=" + Date245(1001) + " hex");
     struct Row {
