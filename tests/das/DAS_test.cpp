@@ -4,7 +4,6 @@
 
 #include "DASTestUtil.h"
 #include "app/NetworkConfiguration.h"
-#include "das/DASExchange.h"
 #include "das/DASScript.h"
 #include "das/DataFileWriter.h"
 #include "das/DataRecordSet.h"
