@@ -1,5 +1,5 @@
 #include "app/RecentFileList.h"
-#include "base/AppInstrument.h"
+#include "support_lib/FakeAppInstrument.h"
 #include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -83,11 +83,6 @@ TEST(StartUp, WhatIsLoadedAndTimedByTheSettingsAndTheCommandLine) {
             EXPECT_EQ(t.shell.text, "two.cfx - gasquill Graphical Interface");
         }
     }
-    TestApp t;
-    t->SetAutoUpdate(true);
-    t->SetAutoUpdatePeriod(3);
-    t->RestartAutoUpdateTimer();
-    EXPECT_EQ(t.shell.timers.at(TIMER_AUTO_UPDATE), 3000u);
 }
 
 TEST(StartUp, SavedMainWindowPlacementIsUsedUnlessOffScreen) {
@@ -240,14 +235,6 @@ TEST(QuerySave, AnswersAndExits) {
     }
 }
 
-struct FakeInstrument : CNamedObject, AppInstrument {
-    FakeInstrument(uint32_t id, bool connected) : CNamedObject("Inst", id), connected(connected) {}
-    bool IsConnectedForApp() const override { return connected; }
-    void OnAppTimer(unsigned id) override { timers.push_back(id); }
-    bool connected;
-    std::vector<unsigned> timers;
-};
-
 TEST(ObjectIds, NeverZeroAndNeverInUse) {
     TestApp t;
     t->SeedRandom(1);
@@ -275,8 +262,8 @@ TEST(ObjectIds, NeverZeroAndNeverInUse) {
 
 TEST(Instruments, TimersAndNoticesReachOnlyTheirTargets) {
     TestApp t;
-    auto* a = new FakeInstrument(1, true);
-    auto* b = new FakeInstrument(2, false);
+    auto* a = new FakeAppInstrument(1, true);
+    auto* b = new FakeAppInstrument(2, false);
     t->Instruments().AddTail(a);
     t->Instruments().AddTail(b);
     t->OnInstrumentTimer(TIMER_AUTO_UPDATE);
