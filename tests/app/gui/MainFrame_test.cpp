@@ -399,6 +399,12 @@ TEST(SettingsPersistence, ValuesWrittenAtShutDownAreReadAtTheNextStart) {
     TempDir dir;
     const QString ini = QString::fromStdString(dir.File("gasquill.conf"));
     const char* args[] = {"gasquill"};
+    const std::string logPath = dir.File("x.log");
+    DasSelectionSettings das;
+    das.selectionType = 2;
+    das.startDate = 1234567;
+    das.numWeeks = 9;
+    das.useInstDateSelect = false;
     for (bool first : {true, false}) {
         QtSettingsStore store(ini);
         RecordingPrompt prompt;
@@ -408,12 +414,23 @@ TEST(SettingsPersistence, ValuesWrittenAtShutDownAreReadAtTheNextStart) {
         app.InitInstance(1, args);
         if (first) {
             app.SetAutoUpdatePeriod(25);
+            app.SetCloseOnConnect(false);
+            app.SetLogPath(logPath);
+            app.SetLogFilters(false, true, false);
+            app.SetDasSelection(das);
             app.SetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS, Rect{100, 120, 500, 420});
             app.RecentFiles().Add("/data/x.cfg");
         } else {
             EXPECT_FALSE(store.ReadString("Settings", "AppFilePath").has_value());
             EXPECT_EQ(store.ReadBinary("Settings", "WindowLayout").value_or(Bytes{}).size(), 256u);
-            EXPECT_EQ(app.GetAutoUpdatePeriod(), 25);
+            EXPECT_EQ(std::tuple(app.GetAutoUpdatePeriod(), app.GetCloseOnConnect(),
+                                 app.GetLogPath(), app.Log().LogsCommands(),
+                                 app.Log().LogsResponses()),
+                      std::tuple(25, false, logPath, false, true));
+            const DasSelectionSettings& back = app.GetDasSelection();
+            EXPECT_EQ(std::tuple(back.selectionType, back.startDate, back.numWeeks,
+                                 back.useInstDateSelect),
+                      std::tuple(2, int64_t{1234567}, 9, false));
             EXPECT_EQ(app.GetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS),
                       (Rect{100, 120, 500, 420}));
             EXPECT_EQ(app.RecentFiles().Files(), std::vector<std::string>{"/data/x.cfg"});
