@@ -110,33 +110,26 @@ TEST(MainFrame, MenusToolbarAndStatusBar) {
     SaveShot(d.Frame(), "main-window");
 }
 
-TEST(MainFrame, StartsUnderItsTitleWhereThePanelGoesBelowAndClosingAsksFirst) {
-    Desktop d;
-    EXPECT_EQ(d.Frame().windowTitle(), "Untitled - gasquill Graphical Interface");
-    // The outer rectangle, frame included, as the front panel is placed: the panel's default
-    // place is directly under the main window's.
-    EXPECT_EQ(d.Frame().frameGeometry().bottomLeft() + QPoint(0, 1),
-              QPoint(CFrontPanelDialog::kDefaultLeft, CFrontPanelDialog::kDefaultTop));
-    EXPECT_EQ(d.shell.TimerInterval(TIMER_AUTO_UPDATE), 10000);
-    d.app.SetModified(true);
-    EXPECT_EQ(d.Frame().windowTitle(), "Untitled (Modified) - gasquill Graphical Interface");
-    d.prompt.Answer(PromptResult::Cancel);
-    EXPECT_FALSE(d.Frame().close());
-    d.prompt.Answer(PromptResult::No);
-    EXPECT_TRUE(d.Frame().close());
-    EXPECT_EQ(d.prompt.asked.size(), 2u);
-    EXPECT_EQ(d.app.ExitInstance(), 0);
-    EXPECT_TRUE(d.settings.Has("Settings", "WindowLayout"));
-}
-
-TEST(MainFrame, OpensWhereItsOuterRectangleWasLeft) {
+TEST(MainFrame, StartsUnderItsTitleClosesAfterAskingAndReopensWhereItWasLeft) {
     MemorySettingsStore settings;
     {
         Desktop d(&settings);
+        EXPECT_EQ(d.Frame().windowTitle(), "Untitled - gasquill Graphical Interface");
+        // The outer rectangle, frame included, as the front panel is placed: the panel's
+        // default place is directly under the main window's.
+        EXPECT_EQ(d.Frame().frameGeometry().bottomLeft() + QPoint(0, 1),
+                  QPoint(CFrontPanelDialog::kDefaultLeft, CFrontPanelDialog::kDefaultTop));
+        EXPECT_EQ(d.shell.TimerInterval(TIMER_AUTO_UPDATE), 10000);
+        d.app.SetModified(true);
+        EXPECT_EQ(d.Frame().windowTitle(), "Untitled (Modified) - gasquill Graphical Interface");
         d.Frame().move(140, 90);
         d.Frame().resize(d.Frame().size() + QSize(60, 40));
         QApplication::processEvents();
+        d.prompt.Answer(PromptResult::Cancel);
+        EXPECT_FALSE(d.Frame().close());
+        d.prompt.Answer(PromptResult::No);
         ASSERT_TRUE(d.Frame().close());
+        EXPECT_EQ(d.prompt.asked.size(), 2u);
         EXPECT_EQ(d.app.GetWindowLayout(CVANTIQApp::SLOT_MAIN), (Rect{140, 90, 728, 294}));
         d.app.ExitInstance();
     }
