@@ -287,7 +287,6 @@ TEST_F(InstrumentsDialogTest, ButtonsThatCannotActAreGreyed) {
     } rows[] = {
         {"free, connect mode", D::MODE_CONNECT, 0, true, true, true, true},
         {"connected, connect mode", D::MODE_CONNECT, 1, false, true, false, false},
-        {"free, edit mode", D::MODE_EDIT, 0, false, true, true, true},
         {"empty, connect mode", D::MODE_CONNECT, -1, false, false, false, false},
     };
     for (const auto& r : rows) {
