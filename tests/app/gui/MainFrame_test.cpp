@@ -11,6 +11,7 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
+#include "support_lib/InspectModal.h"
 #include "support_lib/TempDir.h"
 #include "ui/WindowModal.h"
 
@@ -307,24 +308,11 @@ TEST(MainFrame, WhileConnectedNewOpenRecentAndExitAreOffAndClosingWarns) {
     EXPECT_EQ(d.app.GetWindowLayout(CVANTIQApp::SLOT_MAIN).Width(), 528); // stored on close
 }
 
-// Runs inspect on the file chooser once its modal loop runs, then cancels it.
-void InspectChooser(std::function<void(QFileDialog&)> inspect) {
-    QTimer::singleShot(0, [inspect] {
-        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dlg) {
-            ADD_FAILURE() << "no file chooser";
-            return;
-        }
-        inspect(*dlg);
-        dlg->reject();
-    });
-}
-
 TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     Desktop d;
     const QStringList filters{"Standard network configuration Files (*.cfg)",
                               "Text network configuration Files (*.cfx)", "All Files (*)"};
-    InspectChooser([&](QFileDialog& dlg) {
+    InspectModal<QFileDialog>([&](QFileDialog& dlg) {
         EXPECT_EQ(dlg.nameFilters(), filters);
         EXPECT_EQ(dlg.defaultSuffix(), "cfg");
         EXPECT_EQ(dlg.fileMode(), QFileDialog::ExistingFile);
@@ -333,7 +321,7 @@ TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     TempDir dir; // the chooser offers the current path where its folder exists
     const std::string plant = dir.File("plant.cfg");
     d.app.SetConfigPath(plant);
-    InspectChooser([&](QFileDialog& dlg) {
+    InspectModal<QFileDialog>([&](QFileDialog& dlg) {
         EXPECT_FALSE(dlg.testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dlg.selectedFiles(), QStringList{QString::fromStdString(plant)});
     });

@@ -6,6 +6,7 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
+#include "support_lib/InspectModal.h"
 #include "support_lib/TempDir.h"
 #include "ui/AppFileDialog.h"
 
@@ -195,18 +196,12 @@ TEST_F(OptionsTest, BrowseOffersASaveChooserForLogFilesAndCopiesTheChoice) {
     COptionsPropertySheet sheet(*app);
     COptLoggingPropertyPage& page = sheet.Logging();
     page.FileName().setText(Path("mine.txt"));
-    QTimer::singleShot(0, [&] {
-        auto* dlg = qobject_cast<CAppFileDialog*>(QApplication::activeModalWidget());
-        if (!dlg) {
-            ADD_FAILURE() << "no chooser";
-            return;
-        }
-        EXPECT_EQ(dlg->nameFilters(), (QStringList{"Log Files (*.txt)", "All Files (*)"}));
-        EXPECT_EQ(std::tuple(dlg->defaultSuffix(), dlg->acceptMode(), dlg->GetPathName()),
+    InspectModal<CAppFileDialog>([&](CAppFileDialog& dlg) {
+        EXPECT_EQ(dlg.nameFilters(), (QStringList{"Log Files (*.txt)", "All Files (*)"}));
+        EXPECT_EQ(std::tuple(dlg.defaultSuffix(), dlg.acceptMode(), dlg.GetPathName()),
                   std::tuple(QString("txt"), QFileDialog::AcceptSave, Path("mine.txt")));
         const auto flags = CAppFileDialog::OFN_OVERWRITEPROMPT | CAppFileDialog::OFN_HIDEREADONLY;
-        EXPECT_EQ(dlg->Flags() & flags, flags);
-        dlg->reject();
+        EXPECT_EQ(dlg.Flags() & flags, flags);
     });
     page.OnBrowse();
     EXPECT_EQ(page.FileName().text(), Path("mine.txt"));

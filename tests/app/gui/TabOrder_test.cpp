@@ -84,11 +84,10 @@ QStringList FocusCycle(QWidget& window, const QString& first) {
             QTest::keyClick(w, Qt::Key_Tab);
         }
     }
-    for (int i = 0; i < seen.size(); ++i)
-        if (seen.front().startsWith(first))
-            break;
-        else
-            seen.push_back(seen.takeFirst());
+    std::rotate(seen.begin(),
+                std::find_if(seen.begin(), seen.end(),
+                             [&](const QString& s) { return s.startsWith(first); }),
+                seen.end());
     return seen;
 }
 
