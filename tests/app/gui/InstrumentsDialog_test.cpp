@@ -1,7 +1,5 @@
-#include "app/VANTIQApp.h"
 #include "app/gui/GuiAppShell.h"
 #include "app/gui/InstrumentsDialog.h"
-#include "base/MemorySettingsStore.h"
 #include "base/StateLock.h"
 #include "connections/SiteConnection.h"
 #include "instruments/InstrumentConnection.h"
@@ -14,7 +12,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QListWidget>
 #include <QTimer>
 
 #include <gtest/gtest.h>

@@ -10,10 +10,8 @@
 #include "support_lib/TempDir.h"
 #include "ui/AppFileDialog.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,6 @@
 // Tab walks every dialog in the order the eye reads it, OK and Cancel last; and OK, Cancel
 // and Close look alike everywhere.
 
-#include "app/VANTIQApp.h"
 #include "app/gui/AboutDialog.h"
 #include "app/gui/InstrumentsDialog.h"
 #include "app/gui/OptionsPropertySheet.h"
@@ -38,7 +37,6 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
