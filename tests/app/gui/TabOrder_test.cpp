@@ -14,7 +14,6 @@
 #include "connections/gui/CommPortConnectionPropertiesDialog.h"
 #include "connections/gui/ModemConnectionPropertiesDialog.h"
 #include "connections/gui/ModemPropertiesDialog.h"
-#include "connections/gui/ModemsDialog.h"
 #include "connections/gui/PortSettingsDialog.h"
 #include "connections/gui/SerialPortChoices.h"
 #include "connections/gui/SitePropertiesDialog.h"
@@ -176,7 +175,6 @@ struct DialogsTest : ::testing::Test {
             {"options logging", OptionsPage(2), {"[tabs]", "Log commands", "Log responses", "Log errors", "Log file name:", "...", "OK", "Cancel"}},
             {"instruments window", Make<D>(*app, connectMode), {"[list]", "Connect", "Close", "New...", "Duplicate", "Edit...", "Delete", "Close on connect"}},
             {"sites window", Make<CSitesDialog>(), {"[list]", "Close", "New...", "Duplicate", "Edit...", "Delete"}},
-            {"modems window", Make<CModemsDialog>(), {"[list]", "Close", "New...", "Duplicate", "Edit...", "Delete"}},
         };
         // clang-format on
     }
