@@ -2,12 +2,16 @@
 // Helpers shared by the DAS tests: a temporary folder per test program, and small builders
 // for instruments with a DAS configuration.
 
+#include "connections/SiteConnection.h"
 #include "das/DASChannel.h"
 #include "das/DASClasses.h"
 #include "das/DASEvent.h"
+#include "das/DASExchange.h"
 #include "das/DASPoint.h"
 #include "instruments/InstrumentConnection.h"
+#include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
+#include "support_lib/Fakes.h"
 #include "support_lib/TempDir.h"
 
 #include <string>
@@ -55,6 +59,26 @@ inline void FillInstrument(CInstrumentConnection& inst) {
     cal->SetPrintReports(true);
     AddParameter(*cal, "NOX", 0);
     inst.DasChannels().AddTail(cal);
+}
+
+// An instrument filled as above on a new site over transport (which the site takes), connected
+// and reading its replies with the given time-out.
+inline CInstrumentConnection* ConnectedInstrument(TestApp& app, CConnection& transport,
+                                                  unsigned timeoutMs) {
+    InstallDAS();
+    auto* site = new CSiteConnection;
+    site->SetConnection(&transport);
+    app->Sites().AddTail(site);
+    auto* inst = new CInstrumentConnection;
+    inst->SetName("T400");
+    inst->SetSiteId(site->GetId());
+    app->Instruments().AddTail(inst);
+    inst->SetSiteInUse(site);
+    site->OpenLink(inst);
+    inst->SetConnected(true);
+    inst->SetStream(std::make_unique<CommInstrumentTokenStream>(transport, timeoutMs));
+    FillInstrument(*inst);
+    return inst;
 }
 
 } // namespace dastest

@@ -4,8 +4,6 @@
 
 #include "DASTestUtil.h"
 #include "app/NetworkConfiguration.h"
-#include "connections/SiteConnection.h"
-#include "das/DASExchange.h"
 #include "das/DASScript.h"
 #include "das/DataFileWriter.h"
 #include "das/DataRecordSet.h"
@@ -13,9 +11,8 @@
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentRequestHandler.h"
 #include "model/Archive.h"
-#include "model/CommInstrumentTokenStream.h"
+#include "platform/LinkClock.h"
 #include "support/DateFormat.h"
-#include "support_lib/Fakes.h"
 #include "support_lib/ScriptedLink.h"
 
 #include <gtest/gtest.h>
@@ -102,21 +99,8 @@ std::string Date245(uint32_t t) {
 class DASExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallDAS();
-        auto* site = new CSiteConnection;
-        site->SetName("North");
-        ASSERT_TRUE(site->SetConnection(&link));
-        app->Sites().AddTail(site);
-        inst = new CInstrumentConnection;
-        inst->SetName("T400");
-        inst->SetSiteId(site->GetId());
-        app->Instruments().AddTail(inst);
-        inst->SetSiteInUse(site);
-        site->OpenLink(inst);
-        inst->SetConnected(true);
-        inst->SetStream(std::make_unique<CommInstrumentTokenStream>(link, 2000));
-        FillInstrument(*inst);
-        ch = static_cast<CDASChannel*>(inst->DasChannels().At(0));
+        inst = ConnectedInstrument(app, link, 2000);
+        ch = Channel(*inst, 0);
     }
     CDASParameter* P(size_t i) const { return ch->GetParameter(i); }
 
@@ -629,8 +613,6 @@ TEST_F(DASExchangeTest, BrokenLinkFailsAndKeepsTheLastDownloadTime) {
     inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_FROM_TO);
     ch->SetSelected(true);
     ch->GetSelection().SetType(1);
-    ch->SetDownloaded(true);
-    ch->SetLastDownloadTime(1000);
     const std::string line = HexLine(5000, {{1, 1}, {2, -1}});
     const std::string command = Cmd("d report \"CONC1\" from=" + Date245(1001) + " hex");
     struct Row {
@@ -711,4 +693,74 @@ TEST_F(DASExchangeTest, CompactRecordsAcrossTheNewYear) {
     ASSERT_EQ(P(0)->GetRecordCount(), 1u);
     EXPECT_EQ(P(0)->GetRecord(0)->GetValue(), 2.0);
     ch->SetActiveSelection(nullptr);
+}
+
+// A download against peers that never stop or never answer, on a link clock moved by the peer:
+// a cancel, a closed link (even in a from= report's long first wait) or the deadline ends it.
+
+namespace {
+
+LinkClock::TimePoint g_now;
+constexpr long kTimeout = 2000;
+// CONC1 keeps 800 records: the deadline allows the first wait and 2 x 800 + 1000 time-outs.
+constexpr long kBound = (2 * 800 + 1001) * 10 / 9 + 1;
+
+struct BoundsRow {
+    long lines, stepMs, cancelAt; // after the report: lines records, stepMs apart, then quiet
+    bool closes, ok;
+    long minSent, maxSent;
+};
+
+struct Peer : ScriptedLink {
+    explicit Peer(const BoundsRow& row) : r(row), untilNext(row.stepMs) {}
+    size_t Read(char* buffer, size_t, unsigned timeout, int) override {
+        if (Writes().back().find("report") == std::string::npos)
+            return 0;
+        SetLinkFailed(r.closes);
+        if (r.closes || sent >= r.lines || untilNext > timeout) {
+            g_now += std::chrono::milliseconds(timeout);
+            untilNext -= timeout;
+            return 0;
+        }
+        g_now += std::chrono::milliseconds(untilNext);
+        untilNext = r.stepMs;
+        if (++sent == r.cancelAt)
+            CancelRead();
+        std::memcpy(buffer, "88130000010000000000C03F000020402144\r\n", 38); // with its CRC
+        return 38;
+    }
+    const BoundsRow& r;
+    long untilNext, sent = 0;
+};
+
+} // namespace
+
+TEST(DASDownloadBounds, ACancelAClosedLinkOrTheDeadlineEndsIt) {
+    const BoundsRow rows[] = {
+        {3000, kTimeout / 2, 0, false, true, 3000, 3000},                  // steady and slow
+        {1 << 30, kTimeout * 9 / 10, 0, false, false, kBound - 3, kBound}, // trickles
+        {1 << 30, 0, 50, false, false, 50, 50},                            // floods, is cancelled
+        {0, 0, 0, true, false, 0, 0},                                      // has closed
+    };
+    LinkClock::Set([] { return g_now; },
+                   [](unsigned ms) { g_now += std::chrono::milliseconds(ms); });
+    for (const BoundsRow& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        TestApp app;
+        Peer& peer = *new Peer(r); // the site owns it
+        CInstrumentConnection* inst = dastest::ConnectedInstrument(app, peer, kTimeout);
+        inst->SetReceiveTimeout(kTimeout);
+        inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_FROM_TO);
+        auto* ch = static_cast<CDASChannel*>(inst->DasChannels().At(0));
+        ch->SetSelected(true);
+        ch->GetSelection().SetType(r.closes ? 1 : 0); // since the last: from=, a minute's wait
+        ch->SetDownloaded(true);
+        const auto start = g_now;
+        EXPECT_EQ(DownloadDASData(*inst, {ch->GetHandle()}, nullptr), r.ok);
+        EXPECT_TRUE(peer.sent >= r.minSent && peer.sent <= r.maxSent) << peer.sent;
+        EXPECT_TRUE(!r.closes || g_now - start < std::chrono::seconds(1));
+        inst->SetStream(nullptr);
+        inst->SetSiteInUse(nullptr);
+    }
+    LinkClock::Set(nullptr, nullptr);
 }
