@@ -47,18 +47,22 @@ protected:
     RecordingPrompt prompt;
 };
 
-TEST_F(ActivityLogTest, LinesAreByteExact) {
+// Opening appends and never truncates; opening again closes with its closing line first.
+TEST_F(ActivityLogTest, LinesAreByteExactAndAppended) {
+    WriteAll(path, "existing line\r\n");
     log.SetFilters(true, true, true);
+    log.OpenLog(&prompt);
     log.OpenLog(&prompt);
     log.LogMessage(LOG_COMMAND, "\x03k disp\r\n");
     log.LogMessage(LOG_RESPONSE, "tab\t1 high\xE9");
     log.LogMessage(9, "odd category");
     log.CloseLog();
-    EXPECT_EQ(ReadAll(path), "12/05/2026 10:15:00,  Status      ,  Log file opened.\r\n"
-                             "12/05/2026 10:15:00,  Command     ,  \\x03k disp\\x0D\\x0A\r\n"
-                             "12/05/2026 10:15:00,  Response    ,  tab\\x09\\x31 high\\xE9\r\n"
-                             "12/05/2026 10:15:00,  Misc        ,  odd category\r\n"
-                             "12/05/2026 10:15:00,  Status      ,  Log file closed.\r\n");
+    EXPECT_EQ(ReadAll(path), "existing line\r\n" + Lines("ox") +
+                                 "12/05/2026 10:15:00,  Status      ,  Log file opened.\r\n"
+                                 "12/05/2026 10:15:00,  Command     ,  \\x03k disp\\x0D\\x0A\r\n"
+                                 "12/05/2026 10:15:00,  Response    ,  tab\\x09\\x31 high\\xE9\r\n"
+                                 "12/05/2026 10:15:00,  Misc        ,  odd category\r\n"
+                                 "12/05/2026 10:15:00,  Status      ,  Log file closed.\r\n");
     EXPECT_TRUE(prompt.asked.empty());
 }
 
@@ -85,15 +89,6 @@ TEST_F(ActivityLogTest, FilterTable) {
         EXPECT_EQ(std::filesystem::exists(path), *r.kept != '\0');
         EXPECT_EQ(ReadAll(path), Lines(r.kept));
     }
-}
-
-TEST_F(ActivityLogTest, ReopeningAppendsAndNeverTruncates) {
-    WriteAll(path, "existing line\r\n");
-    log.SetFilters(true, false, false);
-    log.OpenLog(&prompt);
-    log.OpenLog(&prompt); // closes with its closing line, opens again
-    log.CloseLog();
-    EXPECT_EQ(ReadAll(path), "existing line\r\n" + Lines("oxox"));
 }
 
 TEST_F(ActivityLogTest, TwoProcessesOnOneFileKeepEveryLine) {

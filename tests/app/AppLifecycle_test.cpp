@@ -1,5 +1,5 @@
 #include "app/RecentFileList.h"
-#include "base/AppInstrument.h"
+#include "support_lib/FakeAppInstrument.h"
 #include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -83,11 +83,6 @@ TEST(StartUp, WhatIsLoadedAndTimedByTheSettingsAndTheCommandLine) {
             EXPECT_EQ(t.shell.text, "two.cfx - gasquill Graphical Interface");
         }
     }
-    TestApp t;
-    t->SetAutoUpdate(true);
-    t->SetAutoUpdatePeriod(3);
-    t->RestartAutoUpdateTimer();
-    EXPECT_EQ(t.shell.timers.at(TIMER_AUTO_UPDATE), 3000u);
 }
 
 TEST(StartUp, SavedMainWindowPlacementIsUsedUnlessOffScreen) {
@@ -101,40 +96,19 @@ TEST(StartUp, SavedMainWindowPlacementIsUsedUnlessOffScreen) {
     }
 }
 
-TEST(Settings, WrittenValuesReadBackAndNonZeroIsOn) {
+// Flags stored as numbers are on when non-zero.
+TEST(Settings, NonZeroIsOnAndTheConfigurationPathIsKept) {
     TestApp t;
     t->LoadSettings();
-    t->SetAutoUpdate(false);
-    t->SetAutoUpdatePeriod(42);
-    t->SetCloseOnConnect(false);
-    t->SetLogPath("logs/x.log");
-    t->SetLogFilters(true, false, true);
     t->SetConfigPath("net.cfx");
-    t->SetWindowLayout(3, Rect{10, 20, 300, 400});
-    DasSelectionSettings das;
-    das.selectionType = 2;
-    das.startDate = 1234567;
-    das.numWeeks = 9;
-    das.useInstDateSelect = false;
-    t->SetDasSelection(das);
     t->SaveSettings();
-
+    t.settings.WriteInt("Settings", "ConfirmDeletes", 0);
+    t.settings.WriteInt("Settings", "LoadPrevConfig", 7);
     TestApp u;
     u.settings = t.settings;
-    u.settings.WriteInt("Settings", "ConfirmDeletes", 0);
-    u.settings.WriteInt("Settings", "LoadPrevConfig", 7);
     u->LoadSettings();
-    EXPECT_EQ(std::tuple(u->GetAutoUpdate(), u->GetAutoUpdatePeriod(), u->GetCloseOnConnect(),
-                         u->GetConfirmDeletes(), u->GetLoadPrevConfig(), u->GetLogPath()),
-              std::tuple(false, 42, false, false, true, std::string("logs/x.log")));
-    EXPECT_EQ(std::tuple(u->Log().LogsCommands(), u->Log().LogsResponses(), u->Log().LogsErrors(),
-                         u->GetConfigPath()),
-              std::tuple(true, false, true, std::string("net.cfx")));
-    EXPECT_EQ(u->GetWindowLayout(3), (Rect{10, 20, 300, 400}));
-    EXPECT_TRUE(CVANTIQApp::IsUnset(u->GetWindowLayout(4)));
-    const DasSelectionSettings& back = u->GetDasSelection();
-    EXPECT_EQ(std::tuple(back.selectionType, back.startDate, back.numWeeks, back.useInstDateSelect),
-              std::tuple(2, int64_t{1234567}, 9, false));
+    EXPECT_EQ(std::tuple(u->GetConfirmDeletes(), u->GetLoadPrevConfig(), u->GetConfigPath()),
+              std::tuple(false, true, std::string("net.cfx")));
 }
 
 // The stored layout is 16 rectangles of four little-endian 32-bit numbers.
@@ -240,14 +214,6 @@ TEST(QuerySave, AnswersAndExits) {
     }
 }
 
-struct FakeInstrument : CNamedObject, AppInstrument {
-    FakeInstrument(uint32_t id, bool connected) : CNamedObject("Inst", id), connected(connected) {}
-    bool IsConnectedForApp() const override { return connected; }
-    void OnAppTimer(unsigned id) override { timers.push_back(id); }
-    bool connected;
-    std::vector<unsigned> timers;
-};
-
 TEST(ObjectIds, NeverZeroAndNeverInUse) {
     TestApp t;
     t->SeedRandom(1);
@@ -275,8 +241,8 @@ TEST(ObjectIds, NeverZeroAndNeverInUse) {
 
 TEST(Instruments, TimersAndNoticesReachOnlyTheirTargets) {
     TestApp t;
-    auto* a = new FakeInstrument(1, true);
-    auto* b = new FakeInstrument(2, false);
+    auto* a = new FakeAppInstrument(1, true);
+    auto* b = new FakeAppInstrument(2, false);
     t->Instruments().AddTail(a);
     t->Instruments().AddTail(b);
     t->OnInstrumentTimer(TIMER_AUTO_UPDATE);

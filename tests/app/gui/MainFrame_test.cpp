@@ -5,12 +5,13 @@
 #include "app/gui/MainFrame.h"
 #include "app/gui/QtSettingsStore.h"
 #include "app/gui/QtUserPrompt.h"
-#include "base/AppInstrument.h"
 #include "base/MemorySettingsStore.h"
 #include "instruments/gui/FrontPanelDialog.h"
+#include "support_lib/FakeAppInstrument.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
+#include "support_lib/InspectModal.h"
 #include "support_lib/TempDir.h"
 #include "ui/WindowModal.h"
 
@@ -37,13 +38,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-struct ConnectedInstrument : CNamedObject, AppInstrument {
-    ConnectedInstrument() : CNamedObject("Inst", 99) {}
-    bool IsConnectedForApp() const override { return connected; }
-    void OnAppTimer(unsigned) override {}
-    bool connected = true;
-};
 
 // The whole desktop over in-memory settings and a configuration "file system" of names.
 struct Desktop {
@@ -117,36 +111,26 @@ TEST(MainFrame, MenusToolbarAndStatusBar) {
     SaveShot(d.Frame(), "main-window");
 }
 
-TEST(MainFrame, StartsUnderItsTitleWhereThePanelGoesBelowAndClosingAsksFirst) {
-    Desktop d;
-    EXPECT_TRUE(d.Frame().isVisible());
-    EXPECT_EQ(d.Frame().windowTitle(), "Untitled - gasquill Graphical Interface");
-    // The outer rectangle, frame included, as the front panel is placed: the panel's default
-    // place is directly under the main window's.
-    EXPECT_EQ(d.Frame().frameGeometry(), QRect(20, 20, 528, 164));
-    EXPECT_EQ(d.Frame().frameGeometry().bottomLeft() + QPoint(0, 1),
-              QPoint(CFrontPanelDialog::kDefaultLeft, CFrontPanelDialog::kDefaultTop));
-    EXPECT_EQ(d.shell.TimerInterval(TIMER_AUTO_UPDATE), 10000);
-    d.app.SetModified(true);
-    EXPECT_EQ(d.Frame().windowTitle(), "Untitled (Modified) - gasquill Graphical Interface");
-    d.prompt.Answer(PromptResult::Cancel);
-    EXPECT_FALSE(d.Frame().close());
-    EXPECT_TRUE(d.Frame().isVisible());
-    d.prompt.Answer(PromptResult::No);
-    EXPECT_TRUE(d.Frame().close());
-    EXPECT_EQ(d.prompt.asked.size(), 2u);
-    EXPECT_EQ(d.app.ExitInstance(), 0);
-    EXPECT_TRUE(d.settings.Has("Settings", "WindowLayout"));
-}
-
-TEST(MainFrame, OpensWhereItsOuterRectangleWasLeft) {
+TEST(MainFrame, StartsUnderItsTitleClosesAfterAskingAndReopensWhereItWasLeft) {
     MemorySettingsStore settings;
     {
         Desktop d(&settings);
+        EXPECT_EQ(d.Frame().windowTitle(), "Untitled - gasquill Graphical Interface");
+        // The outer rectangle, frame included, as the front panel is placed: the panel's
+        // default place is directly under the main window's.
+        EXPECT_EQ(d.Frame().frameGeometry().bottomLeft() + QPoint(0, 1),
+                  QPoint(CFrontPanelDialog::kDefaultLeft, CFrontPanelDialog::kDefaultTop));
+        EXPECT_EQ(d.shell.TimerInterval(TIMER_AUTO_UPDATE), 10000);
+        d.app.SetModified(true);
+        EXPECT_EQ(d.Frame().windowTitle(), "Untitled (Modified) - gasquill Graphical Interface");
         d.Frame().move(140, 90);
         d.Frame().resize(d.Frame().size() + QSize(60, 40));
         QApplication::processEvents();
+        d.prompt.Answer(PromptResult::Cancel);
+        EXPECT_FALSE(d.Frame().close());
+        d.prompt.Answer(PromptResult::No);
         ASSERT_TRUE(d.Frame().close());
+        EXPECT_EQ(d.prompt.asked.size(), 2u);
         EXPECT_EQ(d.app.GetWindowLayout(CVANTIQApp::SLOT_MAIN), (Rect{140, 90, 728, 294}));
         d.app.ExitInstance();
     }
@@ -199,7 +183,6 @@ TEST(HelpCommands, F1FromAnyWindowTheManualAndWhatFailuresSay) {
 
     d.settings.WriteString("Settings", "AppFilePath", "/nonexistent-gasquill");
     d.app.LoadSettings();
-    EXPECT_EQ(help.ManualPath(), "/nonexistent-gasquill/gasquill-manual.html");
     help.OpenHelp();
     help.OpenManual();
     EXPECT_EQ(opened.size(), 3u);
@@ -293,7 +276,7 @@ TEST(MainFrame, WhileConnectedNewOpenRecentAndExitAreOffAndClosingWarns) {
     Desktop d;
     d.loadable.insert("/data/good.cfg");
     d.app.RecentFiles().Add("/data/good.cfg");
-    auto* inst = new ConnectedInstrument;
+    auto* inst = new FakeAppInstrument(99, true);
     d.app.Instruments().AddTail(inst);
     d.app.RecomputeAnyInstrumentConnected();
     d.Frame().UpdateCommandStates();
@@ -324,24 +307,11 @@ TEST(MainFrame, WhileConnectedNewOpenRecentAndExitAreOffAndClosingWarns) {
     EXPECT_EQ(d.app.GetWindowLayout(CVANTIQApp::SLOT_MAIN).Width(), 528); // stored on close
 }
 
-// Runs inspect on the file chooser once its modal loop runs, then cancels it.
-void InspectChooser(std::function<void(QFileDialog&)> inspect) {
-    QTimer::singleShot(0, [inspect] {
-        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dlg) {
-            ADD_FAILURE() << "no file chooser";
-            return;
-        }
-        inspect(*dlg);
-        dlg->reject();
-    });
-}
-
 TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     Desktop d;
     const QStringList filters{"Standard network configuration Files (*.cfg)",
                               "Text network configuration Files (*.cfx)", "All Files (*)"};
-    InspectChooser([&](QFileDialog& dlg) {
+    InspectModal<QFileDialog>([&](QFileDialog& dlg) {
         EXPECT_EQ(dlg.nameFilters(), filters);
         EXPECT_EQ(dlg.defaultSuffix(), "cfg");
         EXPECT_EQ(dlg.fileMode(), QFileDialog::ExistingFile);
@@ -350,8 +320,7 @@ TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     TempDir dir; // the chooser offers the current path where its folder exists
     const std::string plant = dir.File("plant.cfg");
     d.app.SetConfigPath(plant);
-    InspectChooser([&](QFileDialog& dlg) {
-        EXPECT_EQ(dlg.nameFilters(), filters);
+    InspectModal<QFileDialog>([&](QFileDialog& dlg) {
         EXPECT_FALSE(dlg.testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dlg.selectedFiles(), QStringList{QString::fromStdString(plant)});
     });
@@ -410,6 +379,12 @@ TEST(SettingsPersistence, ValuesWrittenAtShutDownAreReadAtTheNextStart) {
     TempDir dir;
     const QString ini = QString::fromStdString(dir.File("gasquill.conf"));
     const char* args[] = {"gasquill"};
+    const std::string logPath = dir.File("x.log");
+    DasSelectionSettings das;
+    das.selectionType = 2;
+    das.startDate = 1234567;
+    das.numWeeks = 9;
+    das.useInstDateSelect = false;
     for (bool first : {true, false}) {
         QtSettingsStore store(ini);
         RecordingPrompt prompt;
@@ -419,12 +394,23 @@ TEST(SettingsPersistence, ValuesWrittenAtShutDownAreReadAtTheNextStart) {
         app.InitInstance(1, args);
         if (first) {
             app.SetAutoUpdatePeriod(25);
+            app.SetCloseOnConnect(false);
+            app.SetLogPath(logPath);
+            app.SetLogFilters(false, true, false);
+            app.SetDasSelection(das);
             app.SetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS, Rect{100, 120, 500, 420});
             app.RecentFiles().Add("/data/x.cfg");
         } else {
             EXPECT_FALSE(store.ReadString("Settings", "AppFilePath").has_value());
             EXPECT_EQ(store.ReadBinary("Settings", "WindowLayout").value_or(Bytes{}).size(), 256u);
-            EXPECT_EQ(app.GetAutoUpdatePeriod(), 25);
+            EXPECT_EQ(std::tuple(app.GetAutoUpdatePeriod(), app.GetCloseOnConnect(),
+                                 app.GetLogPath(), app.Log().LogsCommands(),
+                                 app.Log().LogsResponses()),
+                      std::tuple(25, false, logPath, false, true));
+            const DasSelectionSettings& back = app.GetDasSelection();
+            EXPECT_EQ(std::tuple(back.selectionType, back.startDate, back.numWeeks,
+                                 back.useInstDateSelect),
+                      std::tuple(2, int64_t{1234567}, 9, false));
             EXPECT_EQ(app.GetWindowLayout(CVANTIQApp::SLOT_INSTRUMENTS),
                       (Rect{100, 120, 500, 420}));
             EXPECT_EQ(app.RecentFiles().Files(), std::vector<std::string>{"/data/x.cfg"});

@@ -6,13 +6,12 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
+#include "support_lib/InspectModal.h"
 #include "support_lib/TempDir.h"
 #include "ui/AppFileDialog.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -68,10 +67,7 @@ TEST_F(OptionsTest, ThreePagesWithTheirTextsStartFromTheSettingsAndCancelChanges
                          logging.FileName().text()),
               std::tuple(false, true, QString("3"), true, QString("a.txt")));
     sheet.show();
-    for (int i = 0; i < 3; ++i) {
-        sheet.SetActivePage(i);
-        SaveShot(sheet, "options-" + std::to_string(i));
-    }
+    SaveShot(sheet, "options");
     sheet.DefaultsAll(); // every page back to its defaults, yet nothing stored
     EXPECT_EQ(std::tuple(general.LoadPrevious().isChecked(), general.ConfirmDeletes().isChecked(),
                          sheet.FrontPanel().Period().text(), logging.Responses().isChecked(),
@@ -80,21 +76,6 @@ TEST_F(OptionsTest, ThreePagesWithTheirTextsStartFromTheSettingsAndCancelChanges
     sheet.CancelButton()->click();
     EXPECT_FALSE(app->GetLoadPrevConfig());
     EXPECT_TRUE(app->Log().LogsResponses());
-}
-
-TEST_F(OptionsTest, OkStoresEveryPageAndAnUnvisitedPeriodBelowFiveIsKept) {
-    app->SetAutoUpdatePeriod(3);
-    COptionsPropertySheet sheet(*app);
-    sheet.show();
-    sheet.General().UseCheckboxes().setChecked(false);
-    sheet.General().SaveOnExit().setChecked(false);
-    sheet.OkButton()->click();
-    ASSERT_FALSE(sheet.isVisible());
-    sheet.Apply();
-    EXPECT_EQ(std::tuple(app->GetUseCheckboxes(), app->GetSaveConfigOnExit(),
-                         app->GetLoadPrevConfig(), app->GetAutoUpdatePeriod()),
-              std::tuple(false, false, true, 3));
-    EXPECT_TRUE(app.prompt.asked.empty());
 }
 
 TEST_F(OptionsTest, ThePeriodIsAnIntegerFromFiveToSixtyShownButNeverLogged) {
@@ -124,10 +105,6 @@ TEST_F(OptionsTest, ThePeriodIsAnIntegerFromFiveToSixtyShownButNeverLogged) {
     const std::string log = Log("Log.txt");
     EXPECT_NE(log.find("Log file opened."), std::string::npos) << log;
     EXPECT_EQ(log.find("Please enter"), std::string::npos) << log;
-    sheet.OkButton()->click();
-    EXPECT_FALSE(sheet.isVisible());
-    sheet.Apply();
-    EXPECT_EQ(app->GetAutoUpdatePeriod(), 60);
 }
 
 TEST_F(OptionsTest, AutoUpdateEnablesThePeriodAndDrivesTheTimer) {
@@ -147,10 +124,14 @@ TEST_F(OptionsTest, AutoUpdateEnablesThePeriodAndDrivesTheTimer) {
     EXPECT_EQ(app.shell.timers.at(TIMER_AUTO_UPDATE), 5000u);
 }
 
-TEST_F(OptionsTest, TheLogFileNeedsSomeLoggingOnAndANameWhenItIs) {
+// OK stores every page, an unvisited period below five as it is; logging needs a file name.
+TEST_F(OptionsTest, OkStoresEveryPageOnceTheLogFileHasANameWhereLoggingIsOn) {
     app->SetLogFilters(false, false, false);
+    app->SetAutoUpdatePeriod(3);
     COptionsPropertySheet sheet(*app);
     sheet.show();
+    sheet.General().UseCheckboxes().setChecked(false);
+    sheet.General().SaveOnExit().setChecked(false);
     sheet.SetActivePage(2);
     COptLoggingPropertyPage& page = sheet.Logging();
     EXPECT_FALSE(page.FileName().isEnabled() || page.Browse().isEnabled());
@@ -169,6 +150,14 @@ TEST_F(OptionsTest, TheLogFileNeedsSomeLoggingOnAndANameWhenItIs) {
     const auto& q = app.prompt.asked[0];
     EXPECT_EQ(std::tie(q.text, q.caption),
               std::tuple("Please enter a name for the log file.", "Error"));
+    page.FileName().setText(Path("x.txt"));
+    sheet.OkButton()->click();
+    ASSERT_FALSE(sheet.isVisible());
+    sheet.Apply();
+    EXPECT_EQ(std::tuple(app->GetUseCheckboxes(), app->GetSaveConfigOnExit(),
+                         app->GetLoadPrevConfig(), app->GetAutoUpdatePeriod()),
+              std::tuple(false, false, true, 3));
+    EXPECT_EQ(app.prompt.asked.size(), 2u);
 }
 
 TEST_F(OptionsTest, ApplyingClosesOrMovesTheOpenLog) {
@@ -198,18 +187,12 @@ TEST_F(OptionsTest, BrowseOffersASaveChooserForLogFilesAndCopiesTheChoice) {
     COptionsPropertySheet sheet(*app);
     COptLoggingPropertyPage& page = sheet.Logging();
     page.FileName().setText(Path("mine.txt"));
-    QTimer::singleShot(0, [&] {
-        auto* dlg = qobject_cast<CAppFileDialog*>(QApplication::activeModalWidget());
-        if (!dlg) {
-            ADD_FAILURE() << "no chooser";
-            return;
-        }
-        EXPECT_EQ(dlg->nameFilters(), (QStringList{"Log Files (*.txt)", "All Files (*)"}));
-        EXPECT_EQ(std::tuple(dlg->defaultSuffix(), dlg->acceptMode(), dlg->GetPathName()),
+    InspectModal<CAppFileDialog>([&](CAppFileDialog& dlg) {
+        EXPECT_EQ(dlg.nameFilters(), (QStringList{"Log Files (*.txt)", "All Files (*)"}));
+        EXPECT_EQ(std::tuple(dlg.defaultSuffix(), dlg.acceptMode(), dlg.GetPathName()),
                   std::tuple(QString("txt"), QFileDialog::AcceptSave, Path("mine.txt")));
         const auto flags = CAppFileDialog::OFN_OVERWRITEPROMPT | CAppFileDialog::OFN_HIDEREADONLY;
-        EXPECT_EQ(dlg->Flags() & flags, flags);
-        dlg->reject();
+        EXPECT_EQ(dlg.Flags() & flags, flags);
     });
     page.OnBrowse();
     EXPECT_EQ(page.FileName().text(), Path("mine.txt"));
