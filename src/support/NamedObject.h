@@ -26,7 +26,6 @@ public:
     // to errors and returns false.
     bool AssignFrom(const RootObject& source, unsigned flags,
                     const TextSink* errors = nullptr) override;
-    virtual int GetObjectCode() const { return 100; }
 
     const SupportString& SelectName(unsigned flags) const;
     const SupportString& GetName() const { return m_name; }

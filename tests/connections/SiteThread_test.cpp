@@ -107,7 +107,7 @@ TEST_F(SiteThreads, TwoInstrumentsShareOneLinkAndTheSecondReleaseClosesIt) {
     ASSERT_TRUE(Post(1026, a));
     ASSERT_TRUE(stub->WaitFor(3));
     EXPECT_EQ(site->GetInUseCount(), 1);
-    EXPECT_TRUE(transport->IsOpen() && site->HasWorker());
+    EXPECT_TRUE(transport->IsOpen() && site->HasWorker() && !site->IsStopped());
     ASSERT_TRUE(Post(1026, b));
     EXPECT_TRUE(site->WaitForWorkers(5000));
     EXPECT_EQ(transport->closes, 1);

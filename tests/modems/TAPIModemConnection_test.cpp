@@ -101,6 +101,10 @@ TEST(ModemArchive, DefinitionBuiltInAndWindowsModemLayouts) {
         expected.WriteString("9,555");
         expected.WriteInt32(45);
         ExpectArchive(link, expected, 0);
+        std::unique_ptr<CConnection> copy(link.Clone());
+        CArchive copied;
+        dynamic_cast<CTAPIModemConnection&>(*copy).Serialize(copied);
+        EXPECT_EQ(copied.Bytes(), expected.Bytes());
     }
 }
 

@@ -93,6 +93,8 @@ TEST_F(SeqTest, DisplayTextsOfEveryStepKindSurviveACopy) {
         SCOPED_TRACE(edited[i]);
         auto* step = static_cast<CStep*>(copy->Steps().At(i));
         EXPECT_EQ(step->GetText(0), edited[i]);
+        const std::string text = edited[i];
+        EXPECT_EQ(step->IsEditable(), text != "PURGE" && text != "STANDBY");
         EXPECT_EQ(step->GetOwner(), copy.get());
         EXPECT_NE(step, seq->Steps().At(i));
     }

@@ -79,6 +79,25 @@ TEST(SimDas, ListCommandsByLibraryRevision) {
     }
 }
 
+// Before revision 2.1 "print script" gives the listing, a block of lines per channel that
+// a blank line ends.
+TEST(SimDas, OldRevisionsPrintTheListing) {
+    SimInstrument sim(Das("2.0"));
+    const std::vector<std::string> lines = Lines(Ask(sim, D("print script")));
+    // clang-format off
+    const std::vector<std::string> conc = {
+        "SETUP PROPERTIES FOR \"CONC\":", "  NAME: \"CONC\"", "  EVENT: \"ATIMER\"",
+        "  STARTING DATE: 01-JAN-2024", "  SAMPLE PERIOD: 000:00:01", "  REPORT PERIOD: 000:01:00",
+        "  FILE NAME: \"CONC\"", "  NUMBER OF RECORDS: 8760", "  RS-232 REPORT: OFF",
+        "  COMPACT REPORT: OFF", "  CHANNEL ENABLED: ON", "  CAL. HOLD OFF: ON", "  PARAMETERS: 2",
+        "    PARAMETER=\"O3CONC\", MODE=AVG, PRECISION=1",
+        "    PARAMETER=\"SAMPFLOW\", MODE=AVG, PRECISION=0", ""};
+    // clang-format on
+    ASSERT_GT(lines.size(), conc.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + conc.size()), conc);
+    EXPECT_EQ(lines[conc.size()], "SETUP PROPERTIES FOR \"DAILY\":");
+}
+
 // Time, samples and value of O3CONC (it stores samples), value of SAMPFLOW and a CRC. The
 // older line form is read by the program in the end-to-end tests.
 TEST(SimDas, ReportSelectsRecordsByCountAndTime) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -63,6 +64,8 @@ TEST_F(SupportLists, AppendFailsAtTheNodeCeiling) {
             o.release();
         }
         EXPECT_EQ(pool.InUse(), ListNodePool::kCeiling);
+        EXPECT_EQ(pool.HighWater(), ListNodePool::kCeiling);
+        EXPECT_GE(pool.Reserved(), ListNodePool::kCeiling);
         EXPECT_EQ(list.GetCount() + before, ListNodePool::kCeiling);
         // A freed node is used again.
         list.Destroy(list.Head()->object);
@@ -189,6 +192,20 @@ TEST_F(SupportLists, ListsReadBackWhatTheyWroteAndStopAtDamage) {
     NamedObjectList none;
     none.SerializeTo(bad);
     EXPECT_TRUE(none.IsEmpty());
+    // A plain named object reads back its id and both names, and nothing from a short read.
+    NamedObject plain("SO2", 7);
+    plain.SetAltName("so2");
+    ByteStream one;
+    const size_t size = plain.SerializeTo(one);
+    NamedObject back;
+    ByteStream oneIn(one.Data(), 0);
+    EXPECT_EQ(back.SerializeTo(oneIn), size);
+    EXPECT_EQ(std::tuple(back.GetName().str(), back.GetAltName().str(), back.GetId()),
+              std::tuple(std::string("SO2"), std::string("so2"), 7u));
+    NamedObject untouched;
+    ByteStream shortOne(std::vector<uint8_t>(one.Data().begin(), one.Data().end() - 1), 0);
+    untouched.SerializeTo(shortOne);
+    EXPECT_EQ(untouched.GetName().str(), "");
 }
 
 TEST_F(SupportLists, WriteDefinitionAndTheIteratorWalkInListOrderOrReversed) {

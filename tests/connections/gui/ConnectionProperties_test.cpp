@@ -22,6 +22,7 @@
 #include "platform/SerialPort.h"
 #include "platform/TelephonyATBackend.h"
 #include "platform/TelephonyStream.h"
+#include "support_lib/InspectModal.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -496,6 +497,15 @@ struct ListDialogTest : dialogtest::DialogTest {
     const std::string defaultName = "Local Site";
     const QString lockedSuffix = " (Connected)";
 };
+
+// The Sites command runs the window modally over the application's sites.
+TEST_F(ListDialogTest, TheSitesCommandRunsTheWindowModally) {
+    Add({"bravo", "Alpha"});
+    InspectModal<CSitesDialog>([](CSitesDialog& d) {
+        EXPECT_EQ(d.RowTexts(), (QStringList{"Alpha", "bravo"}));
+    });
+    EXPECT_EQ(CSitesDialog::Run(nullptr), QDialog::Rejected);
+}
 
 TEST_F(ListDialogTest, NewAndEditKeepTheRowsSortedAndCountOnlyWhenConfirmed) {
     Add({"bravo", "Alpha", "charlie*"});
