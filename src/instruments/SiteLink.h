@@ -44,7 +44,7 @@ public:
     virtual void CancelRead() = 0;
     // An instrument takes the site as its site in use (true) or lets go of it (false); a
     // site held by any instrument is not to be deleted.
-    virtual void Hold(bool /*held*/) {}
+    virtual void Hold(bool held) = 0;
 
     // Starts the worker thread if needed and queues the connect request (1025).
     virtual bool PostConnectRequest(CInstrumentConnection* instrument) = 0;

@@ -210,6 +210,7 @@ TEST(TelephonyStartup, LinesAreReadUntilAGapAndOnlyDataModemsWithAsciiNamesAreLi
     EXPECT_EQ(std::tuple(office.GetName(), office.GetId(), office.GetDeviceIndex()),
               std::tuple(std::string("Office"), 22u, 1u));
     EXPECT_EQ(lab.GetDeviceIndex(), 3u);
+    EXPECT_EQ(lab.GetApiVersion(), TelephonyService::kApiVersion);
     EXPECT_EQ(CTAPIModemDevice::FillDeviceList(list, nullptr), 0u);
 }
 
