@@ -112,6 +112,7 @@ public:
     }
     CConnection* GetConnection() override { return &m_link; }
     void CancelRead() override { m_link.CancelRead(); }
+    void Hold(bool) override {} // one instrument, no list to guard
     bool PostConnectRequest(CInstrumentConnection*) override { return false; }
     bool PostRequest(unsigned, uint32_t, uintptr_t, std::unique_ptr<InstrumentRequest>) override {
         return false;
