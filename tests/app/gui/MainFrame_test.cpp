@@ -11,7 +11,7 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
-#include "support_lib/InspectModal.h"
+#include "support_lib/ModalProbe.h"
 #include "support_lib/TempDir.h"
 #include "ui/WindowModal.h"
 
@@ -311,7 +311,7 @@ TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     Desktop d;
     const QStringList filters{"Standard network configuration Files (*.cfg)",
                               "Text network configuration Files (*.cfx)", "All Files (*)"};
-    InspectModal<QFileDialog>([&](QFileDialog& dlg) {
+    ProbeModal<QFileDialog>([&](QFileDialog& dlg) {
         EXPECT_EQ(dlg.nameFilters(), filters);
         EXPECT_EQ(dlg.defaultSuffix(), "cfg");
         EXPECT_EQ(dlg.fileMode(), QFileDialog::ExistingFile);
@@ -320,7 +320,7 @@ TEST(FileCommands, ChoosersPromptsAndRecentFiles) {
     TempDir dir; // the chooser offers the current path where its folder exists
     const std::string plant = dir.File("plant.cfg");
     d.app.SetConfigPath(plant);
-    InspectModal<QFileDialog>([&](QFileDialog& dlg) {
+    ProbeModal<QFileDialog>([&](QFileDialog& dlg) {
         EXPECT_FALSE(dlg.testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dlg.selectedFiles(), QStringList{QString::fromStdString(plant)});
     });

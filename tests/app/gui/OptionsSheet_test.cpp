@@ -6,7 +6,7 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
-#include "support_lib/InspectModal.h"
+#include "support_lib/ModalProbe.h"
 #include "support_lib/TempDir.h"
 #include "ui/AppFileDialog.h"
 
@@ -187,7 +187,7 @@ TEST_F(OptionsTest, BrowseOffersASaveChooserForLogFilesAndCopiesTheChoice) {
     COptionsPropertySheet sheet(*app);
     COptLoggingPropertyPage& page = sheet.Logging();
     page.FileName().setText(Path("mine.txt"));
-    InspectModal<CAppFileDialog>([&](CAppFileDialog& dlg) {
+    ProbeModal<CAppFileDialog>([&](CAppFileDialog& dlg) {
         EXPECT_EQ(dlg.nameFilters(), (QStringList{"Log Files (*.txt)", "All Files (*)"}));
         EXPECT_EQ(std::tuple(dlg.defaultSuffix(), dlg.acceptMode(), dlg.GetPathName()),
                   std::tuple(QString("txt"), QFileDialog::AcceptSave, Path("mine.txt")));

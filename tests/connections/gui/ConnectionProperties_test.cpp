@@ -22,7 +22,7 @@
 #include "platform/SerialPort.h"
 #include "platform/TelephonyATBackend.h"
 #include "platform/TelephonyStream.h"
-#include "support_lib/InspectModal.h"
+#include "support_lib/ModalProbe.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -501,7 +501,7 @@ struct ListDialogTest : dialogtest::DialogTest {
 // The Sites command runs the window modally over the application's sites.
 TEST_F(ListDialogTest, TheSitesCommandRunsTheWindowModally) {
     Add({"bravo", "Alpha"});
-    InspectModal<CSitesDialog>([](CSitesDialog& d) {
+    ProbeModal<CSitesDialog>([](CSitesDialog& d) {
         EXPECT_EQ(d.RowTexts(), (QStringList{"Alpha", "bravo"}));
     });
     EXPECT_EQ(CSitesDialog::Run(nullptr), QDialog::Rejected);

@@ -7,15 +7,15 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-// Runs inspect on the modal Dialog once its loop runs, then rejects it.
-template <class Dialog> void InspectModal(std::function<void(Dialog&)> inspect) {
-    QTimer::singleShot(0, [inspect] {
+// Runs look on the modal Dialog once its loop runs, then rejects it.
+template <class Dialog> void ProbeModal(std::function<void(Dialog&)> look) {
+    QTimer::singleShot(0, [look] {
         auto* dlg = qobject_cast<Dialog*>(QApplication::activeModalWidget());
         if (!dlg) {
             ADD_FAILURE() << "not the modal dialog expected";
             return;
         }
-        inspect(*dlg);
+        look(*dlg);
         dlg->reject();
     });
 }
