@@ -16,7 +16,6 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
@@ -98,12 +97,6 @@ inline void WriteFd(int fd, const std::string& bytes) {
             return;
         done += static_cast<size_t>(n);
     }
-}
-
-// One Read of the transport, as text.
-inline std::string ReadSome(CConnection& c, size_t max, unsigned timeoutMs, int terminator) {
-    std::vector<char> buf(max + 1);
-    return std::string(buf.data(), c.Read(buf.data(), max, timeoutMs, terminator));
 }
 
 // A pseudo-terminal: the test plays the instrument on the master side; the

@@ -20,7 +20,8 @@ struct Transports : ::testing::TestWithParam<Kind> {
         return cable ? cable->pty.Take(count) : ReadFd(tcp->peer, count);
     }
     std::string Read(size_t max, unsigned timeoutMs, int terminator = -1) {
-        return ReadSome(*near, max, timeoutMs, terminator);
+        std::vector<char> buf(max + 1);
+        return std::string(buf.data(), near->Read(buf.data(), max, timeoutMs, terminator));
     }
     std::unique_ptr<OpenCable> cable =
         GetParam() == Kind::Cable ? std::make_unique<OpenCable>() : nullptr;
@@ -48,12 +49,11 @@ TEST_P(Transports, ReadsEndAtTheCountTheTerminatorOrTheTimeOut) {
     const std::string nul("a\0b\r\n", 5);
     // clang-format off
     const Row rows[] = {
-        {"max one keeps the rest", "abc", {{1, 2000, -1, "a"}, {1, 2000, -1, "b"}, {5, 0, -1, "c"}}},
         {"terminator stored and counted", "OK\r\nNEXT\r\n",
          {{100, 2000, '\n', "OK\r\n"}, {100, 2000, '\n', "NEXT\r\n"}}},
         {"minus one never ends early", "a\nb\nc", {{5, 5000, -1, "a\nb\nc"}}},
-        {"time-out zero takes what is queued", "xyz",
-         {{1, 2000, -1, "x"}, {10, 0, -1, "yz"}, {10, 0, -1, ""}}},
+        {"max one keeps the rest; time-out zero takes what is queued", "xyz",
+         {{1, 2000, -1, "x"}, {1, 2000, -1, "y"}, {10, 0, -1, "z"}, {10, 0, -1, ""}}},
         {"NUL bytes kept", nul, {{10, 2000, '\n', nul}}},
         {"terminator above a byte matches nothing", "\xFF\n", {{2, 2000, 0x1FF, "\xFF\n"}}},
         {"high byte as unsigned", "ab\xFE" "cd", {{10, 2000, 0xFE, "ab\xFE"}, {10, 0, 0xFE, "cd"}}},
@@ -133,7 +133,6 @@ TEST_P(Transports, WhenTheFarEndGoesTheBufferedBytesComeAndTheLinkIsKnownToHaveF
 TEST(TcpOpen, NamesResolveAndBadTargetsFail) {
     TcpLink byName("localhost");
     EXPECT_GE(byName.peer, 0);
-    EXPECT_FALSE(std::unique_ptr<CConnection>(byName.conn.Clone())->IsOpen());
     // Close shuts the sending side, so the peer sees the end.
     EXPECT_TRUE(byName.conn.Close());
     ASSERT_TRUE(Readable(byName.peer, 2000));

@@ -1,11 +1,17 @@
 // The direct cable over real pseudo-terminals and over an in-memory port:
-// settings and their normalisation, and values read from text.
+// settings and their normalisation, and values read from text; a site whose port
+// cannot be opened. (The archive record, the text block and the site's transport
+// kinds are tested with the configuration files and the site's dialog.)
 
 #include "ConnTestSupport.h"
 
 #include "model/ConfigKeywords.h"
 #include "model/NamedObjectList.h"
+#include "platform/PosixSerialPort.h"
 #include "platform/SerialBaudRate.h"
+#include "support_lib/Fakes.h"
+
+#include <cerrno>
 
 using namespace conntest;
 
@@ -148,20 +154,51 @@ TEST(CommPortSeam, LineSettingsAndFlowCodesReachThePortAndOtherCodesKeepItsHands
     }
 }
 
-// The text block as a whole is tested with the configuration files.
-TEST(CommPortText, ValuesAreReadThroughTheSettersAndOtherKeysAreLeft) {
-    // Flow codes never written mean the handshake; parity 69 is 'E'.
-    ConfigText s("SITE_XON_XOFF = 5\r\nSITE_PARITY_MODE = 69\r\nSITE_STOP_BITS = 1\r\n"
-                 "SITE_TCPIP_PORT = 5\r\n");
+// Older files wrote any non-zero flow code for the handshake; another key is left for
+// the next reader.
+TEST(CommPortText, OldFlowCodesMeanTheHandshakeAndOtherKeysAreLeft) {
+    ConfigText s("SITE_XON_XOFF = 5\r\nSITE_TCPIP_PORT = 5\r\n");
     CCommPortConnection c;
-    c.SetStopBits(2);
     EXPECT_TRUE(c.ReadConfig(*s, CNamedObjectList()));
-    EXPECT_EQ(std::tuple(c.GetParity(), c.GetStopBits(), c.GetFlowControl()), std::tuple(2, 0, 1));
-    // Another key is left for the next reader; with none of its own, nothing is taken.
+    EXPECT_EQ(c.GetFlowControl(), int(CCommPortConnection::FLOW_RTSCTS));
     EXPECT_EQ(s->GetTokenCode(), int(CFG_SITE_TCPIP_PORT));
     EXPECT_FALSE(c.ReadConfig(*s, CNamedObjectList()));
-    EXPECT_EQ(s->GetTokenCode(), int(CFG_SITE_TCPIP_PORT));
     EXPECT_EQ(s->GetErrorCount(), 0u);
+}
+
+// ---- sites
+
+// A site whose cable cannot be opened shows why on the display's second line.
+TEST(SiteOpen, ASiteThatCannotOpenItsPortSaysWhy) {
+    TestApp app;
+    Pty pty;
+    PosixSerialPort holder(pty.Path()); // another opener holds the port
+    ASSERT_TRUE(holder.Open());
+    const std::pair<std::string, std::string> rows[] = {
+        {pty.Path(), "Port busy: another program holds it."},
+        {"/dev/gasquill-no-such-port", "No such port: is the adapter plugged in?"},
+    };
+    for (const auto& [port, second] : rows) {
+        SCOPED_TRACE(port);
+        CSiteConnection site;
+        site.SetName("Bench");
+        auto* cable = new CCommPortConnection;
+        cable->SetPortName(port);
+        site.SetConnection(cable);
+        CInstrumentConnection inst;
+        site.OpenLink(&inst);
+        EXPECT_FALSE(site.IsConnected());
+        const std::string first = "Unable to connect to site Bench.";
+        EXPECT_EQ(inst.GetDisplayText(), first + std::string(40 - first.size(), ' ') + second);
+    }
+    // Let go by the other opener, the port is free again.
+    holder.Close();
+    CCommPortConnection cable;
+    cable.SetPortName(pty.Path());
+    EXPECT_TRUE(cable.Open(nullptr));
+    // Run as root here, so the permission case is only asked of the hint itself.
+    EXPECT_EQ(SerialPort::OpenErrorHint(EACCES), "No permission: join the dialout group.");
+    EXPECT_EQ(SerialPort::OpenErrorHint(EIO), "");
 }
 
 } // namespace
