@@ -22,8 +22,8 @@ namespace {
 // in turn, then 0.
 struct FakePorts {
     struct Port : SerialPort {
-        Port(std::string name, FakePorts& f) : name(std::move(name)), fake(f) {}
-        std::string GetName() const override { return name; }
+        explicit Port(FakePorts& f) : fake(f) {}
+        std::string GetName() const override { return "fake"; }
         bool Open() override { return open = true; }
         bool IsOpen() const override { return open; }
         void Close() override { fake.closes += std::exchange(open, false); }
@@ -45,13 +45,12 @@ struct FakePorts {
         bool WaitForInput(unsigned) override { return false; }
         bool FlushInput() override { return true; }
         bool Drain() override { return true; }
-        std::string name;
         FakePorts& fake;
         bool open = false;
     };
     FakePorts() {
         SerialPort::SetFactory(
-            [this](const std::string& name) { return std::make_unique<Port>(name, *this); });
+            [this](const std::string&) { return std::make_unique<Port>(*this); });
     }
     ~FakePorts() { SerialPort::SetFactory(nullptr); }
     SerialSettings initial, applied;

@@ -20,6 +20,7 @@
 #include "platform/TelephonyATBackend.h"
 #include "platform/TelephonyStream.h"
 #include "support_lib/ModalProbe.h"
+#include "support_lib/ScriptedLink.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -393,10 +394,8 @@ TEST_F(ConnectionTest, SiteKindsAndSettingsEditAWorkingCopyThatOnlyOkStores) {
                   (QStringList{"Direct Cable", "Windows Modem", "Other Modem", "TCP/IP"}));
         EXPECT_EQ(dlg.ConnectionType().currentText(), "Direct Cable");
         EXPECT_EQ(dlg.Name().text(), "Harbour");
-        auto* working = dynamic_cast<CCommPortConnection*>(dlg.Working());
-        ASSERT_NE(working, nullptr);
-        EXPECT_NE(working, cable);
-        EXPECT_EQ(working->GetPortName(), "COM3");
+        EXPECT_NE(dlg.Working(), cable); // a copy
+        EXPECT_EQ(dynamic_cast<CCommPortConnection&>(*dlg.Working()).GetPortName(), "COM3");
         const std::pair<const char*, int> kinds[] = {{"Windows Modem", CONN_WINDOWSMODEM},
                                                      {"Other Modem", CONN_BUILTINMODEM},
                                                      {"Direct Cable", CONN_DIRECTCABLE},
@@ -433,41 +432,22 @@ TEST_F(ConnectionTest, SiteKindsAndSettingsEditAWorkingCopyThatOnlyOkStores) {
 // ---- The list behaviour the Sites and Modems windows share, on the Sites window (the
 // Modems window is opened from the modem link's properties above)
 
-// The Sites window, its sites on a pseudo-terminal that a connected site holds.
+// The Sites window over sites of the test's own.
 struct ListDialogTest : dialogtest::DialogTest {
     CNamedObjectList& List() { return app->Sites(); }
-    // Adds sites by name; a name ending in '*' is added connected.
     void Add(std::initializer_list<std::string> names) {
-        for (std::string name : names) {
-            const bool connected = name.back() == '*';
-            if (connected)
-                name.pop_back();
+        for (const std::string& name : names) {
             auto* site = new CSiteConnection;
-            dynamic_cast<CCommPortConnection&>(*site->GetConnection()).SetPortName(pty.Path());
             site->SetName(name);
             List().AddTail(site);
-            if (connected)
-                (held = site)->OpenLink(nullptr);
         }
-    }
-    void SetEditor(std::function<bool(CNamedObject&)> e) {
-        CSiteConnection::SetPropertiesEditor([e](CSiteConnection& s) { return e(s); });
     }
     void Open() {
         dlg = std::make_unique<CSitesDialog>();
         dlg->show();
         QApplication::processEvents();
     }
-    void TearDown() override {
-        if (held)
-            held->ReleaseLink(true);
-        DialogTest::TearDown();
-    }
-    conntest::Pty pty;
-    CSiteConnection* held = nullptr;
     std::unique_ptr<CNamedListDialog> dlg;
-    const std::string defaultName = "Local Site";
-    const QString lockedSuffix = " (Connected)";
 };
 
 // The Sites command runs the window modally over the application's sites.
@@ -480,22 +460,25 @@ TEST_F(ListDialogTest, TheSitesCommandRunsTheWindowModally) {
 }
 
 TEST_F(ListDialogTest, NewEditAndDuplicateKeepTheRowsSortedAndLockedRowsAreOnlyCopied) {
-    Add({"bravo", "Alpha", "charlie*"});
+    Add({"bravo", "Alpha", "charlie"});
+    auto& held = dynamic_cast<CSiteConnection&>(*List().At(2)); // connected: locked
+    held.SetConnection(new ScriptedLink);
+    held.OpenLink(nullptr);
     bool confirm = false;
     std::string edited;
-    SetEditor([&](CNamedObject& o) {
+    CSiteConnection::SetPropertiesEditor([&](CSiteConnection& o) {
         edited = o.GetName();
         // Renamed also when cancelled: the row keeps what was shown.
-        o.SetName(edited == defaultName ? "Mike" : "aardvark");
+        o.SetName(edited == "Local Site" ? "Mike" : "aardvark");
         return confirm;
     });
     Open();
-    const QString locked = QString("charlie") + lockedSuffix;
+    const QString locked = "charlie (Connected)";
     EXPECT_EQ(dlg->RowTexts(), (QStringList{"Alpha", "bravo", locked}));
     EXPECT_EQ(dlg->windowTitle(), "Sites");
     dialogtest::Shot(*dlg, "Sites");
     dlg->OnNew();
-    EXPECT_EQ(edited, defaultName); // a default object is what gets edited
+    EXPECT_EQ(edited, "Local Site"); // a default object is what gets edited
     EXPECT_EQ(List().GetCount(), 3u);
     dlg->SelectRow(1);
     dlg->OnEdit();
@@ -525,7 +508,7 @@ TEST_F(ListDialogTest, NewEditAndDuplicateKeepTheRowsSortedAndLockedRowsAreOnlyC
     EXPECT_TRUE(app.prompt.asked.empty());
     dlg->OnDuplicate();
     ASSERT_EQ(List().GetCount(), 5u);
-    EXPECT_NE(List().At(4)->GetId(), held->GetId());
+    EXPECT_NE(List().At(4)->GetId(), held.GetId());
     EXPECT_EQ(dlg->RowTexts(),
               (QStringList{"aardvark", "Alpha", locked, "Copy of charlie", "Mike"}));
     EXPECT_EQ(dlg->SelectedRow(), 3);

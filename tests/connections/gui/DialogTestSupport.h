@@ -1,8 +1,7 @@
 #pragma once
 // Shared by the property-dialog tests: the Qt application, an application
 // object with a recording prompt, a driver that acts on the next modal dialog
-// of a given type from inside its event loop, and screenshots with a check that
-// no control is squeezed below the size it asks for.
+// of a given type from inside its event loop, and screenshots.
 
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
@@ -13,15 +12,11 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -79,37 +74,11 @@ private:
     QTimer m_timer;
 };
 
-// Saves the widget's picture in the build tree's test-shots folder and checks
-// that every visible label, button, edit and list inside is at least as large
-// as it asks to be (a squeezed one shows its text cut off).
+// Saves the widget's picture, as it is shown, in the build tree's test-shots folder.
 inline void Shot(QWidget& widget, const std::string& name) {
     widget.show();
     QApplication::processEvents();
     SaveShot(widget, name);
-    for (QWidget* child : widget.findChildren<QWidget*>()) {
-        // The edit inside an editable drop-down list is the list's business.
-        if (!child->isVisible() || qobject_cast<QComboBox*>(child->parentWidget()))
-            continue;
-        const std::string what = name + ": " + child->metaObject()->className() + " \"" +
-                                 child->property("text").toString().toStdString() + "\"";
-        if (auto* button = qobject_cast<QPushButton*>(child)) {
-            // A push button may be narrower than the style's usual minimum, not than
-            // its text.
-            QString text = button->text();
-            text.remove(QLatin1Char('&'));
-            EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(text) + 8)
-                << what << " is too narrow";
-            EXPECT_GE(button->height(), button->fontMetrics().height() + 4)
-                << what << " is too low";
-            continue;
-        }
-        if (!qobject_cast<QLabel*>(child) && !qobject_cast<QAbstractButton*>(child) &&
-            !qobject_cast<QLineEdit*>(child) && !qobject_cast<QComboBox*>(child))
-            continue;
-        const QSize wanted = child->minimumSizeHint();
-        EXPECT_GE(child->width(), wanted.width()) << what << " is too narrow";
-        EXPECT_GE(child->height(), wanted.height()) << what << " is too low";
-    }
 }
 
 // The fixture: a Qt application and a small application object of the test's
