@@ -1,7 +1,7 @@
-// The direct cable over real pseudo-terminals and over an in-memory port:
-// settings and their normalisation, and values read from text; a site whose port
-// cannot be opened. (The archive record, the text block and the site's transport
-// kinds are tested with the configuration files and the site's dialog.)
+// The direct cable over real pseudo-terminals and over an in-memory port: settings and their
+// normalisation, and values read from text; a site whose port cannot be opened. (The archive
+// record, the text block and the site's transport kinds are tested with the configuration files and
+// the site's dialog.)
 
 #include "ConnTestSupport.h"
 
@@ -17,9 +17,8 @@ using namespace conntest;
 
 namespace {
 
-// In-memory serial ports in place of the device files, for the life of the
-// object: they record the settings applied and answer the output queue's counts
-// in turn, then 0.
+// In-memory serial ports in place of the device files, for the life of the object: they record the
+// settings applied and answer the output queue's counts in turn, then 0.
 struct FakePorts {
     struct Port : SerialPort {
         explicit Port(FakePorts& f) : fake(f) {}
@@ -60,8 +59,8 @@ struct FakePorts {
 };
 
 TEST(CommPortSettings, ParityStopBitsAndPortNamesAreNormalised) {
-    // Parity takes codes 0-4 and the letters N O E M S; anything else is none.
-    // Two stop bits stay two; every other value is one stop bit (0).
+    // Parity takes codes 0-4 and the letters N O E M S; anything else is none. Two stop bits stay
+    // two; every other value is one stop bit (0).
     const std::pair<int, int> parity[] = {{'E', 2}, {2, 2}, {'O', 1}, {1, 1}, {'M', 3}, {3, 3},
                                           {'S', 4}, {4, 4}, {'N', 0}, {5, 0}, {'e', 0}, {-1, 0}};
     CCommPortConnection c;
@@ -84,8 +83,8 @@ TEST(CommPortSettings, ParityStopBitsAndPortNamesAreNormalised) {
         EXPECT_EQ(SerialPort::DevicePath(name), path) << name;
 }
 
-// A pseudo-terminal always carries eight data bits without parity (the kernel
-// resets those bits), so data bits and parity are checked on the in-memory port.
+// A pseudo-terminal always carries eight data bits without parity (the kernel resets those bits),
+// so data bits and parity are checked on the in-memory port.
 TEST(CommPortOpen, LineSettingsReachTheTerminal) {
     for (const int flow : {CCommPortConnection::FLOW_RTSCTS, CCommPortConnection::FLOW_XONXOFF}) {
         const bool hardware = flow == CCommPortConnection::FLOW_RTSCTS;
@@ -153,8 +152,8 @@ TEST(CommPortSeam, LineSettingsAndFlowCodesReachThePortAndOtherCodesKeepItsHands
     }
 }
 
-// Older files wrote any non-zero flow code for the handshake; another key is left for
-// the next reader.
+// Older files wrote any non-zero flow code for the handshake; another key is left for the next
+// reader.
 TEST(CommPortText, OldFlowCodesMeanTheHandshakeAndOtherKeysAreLeft) {
     ConfigText s("SITE_XON_XOFF = 5\r\nSITE_TCPIP_PORT = 5\r\n");
     CCommPortConnection c;

@@ -76,8 +76,7 @@ inline bool Readable(int fd, int waitMs = 0) {
     return ::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN);
 }
 
-// Reads from fd until it has `count` bytes or nothing more comes within
-// limitMs.
+// Reads from fd until it has `count` bytes or nothing more comes within limitMs.
 inline std::string ReadFd(int fd, size_t count, int limitMs = 2000) {
     std::string got;
     while (got.size() < count && Readable(fd, limitMs)) {
@@ -99,9 +98,8 @@ inline void WriteFd(int fd, const std::string& bytes) {
     }
 }
 
-// A pseudo-terminal: the test plays the instrument on the master side; the
-// transport opens the slave by its path. The slave stays open here too, so the
-// pair lives as long as this.
+// A pseudo-terminal: the test plays the instrument on the master side; the transport opens the
+// slave by its path. The slave stays open here too, so the pair lives as long as this.
 class Pty {
 public:
     Pty() {
@@ -131,8 +129,7 @@ public:
     int Master() const { return m_master; }
     void Feed(const std::string& bytes) { WriteFd(m_master, bytes); }
     std::string Take(size_t count, int limitMs = 2000) { return ReadFd(m_master, count, limitMs); }
-    // Whether bytes fed on the master side have reached the slave, without taking
-    // them.
+    // Whether bytes fed on the master side have reached the slave, without taking them.
     bool SlaveHasInput(int waitMs) { return Readable(m_slave, waitMs); }
 
 private:
@@ -152,8 +149,8 @@ struct OpenCable {
     }
 };
 
-// A TCP connection to a listener of its own on 127.0.0.1 (a free port), with the
-// accepted peer (-1 if none).
+// A TCP connection to a listener of its own on 127.0.0.1 (a free port), with the accepted peer (-1
+// if none).
 struct TcpLink {
     CTCPConnection conn;
     int peer = -1;

@@ -1,8 +1,7 @@
-// The links across threads. Transports: a cancel from another thread ends a
-// blocked read, the state lock stays free while a read waits, and a peer that
-// only trickles cannot hold a TCP write past its time-out. Sites and their
-// workers, with a stub in place of the instrument layer: the shared link, the
-// order of requests, queued requests when the link closes, failed opens, sending.
+// The links across threads. Transports: a cancel from another thread ends a blocked read, the state
+// lock stays free while a read waits, and a peer that only trickles cannot hold a TCP write past
+// its time-out. Sites and their workers, with a stub in place of the instrument layer: the shared
+// link, the order of requests, queued requests when the link closes, failed opens, sending.
 
 #include "ConnTestSupport.h"
 
@@ -16,9 +15,9 @@
 using namespace conntest;
 
 namespace {
-// Starts a ten-minute read on another thread, checks that the state lock stays
-// free while it waits (a read that held it across its waits would refuse every
-// try), then cancels it and returns what it gave back.
+// Starts a ten-minute read on another thread, checks that the state lock stays free while it waits
+// (a read that held it across its waits would refuse every try), then cancels it and returns what
+// it gave back.
 std::string CancelBlockedRead(CConnection& conn) {
     std::atomic<bool> started{false}, ended{false};
     std::string got = "unset";
@@ -59,8 +58,8 @@ TEST(TransportThreads, ACancelEndsABlockedReadWithWhatItHadAndTheStateLockStaysF
 }
 
 TEST(TransportThreads, ATcpWriteToAPeerThatOnlyTricklesEndsAtItsTimeOut) {
-    // The peer keeps taking a little, so the socket never stalls for long; the
-    // write still may not take longer in all than its time-out.
+    // The peer keeps taking a little, so the socket never stalls for long; the write still may not
+    // take longer in all than its time-out.
     TcpLink t;
     ASSERT_GE(t.peer, 0);
     std::atomic<bool> stop{false};
@@ -89,9 +88,8 @@ struct CountedBlock : InstrumentRequest {
     std::atomic<int>& m_freed;
 };
 
-// Stands in for the instrument layer: connect (1025) opens the site's link,
-// disconnect (1026) releases it, forced when wParam is 1; every request is
-// recorded, on the worker thread.
+// Stands in for the instrument layer: connect (1025) opens the site's link, disconnect (1026)
+// releases it, forced when wParam is 1; every request is recorded, on the worker thread.
 class StubHandler {
 public:
     explicit StubHandler(CSiteConnection& site) : m_site(site) {
@@ -175,8 +173,8 @@ TEST_F(SiteThreads, TwoInstrumentsShareOneLinkAndTheSecondReleaseClosesIt) {
     EXPECT_EQ(transport->closes, 1);
     EXPECT_FALSE(site->IsConnected() || site->HasWorker());
     EXPECT_TRUE(site->IsStopped());
-    // With the worker gone, nothing can be posted until the next connect, which opens
-    // the link again with a new worker.
+    // With the worker gone, nothing can be posted until the next connect, which opens the link
+    // again with a new worker.
     EXPECT_FALSE(Post(1027, a));
     ASSERT_TRUE(site->PostConnectRequest(a));
     ASSERT_TRUE(site->PostConnectRequest(b));
@@ -298,8 +296,8 @@ TEST_F(SiteThreads, RequestsRunInPostingOrderAndSendPurgesWhenAskedBeforeItWrite
         got = transport->ReadString(0, '\r');
     };
     ASSERT_TRUE(site->PostConnectRequest(a));
-    // Requests run in posting order; key numbers outside 1-8 and messages that are no
-    // request are dropped.
+    // Requests run in posting order; key numbers outside 1-8 and messages that are no request are
+    // dropped.
     for (uintptr_t k : {1, 0, 9, 8})
         ASSERT_TRUE(Post(1028, a, k));
     for (unsigned m : {1024, 1034, 1027})

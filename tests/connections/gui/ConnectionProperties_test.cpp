@@ -1,6 +1,5 @@
-// The property dialogs of sites, transports and modem definitions, the serial
-// ports found in the system's tty class that the direct cable offers, and the
-// Sites and Modems windows.
+// The property dialogs of sites, transports and modem definitions, the serial ports found in the
+// system's tty class that the direct cable offers, and the Sites and Modems windows.
 
 #include "connections/ConnTestSupport.h"
 #include "connections/ModemConnection.h"
@@ -50,8 +49,8 @@ struct ConnectionTest : dialogtest::DialogTest {
     std::vector<std::string> ports{"/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS9", "/dev/ttyUSB0"};
 };
 
-// Opens the object's properties through the installed editors, expects a T and
-// accepts or cancels it.
+// Opens the object's properties through the installed editors, expects a T and accepts or cancels
+// it.
 template <class T, class O> void ExpectEditedBy(O& object, bool ok) {
     WhenModal<T> driver([ok](T& d) { ok ? d.accept() : d.reject(); });
     EXPECT_EQ(object.EditProperties(), ok) << typeid(T).name();
@@ -96,8 +95,8 @@ TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAndRefusals) {
         Shot(*dlg, shot);
     }
 
-    // Values that are no integer in range, or empty, are refused and nothing is stored:
-    // one row per way a number is refused.
+    // Values that are no integer in range, or empty, are refused and nothing is stored: one row per
+    // way a number is refused.
     tcpDlg.Address().setText("analyzer.local");
     struct Row {
         QDialog& dlg;
@@ -206,9 +205,9 @@ struct FakeSys {
     }
 };
 
-// A tty: its class entry with its serial type, its device under a USB device that names
-// itself (maker, product), its driver and, when present, its device file. Rows with a
-// description are listed with it; the others are no port.
+// A tty: its class entry with its serial type, its device under a USB device that names itself
+// (maker, product), its driver and, when present, its device file. Rows with a description are
+// listed with it; the others are no port.
 struct Tty {
     QString name, driver;
     QByteArray type, maker, product;
@@ -232,15 +231,12 @@ void Populate(FakeSys& sys) {
     for (const Tty& t : kTtys) {
         const QString usb = "sys/devices/usb1/1-" + t.name;
         const QString device = usb + "/1-1:1.0/" + t.name;
-        QDir().mkpath(sys.dir.filePath(device));
         if (!t.product.isEmpty())
             sys.Write(usb + "/product", t.product);
         if (!t.maker.isEmpty())
             sys.Write(usb + "/manufacturer", t.maker);
-        if (!t.driver.isEmpty()) {
-            QDir().mkpath(sys.dir.filePath("sys/bus/drivers/" + t.driver));
-            sys.Link(device + "/driver", sys.dir.filePath("sys/bus/drivers/" + t.driver));
-        }
+        if (!t.driver.isEmpty()) // only the link's name is read
+            sys.Link(device + "/driver", t.driver);
         sys.Link("sys/class/tty/" + t.name + "/device", sys.dir.filePath(device));
         if (!t.type.isEmpty())
             sys.Write("sys/class/tty/" + t.name + "/type", t.type);

@@ -1,7 +1,7 @@
 #pragma once
-// Shared by the property-dialog tests: the Qt application, an application
-// object with a recording prompt, a driver that acts on the next modal dialog
-// of a given type from inside its event loop, and screenshots.
+// Shared by the property-dialog tests: the Qt application, an application object with a recording
+// prompt, a driver that acts on the next modal dialog of a given type from inside its event loop,
+// and screenshots.
 
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
@@ -39,10 +39,9 @@ inline QApplication& Qt() {
     return app;
 }
 
-// Acts on the next modal dialog of type T, from inside the modal loop that
-// shows it. If none appears within the given number of looks, every modal
-// dialog still open is rejected so that the test ends by itself; Seen() then
-// tells the test.
+// Acts on the next modal dialog of type T, from inside the modal loop that shows it. If none
+// appears within the given number of looks, every modal dialog still open is rejected so that the
+// test ends by itself; Seen() then tells the test.
 template <class T> class WhenModal {
 public:
     explicit WhenModal(std::function<void(T&)> action, int looks = 500)
@@ -81,8 +80,7 @@ inline void Shot(QWidget& widget, const std::string& name) {
     SaveShot(widget, name);
 }
 
-// The fixture: a Qt application and a small application object of the test's
-// own.
+// The fixture: a Qt application and a small application object of the test's own.
 struct DialogTest : ::testing::Test {
     void SetUp() override { Qt(); }
     // The editors are process-wide: every test starts and ends without any.
