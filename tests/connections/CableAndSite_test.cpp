@@ -119,8 +119,6 @@ TEST(CommPortSeam, LineSettingsAndFlowCodesReachThePortAndOtherCodesKeepItsHands
     };
     const Row rows[] = {
         {0, false, false, false, SerialRts::Off},
-        {1, true, false, false, SerialRts::Handshake},
-        {2, false, true, true, SerialRts::Off},
         {7, true, true, false, SerialRts::On}, // as the port had them
     };
     for (const Row& k : rows) {

@@ -64,12 +64,6 @@ inline bool WaitUntil(const std::function<bool()>& pred, unsigned limitMs = 5000
     return true;
 }
 
-inline long MsSince(std::chrono::steady_clock::time_point start) {
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 std::chrono::steady_clock::now() - start)
-                                 .count());
-}
-
 // Whether fd has something to read within waitMs.
 inline bool Readable(int fd, int waitMs = 0) {
     pollfd p{fd, POLLIN, 0};

@@ -20,10 +20,9 @@
 #include "platform/TelephonyStream.h"
 #include "support_lib/ModalProbe.h"
 #include "support_lib/ScriptedLink.h"
+#include "support_lib/TempDir.h"
 
-#include <QFile>
 #include <QListWidget>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -36,14 +35,10 @@ struct ConnectionTest : dialogtest::DialogTest {
         DialogTest::SetUp();
         SetPortLister([this] { return ports; });
     }
-    void TearDown() override {
-        SetPortScanRoots(SerialScanRoots{});
-        DialogTest::TearDown();
-    }
     CModemSettings* AddModem(const std::string& name) {
         auto* modem = new CModemSettings;
         modem->SetName(name);
-        Modems().AddTail(modem);
+        app->Modems().AddTail(modem);
         return modem;
     }
     std::vector<std::string> ports{"/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS9", "/dev/ttyUSB0"};
@@ -187,30 +182,11 @@ TEST_F(ConnectionTest, SettingsEditAWorkingCopyThatOnlyOkStores) {
     EXPECT_EQ(dlg.Settings(), PortLineSettings{});
 }
 
-// A sysfs tty class, a device folder and a by-id folder of the test's own.
-struct FakeSys {
-    QTemporaryDir dir;
-    SerialScanRoots roots{Path("sys/class/tty"), Path("dev"), Path("dev/serial/by-id")};
-
-    std::string Path(const QString& rel) const { return dir.filePath(rel).toStdString(); }
-    void Write(const QString& rel, const QByteArray& text) {
-        QDir().mkpath(QFileInfo(dir.filePath(rel)).path());
-        QFile f(dir.filePath(rel));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text + "\n");
-    }
-    void Link(const QString& rel, const QString& target) {
-        QDir().mkpath(QFileInfo(dir.filePath(rel)).path());
-        ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), dir.filePath(rel).toLocal8Bit()), 0);
-    }
-};
-
 // A tty: its class entry with its serial type, its device under a USB device that names itself
 // (maker, product), its driver and, when present, its device file. Rows with a description are
 // listed with it; the others are no port.
 struct Tty {
-    QString name, driver;
-    QByteArray type, maker, product;
+    std::string name, driver, type, maker, product;
     bool present;
     const char* description;
 };
@@ -227,43 +203,46 @@ const Tty kTtys[] = {
 };
 // clang-format on
 
-void Populate(FakeSys& sys) {
-    for (const Tty& t : kTtys) {
-        const QString usb = "sys/devices/usb1/1-" + t.name;
-        const QString device = usb + "/1-1:1.0/" + t.name;
-        if (!t.product.isEmpty())
-            sys.Write(usb + "/product", t.product);
-        if (!t.maker.isEmpty())
-            sys.Write(usb + "/manufacturer", t.maker);
-        if (!t.driver.isEmpty()) // only the link's name is read
-            sys.Link(device + "/driver", t.driver);
-        sys.Link("sys/class/tty/" + t.name + "/device", sys.dir.filePath(device));
-        if (!t.type.isEmpty())
-            sys.Write("sys/class/tty/" + t.name + "/type", t.type);
-        if (t.present)
-            sys.Write("dev/" + t.name, "");
-    }
-    sys.Link("dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K-if00-port0", "../../ttyUSB0");
+// A file or a link, with the folders it needs; empty text or target writes nothing.
+void Make(const std::filesystem::path& at, const std::string& text, bool link = false) {
+    if (text.empty() && !link)
+        return;
+    std::filesystem::create_directories(at.parent_path());
+    if (link)
+        std::filesystem::create_symlink(text, at);
+    else
+        std::ofstream(at) << text << "\n";
 }
 
 TEST_F(ConnectionTest, RealPortsAreListedWithTheirNamesAndByIdLinksAndOfferedByTheCable) {
-    FakeSys sys;
-    Populate(sys);
+    TempDir dir; // a tty class, a device folder and a by-id folder of the test's own
+    const SerialScanRoots roots{dir.File("class"), dir.File("dev"), dir.File("by-id")};
     std::vector<std::pair<std::string, std::string>> expected, listed;
-    for (const Tty& t : kTtys)
+    for (const Tty& t : kTtys) {
+        const std::filesystem::path usb = dir.path / ("usb/1-" + t.name);
+        const std::filesystem::path tty = roots.ttyClass + "/" + t.name;
+        Make(usb / "product", t.product);
+        Make(usb / "manufacturer", t.maker);
+        if (!t.driver.empty()) // only the link's name is read
+            Make(usb / "1-1:1.0" / t.name / "driver", t.driver, true);
+        Make(tty / "device", (usb / "1-1:1.0" / t.name).string(), true);
+        Make(tty / "type", t.type);
+        Make(roots.devices + "/" + t.name, t.present ? "x" : "");
         if (t.description)
-            expected.emplace_back(sys.roots.devices + "/" + t.name.toStdString(), t.description);
-    expected.emplace_back(sys.roots.byId + "/usb-FTDI_FT232R_USB_UART_A10K-if00-port0",
-                          "FTDI FT232R USB UART");
-    for (const SerialPortInfo& info : SerialPort::ListPortInfo(sys.roots))
+            expected.emplace_back(roots.devices + "/" + t.name, t.description);
+    }
+    const std::string byId = roots.byId + "/usb-FTDI_FT232R_USB_UART_A10K-if00-port0";
+    Make(byId, "../ttyUSB0", true);
+    expected.emplace_back(byId, "FTDI FT232R USB UART");
+    for (const SerialPortInfo& info : SerialPort::ListPortInfo(roots))
         listed.emplace_back(info.path, info.description);
     EXPECT_EQ(listed, expected);
 
     SetPortLister(nullptr);
-    SetPortScanRoots(sys.roots);
+    SetPortScanRoots(roots);
     CCommPortConnection cable;
     CCommPortConnectionPropertiesDialog dlg(cable);
-    dlg.Port().setCurrentText(QString::fromStdString(sys.roots.devices + "/ttyUSB0"));
+    dlg.Port().setCurrentText(QString::fromStdString(roots.devices + "/ttyUSB0"));
     EXPECT_EQ(dlg.PortNote().text(), "FTDI FT232R USB UART");
 }
 
@@ -417,12 +396,6 @@ TEST_F(ConnectionTest, SiteKindsAndSettingsEditAWorkingCopyThatOnlyOkStores) {
     }
     EXPECT_EQ(dynamic_cast<CTCPConnection&>(*site.GetConnection()).GetAddress(),
               "instrument.example");
-    // Defaults give a local site on a new default cable.
-    CSitePropertiesDialog dlg(site);
-    dlg.OnDefaults();
-    EXPECT_EQ(dlg.Name().text(), "Local Site");
-    EXPECT_EQ(dlg.ConnectionType().currentText(), "Direct Cable");
-    EXPECT_EQ(dynamic_cast<CCommPortConnection&>(*dlg.Working()).GetPortName(), "COM1");
 }
 
 // ---- The list behaviour the Sites and Modems windows share, on the Sites window (the

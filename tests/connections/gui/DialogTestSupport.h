@@ -9,6 +9,7 @@
 #include "connections/SiteConnection.h"
 #include "connections/gui/SerialPortChoices.h"
 #include "platform/Connection.h"
+#include "platform/SerialPort.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 
@@ -89,10 +90,10 @@ struct DialogTest : ::testing::Test {
         CSiteConnection::SetPropertiesEditor(nullptr);
         CModemSettings::SetPropertiesEditor(nullptr);
         SetPortLister(nullptr);
+        SetPortScanRoots(SerialScanRoots{});
     }
     TestApp app;
     CNamedObjectList& Sites() { return app->Sites(); }
-    CNamedObjectList& Modems() { return app->Modems(); }
     // The text of the last question asked.
     std::string LastMessage() const {
         return app.prompt.asked.empty() ? std::string() : app.prompt.asked.back().text;
