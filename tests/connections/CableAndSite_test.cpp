@@ -1,7 +1,5 @@
-// The direct cable over real pseudo-terminals and over an in-memory port: settings and their
-// normalisation, and values read from text; a site whose port cannot be opened. (The archive
-// record, the text block and the site's transport kinds are tested with the configuration files and
-// the site's dialog.)
+// The direct cable on pseudo-terminals and in-memory ports: its settings, old flow codes in files,
+// and a site whose port cannot be opened. (The rest of the text block is tested with the files.)
 
 #include "ConnTestSupport.h"
 

@@ -1,7 +1,6 @@
-// The links across threads. Transports: a cancel from another thread ends a blocked read, the state
-// lock stays free while a read waits, and a peer that only trickles cannot hold a TCP write past
-// its time-out. Sites and their workers, with a stub in place of the instrument layer: the shared
-// link, the order of requests, queued requests when the link closes, failed opens, sending.
+// The links across threads: a cancel ends a blocked read, which leaves the state lock free; a
+// trickling peer cannot hold a TCP write past its time-out; sites and their workers, with a stub
+// in place of the instrument layer.
 
 #include "ConnTestSupport.h"
 

@@ -1,6 +1,5 @@
-// What the direct cable (over a pseudo-terminal) and the TCP/IP transport (over loopback) share:
-// the read loop's limits, a cancel, write, purge, close, and a far end that goes away; then what
-// only the TCP/IP transport does.
+// What the direct cable (on a pseudo-terminal) and the TCP/IP transport (on loopback) share, then
+// what only the TCP/IP transport does.
 
 #include "ConnTestSupport.h"
 
