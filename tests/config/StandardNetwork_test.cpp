@@ -33,8 +33,6 @@ bool Load(ConfigApp& t, const Bytes& b) {
     return CNetworkConfiguration::LoadStandard(*t, b);
 }
 
-// ---- what the writer produces -------------------------------------------------------------
-
 TEST(StandardNetwork, TheSecondSiteAndItsTransportAreClassBackReferences) {
     ConfigApp t;
     for (const char* name : {"A", "B"}) {
@@ -68,8 +66,6 @@ TEST(StandardNetwork, TheSecondSiteAndItsTransportAreClassBackReferences) {
     EXPECT_EQ(b, expected.Bytes());
 }
 
-// ---- round trip ---------------------------------------------------------------------------
-
 TEST(StandardNetwork, SaveAndLoadKeepEveryFieldAndEveryObjectId) {
     ConfigApp t;
     BuildNetwork(*t);
@@ -85,17 +81,11 @@ TEST(StandardNetwork, SaveAndLoadKeepEveryFieldAndEveryObjectId) {
     ASSERT_TRUE(Load(u, b));
     ASSERT_EQ(u.ObjectCount(), 8u);
     // Every field is set away from its default, so the same bytes written again show that
-    // each one read back; the IDs and references are kept as they were.
+    // each one read back, the IDs and references (written with them) included.
     EXPECT_EQ(CNetworkConfiguration::SaveStandard(*u), b);
-    for (size_t i = 0; i < 5; ++i)
-        EXPECT_EQ(u->Sites().At(i)->GetId(), t->Sites().At(i)->GetId());
-    EXPECT_EQ(u->Instruments().At(0)->GetId(), src->GetId());
-    EXPECT_EQ(As<CInstrumentConnection>(u->Instruments().At(0))->GetCapabilities(), 0x80000021u);
     EXPECT_EQ(As<CSiteConnection>(u->Sites().At(4))->GetConnection()->GetConnectionType(),
               CONN_DIRECTCABLE);
 }
-
-// ---- older schemas --------------------------------------------------------------------
 
 TEST(StandardSchemas, OlderRecordsOfEveryClassLoad) {
     CArchive ar;
@@ -190,8 +180,6 @@ TEST(StandardSchemas, NumbersOutsideTheAcceptedSetsAreRefused) {
         EXPECT_EQ(t.ObjectCount(), 1u) << name << " " << int(schema);
     }
 }
-
-// ---- damaged files ------------------------------------------------------------------------
 
 TEST(StandardDamage, AFileCutAtAnyByteFailsAndLeavesTheConfigurationAlone) {
     ConfigApp source;

@@ -102,6 +102,4 @@ protected:
     }
 };
 
-using config_test::TempFolder;
-
 } // namespace seq_test

@@ -278,7 +278,7 @@ void SequenceWindowTest::Drive(W& w) {
     QTreeWidget& tree = w.Tree();
     ASSERT_EQ(tree.topLevelItemCount(), 3);
     // Saved, the configuration is the instrument's own script, which a new one loads back.
-    seq_test::TempFolder folder;
+    TempDir folder;
     const std::string file = folder.File("demo.txt");
     WithFile(w, W::IDC_SAVE, file);
     EXPECT_EQ(ReadAll(file), SimSequences::DefaultScript());
@@ -357,12 +357,11 @@ TEST_F(SequenceWindowTest, FromThePanelToTheSimulatedCalibratorsScript) {
     ASSERT_TRUE(CNetworkConfiguration::LoadSave(*app, demo.ConfigurationPath(), false, true));
     auto* cal =
         dynamic_cast<CInstrumentConnection*>(app->Instruments().FindByName(Demo::kCalibratorName));
-    ASSERT_NE(cal, nullptr);
-    ASSERT_TRUE(cal->RequestConnect());
+    ASSERT_TRUE(cal && cal->RequestConnect());
     auto* panel = dynamic_cast<CFrontPanelDialog*>(cal->GetFrontPanel());
-    ASSERT_NE(panel, nullptr);
-    ASSERT_TRUE(
-        PumpUntil([&] { return panel->GetCommandMode() == CFrontPanelDialog::MODE_SEQUENCES; }));
+    ASSERT_TRUE(panel && PumpUntil([&] {
+                    return panel->GetCommandMode() == CFrontPanelDialog::MODE_SEQUENCES;
+                }));
     bool closed = false; // a failed step leaves the modal window open
     WhenModal<W> drive([&](W& w) {
         Drive(w);
