@@ -4,14 +4,11 @@
 #include "connections/SiteConnection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentPanel.h"
-#include "instruments/gui/InstPropertyPages.h"
-#include "instruments/gui/InstPropertySheet.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -299,23 +296,6 @@ TEST_F(InstrumentsDialogTest, ButtonsThatCannotActAreGreyed) {
                              d.EditButton().isEnabled(), d.DeleteButton().isEnabled()),
                   std::tuple(r.connect, r.duplicate, r.edit, r.remove));
         EXPECT_TRUE(d.NewButton().isEnabled() && d.CloseButton().isEnabled());
-    }
-}
-
-TEST_F(InstrumentsDialogTest, ANewInstrumentsSiteBoxIsEmptyUntilASiteIsChosen) {
-    auto* harbour = new CSiteConnection;
-    harbour->SetName("Harbour");
-    app->Sites().AddTail(harbour);
-    CInstrumentConnection inst;
-    CInstPropertySheet sheet(inst);
-    QComboBox& box = sheet.Basic().Site();
-    for (const char* when : {"new", "after Defaults"}) {
-        EXPECT_EQ(std::tuple(box.currentIndex(), box.currentText(), box.placeholderText()),
-                  std::tuple(-1, QString(), QString()))
-            << when;
-        box.setCurrentIndex(box.findText("Harbour"));
-        ASSERT_EQ(box.currentText(), "Harbour");
-        sheet.Basic().OnDefaults(); // back to no site
     }
 }
 

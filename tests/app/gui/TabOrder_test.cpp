@@ -2,7 +2,9 @@
 // and Close carry the style's icons where the desktop wants them.
 
 #include "app/gui/InstrumentsDialog.h"
+#include "connections/SiteConnection.h"
 #include "instruments/InstrumentConnection.h"
+#include "instruments/gui/InstPropertyPages.h"
 #include "instruments/gui/InstPropertySheet.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiTestApp.h"
@@ -76,10 +78,15 @@ TEST(TabOrder, TheSheetReadsFromTheTopWithOkAndCancelLastAndTheButtonsCarryIcons
     const QString before = QApplication::style()->name();
     QApplication::setStyle(new IconStyle(QStyleFactory::create(before)));
     TestApp app;
-    CInstrumentConnection inst; // every control of the first page enabled
+    auto* harbour = new CSiteConnection;
+    harbour->SetName("Harbour");
+    app->Sites().AddTail(harbour);
+    CInstrumentConnection inst; // a new one, every control of the first page enabled
     inst.SetUseInstrumentId(true);
     inst.SetPort(CInstrumentConnection::PORT_CUSTOM);
     CInstPropertySheet sheet(inst);
+    QComboBox& site = sheet.Basic().Site(); // no site chosen yet, and nothing in its place
+    EXPECT_EQ(std::tuple(site.currentIndex(), site.placeholderText()), std::tuple(-1, QString()));
     const QStringList expected{"[tabs]",   "Name:", "Instrument ID:", "Enable",
                                "Site:",    "...",   "Custom",         "Mode variable name:",
                                "Defaults", "OK",    "Cancel"};
