@@ -70,7 +70,7 @@ struct InstrumentsDialogTest : ::testing::Test {
     }
 };
 
-TEST_F(InstrumentsDialogTest, ModesListSortedIgnoringCase) {
+TEST_F(InstrumentsDialogTest, TheListIsSortedIgnoringCaseAndEditModeNeverConnects) {
     Add("charlie");
     Add("Alpha");
     Add("bravo");
@@ -81,15 +81,8 @@ TEST_F(InstrumentsDialogTest, ModesListSortedIgnoringCase) {
     EXPECT_FALSE(d.CloseOnConnectBox().isChecked());
     d.show();
     EXPECT_EQ(d.windowTitle(), "Instruments");
-    EXPECT_TRUE(d.ConnectButton().isVisible() && d.ConnectButton().isDefault());
-    EXPECT_TRUE(d.CloseOnConnectBox().isEnabled());
     SaveShot(d, "instruments-connect");
-
     CInstrumentsDialog edit(*app, CInstrumentsDialog::MODE_EDIT);
-    edit.show();
-    EXPECT_FALSE(edit.ConnectButton().isVisible() || edit.ConnectButton().isEnabled());
-    EXPECT_FALSE(edit.CloseOnConnectBox().isEnabled());
-    EXPECT_TRUE(edit.CloseButton().isDefault());
     edit.OnConnect(); // not reachable in edit mode, not even by calling it
     EXPECT_TRUE(site->connectRequests.empty());
 }
@@ -191,10 +184,7 @@ TEST_F(InstrumentsDialogTest, NewDuplicateAndEdit) {
     connected->SetConnected(true);
     app->SetConfirmDeletes(false);
     CInstrumentsDialog d(*app, CInstrumentsDialog::MODE_EDIT);
-    // A connected instrument is neither edited nor deleted.
-    d.SelectRow(1);
-    d.EditButton().click();
-    d.DeleteButton().click();
+    d.SelectRow(1); // a connected instrument is not edited
     d.OnDoubleClick();
     EXPECT_EQ(editorCalls, 0);
     EXPECT_FALSE(app->IsModified());
@@ -281,6 +271,7 @@ TEST_F(InstrumentsDialogTest, ButtonsThatCannotActAreGreyed) {
     } rows[] = {
         {"free, connect mode", D::MODE_CONNECT, 0, true, true, true, true},
         {"connected, connect mode", D::MODE_CONNECT, 1, false, true, false, false},
+        {"free, edit mode", D::MODE_EDIT, 0, false, true, true, true},
         {"empty, connect mode", D::MODE_CONNECT, -1, false, false, false, false},
     };
     for (const auto& r : rows) {
@@ -296,6 +287,11 @@ TEST_F(InstrumentsDialogTest, ButtonsThatCannotActAreGreyed) {
                              d.EditButton().isEnabled(), d.DeleteButton().isEnabled()),
                   std::tuple(r.connect, r.duplicate, r.edit, r.remove));
         EXPECT_TRUE(d.NewButton().isEnabled() && d.CloseButton().isEnabled());
+        // Only connecting has the Connect button, as the default, and the box.
+        const bool connecting = r.mode == D::MODE_CONNECT;
+        EXPECT_EQ(std::tuple(d.ConnectButton().isHidden(), d.ConnectButton().isDefault(),
+                             d.CloseButton().isDefault(), d.CloseOnConnectBox().isEnabled()),
+                  std::tuple(!connecting, connecting, !connecting, connecting));
     }
 }
 
