@@ -70,28 +70,14 @@ struct InstrumentsDialogTest : ::testing::Test {
     }
 };
 
-TEST_F(InstrumentsDialogTest, TheListIsSortedIgnoringCaseAndEditModeNeverConnects) {
-    Add("charlie");
-    Add("Alpha");
-    Add("bravo");
-    app->SetCloseOnConnect(false);
-    CInstrumentsDialog d(*app, CInstrumentsDialog::MODE_CONNECT);
-    EXPECT_EQ(d.EntryTexts(), (QStringList{"Alpha", "bravo", "charlie"}));
-    EXPECT_EQ(d.SelectedRow(), 0);
-    EXPECT_FALSE(d.CloseOnConnectBox().isChecked());
-    d.show();
-    EXPECT_EQ(d.windowTitle(), "Instruments");
-    SaveShot(d, "instruments-connect");
-    CInstrumentsDialog edit(*app, CInstrumentsDialog::MODE_EDIT);
-    edit.OnConnect(); // not reachable in edit mode, not even by calling it
-    EXPECT_TRUE(site->connectRequests.empty());
-}
-
 TEST_F(InstrumentsDialogTest, ConnectAndTheCloseOnConnectBox) {
     CInstrumentConnection* zulu = Add("Zulu");
-    CInstrumentConnection* mike = Add("Mike");
+    CInstrumentConnection* mike = Add("mike"); // sorted first, case aside
     CInstrumentsDialog d(*app, CInstrumentsDialog::MODE_CONNECT);
     d.show();
+    EXPECT_EQ(d.windowTitle(), "Instruments");
+    EXPECT_EQ(d.SelectedRow(), 0);
+    SaveShot(d, "instruments-connect");
     d.SelectRow(1);
     d.CloseOnConnectBox().setChecked(false);
     d.OnConnect();
@@ -104,7 +90,7 @@ TEST_F(InstrumentsDialogTest, ConnectAndTheCloseOnConnectBox) {
     zulu->SetConnected(true);
     d.OnConnectionChanged(zulu->GetId());
     d.OnConnectionChanged(0xDEADBEEF);
-    EXPECT_EQ(d.EntryTexts(), (QStringList{"Mike", "Zulu (Connected)"}));
+    EXPECT_EQ(d.EntryTexts(), (QStringList{"mike", "Zulu (Connected)"}));
     EXPECT_EQ(d.SelectedRow(), 0);
     // A connected or still connecting entry sends nothing.
     d.SelectRow(1);
@@ -119,10 +105,14 @@ TEST_F(InstrumentsDialogTest, ConnectAndTheCloseOnConnectBox) {
     app->SetCloseOnConnect(true);
     d.CloseButton().click();
     EXPECT_FALSE(app->GetCloseOnConnect());
+    CInstrumentsDialog edit(*app, CInstrumentsDialog::MODE_EDIT);
+    edit.OnConnect(); // not reachable in edit mode, not even by calling it
+    EXPECT_EQ(site->connectRequests.size(), 1u);
 
     // Checked, a connect (a double-click too) closes the dialog.
     CInstrumentsDialog again(*app, CInstrumentsDialog::MODE_CONNECT);
     again.show();
+    EXPECT_FALSE(again.CloseOnConnectBox().isChecked()) << "as it was left";
     again.CloseOnConnectBox().setChecked(true);
     again.OnDoubleClick();
     EXPECT_FALSE(again.isVisible());

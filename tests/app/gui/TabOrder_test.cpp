@@ -23,8 +23,6 @@ namespace {
 
 // What a person would call the widget: a button's or box's text, an edit's label.
 QString Describe(QWidget* w) {
-    if (auto* combo = qobject_cast<QComboBox*>(w->parentWidget()))
-        w = combo;
     if (qobject_cast<QTabBar*>(w))
         return QStringLiteral("[tabs]");
     QString text;
