@@ -232,6 +232,7 @@ TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
         SCOPED_TRACE(testing::Message() << "row " << &row - rows << ": " << row.text);
         CStep* step = StepOf(row.step);
         WhenModal<QDialog> edit([&](QDialog& d) {
+            Shot(d, "step-" + std::to_string(&row - rows));
             row.fill(d);
             d.accept();
             if (d.isVisible()) // refused: the range check keeps the dialog open
@@ -246,6 +247,7 @@ TEST_F(SequenceWindowTest, EachStepDialogStoresWhatWasEnteredWithinItsRange) {
 TEST_F(SequenceWindowTest, StatusBlockDigitsAndBitChecksAgree) {
     CStepStatusBlock step;
     CStepStatusBlockDialog dlg(step);
+    Shot(dlg, "step-statusblock");
     // clang-format off
     const struct { const char* typed; unsigned bits; } rows[] = {{"10000001", 0x81}, {"", 0}};
     // clang-format on
