@@ -12,11 +12,11 @@
 #include "platform/Connection.h"
 #include "platform/SerialPort.h"
 #include "support_lib/TempDir.h"
+#include "text/TextStreams.h"
 
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -35,22 +35,15 @@ namespace conntest {
 
 // A configuration token stream over text, at its first token.
 struct ConfigText {
-    explicit ConfigText(std::string t) : text(std::move(t)) {
+    explicit ConfigText(const std::string& text) : file(text), stream(file.get()) {
         SortTokenTables();
-        file = ::fmemopen(text.data(), text.size(), "r");
-        stream = std::make_unique<ConfigFileTokenStream>(file);
-        stream->SetSpanLines(true);
-        stream->GetToken();
+        stream.SetSpanLines(true);
+        stream.GetToken();
     }
-    ~ConfigText() {
-        stream.reset();
-        std::fclose(file);
-    }
-    ConfigFileTokenStream& operator*() { return *stream; }
-    ConfigFileTokenStream* operator->() { return stream.get(); }
-    std::string text;
-    std::FILE* file;
-    std::unique_ptr<ConfigFileTokenStream> stream;
+    ConfigFileTokenStream& operator*() { return stream; }
+    ConfigFileTokenStream* operator->() { return &stream; }
+    TempTextFile file;
+    ConfigFileTokenStream stream;
 };
 
 // Waits until pred holds, at most limitMs; the result says whether it did.
@@ -143,13 +136,13 @@ struct OpenCable {
     }
 };
 
-// A TCP connection to a listener of its own on 127.0.0.1 (a free port), with the accepted peer (-1
-// if none).
+// A TCP connection by name (localhost) to a listener of its own on 127.0.0.1 (a free port), with
+// the accepted peer (-1 if none).
 struct TcpLink {
     CTCPConnection conn;
     int peer = -1;
     int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    explicit TcpLink(const std::string& address = "127.0.0.1") {
+    TcpLink() {
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -158,7 +151,7 @@ struct TcpLink {
             ::listen(listener, 1) != 0 ||
             ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
             return;
-        conn.SetAddress(address);
+        conn.SetAddress("localhost");
         conn.SetPort(ntohs(addr.sin_port));
         if (conn.Open(nullptr) && Readable(listener, 5000))
             peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);

@@ -89,6 +89,11 @@ TEST_P(Transports, WritesKeepEveryByteAndAClosedTransportRefusesEverything) {
     EXPECT_FALSE(near->Open(nullptr)); // already open: kept
     EXPECT_TRUE(near->IsOpen());
     EXPECT_TRUE(near->Close());
+    if (tcp) { // the sending side is shut, so the peer sees the end
+        ASSERT_TRUE(Readable(tcp->peer, 2000));
+        char c;
+        EXPECT_EQ(::read(tcp->peer, &c, 1), 0);
+    }
     EXPECT_FALSE(near->Close());
     char buf[4];
     EXPECT_EQ(near->Read(buf, sizeof buf, 0, -1), 0u);
@@ -129,14 +134,7 @@ TEST_P(Transports, WhenTheFarEndGoesTheBufferedBytesComeAndTheLinkIsKnownToHaveF
 
 // ---- what only the TCP/IP transport does
 
-TEST(TcpOpen, NamesResolveAndBadTargetsFail) {
-    TcpLink byName("localhost");
-    EXPECT_GE(byName.peer, 0);
-    // Close shuts the sending side, so the peer sees the end.
-    EXPECT_TRUE(byName.conn.Close());
-    ASSERT_TRUE(Readable(byName.peer, 2000));
-    char c;
-    EXPECT_EQ(::read(byName.peer, &c, 1), 0);
+TEST(TcpOpen, BadTargetsFail) {
     // The defaults (0.0.0.0, port 0) and a port out of range.
     CTCPConnection tcp;
     EXPECT_FALSE(tcp.Open(nullptr));

@@ -416,15 +416,6 @@ struct ListDialogTest : dialogtest::DialogTest {
     std::unique_ptr<CNamedListDialog> dlg;
 };
 
-// The Sites command runs the window modally over the application's sites.
-TEST_F(ListDialogTest, TheSitesCommandRunsTheWindowModally) {
-    Add({"bravo", "Alpha"});
-    ProbeModal<CSitesDialog>([](CSitesDialog& d) {
-        EXPECT_EQ(d.RowTexts(), (QStringList{"Alpha", "bravo"}));
-    });
-    EXPECT_EQ(CSitesDialog::Run(nullptr), QDialog::Rejected);
-}
-
 TEST_F(ListDialogTest, NewEditAndDuplicateKeepTheRowsSortedAndLockedRowsAreOnlyCopied) {
     Add({"bravo", "Alpha", "charlie"});
     auto& held = dynamic_cast<CSiteConnection&>(*List().At(2)); // connected: locked
@@ -481,8 +472,12 @@ TEST_F(ListDialogTest, NewEditAndDuplicateKeepTheRowsSortedAndLockedRowsAreOnlyC
     EXPECT_TRUE(dlg->EditButton().isEnabled()); // the copy is not locked
 }
 
-TEST_F(ListDialogTest, DeleteAsksWithTheNameAndGoesOnOnlyOnYes) {
+TEST_F(ListDialogTest, TheSitesCommandRunsTheWindowAndDeleteAsksWithTheNameAndGoesOnOnlyOnYes) {
     Add({"Alpha", "Bravo", "Charlie"});
+    ProbeModal<CSitesDialog>([](CSitesDialog& d) {
+        EXPECT_EQ(d.RowTexts(), (QStringList{"Alpha", "Bravo", "Charlie"}));
+    });
+    EXPECT_EQ(CSitesDialog::Run(nullptr), QDialog::Rejected);
     Open();
     dlg->SelectRow(1);
     app.prompt.Answer(PromptResult::No);

@@ -1,7 +1,7 @@
 #pragma once
 // Shared by the property-dialog tests: the Qt application, an application object with a recording
 // prompt, a driver that acts on the next modal dialog of a given type from inside its event loop,
-// and screenshots.
+// and screenshots with a check that no control is squeezed below the size it asks for.
 
 #include "app/VANTIQApp.h"
 #include "base/StateLock.h"
@@ -13,11 +13,13 @@
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -74,11 +76,30 @@ private:
     QTimer m_timer;
 };
 
-// Saves the widget's picture, as it is shown, in the build tree's test-shots folder.
+// Saves the widget's picture in the build tree's test-shots folder and checks that every visible
+// label, button, edit and list inside is at least as large as it asks to be (a squeezed one shows
+// its text cut off). A push button may be narrower than the style's usual minimum, not than its
+// text; the edit inside an editable drop-down list is the list's business.
 inline void Shot(QWidget& widget, const std::string& name) {
     widget.show();
     QApplication::processEvents();
     SaveShot(widget, name);
+    for (QWidget* child : widget.findChildren<QWidget*>()) {
+        if (!child->isVisible() || qobject_cast<QComboBox*>(child->parentWidget()) ||
+            !(qobject_cast<QLabel*>(child) || qobject_cast<QAbstractButton*>(child) ||
+              qobject_cast<QLineEdit*>(child) || qobject_cast<QComboBox*>(child)))
+            continue;
+        QSize wanted = child->minimumSizeHint();
+        if (auto* button = qobject_cast<QPushButton*>(child)) {
+            const QString text = button->text().remove(QLatin1Char('&'));
+            wanted = QSize(button->fontMetrics().horizontalAdvance(text) + 8,
+                           button->fontMetrics().height() + 4);
+        }
+        const std::string what = name + ": " + child->metaObject()->className() + " \"" +
+                                 child->property("text").toString().toStdString() + "\"";
+        EXPECT_GE(child->width(), wanted.width()) << what << " is too narrow";
+        EXPECT_GE(child->height(), wanted.height()) << what << " is too low";
+    }
 }
 
 // The fixture: a Qt application and a small application object of the test's own.
