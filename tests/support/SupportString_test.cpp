@@ -81,22 +81,16 @@ TEST(SupportString, ByteStreamFormUsesALongLengthFrom255) {
         SupportString back("old");
         EXPECT_EQ(back.ReadFrom(in), written);
         EXPECT_EQ(back.str(), s.str());
+        // A short read takes what there is and leaves the string alone.
+        ByteStream shortIn(std::vector<uint8_t>(out.Data().begin(), out.Data().end() - 1), 0);
+        SupportString kept("kept");
+        EXPECT_EQ(kept.ReadFrom(shortIn), written - 1);
+        EXPECT_EQ(kept.str(), "kept");
     }
     // Longer strings are cut to what the 16-bit length can say.
     ByteStream out;
     SupportString(std::string(70000, 'x')).WriteTo(out);
     EXPECT_EQ(out.Data().size(), 3u + 65535u);
-}
-
-TEST(SupportString, ShortReadLeavesTheStringAlone) {
-    ByteStream out;
-    SupportString("hello").WriteTo(out);
-    std::vector<uint8_t> cut(out.Data().begin(), out.Data().end() - 2);
-    ByteStream in(cut, 0);
-    SupportString s("kept");
-    EXPECT_EQ(s.ReadFrom(in), 4u);
-    EXPECT_EQ(s.str(), "kept");
-    EXPECT_TRUE(in.IsExhausted());
 }
 
 } // namespace
