@@ -228,14 +228,6 @@ TEST(TokenSources, LineAndInputEnds) {
     }
 }
 
-TEST(TokenSources, NeedLineDropsTheRestOfTheCurrentLine) {
-    TextStream ts("D 1 2 3\r\nK 4\r\n");
-    EXPECT_EQ(ts->GetToken(), KW_D);
-    ts->SetNeedLine(true);
-    EXPECT_EQ(ts->GetToken(), KW_K);
-    EXPECT_EQ(ts->GetCurrentLine(), "K 4\r\n");
-}
-
 TEST(TokenSources, SmallBuffersGiveTheSameTokens) {
     const std::string text = "channelbegin\r\n name \"Long channel name\" 0x1F 12.5\r\nend";
     TextStream reference(text);
@@ -244,19 +236,6 @@ TEST(TokenSources, SmallBuffersGiveTheSameTokens) {
         TextStream ts(text, size);
         EXPECT_EQ(AllTokens(ts.stream), expected) << "buffer " << size;
     }
-}
-
-TEST(TokenStrings, RestOfLineTakesTheRawTextUpToTheLineEnd) {
-    TextStream ts("FILE NAME: \"a b\" x\r\nnext\r\n");
-    EXPECT_EQ(ts->GetToken(), PH_FILE_NAME);
-    ts->SkipBlanks();
-    EXPECT_EQ(ts->RestOfLine(), "\"a b\" x");
-    EXPECT_EQ(ts->GetTokenCode(), TOKEN_STRING);
-    EXPECT_EQ(ts->GetToken(), TOKEN_END);
-    EXPECT_EQ(ts->GetToken(), TOKEN_STRING);
-    // At the end of a line the rest is empty.
-    ts->GetToken();
-    EXPECT_EQ(ts->RestOfLine(), "");
 }
 
 // Each read from a live link is one line; an empty read is a time-out whose flag stays set.
