@@ -1,48 +1,24 @@
 #include "model/CommInstrumentTokenStream.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"
-#include "model/FileInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 #include "support/GasUnitRegistry.h"
 #include "support/NamedObject.h"
-#include "support/TextSupport.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/ScriptedLink.h"
+#include "text/TextStreams.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
-
-// An anonymous temporary file holding the given bytes, rewound.
-using TempFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-TempFile TempTextFile(const std::string& text) {
-    InitSupportLibrary(); // units and gases are words the streams know
-    TempFile file(std::tmpfile(), &std::fclose);
-    if (file) {
-        std::fwrite(text.data(), 1, text.size(), file.get());
-        std::rewind(file.get());
-    }
-    return file;
-}
-
-// A file stream over text, owning its file.
-struct TextStream {
-    explicit TextStream(const std::string& text, size_t bufferSize = 10000)
-        : file(TempTextFile(text)), stream(file.get(), bufferSize) {}
-    TempFile file;
-    FileInstrumentTokenStream stream;
-    FileInstrumentTokenStream* operator->() { return &stream; }
-};
 
 // The codes and texts of every token up to the end of the input.
 std::vector<std::pair<int, std::string>> AllTokens(TokenStream& ts, int hint = 6) {
