@@ -45,6 +45,12 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
         before.insert(before.end(), more.begin(), more.end());
         return before;
     };
+    auto each = [](const Strings& commands, int times) {
+        Strings out;
+        for (const std::string& c : commands)
+            out.insert(out.end(), static_cast<size_t>(times), c);
+        return out;
+    };
     struct Row {
         const char* name;
         SimConfig config;
@@ -57,6 +63,10 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
     const Row rows[] = {
         {"display", {}, {"display"}, {}, "", connect},
         {"display through garbage", {.fault = SimFault::Garbage}, {"display"}, {}, "", connect},
+        {"every command answered only when repeated", {.fault = SimFault::SecondTry}, {"display"}, {}, "", each(connect, 2)},
+        // Each attempt ends at the blank line, not at the time-out.
+        {"every reply blank at once", {.fault = SimFault::BlankFirst}, {"display"}, {}, "The instrument's reply ended without its display.\n",
+         each({"v RS232_MODE", "/ k disp", "k disp", "v das_hold_off", "v config"}, 3)},
         {"display with an ID over a slow terminal", {.instrumentId = 200, .replyDelayMs = 20, .link = pty}, {"--id", "200", "display"}, {}, "",
          {"v 200 RS232_MODE", "/ 200 k disp", "v 200 das_hold_off", "v 200 config"}},
         {"keys in order", {}, {"key", "INSTRUMENT", "8", "1", "8", "2"}, {8, 1, 8, 2}, "",
@@ -109,24 +119,19 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
 }
 
 TEST(CliInfo, LinesInTheirOrderAndFormat) {
-    TempDir dir;
     const RunResult r =
-        Sim({.type = "Calibrator", .libraryRevision = "2.3", .serialNumber = "4711"})
-            .Cli({"--log", dir.File("errors.log"), "--log-errors", "info"});
+        Sim({.type = "Calibrator", .libraryRevision = "2.3", .serialNumber = "ABC 0042"})
+            .Cli({"info"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(ReadAll(dir.File("errors.log")).find("Command"), std::string::npos); // errors only
-    Strings lines = e2e::Lines(r.out);
-    ASSERT_EQ(lines.size(), 17u) << r.out;
-    lines.erase(lines.begin() + 11);
-    lines.erase(lines.begin() + 9);
-    EXPECT_EQ(
-        lines,
-        (Strings{"Instrument Type: Calibrator", "Serial Number: 4711", "Firmware Revision: E.7",
-                 "Library Revision: 2.3 ", "Has AMX: No", "Has DAS: Yes", "Has New DAS: No",
-                 "Has DAS Hex Command: Yes", "Has DAS From/To Commands: No",
-                 "Has DAS Script Command: Yes", "Has Calibrator Script Command: Yes",
-                 "Has Calibrator Duration Command: Yes", "Has Calibrator Level Command: No",
-                 "Has Keyboard Slash Command: Yes", "Has XON/XOFF Flow Control: No"}));
+    // The serial number is the rest of its line, blanks kept.
+    EXPECT_EQ(r.out, "Instrument Type: Calibrator\nSerial Number: ABC 0042\n"
+                     "Firmware Revision: E.7\nLibrary Revision: 2.3 \nHas AMX: No\n"
+                     "Has DAS: Yes\nHas New DAS: No\nHas DAS Hex Command: Yes\n"
+                     "Has DAS From/To Commands: No\nHas DAS Records Command: No\n"
+                     "Has DAS Script Command: Yes\nHas DAS Event/Parameter Commands: No\n"
+                     "Has Calibrator Script Command: Yes\nHas Calibrator Duration Command: Yes\n"
+                     "Has Calibrator Level Command: No\nHas Keyboard Slash Command: Yes\n"
+                     "Has XON/XOFF Flow Control: No\n");
 }
 
 TEST(CliConfiguration, ListFindAndRefuseInstrumentsOfAFile) {
@@ -172,8 +177,6 @@ TEST(CliConvert, TextToStandardAndBackKeepsTheFileAndASyntaxErrorLeavesTheOutput
     WriteAll(dir.File("in.cfx"), text);
     RunResult r = RunCli({"convert", dir.File("in.cfx"), dir.File("standard.cfg")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(ReadAll(dir.File("standard.cfg")).substr(0, 8),
-              std::string("\xB4\xD0\x54\xA5\x14\0\0\0", 8));
     r = RunCli({"convert", dir.File("standard.cfg"), dir.File("back.cfx")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadAll(dir.File("back.cfx")), text);

@@ -1,10 +1,8 @@
 #pragma once
-// The whole program against the simulated instrument: a rig that connects one
-// instrument through a real site and transport (loopback TCP or a
-// pseudo-terminal) to an in-process gasquill-sim, and gasquill-cli run as a
-// child process against one. Waits have generous limits so that a fault shows
-// as a failed check instead of a hung test; no check measures how long
-// anything took.
+// The whole program against the simulated instrument: a rig that connects one instrument
+// through a real site and transport to an in-process gasquill-sim, and gasquill-cli run as a
+// child process against one. Waits have generous limits, so that a fault fails a check
+// instead of hanging the test.
 
 #include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
@@ -145,9 +143,6 @@ public:
     bool Key(int key) {
         return Request(MSG_KEY_PRESS, [this, key] { return inst->RequestKey(key), true; });
     }
-    bool Refresh() {
-        return Request(MSG_REFRESH_DISPLAY, [this] { return inst->RequestDisplayUpdate(), true; });
-    }
     bool Disconnect() {
         return Request(MSG_DISCONNECT, [this] { return inst->RequestDisconnect(), true; }) &&
                site->WaitForWorkers(kWaitLimitMs);
@@ -159,15 +154,6 @@ public:
                inst->GetStream() == nullptr && inst->GetIdleCount() == 1;
     }
 
-    // What the instrument received. Every command's reply is read before the next
-    // command goes out, so once a request has finished the instrument has seen
-    // all of its bytes; `last` waits for bytes that were sent without waiting for
-    // their reply.
-    std::string Wire(const std::string& last = "") {
-        if (!last.empty())
-            server->WaitForReceived(last, kWaitLimitMs);
-        return server->Received();
-    }
     std::string SimDisplay() {
         std::string text;
         server->WithInstrument([&](SimInstrument& s) { text = s.DisplayContents(); });

@@ -9,8 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
+#include <csignal>
 #include <fcntl.h>
+#include <pty.h>
 #include <termios.h>
 #include <thread>
 
@@ -32,15 +33,21 @@ struct Row {
     const char* expected; // on stdout for a success, else on stderr
 };
 
-// One peer on one descriptor (an accepted socket or a terminal's master side), run on its own
-// thread until stopped.
+// One peer on one descriptor (a listening socket, whose first connection it serves, or a
+// terminal's master side), run on its own thread until stopped. Both are non-blocking.
 class ScriptedPeer {
 public:
     ScriptedPeer(Peer peer, size_t longLine) : m_peer(peer), m_longLine(longLine) {}
     ~ScriptedPeer() { Stop(); }
 
-    void Start(int listenOrMaster, bool listening) {
-        m_thread = std::thread([=, this] { Run(listenOrMaster, listening); });
+    void Start(int fd, bool listening) {
+        m_thread = std::thread([=, this] {
+            const int conn = listening ? Accept(fd) : fd;
+            if (conn >= 0)
+                Serve(conn);
+            if (listening && conn >= 0)
+                ::close(conn);
+        });
     }
     void Stop() {
         m_stop = true;
@@ -49,20 +56,25 @@ public:
     }
 
 private:
+    int Accept(int listener) {
+        for (pollfd p{listener, POLLIN, 0}; !m_stop;)
+            if (::poll(&p, 1, 20) > 0)
+                return ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK);
+        return -1;
+    }
+
+    // False once the program has gone (SIGPIPE is ignored in this program).
     bool Send(int fd, const std::string& bytes) {
-        size_t done = 0;
-        while (done < bytes.size() && !m_stop) {
-            const ssize_t n = m_socket ? ::send(fd, bytes.data() + done, bytes.size() - done,
-                                                MSG_NOSIGNAL | MSG_DONTWAIT)
-                                       : ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (n > 0) {
+        for (size_t done = 0; done < bytes.size() && !m_stop;) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n > 0)
                 done += static_cast<size_t>(n);
-                continue;
-            }
-            if (n < 0 && errno != EAGAIN && errno != EINTR)
+            else if (errno != EAGAIN && errno != EINTR)
                 return false;
-            pollfd p{fd, POLLOUT, 0};
-            ::poll(&p, 1, 20);
+            else {
+                pollfd p{fd, POLLOUT, 0};
+                ::poll(&p, 1, 20);
+            }
         }
         return true;
     }
@@ -74,25 +86,6 @@ private:
         if (command.find("disp") != std::string::npos)
             out += "K 1:00:00 0 |" + kRow1 + "\r\nK 1:00:00 0 |" + kRow2 + "\r\n";
         return out + "\r\n";
-    }
-
-    void Run(int fd, bool listening) {
-        if (listening) {
-            pollfd p{fd, POLLIN, 0};
-            while (!m_stop && ::poll(&p, 1, 20) == 0) {
-            }
-            if (m_stop)
-                return;
-            const int conn = ::accept(fd, nullptr, nullptr);
-            if (conn < 0)
-                return;
-            ::fcntl(conn, F_SETFL, O_NONBLOCK);
-            m_socket = true;
-            Serve(conn);
-            ::close(conn);
-            return;
-        }
-        Serve(fd);
     }
 
     void Serve(int fd) {
@@ -161,7 +154,6 @@ private:
 
     Peer m_peer;
     size_t m_longLine;
-    bool m_socket = false;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
@@ -174,25 +166,24 @@ TEST_P(LinkFaults, EndsWithinItsBoundAndSaysWhatHappened) {
     std::vector<std::string> args;
     int fd = -1, slave = -1;
     if (row.pty) {
-        fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        ASSERT_GE(fd, 0);
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC); // the program must not hold the master side too
-        ASSERT_EQ(::grantpt(fd), 0);
-        ASSERT_EQ(::unlockpt(fd), 0);
-        args = {"--serial", ::ptsname(fd)};
-        // Held open (and raw) here too, so that the master side never reads as hung up
-        // while the program is not attached.
-        slave = ::open(::ptsname(fd), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        ASSERT_GE(slave, 0);
+        // The slave side is held open (and raw) here too, so that the master side never reads
+        // as hung up while the program is not attached; neither goes to the program.
+        char path[256] = {};
+        ASSERT_EQ(::openpty(&fd, &slave, path, nullptr, nullptr), 0);
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, O_NONBLOCK);
         termios tio{};
         ::tcgetattr(slave, &tio);
         ::cfmakeraw(&tio);
         ::tcsetattr(slave, TCSANOW, &tio);
+        args = {"--serial", path};
     } else {
         uint16_t port = 0;
         fd = e2e::LoopbackListener(port);
         args = {"--tcp", "127.0.0.1:" + std::to_string(port)};
     }
+    std::signal(SIGPIPE, SIG_IGN);
     peer.Start(fd, !row.pty);
     args.insert(args.end(), {"--timeout", std::to_string(kTimeoutMs)});
     if (row.password)
