@@ -57,6 +57,10 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
             out.insert(out.end(), static_cast<size_t>(times), c);
         return out;
     };
+    // Each command of a connect whose every reply ends without an answer, tried three times.
+    const Strings unanswered =
+        each({"v RS232_MODE", "/ k disp", "k disp", "v das_hold_off", "v config"}, 3);
+    const std::string ended = "The instrument's reply ended without its display.\n";
     struct Row {
         const char* name;
         SimConfig config;
@@ -67,12 +71,11 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
     };
     // clang-format off
     const Row rows[] = {
-        {"display", {}, {"display"}, {}, "", connect},
         {"display through garbage", {.fault = SimFault::Garbage}, {"display"}, {}, "", connect},
         {"every command answered only when repeated", {.fault = SimFault::SecondTry}, {"display"}, {}, "", each(connect, 2)},
         // Each attempt ends at the blank line, not at the time-out.
-        {"every reply blank at once", {.fault = SimFault::BlankFirst}, {"display"}, {}, "The instrument's reply ended without its display.\n",
-         each({"v RS232_MODE", "/ k disp", "k disp", "v das_hold_off", "v config"}, 3)},
+        {"every reply blank at once", {.fault = SimFault::BlankFirst}, {"display"}, {}, ended, unanswered},
+        {"no password for an instrument that wants one", {.password = 5}, {"display"}, {}, ended, unanswered},
         {"display with an ID over a slow terminal", {.instrumentId = 200, .replyDelayMs = 20, .link = pty}, {"--id", "200", "display"}, {}, "",
          {"v 200 RS232_MODE", "/ 200 k disp", "v 200 das_hold_off", "v 200 config"}},
         {"keys in order", {}, {"key", "INSTRUMENT", "8", "1", "8", "2"}, {8, 1, 8, 2}, "",
@@ -227,6 +230,7 @@ TEST(CliUsage, MessagesAndHelp) {
         {{"--tcp", link, "das", "download", "--select", "between=2106-01-01T00:00,1969-01-01T00:00"}, 2,
          "Starting year of 2106 is not supported by the instrument. Please make sure the year is between 1970 and 2105.\nEnding year of 1969 is not supported"},
         {{"--tcp", link, "seq", "fetch"}, 2, "A subcommand is required\nTry gasquill-cli seq --help.\n"},
+        {{"--tcp", link, "list", "a"}, 2, "list takes no arguments"},
         {{"--help"}, 0, "key [INSTRUMENT] KEY..."},
         {{"key", "--help"}, 0, "usage: gasquill-cli [GLOBAL OPTIONS] key [INSTRUMENT] KEY...\n"},
     };

@@ -94,13 +94,6 @@ INSTANTIATE_TEST_SUITE_P(
                (std::get<1>(info.param) == SimConfig::Link::Tcp ? "Tcp" : "Pty");
     });
 
-// A loopback port nobody listens on: connecting to it is refused at once.
-uint16_t RefusedPort() {
-    uint16_t port = 0;
-    ::close(e2e::LoopbackListener(port));
-    return port;
-}
-
 // Points the rig's site at a loopback port.
 void Aim(Rig& rig, uint16_t port) {
     auto* tcp = new CTCPConnection;
@@ -124,7 +117,9 @@ void ReplaceSite(Rig& rig) {
 
 TEST(SiteLifetime, AFailedConnectLetsGoOfTheSiteWhichCanThenGoSafely) {
     Rig rig(SimConfig{});
-    Aim(rig, RefusedPort());
+    uint16_t refused = 0; // a loopback port nobody listens on: connecting is refused at once
+    ::close(e2e::LoopbackListener(refused));
+    Aim(rig, refused);
     ASSERT_TRUE(rig.Connect());
     ASSERT_TRUE(rig.site->WaitForWorkers(e2e::kWaitLimitMs));
     EXPECT_EQ(rig.inst->GetDisplayText(), "Unable to connect to site Sim Site.");

@@ -1,9 +1,7 @@
-// The simulated instrument: command frames, the display and its menu, the faults the
-// end-to-end tests could not tell apart from none, its arguments, and its DAS area (command ->
-// reply bytes by library revision, and the records of a report decoded as the program does).
-// Its IDs, log-on, mode variable, listing, sequence module, other faults, DAS script and
-// listing forms, values and streamed reports are driven through the program in the
-// end-to-end tests.
+// The simulated instrument: command frames, the display's menu, the faults the end-to-end
+// tests could not tell apart from none, its arguments, and its DAS replies by library
+// revision and its report records decoded as the program does. The rest of it is driven
+// through the program in the end-to-end tests.
 
 #include "sim/SimCommand.h"
 #include "sim/SimConfig.h"
