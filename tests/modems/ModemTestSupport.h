@@ -14,7 +14,6 @@
 #include "support_lib/Fakes.h"
 
 #include <algorithm>
-#include <cctype>
 #include <fcntl.h>
 #include <map>
 
@@ -53,12 +52,6 @@ public:
     bool LineSpeed(uint32_t& baud) const { return GetSerialBaudRate(pty.Master(), baud); }
     void SetDialAnswer(DialAnswer a) { m_answer = a; }
     void SetAnswersOk(bool on) { m_answersOk = on; }
-    // A slow modem with echo on: a command other than a dial is echoed echoMs
-    // after it came and answered okMs after the echo.
-    void SetSlowEchoedReplies(unsigned echoMs, unsigned okMs) {
-        m_echoMs = echoMs;
-        m_okMs = okMs;
-    }
     std::vector<std::string> Commands() const {
         std::lock_guard<std::mutex> g(m_lock);
         return m_commands;
@@ -85,33 +78,18 @@ private:
     // Only the modem thread touches the state and the pending characters.
     enum class State { Command, Dialing, Chattering, Data };
 
-    void Send(const std::string& text) {
-        for (size_t done = 0; done < text.size() && !m_stop;) {
-            const ssize_t n = ::write(pty.Master(), text.data() + done, text.size() - done);
-            if (n > 0)
-                done += static_cast<size_t>(n);
-            else
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
+    // A reply that finds the terminal full is dropped rather than waited on.
+    void Send(const std::string& text) { conntest::WriteFd(pty.Master(), text); }
     void Record(const std::string& command, State next) {
         std::lock_guard<std::mutex> g(m_lock);
         m_commands.push_back(command);
         m_state = next;
     }
     void Command(const std::string& line) {
-        std::string upper = line;
-        for (char& c : upper)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (upper.rfind("ATD", 0) != 0) {
+        if (line.rfind("ATD", 0) != 0) {
             Record(line, State::Command);
-            if (upper.rfind("AT", 0) != 0)
+            if (line.rfind("AT", 0) != 0)
                 return;
-            if (m_echoMs || m_okMs) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(m_echoMs));
-                Send(line + "\r\n");
-                std::this_thread::sleep_for(std::chrono::milliseconds(m_okMs));
-            }
             if (m_answersOk)
                 Send("\r\nOK\r\n");
             return;
@@ -171,7 +149,6 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false}, m_answersOk{true};
     std::atomic<DialAnswer> m_answer{DialAnswer::Connect};
-    std::atomic<unsigned> m_echoMs{0}, m_okMs{0};
     mutable std::mutex m_lock; // guards the commands
     std::vector<std::string> m_commands;
     State m_state = State::Command;

@@ -1,5 +1,5 @@
-// Modem definitions and the two modem transports without a modem (the in-use
-// count, their archive layouts and text lines); the Windows-modem transport
+// Modem definitions and the two modem transports without a modem (their archive
+// layouts and text lines); the Windows-modem transport
 // against a scripted telephony service; the AT layer's result codes and lines,
 // the device list and start-up.
 
@@ -18,20 +18,6 @@ namespace {
 using Log = std::vector<std::string>;
 using S = TelephonyCallState;
 using conntest::ConfigText;
-
-TEST(ModemDefinition, ACopyIsNotInUseAndTheInUseCountStopsAtZero) {
-    TestApp app;
-    CModemSettings m;
-    m.SetName("Hayes");
-    m.IncrementInUse();
-    std::unique_ptr<CNamedObject> copy(m.Clone());
-    EXPECT_NE(copy->GetId(), m.GetId());
-    EXPECT_FALSE(dynamic_cast<CModemSettings&>(*copy).IsInUse());
-    EXPECT_EQ(m.GetDisplayName(), "Hayes (In use)");
-    for (int step : {-1, -1, -1, +1, +1})
-        step > 0 ? m.IncrementInUse() : m.DecrementInUse();
-    EXPECT_EQ(m.GetInUseCount(), 2); // the decrements stopped at zero
-}
 
 // Writes obj, expects the bytes, and reads them back under schema into a fresh T
 // that writes the same bytes again.
@@ -101,10 +87,6 @@ TEST(ModemArchive, DefinitionBuiltInAndWindowsModemLayouts) {
         expected.WriteString("9,555");
         expected.WriteInt32(45);
         ExpectArchive(link, expected, 0);
-        std::unique_ptr<CConnection> copy(link.Clone());
-        CArchive copied;
-        dynamic_cast<CTAPIModemConnection&>(*copy).Serialize(copied);
-        EXPECT_EQ(copied.Bytes(), expected.Bytes());
     }
 }
 
@@ -257,27 +239,40 @@ protected:
     CTAPIModemConnection link;
 };
 
+// Only notices of this call after it was placed count: not another call's (before or during
+// it) nor stale ones with the very handles this call gets.
 TEST_F(TAPILink, TheCallsOutcomeDecidesAndAFailedCallIsDroppedAndItsLineClosed) {
-    const Log placed = {"open 1", "call 5 5551234"}; // by identifier: the second device
-    const Log ended = {"drop 70", "close 5"};
+    const auto placed = [](Log tail) {
+        Log log = {"open 1", "call 5 5551234"}; // by identifier: the second device
+        log.insert(log.end(), tail.begin(), tail.end());
+        return log;
+    };
+    const Log ended = placed({"drop 70", "close 5"});
+    const Log connected = placed({"stream 70"});
     struct Row {
         const char* name;
         std::function<void(ScriptedTelephony&)> setUp;
         bool opens;
-        Log tail; // after the call was placed
+        Log log;
         const char* display;
+        uint32_t otherCall = 0; // whose notice is left for it
     };
     const auto nothing = [](ScriptedTelephony& s) { s.notices.clear(); };
     // clang-format off
     const Row rows[] = {
-        {"connect", [](auto&) {}, true, {"stream 70"}, nullptr},
-        {"dialing notice first", [](auto& s) { s.notices = {S::Dialing, S::Connected}; }, true, {"stream 70"}, nullptr},
+        {"connect", [](auto&) {}, true, connected, nullptr},
+        {"dialing notice first", [](auto& s) { s.notices = {S::Dialing, S::Connected}; }, true, connected, nullptr},
+        {"other and stale notices", [](auto& s) { s.Notice(9, 99, S::Connected); s.Notice(5, 70, S::Busy); s.othersDuringCall = {{9, 98, S::Busy}}; }, true, connected, nullptr, 98},
         // Busy ends it at once: no countdown step was taken.
         {"busy", [&](auto& s) { s.notices = {S::Busy}; link.SetConnectTimeout(300); }, false, ended, "Dialing 5551234..."},
-        {"no stream", [](auto& s) { s.giveStream = false; }, false, {"stream 70", "drop 70", "close 5"}, nullptr},
+        {"no stream", [](auto& s) { s.giveStream = false; }, false, placed({"stream 70", "drop 70", "close 5"}), nullptr},
         {"timeout 0", [&](auto& s) { nothing(s); link.SetConnectTimeout(0); }, false, ended, "Dialing 5551234..."},
         {"silence", [&](auto& s) { nothing(s); QuickNotices(30); link.SetConnectTimeout(3); }, false, ended, "Waiting to connect...1"},
         {"disconnect requested", [&](auto& s) { nothing(s); inst.SetDisconnectRequested(true); }, false, ended, "Dialing 5551234..."},
+        {"device by index, not identifier", [&](auto&) { link.SetDeviceId(1); }, false, {}, nullptr},
+        {"line not opened", [](auto& s) { s.openResult = TelephonyService::ERR_DEVICE; }, false, {"open 1"}, nullptr},
+        {"call refused", [](auto& s) { s.makeCallResult = 0; }, false, placed({"close 5"}), nullptr},
+        {"no service", [](auto&) { TelephonyService::SetCurrent(nullptr); }, false, {}, nullptr},
     };
     // clang-format on
     for (const Row& r : rows) {
@@ -285,50 +280,19 @@ TEST_F(TAPILink, TheCallsOutcomeDecidesAndAFailedCallIsDroppedAndItsLineClosed) 
         script.lines = service.lines;
         TelephonyService::SetCurrent(&script);
         link.SetConnectTimeout(120);
+        link.SetDeviceId(0x2222);
         inst.SetDisconnectRequested(false);
         ModemTimings::Reset();
         r.setUp(script);
         EXPECT_EQ(link.Open(&inst), r.opens) << r.name;
         EXPECT_EQ(link.IsOpen(), r.opens) << r.name;
-        Log want = placed;
-        want.insert(want.end(), r.tail.begin(), r.tail.end());
-        EXPECT_EQ(script.Log(), want) << r.name;
+        EXPECT_EQ(script.Log(), r.log) << r.name;
         EXPECT_TRUE(!r.display || inst.GetDisplayText() == r.display) << r.name;
+        TelephonyMessage m;
+        EXPECT_TRUE(!r.otherCall || script.GetMessage(m, 0, r.otherCall)) << r.name;
         link.Close();
         TelephonyService::SetCurrent(&service); // the row's script is about to go
     }
-}
-
-TEST_F(TAPILink, FailuresBeforeTheCallFailOpen) {
-    link.SetDeviceId(1); // the index of "Office", not an identifier
-    EXPECT_FALSE(link.Open(&inst));
-    link.SetDeviceId(0);
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_TRUE(service.Log().empty());
-    link.SetDeviceId(0x2222);
-    service.openResult = TelephonyService::ERR_DEVICE;
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_EQ(service.Log(), (Log{"open 1"}));
-    service.openResult = 0;
-    service.makeCallResult = 0; // no request made
-    EXPECT_FALSE(link.Open(&inst));
-    EXPECT_EQ(service.Log().back(), "close 5");
-    service.makeCallResult = 1;
-    TelephonyService::SetCurrent(nullptr);
-    EXPECT_FALSE(link.Open(&inst));
-}
-
-TEST_F(TAPILink, OnlyNoticesOfThisCallAfterItWasPlacedCount) {
-    service.Notice(9, 99, S::Connected);
-    // Stale notices with the very handles this call gets must not decide it
-    // either.
-    service.Notice(5, 70, S::Busy);
-    service.Notice(5, 70, S::Disconnected);
-    service.othersDuringCall = {{9, 98, S::Busy}};
-    EXPECT_TRUE(link.Open(&inst));
-    TelephonyMessage m;
-    ASSERT_TRUE(service.GetMessage(m, 0, 98)); // another call's notice is left for it
-    EXPECT_FALSE(service.GetMessage(m, 0));
 }
 
 TEST_F(TAPILink, AConnectedCallCarriesDataAsTheDirectCable) {
