@@ -57,7 +57,7 @@ TEST(InstrumentRecord, CopyTakesAFreshIdDeepListsAndRepointsOwners) {
     }
 }
 
-TEST(InstrumentRecord, SiteNameAndDisplayName) {
+TEST(InstrumentRecord, SiteName) {
     TestApp app;
     auto* inst = new CInstrumentConnection;
     app->Instruments().AddTail(inst);
@@ -73,12 +73,6 @@ TEST(InstrumentRecord, SiteNameAndDisplayName) {
     EXPECT_EQ(inst->GetSiteName(), "Local Site");
     EXPECT_EQ(inst->FindSite(), nullptr);
     EXPECT_FALSE(inst->RequestConnect());
-
-    inst->SetName("Ozone");
-    EXPECT_EQ(inst->GetDisplayName(), "Ozone");
-    inst->SetConnected(true);
-    EXPECT_EQ(inst->GetDisplayName(), "Ozone (Connected)");
-    inst->SetConnected(false);
 }
 
 TEST(InstrumentRecord, AutoDisconnectClosesAnIdlePanelOnlyAfterTheLimit) {

@@ -4,7 +4,6 @@
 #include "InstrumentTestSupport.h"
 #include "instruments/InstrumentProtocol.h"
 #include "instruments/InstrumentRequestHandler.h"
-#include "instruments/InstrumentTransfer.h"
 #include "model/CommInstrumentTokenStream.h"
 #include "model/InstrumentKeywords.h"
 
@@ -181,12 +180,9 @@ TEST_F(ProtocolTest, ConnectChangesTheModeAndDisconnectRestoresIt) {
     EXPECT_TRUE(app->IsAnyInstrumentConnected());
     EXPECT_EQ(mainThread.Count(MSG_CONNECTION_CHANGED), 1u);
     EXPECT_EQ(panel.target.Count(MSG_IDENTIFIED), 1u);
-    EXPECT_TRUE(inst->HasCapability(CAP_IDENTIFIED | CAP_CALIBRATOR | CAP_DAS));
     EXPECT_EQ(inst->GetIdleCount(), 1);
     EXPECT_EQ(site->GetBusyCount(), 0);
-    const Lines w = link->Writes();
-    EXPECT_EQ(w.at(0), std::string("\x03\x03\r\n\r\n"));
-    EXPECT_EQ(Count(w, "\x03v RS232_MODE=3\r\n"), 1u);
+    EXPECT_EQ(link->Writes().at(0), std::string("\x03\x03\r\n\r\n")); // the wake-up
 
     link->ClearWrites();
     CInstrumentProtocol(*inst).Disconnect(); // no password, so no log-off
@@ -247,26 +243,6 @@ TEST_F(ProtocolTest, RefreshesAndKeysAreDroppedWhileATransferHoldsTheSite) {
     EXPECT_EQ(counting.requests[0].message, MSG_REFRESH_DISPLAY);
     EXPECT_EQ(counting.Params(MSG_KEY_PRESS), std::vector<uintptr_t>{3});
     inst->SetSiteInUse(site);
-}
-
-TEST_F(ProtocolTest, TransferFrameTellsTheWindowAndRestoresTheSite) {
-    RecordingTarget window;
-    Attach();
-    inst->SetSelectCode("S");
-    inst->SetUseSelect(true);
-    bool sawBusy = false;
-    CInstrumentTransfer ok(*inst, &window, 1038, 1039);
-    EXPECT_TRUE(ok.Run([&](CInstrumentTransfer& t) {
-        sawBusy = site->IsBusy() && inst->GetIdleCount() == 0;
-        t.SetSpanLines(true);
-        return true;
-    }));
-    EXPECT_TRUE(sawBusy);
-    EXPECT_EQ(window.Count(1038), 1u);
-    EXPECT_FALSE(site->IsBusy());
-    EXPECT_EQ(inst->GetIdleCount(), 1);
-    EXPECT_FALSE(inst->GetStream()->GetSpanLines());
-    EXPECT_EQ(link->Writes(), Lines{"S"});
 }
 
 } // namespace

@@ -12,7 +12,6 @@
 namespace {
 
 using Commands = std::vector<std::string>;
-using DialAnswer = FakeModem::DialAnswer;
 const Commands kHangUp = {"+++", "ATH0", "ATZ"};
 
 using ModemDial = ModemLinkTest;
@@ -20,26 +19,27 @@ using ModemDial = ModemLinkTest;
 TEST_F(ModemDial, TheAnswerToTheDialDecidesAndTheCountdownShowsTheSecondsLeft) {
     struct Row {
         const char* name;
-        DialAnswer answer;
+        const std::string& answer;
+        bool repeat;
         int timeout;
         unsigned stepMs; // 0: the usual step
         bool opens;
         const char* display;
     };
     const Row rows[] = {
-        {"timeout 0", DialAnswer::Silent, 0, 0, false, "Dialing 5551234..."},
+        {"timeout 0", dial::kSilent, false, 0, 0, false, "Dialing 5551234..."},
         // Recognised within the first step: the ring report did not use up a
         // second.
-        {"ring first", DialAnswer::RingThenConnect, 3, 0, true, "Waiting to connect...3"},
-        {"silent", DialAnswer::Silent, 3, 100, false, "Waiting to connect...1"},
+        {"ring first", dial::kRingThenConnect, false, 3, 0, true, "Waiting to connect...3"},
+        {"silent", dial::kSilent, false, 3, 100, false, "Waiting to connect...1"},
         // A ring report every few milliseconds and never a connect: each step
         // still ends.
-        {"chatter", DialAnswer::Chatter, 2, 150, false, "Waiting to connect...1"},
+        {"chatter", dial::kRing, true, 2, 150, false, "Waiting to connect...1"},
     };
     for (const Row& r : rows) {
         FakeModem modemOfRow;
         ASSERT_TRUE(modemOfRow.Ready());
-        modemOfRow.SetDialAnswer(r.answer);
+        modemOfRow.SetDialAnswer(r.answer, r.repeat);
         link.SetPortName(modemOfRow.Path());
         link.SetConnectTimeout(r.timeout);
         ModemTimings::Reset();
@@ -84,7 +84,7 @@ TEST_F(ModemDial, TheDefinitionsStringsAreWhatIsSentAndAwaited) {
 }
 
 TEST_F(ModemDial, ModemThatNeverSaysOkIsStillDialedAfterThreeTries) {
-    fake.SetAnswersOk(false);
+    fake.On("AT", "");
     QuickSteps(1000, 100);
     ASSERT_TRUE(link.Open(&inst));
     EXPECT_EQ(fake.CountCommand("ATZ"), 3u);
@@ -138,7 +138,7 @@ TEST_F(ModemDial, TheConnectedLinkCarriesDataAndCloseEscapesAfterTheGuardTime) {
     const size_t paused = Sleeps().size();
     EXPECT_TRUE(link.Close());
     EXPECT_FALSE(link.IsOpen());
-    EXPECT_EQ(CommandsFrom(3), (Commands{"+++", "ATH", "ATZ"}));
+    EXPECT_EQ(CommandsFrom(3), (Commands{"k disp", "+++", "ATH", "ATZ"}));
     ASSERT_GT(Sleeps().size(), paused);
     EXPECT_EQ(Sleeps()[paused], 1500u);
 }
@@ -147,7 +147,7 @@ TEST_F(ModemDial, TheConnectedLinkCarriesDataAndCloseEscapesAfterTheGuardTime) {
 // ----------------------------------------------------------------------
 
 TEST_F(ModemDial, DisconnectRequestFromAnotherThreadStopsTheCountdownAndHangsUp) {
-    fake.SetDialAnswer(DialAnswer::Silent);
+    fake.SetDialAnswer(dial::kSilent);
     QuickSteps(100);
     link.SetConnectTimeout(120);
     std::atomic<bool> opened{true};
@@ -171,7 +171,7 @@ TEST_F(ModemDial, StatusAndInUseAreReadableWhileWorkersDialAndHangUp) {
     other->SetPortName(second.Path());
     other->SetTelephoneNumber("5559876");
     CInstrumentConnection otherInst;
-    fake.SetDialAnswer(DialAnswer::RingThenConnect);
+    fake.SetDialAnswer(dial::kRingThenConnect);
     auto a = std::async(std::launch::async, [&] { return link.Open(&inst); });
     auto b = std::async(std::launch::async, [&] { return other->Open(&otherInst); });
     const auto running = [](const std::future<bool>& f) {

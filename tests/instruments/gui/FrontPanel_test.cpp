@@ -155,7 +155,6 @@ TEST_F(FrontPanelTest, IdentificationChoosesTheCommand) {
         {1, 1, "&Download, graph, save data...", "&Download, graph, save data...", 0x1100},
         {2, 2, "&Configure sequences...", "C&onfigure sequences...", 0x1200},
         {3, 0, "", "&Instrument information...", 0x1000},
-        {0x20, 0, "", "&Instrument information...", 0x1000},
         // clang-format on
     };
     for (const auto& r : rows) {
