@@ -172,12 +172,6 @@ protected:
         std::lock_guard<std::mutex> guard(m_sleepLock);
         return m_sleeps;
     }
-    // The commands since the first `from`.
-    std::vector<std::string> CommandsFrom(size_t from) {
-        const auto c = fake.Commands();
-        return std::vector<std::string>(c.begin() + static_cast<long>(std::min(from, c.size())),
-                                        c.end());
-    }
 
     TestApp app;
     FakeModem fake;

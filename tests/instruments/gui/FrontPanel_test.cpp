@@ -15,7 +15,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -47,10 +46,6 @@ bool AllBlack(const QImage& img) {
     QImage black = img.convertToFormat(QImage::Format_RGB32);
     black.fill(Qt::black);
     return img.convertToFormat(QImage::Format_RGB32) == black;
-}
-
-QImage Picture(const QLabel& label) {
-    return label.pixmap().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 class FrontPanelTest : public ::testing::Test {
@@ -98,20 +93,15 @@ protected:
     QPointer<CFrontPanelDialog> panel;
 };
 
-TEST_F(FrontPanelTest, PlacementCaptionAndCascade) {
+TEST_F(FrontPanelTest, PlacementAndCaption) {
     Open();
     EXPECT_EQ(panel->frameGeometry().topLeft(), QPoint(20, 184)); // under the main window
     EXPECT_EQ(panel->windowTitle(), "Ozone at North");
     SaveShot(*panel, "front-panel-new");
 
-    // A further panel moves one title bar down and right and, without a site in use, keeps
-    // its own caption; the place a closing panel leaves is taken again.
-    const int step = panel->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    // Without a site in use a panel keeps its own caption.
     CInstrumentConnection other;
-    std::unique_ptr<CFrontPanelDialog> second(new CFrontPanelDialog(other));
-    second->show();
-    EXPECT_EQ(second->frameGeometry().topLeft(), QPoint(20 + step, 184 + step));
-    EXPECT_EQ(second->windowTitle(), "gasquill Graphical Interface");
+    EXPECT_EQ(CFrontPanelDialog(other).windowTitle(), "gasquill Graphical Interface");
     // Closed by the program (an automatic disconnect), a panel asks nobody, has the
     // instrument disconnected and stores its place, which the next panel takes.
     panel->move(300, 410);
@@ -132,7 +122,7 @@ TEST_F(FrontPanelTest, StatusTextsFromAnyThreadShowOnTheFirstRow) {
     Pump();
     EXPECT_EQ(panel->Display().RowText(0), Pad("Connecting to Ozone..."));
     EXPECT_EQ(panel->Display().RowText(1), std::string(40, ' '));
-    EXPECT_EQ(Picture(*panel->DisplayControl()),
+    EXPECT_EQ(panel->DisplayControl()->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
               panel->Display().Bitmap().convertToFormat(QImage::Format_RGB32));
     std::thread worker([this] {
         for (int i = 0; i < 200; ++i)
@@ -172,8 +162,6 @@ TEST_F(FrontPanelTest, IdentificationChoosesTheCommand) {
         panel->Post(MSG_IDENTIFIED, r.param, 0);
         Pump();
         EXPECT_EQ(panel->SystemMenu()->actions().size(), items);
-        EXPECT_TRUE(panel->SystemMenu()->actions().at(2)->isSeparator());
-        EXPECT_EQ(panel->SystemMenu()->actions().at(3)->text(), "&Instrument information...");
         delete panel.data();
     }
 }
