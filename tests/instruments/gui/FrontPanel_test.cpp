@@ -1,7 +1,10 @@
 // The front panel window: placement, notices, keys and command button, the ways it closes
-// and what closing asks of the instrument; its information window and 2 x 40 display.
+// and what closing asks of the instrument; its information window and 2 x 40 display; the
+// built-in demo's instruments and command line (loading its configuration and the run from
+// the panel to each instrument are the DAS and sequence windows' own tests).
 
 #include "PanelTestSupport.h"
+#include "app/gui/Demo.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentTestSupport.h"
 #include "instruments/gui/DisplayFont.h"
@@ -346,6 +349,25 @@ TEST(DisplayWindow, DrawsTheFontsGlyphsAtTheirCellsAndOnlyWhereTheTextChanged) {
     EXPECT_EQ(d.RowText(0).front(), 'Y');
     d.SetCursor(-3, -1);
     EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(0, 0));
+}
+
+// ---- the demo
+
+TEST(Demo, StartsInItsOwnFolderAndTheCommandLineTakesItsFile) {
+    paneltest::EnsureQt();
+    TestApp app;
+    Demo demo;
+    std::string error;
+    ASSERT_TRUE(demo.Start(error)) << error;
+    ASSERT_TRUE(demo.WriteConfiguration(*app, error)) << error;
+    EXPECT_NE(demo.MonitorPort(), demo.CalibratorPort());
+    EXPECT_TRUE(demo.SettingsPath().startsWith(QString::fromStdString(demo.Folder())))
+        << "the demo's profile lives in its own folder";
+    const char* argv[] = {"gasquill", "--demo", "other.cfg"};
+    EXPECT_TRUE(Demo::Requested(3, argv));
+    EXPECT_FALSE(Demo::Requested(1, argv));
+    EXPECT_EQ(demo.Arguments(3, argv),
+              (std::vector<std::string>{"gasquill", demo.ConfigurationPath()}));
 }
 
 } // namespace
