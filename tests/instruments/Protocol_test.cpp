@@ -185,6 +185,7 @@ TEST_F(ProtocolTest, ConnectChangesTheModeAndDisconnectRestoresIt) {
     Script(0x1003);
     CInstrumentProtocol(*inst).Connect();
     ASSERT_TRUE(inst->IsConnected());
+    EXPECT_TRUE(app->IsAnyInstrumentConnected());
     EXPECT_EQ(mainThread.Count(MSG_CONNECTION_CHANGED), 1u);
     EXPECT_EQ(inst->GetIdleCount(), 1);
     EXPECT_EQ(site->GetBusyCount(), 0);
@@ -193,6 +194,7 @@ TEST_F(ProtocolTest, ConnectChangesTheModeAndDisconnectRestoresIt) {
     CInstrumentProtocol(*inst).Disconnect(); // no password, so no log-off
     EXPECT_EQ(link->Writes(), Lines{"\x03v RS232_MODE=4099\r\n"});
     EXPECT_FALSE(inst->IsConnected());
+    EXPECT_FALSE(app->IsAnyInstrumentConnected());
     EXPECT_EQ(mainThread.Count(MSG_CONNECTION_CHANGED), 2u);
     EXPECT_EQ(inst->GetSiteInUse(), nullptr);
     EXPECT_EQ(inst->GetStream(), nullptr);

@@ -1,7 +1,6 @@
 #pragma once
-// The modem tests' stand-ins: a small AT-command modem on a pseudo-terminal, a
-// built-in-modem link to it, and a telephony service that answers calls as the
-// test chose.
+// The modem tests' stand-ins: a small AT-command modem on a pseudo-terminal, a built-in-modem
+// link to it, and a telephony service that answers calls as the test chose.
 
 #include "connections/ConnTestSupport.h"
 #include "connections/ModemConnection.h"
@@ -136,9 +135,8 @@ private:
     std::string m_pending, m_repeat; // only the modem's thread touches these
 };
 
-// A built-in-modem link to a fake modem: one modem definition, an instrument to
-// receive the status texts, and a sleep that records the pauses instead of
-// taking them.
+// A built-in-modem link to a fake modem: one modem definition, an instrument to receive the
+// status texts, and a sleep that records the pauses instead of taking them.
 class ModemLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {

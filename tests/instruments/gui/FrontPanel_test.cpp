@@ -326,7 +326,6 @@ TEST(DisplayWindow, DrawsTheFontsGlyphsAtTheirCellsAndOnlyWhereTheTextChanged) {
     paneltest::EnsureQt();
     CDisplayWindow d(nullptr, 2, 40, false);
     EXPECT_TRUE(AllBlack(d.Bitmap()));
-    EXPECT_EQ(d.RowText(0) + d.RowText(1), std::string(80, ' '));
     const struct {
         const char* text;
         uint64_t copies;
