@@ -35,14 +35,14 @@ namespace conntest {
 
 // A configuration token stream over text, at its first token.
 struct ConfigText {
-    explicit ConfigText(const std::string& text) : file(text), stream(file.get()) {
+    explicit ConfigText(const std::string& text) : file(TempTextFile(text)), stream(file.get()) {
         SortTokenTables();
         stream.SetSpanLines(true);
         stream.GetToken();
     }
     ConfigFileTokenStream& operator*() { return stream; }
     ConfigFileTokenStream* operator->() { return &stream; }
-    TempTextFile file;
+    TempFile file;
     ConfigFileTokenStream stream;
 };
 
