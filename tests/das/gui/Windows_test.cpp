@@ -397,12 +397,22 @@ TEST_F(DASConfigTest, DuplicateGivesTheEditorACopyWithoutANameAndDeleteTakesItBa
         return true;
     });
     app->SetConfirmDeletes(false);
+    Channel(0)->GetParameter(0)->SetSetNumber(4);
+    Channel(0)->GetParameter(0)->AddRecord(CDataRecord(2, 1, 0, true));
     auto dlg = Open();
-    dlg->Tree().setCurrentItem(dlg->Tree().topLevelItem(0));
+    QTreeWidgetItem* conc1 = dlg->Tree().topLevelItem(0);
+    EXPECT_EQ(conc1->text(0), "CONC1, ATIMER, 800 Records Maximum");
+    EXPECT_EQ(conc1->child(0)->text(0), "NOX, AVG, Set 4, 1 Records");
+    dlg->Tree().setCurrentItem(conc1);
     dlg->OnDuplicate();
     EXPECT_EQ(nameSeen, "");
     ASSERT_EQ(inst.DasChannels().GetCount(), 3u);
     EXPECT_EQ(dlg->Tree().topLevelItem(2)->childCount(), 2);
+    // The copy has its own selection and parameters, without the records.
+    CDASChannel* copy = Channel(2);
+    EXPECT_EQ(copy->GetActiveSelection(), &copy->GetSelection());
+    EXPECT_EQ(copy->GetParameter(0)->GetChannel(), copy);
+    EXPECT_EQ(copy->GetParameter(0)->GetRecordCount(), 0u);
     // Deleting CONC1 unasked moves to its next sibling.
     dlg->Tree().setCurrentItem(dlg->Tree().topLevelItem(0));
     dlg->OnDelete();
