@@ -1,8 +1,6 @@
-// The DAS window, its editors and the data windows it opens, on a connected instrument with
-// two channels and events and data points of three levels: enables, the tree, the menus,
-// progress, closing; the record selection, the channel's pages and the parameter dialog; the
-// view, graph and save of a record set; last, end to end against the demo's simulated Monitor
-// over loopback TCP, the site worker posting its results to the window.
+// The DAS window, its editors and data windows, on a connected instrument with events and data
+// points of three levels; last, end to end against the demo's simulated Monitor over loopback
+// TCP, the site worker posting its results to the window.
 
 #include "app/NetworkConfiguration.h"
 #include "app/gui/Demo.h"
@@ -19,6 +17,7 @@
 #include "das/gui/GraphWindow.h"
 #include "das/gui/SelectRecordsDialog.h"
 #include "instruments/gui/FrontPanelDialog.h"
+#include "instruments/gui/PanelTestSupport.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
 #include "ui/AppFileDialog.h"
@@ -41,16 +40,14 @@
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <functional>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
 using namespace dastest;
 using D = CDASConfigDialog;
+using paneltest::PumpUntil;
 
 // A site that keeps the requests posted to its worker; the test answers for the worker.
 struct HoldingSite : CSiteConnection {
@@ -158,7 +155,6 @@ TEST_F(EditorsTest, BetweenChecksBothYearsThenAsksAboutAReversedRange) {
         std::vector<std::string> asked;
         bool accepted;
     } rows[] = {
-        {"2106-01-01 00:00:00", "2000-01-02 00:00:00", PromptResult::Ok, {YearRefused("Starting", 2106)}, false},
         {"1969-05-01 00:00:00", "2200-01-02 00:00:00", PromptResult::Ok,
          {YearRefused("Starting", 1969), YearRefused("Ending", 2200)}, false},
         {"2020-05-01 10:00:05", "2020-05-01 10:00:05", PromptResult::Ok, {}, true},
@@ -192,27 +188,28 @@ TEST_F(EditorsTest, BetweenChecksBothYearsThenAsksAboutAReversedRange) {
     }
 }
 
-TEST_F(EditorsTest, BasicPageRefusesANameUntilItIsValidAndUnique) {
-    // A duplicate as "D&uplicate" makes it: a copy of CONC1 without a name, not yet listed.
-    std::unique_ptr<CDASChannel> copy(static_cast<CDASChannel*>(Channel(0)->Clone()));
-    copy->SetName("");
-    CDASChanPropertySheet sheet(*copy);
+TEST_F(EditorsTest, PagesCheckNameEventPeriodsAndTheDownloadFile) {
+    CDASChanPropertySheet sheet(*Channel(0));
+    // Events of the low and medium levels only; a timer event enables the start, another not.
+    QComboBox& events = sheet.Basic().Event();
+    EXPECT_EQ(events.count(), 2);
+    EXPECT_EQ(events.findText("HIGHEV"), -1);
+    events.setCurrentIndex(1);
+    EXPECT_FALSE(sheet.Basic().StartDate().isEnabled());
+    events.setCurrentIndex(0);
+    EXPECT_TRUE(sheet.Basic().StartDate().isEnabled());
+    // A name must be valid and unlike the other channels'.
     const struct {
         const char* name;
         bool accepted;
-    } rows[] = {{"", false}, {"NEW CHAN", false}, {"cal", false}, {"NEW_1", true}};
-    for (const auto& row : rows) {
+    } names[] = {{"", false}, {"NEW CHAN", false}, {"cal", false}, {"NEW_1", true}};
+    for (const auto& row : names) {
         SCOPED_TRACE(row.name);
         app.prompt.asked.clear();
         sheet.Basic().Name().setText(row.name);
         EXPECT_EQ(sheet.Basic().Validate(), row.accepted);
-        EXPECT_EQ(Asked(), row.accepted ? std::vector<std::string>{}
-                                        : std::vector<std::string>{LoadString(61265)});
+        EXPECT_EQ(Asked(), std::vector<std::string>(row.accepted ? 0 : 1, LoadString(61265)));
     }
-}
-
-TEST_F(EditorsTest, PagesCheckPeriodsAndProposeAndCheckTheDownloadFile) {
-    CDASChanPropertySheet sheet(*Channel(0));
     // Both periods must be above zero.
     sheet.Basic().Sample().days->setText("0");
     sheet.Basic().Sample().hours->setText("0");
@@ -261,18 +258,6 @@ TEST_F(EditorsTest, PagesCheckPeriodsAndProposeAndCheckTheDownloadFile) {
     CDASChanAdvPropertyPage::SetFileChooser(nullptr);
     EXPECT_EQ(proposed, "Monitor 1-0042-CONC1-Auto.txt");
     EXPECT_EQ(adv.File().text(), "/data/chosen.txt");
-}
-
-TEST_F(EditorsTest, EventListOffersOnlyLowAndMediumLevels) {
-    CDASChanPropertySheet sheet(*Channel(0));
-    QComboBox& events = sheet.Basic().Event();
-    EXPECT_EQ(events.count(), 2);
-    EXPECT_EQ(events.findText("HIGHEV"), -1);
-    // A timer event enables the start and periods; another event does not.
-    events.setCurrentIndex(1);
-    EXPECT_FALSE(sheet.Basic().StartDate().isEnabled());
-    events.setCurrentIndex(0);
-    EXPECT_TRUE(sheet.Basic().StartDate().isEnabled());
 }
 
 TEST_F(EditorsTest, ParameterDialogOffersLowAndMediumPointsChecksPrecisionThenStores) {
@@ -486,26 +471,6 @@ TEST_F(DASConfigTest, CloseAsksAboutUnsentChangesOnlyWhenConnected) {
     }
 }
 
-TEST_F(DASConfigTest, SaveDataHoldsOffTimerActionsAndStopsAtTheFirstRefusal) {
-    for (size_t c = 0; c < 2; ++c) {
-        Channel(c)->SetSelected(true);
-        Channel(c)->GetParameter(0)->Records().emplace_back(1.0, 0, 1700000000u, true);
-    }
-    std::vector<int32_t> idleCounts;
-    const auto refuse = [&](CDataRecordSet&, D&) {
-        idleCounts.push_back(inst.GetIdleCount());
-        return false;
-    };
-    D::SetDataWindows({{}, {}, refuse, {}});
-    const int32_t before = inst.GetIdleCount();
-    auto dlg = Open();
-    dlg->OnSaveData();
-    D::SetDataWindows({});
-    EXPECT_EQ(idleCounts, std::vector<int32_t>{before - 1}) << "one call, timer actions held off";
-    EXPECT_EQ(inst.GetIdleCount(), before);
-    EXPECT_TRUE(dlg->IsIdle());
-}
-
 // CONC1's records in a set of their own.
 struct DataWindowsTest : DASConfigTest {
     void SetUp() override {
@@ -553,17 +518,21 @@ TEST_F(DataWindowsTest, ViewShowsTheShortestParameterRowsAndSamplesOnlyWithTheBo
     }
 }
 
-TEST_F(DataWindowsTest, SavingAsToAnExistingFileAsksAndAppendsWithoutAHeader) {
+TEST_F(DataWindowsTest, SaveDataAsksForAFileAndAppendsWithoutAHeaderHoldingOffTimerActions) {
     const std::string path = (Dir() / "append.txt").string();
     inst.SetShowSampleCounts(false);
-    CDASConfigDialog das(inst);
-    ASSERT_TRUE(CDASDataViewDialog::SaveRecordSet(set, path, false, &das));
+    Channel(0)->SetSelected(true);
+    auto das = Open();
+    ASSERT_TRUE(CDASDataViewDialog::SaveRecordSet(set, path, false, das.get()));
+    CDASDataViewDialog::Install();
+    const int32_t idle = inst.GetIdleCount();
     int asked = -1;
     QTimer::singleShot(50, [&] {
         auto* chooser = qobject_cast<CAppFileDialog*>(QApplication::activeModalWidget());
         if (!chooser)
             return;
         asked = 0;
+        EXPECT_EQ(inst.GetIdleCount(), idle - 1) << "timer actions wait";
         EXPECT_TRUE(chooser->selectedFiles().value(0).contains("Monitor 1-0042-CONC1-NOX-"));
         chooser->SetPrompter([&](const QString&) {
             ++asked;
@@ -574,8 +543,11 @@ TEST_F(DataWindowsTest, SavingAsToAnExistingFileAsksAndAppendsWithoutAHeader) {
             name->setText(QString::fromStdString(path));
         chooser->accept();
     });
-    EXPECT_TRUE(CDASDataViewDialog::SaveRecordSetAs(set, &das));
+    das->OnSaveData();
+    D::SetDataWindows({});
     EXPECT_EQ(asked, 1) << "replace or append";
+    EXPECT_EQ(inst.GetIdleCount(), idle);
+    EXPECT_TRUE(das->IsIdle());
     const std::string text = ReadAll(path);
     EXPECT_EQ(text.rfind("Date,Time"), 0u) << "one header";
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11) << text;
@@ -619,17 +591,6 @@ TEST_F(DataWindowsTest, AnEmptySetOpensNothing) {
     EXPECT_EQ(CGraphWindow::ShowGraph(empty), nullptr);
     EXPECT_TRUE(CDASDataViewDialog::SaveRecordSetAs(empty, nullptr));
     EXPECT_FALSE(CDASDataViewDialog::SaveRecordSet(empty, Dir() / "empty.txt", false, nullptr));
-}
-
-bool PumpUntil(const std::function<bool()>& done, int boundMs = 30000) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
 }
 
 TEST(DASSimulatorTest, ConfigurationAndDataThroughTheSiteWorker) {
