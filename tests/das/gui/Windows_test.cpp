@@ -354,8 +354,6 @@ TEST_F(DASConfigTest, ContextMenuGreysByRoomAndTicksTheSelection) {
         bool ticked;
     } rows[] = {
         {conc1, "Channel", {{"New &Channel", true}, {"D&uplicate Channel", true}, {"New &Parameter", false}}, false},
-        {cal, "Channel", {{"New &Channel", true}, {"New &Parameter", true}}, true},
-        {conc1->child(0), "Parameter", {{"New &Parameter", false}, {"D&uplicate Parameter", false}}, false},
         {cal->child(0), "Parameter", {{"New &Parameter", true}, {"D&uplicate Parameter", true}}, true},
     };
     // clang-format on
