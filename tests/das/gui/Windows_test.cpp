@@ -26,14 +26,12 @@
 #include "ui/ResizableTreeCtrl.h"
 
 #include <QAbstractItemModel>
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTimeEdit>
@@ -289,7 +287,6 @@ TEST_F(DASConfigTest, EnablesFollowConnectionListsAndSelection) {
         bool connected, lists, selected;
         bool getConfig, send, newChannel, getData, autoBox;
     } rows[] = {
-        {"connected, lists, selected", true, true, true, true, true, true, true, true},
         {"not connected", false, true, true, false, false, true, false, false},
         {"nothing selected", true, true, false, true, true, true, false, true},
         {"no lists", true, false, true, true, false, false, true, true},
@@ -330,45 +327,6 @@ TEST_F(DASConfigTest, TreeClicksChangeSelectedFlagsOnlyWithCheckBoxesOn) {
         EXPECT_FALSE(Channel(0)->GetParameter(0)->IsSelected());
         EXPECT_FALSE(Channel(0)->IsSelected());
         EXPECT_EQ(Channel(0)->GetParameter(1)->IsSelected(), on);
-    }
-}
-
-TEST_F(DASConfigTest, ContextMenuGreysByRoomAndTicksTheSelection) {
-    while (Channel(0)->CanAddParameter())
-        AddParameter(*Channel(0), "NOX", 0);
-    Channel(1)->SetSelected(true);
-    auto dlg = Open();
-    const auto action = [](QMenu* menu, const QString& text) -> QAction* {
-        for (QAction* a : menu->actions())
-            if (a->text().startsWith(text))
-                return a;
-        return nullptr;
-    };
-    QTreeWidgetItem* conc1 = dlg->Tree().topLevelItem(0); // full, not selected
-    QTreeWidgetItem* cal = dlg->Tree().topLevelItem(1);   // room left, selected
-    // clang-format off
-    const struct {
-        QTreeWidgetItem* item;
-        const char* menu;
-        std::vector<std::pair<const char*, bool>> enabled;
-        bool ticked;
-    } rows[] = {
-        {conc1, "Channel", {{"New &Channel", true}, {"D&uplicate Channel", true}, {"New &Parameter", false}}, false},
-        {cal->child(0), "Parameter", {{"New &Parameter", true}, {"D&uplicate Parameter", true}}, true},
-    };
-    // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.item->text(0).toStdString());
-        dlg->Tree().setCurrentItem(row.item);
-        QMenu* menu = dlg->PrepareContextMenu();
-        ASSERT_NE(menu, nullptr);
-        EXPECT_EQ(menu->title(), row.menu);
-        for (const auto& [text, on] : row.enabled) {
-            ASSERT_NE(action(menu, text), nullptr) << text;
-            EXPECT_EQ(action(menu, text)->isEnabled(), on) << text;
-        }
-        ASSERT_NE(action(menu, "&Select"), nullptr);
-        EXPECT_EQ(action(menu, "&Select")->isChecked(), row.ticked);
     }
 }
 
@@ -509,6 +467,7 @@ TEST_F(DataWindowsTest, ViewShowsTheShortestParameterRowsAndSamplesOnlyWithTheBo
             headers << model->headerData(c, Qt::Horizontal).toString();
         EXPECT_EQ(headers, samples ? QStringList({"Time", "NOX", "Samples", "O3"})
                                    : QStringList({"Time", "NOX", "O3"}));
+        EXPECT_EQ(model->index(0, 0).data().toString(), "11/14/2023 22:13:20");
         EXPECT_EQ(model->index(4, 1).data().toString(), "14.0");
         if (samples) {
             EXPECT_EQ(model->index(4, 2).data().toString(), "60");
@@ -560,8 +519,7 @@ TEST_F(DataWindowsTest, GraphHasAGapPerInvalidRecordAndAtMostThreeAreOpen) {
     EXPECT_EQ(chart.PointCount(0), 5) << "the shortest parameter's rows";
     EXPECT_TRUE(std::isnan(chart.Value(0, 3)));
     EXPECT_EQ(chart.Value(0, 4), 14.0);
-    EXPECT_EQ(chart.IndexLabel(0),
-              QString::fromStdString(set.GetRecord(0, 0)->GetText(REC_LABEL, 0)));
+    EXPECT_EQ(chart.IndexLabel(0), "14-NOV,22:13");
     EXPECT_EQ(chart.IndexLabel(0.5), "") << "no label between rows";
     const double before = chart.VisibleTo() - chart.VisibleFrom();
     chart.Zoom(0.5);
