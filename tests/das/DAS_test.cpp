@@ -168,13 +168,10 @@ TEST(DASModel, SelectionTypesAndStartTimes) {
         uint32_t now;
         DateTime start;
     } rows[] = {
-        {3, 1, now, DateTime(2024, 3, 14, 15)},
         {3, 24, now, DateTime(2024, 3, 13, 16)},
-        {4, 1, now, DateTime(2024, 3, 14)},
         {4, 366, now, DateTime(2023, 3, 15)},
         {5, 1, now, DateTime(2024, 3, 10)},
         {5, 2, now, DateTime(2024, 3, 3)},
-        {6, 1, now, DateTime(2024, 3, 1)},
         {6, 12, now, DateTime(2023, 4, 1)},
         // Too few periods since the epoch; weeks start on the first Sunday, 1970-01-04.
         {3, 24, 3600 * 5, epoch},
@@ -351,7 +348,6 @@ TEST_F(DASExchangeTest, FetchFormsRangesAndFailures) {
         {CAP_DAS_SCRIPT, script, "channelbegin\r\n", false, 20, 0},
         {CAP_DAS_SCRIPT, script, twoChannels, false, 20, 1},
         {0, Cmd("d print"), badSamples, false, 20, 0},
-        {0, Cmd("d print"), listing, true, 20, 2},
         {lists, Cmd("d print"), listing, true, 4, 2},
         // clang-format on
     };
