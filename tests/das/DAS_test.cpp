@@ -176,7 +176,6 @@ TEST(DASModel, SelectionTypesAndStartTimes) {
         // Too few periods since the epoch; weeks start on the first Sunday, 1970-01-04.
         {3, 24, 3600 * 5, epoch},
         {5, 3, 1000, DateTime(1970, 1, 4)},
-        {8, 1, now, epoch}, // an unknown type is "all": no start
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << "type " << r.type << " count " << r.count);
@@ -187,6 +186,9 @@ TEST(DASModel, SelectionTypesAndStartTimes) {
         s.SetMonths(r.count);
         EXPECT_EQ(s.GetStartTime(r.now), r.start.GetSeconds());
     }
+    s.SetType(8); // unknown: all records, from no start
+    EXPECT_EQ(s.GetType(), CSelectionSet::SEL_ALL);
+    EXPECT_EQ(s.GetStartTime(), 0u);
 }
 
 TEST(DASScript, ReadErrorsNameTheOffendingTokenAndLine) {

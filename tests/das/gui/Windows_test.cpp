@@ -538,12 +538,9 @@ TEST(DASSimulatorTest, ConfigurationAndDataThroughTheSiteWorker) {
     ASSERT_TRUE(demo.Start(error)) << error;
     ASSERT_TRUE(demo.WriteConfiguration(*app, error)) << error;
     ASSERT_TRUE(CNetworkConfiguration::LoadSave(*app, demo.ConfigurationPath(), false, true));
-    CInstrumentConnection* inst;
-    {
-        StateGuard guard(AppStateLock());
-        inst =
-            dynamic_cast<CInstrumentConnection*>(app->Instruments().FindByName(Demo::kMonitorName));
-    }
+    // No worker runs before the connect: the lists are read without the lock.
+    auto* inst =
+        dynamic_cast<CInstrumentConnection*>(app->Instruments().FindByName(Demo::kMonitorName));
     ASSERT_NE(inst, nullptr);
     ASSERT_TRUE(inst->RequestConnect());
     auto* panel = dynamic_cast<CFrontPanelDialog*>(inst->GetFrontPanel());
