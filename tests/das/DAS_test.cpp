@@ -191,6 +191,21 @@ TEST(DASModel, SelectionTypesAndStartTimes) {
     EXPECT_EQ(s.GetStartTime(), 0u);
 }
 
+TEST(DASModel, AutoDownloadDue) {
+    CDASChannel ch;
+    ch.SetAutoDownloadPeriod(TimeSpan(0, 1, 0, 0));
+    ch.SetLastDownloadTime(5000);
+    // The last download at 5000, an hour between downloads; a clock set back waits.
+    // clang-format off
+    const struct { bool downloaded; uint32_t now; bool due; } rows[] = {
+        {false, 10, true}, {true, 8599, false}, {true, 8600, true}, {true, 4000, false}};
+    // clang-format on
+    for (const auto& r : rows) {
+        ch.SetDownloaded(r.downloaded);
+        EXPECT_EQ(ch.IsAutoDownloadDue(r.now), r.due) << r.downloaded << " " << r.now;
+    }
+}
+
 TEST(DASScript, ReadErrorsNameTheOffendingTokenAndLine) {
     const std::string head = "dasbegin\r\n channelbegin\r\n name \"A\"\r\n";
     const struct {

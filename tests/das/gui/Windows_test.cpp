@@ -26,12 +26,14 @@
 #include "ui/ResizableTreeCtrl.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTimeEdit>
@@ -320,6 +322,45 @@ TEST_F(DASConfigTest, TreeClicksChangeSelectedFlagsOnlyWithCheckBoxesOn) {
         EXPECT_FALSE(Channel(0)->GetParameter(0)->IsSelected());
         EXPECT_FALSE(Channel(0)->IsSelected());
         EXPECT_EQ(Channel(0)->GetParameter(1)->IsSelected(), on);
+    }
+}
+
+TEST_F(DASConfigTest, ContextMenuGreysByRoomAndTicksTheSelection) {
+    while (Channel(0)->CanAddParameter())
+        AddParameter(*Channel(0), "NOX", 0);
+    Channel(1)->SetSelected(true);
+    auto dlg = Open();
+    const auto action = [](QMenu* menu, const QString& text) -> QAction* {
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith(text))
+                return a;
+        return nullptr;
+    };
+    QTreeWidgetItem* conc1 = dlg->Tree().topLevelItem(0); // full, not selected
+    QTreeWidgetItem* cal = dlg->Tree().topLevelItem(1);   // room left, selected
+    // clang-format off
+    const struct {
+        QTreeWidgetItem* item;
+        const char* menu;
+        std::vector<std::pair<const char*, bool>> enabled;
+        bool ticked;
+    } rows[] = {
+        {conc1, "Channel", {{"New &Channel", true}, {"D&uplicate Channel", true}, {"New &Parameter", false}}, false},
+        {cal->child(0), "Parameter", {{"New &Parameter", true}, {"D&uplicate Parameter", true}}, true},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.item->text(0).toStdString());
+        dlg->Tree().setCurrentItem(row.item);
+        QMenu* menu = dlg->PrepareContextMenu();
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->title(), row.menu);
+        for (const auto& [text, on] : row.enabled) {
+            ASSERT_NE(action(menu, text), nullptr) << text;
+            EXPECT_EQ(action(menu, text)->isEnabled(), on) << text;
+        }
+        ASSERT_NE(action(menu, "&Select"), nullptr);
+        EXPECT_EQ(action(menu, "&Select")->isChecked(), row.ticked);
     }
 }
 
