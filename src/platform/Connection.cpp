@@ -1,5 +1,6 @@
 #include "platform/Connection.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -13,6 +14,23 @@ std::string CConnection::ReadString(unsigned timeoutMs, int terminator) {
     char buffer[kReadLimit];
     const size_t n = Read(buffer, sizeof buffer, timeoutMs, terminator);
     return std::string(buffer, n);
+}
+
+size_t CConnection::ReadAwaited(char* buffer, size_t maxCount, unsigned waitMs, unsigned restMs,
+                                int terminator) {
+    size_t n = 0;
+    for (;;) {
+        const unsigned step = std::min(waitMs, kWaitStepMs);
+        n = Read(buffer, maxCount, step, terminator);
+        waitMs -= step;
+        // Looked at only after a read: what arrived before the link closed is still read.
+        if (n > 0 || waitMs == 0 || IsCancelled() || HasLinkFailed() || !IsOpen())
+            break;
+    }
+    if (n > 0 && n < maxCount && terminator >= 0 &&
+        static_cast<unsigned char>(buffer[n - 1]) != terminator)
+        n += Read(buffer + n, maxCount - n, restMs, terminator);
+    return n;
 }
 
 bool CConnection::EditProperties() {

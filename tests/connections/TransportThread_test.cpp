@@ -5,6 +5,7 @@
 #include "ConnTestSupport.h"
 
 #include "base/StateLock.h"
+#include "platform/Socket.h"
 
 using namespace conntest;
 
@@ -74,6 +75,48 @@ TEST(TransportThreads, ATcpWriteToAPeerThatOnlyTricklesEndsAtItsTimeOut) {
     EXPECT_FALSE(written);
     EXPECT_GE(spent, static_cast<long>(CTCPConnection::kDefaultSendLimitMs));
     EXPECT_LT(spent, 15000);
+}
+
+// A name look-up that never answers (as when no name server does) ends, failed, at a cancel
+// or at its limit; one that answers gives its address. No real name servers are asked.
+TEST(TransportThreads, ANameLookUpEndsAtACancelOrItsLimit) {
+    struct Row {
+        const char* name;
+        bool answers;
+        unsigned cancelAfterMs, limitMs;
+        long minMs, maxMs;
+    } rows[] = {
+        {"answers", true, 0, 10000, 0, 1000},
+        {"cancelled", false, 100, Socket::kResolveLimitMs, 100, 600},
+        {"runs out", false, 0, 300, 300, 1300},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        auto release = std::make_shared<std::atomic<bool>>(false);
+        auto ended = std::make_shared<std::atomic<bool>>(false);
+        auto lookUp = [=, answers = r.answers](const std::string&, uint32_t& address) {
+            while (!answers && !release->load())
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            address = htonl(INADDR_LOOPBACK);
+            ended->store(true);
+            return answers;
+        };
+        std::atomic<bool> cancel{false};
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(r.cancelAfterMs));
+            cancel = r.cancelAfterMs > 0;
+        });
+        uint32_t address = 0;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Socket::ResolveIPv4("instrument.invalid", address, &cancel, r.limitMs, lookUp),
+                  r.answers);
+        const long spent = MsSince(start);
+        EXPECT_TRUE(spent >= r.minMs && spent <= r.maxMs) << spent;
+        EXPECT_EQ(address, r.answers ? htonl(INADDR_LOOPBACK) : 0u);
+        canceller.join();
+        release->store(true);
+        EXPECT_TRUE(WaitUntil([&] { return ended->load(); })); // the look-up's thread is done
+    }
 }
 
 } // namespace
