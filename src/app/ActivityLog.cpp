@@ -31,6 +31,7 @@ void ActivityLog::SetFilters(bool commands, bool responses, bool errors) {
     m_commands = commands;
     m_responses = responses;
     m_errors = errors;
+    NoteWrites();
 }
 
 bool ActivityLog::LogsCommands() const {
@@ -83,6 +84,14 @@ std::string ActivityLog::FormatLine(std::time_t when, int category, const std::s
     return line;
 }
 
+void ActivityLog::NoteWrites() {
+    unsigned writes = 0;
+    for (int category = LOG_MISC; m_file && category <= LOG_ERROR; ++category)
+        if (Passes(category))
+            writes |= 1u << category;
+    m_writes.store(writes);
+}
+
 bool ActivityLog::Passes(int category) const {
     switch (category) {
     case LOG_COMMAND:
@@ -128,6 +137,7 @@ void ActivityLog::OpenLog(UserPrompt* prompt) {
                 ::close(fd);
         }
         if (m_file) {
+            NoteWrites();
             std::fseek(m_file, 0, SEEK_END);
             WriteLine(LOG_STATUS, "Log file opened.");
             return;
@@ -151,12 +161,15 @@ void ActivityLog::CloseLog() {
     WriteLine(LOG_STATUS, "Log file closed.");
     std::fclose(m_file);
     m_file = nullptr;
+    NoteWrites();
 }
 
 void ActivityLog::LogMessage(int category, const std::string& text) {
-    StateGuard guard(AppStateLock());
     if (category < LOG_MISC || category > LOG_ERROR)
         category = LOG_MISC;
+    if (!(m_writes.load() & (1u << category)))
+        return;
+    StateGuard guard(AppStateLock());
     if (Passes(category))
         WriteLine(category, text);
 }

@@ -3,6 +3,7 @@
 
 #include "base/LogCategory.h"
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -41,6 +42,7 @@ public:
 private:
     bool Passes(int category) const;
     void WriteLine(int category, const std::string& text);
+    void NoteWrites();
 
     std::string m_path = "Log.txt";
     bool m_commands = false;
@@ -48,4 +50,8 @@ private:
     bool m_errors = false;
     std::FILE* m_file = nullptr;
     std::function<std::time_t()> m_clock;
+    // The categories a line would be written for now, one bit each, kept with the file and
+    // the filters under the lock: a line that would not be written costs no lock, and a
+    // download logs every record line it reads.
+    std::atomic<unsigned> m_writes{0};
 };

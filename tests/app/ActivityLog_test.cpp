@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -18,12 +19,8 @@ protected:
     void SetUp() override {
         path = dir.File("Log.txt");
         log.SetPath(path);
-        std::tm tm{}; // 12/05/2026 10:15:00 local time
-        tm.tm_year = 2026 - 1900;
-        tm.tm_mon = 11;
-        tm.tm_mday = 5;
-        tm.tm_hour = 10;
-        tm.tm_min = 15;
+        std::tm tm{};
+        ::strptime("12/05/2026 10:15:00", "%m/%d/%Y %H:%M:%S", &tm); // local time
         tm.tm_isdst = -1;
         const std::time_t when = std::mktime(&tm);
         log.SetClock([when] { return when; });

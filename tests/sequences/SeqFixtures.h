@@ -1,9 +1,9 @@
 #pragma once
 // Sequence test helpers: an application with the registries, the token tables and the
-// archive classes ready, an instrument in its list, and a token stream over a string.
+// archive classes ready, an instrument in its list, and a script read from a string.
 
 #include "../config/ConfigFixtures.h"
-#include "model/InstrumentTokenStream.h"
+#include "../text/TextStreams.h"
 #include "model/TextFlags.h"
 #include "sequences/EGasValue.h"
 #include "sequences/Sequence.h"
@@ -20,23 +20,13 @@
 
 namespace seq_test {
 
-// Lines from a string, each with its line end; empty at the end.
-class StringTokenStream : public InstrumentTokenStream {
-public:
-    explicit StringTokenStream(std::string text) : m_text(std::move(text)) {}
-    std::string ReadLine() override {
-        if (m_pos >= m_text.size())
-            return {};
-        size_t end = m_text.find('\n', m_pos);
-        end = end == std::string::npos ? m_text.size() : end + 1;
-        std::string line = m_text.substr(m_pos, end - m_pos);
-        m_pos = end;
-        return line;
+// A script read into an instrument as from a file; the stream keeps the first error.
+struct ScriptReader : TextStream {
+    ScriptReader(const std::string& text, CInstrumentConnection& inst) : TextStream(text) {
+        stream.SetSpanLines(true);
+        ok = ReadSequenceList(stream, inst);
     }
-
-private:
-    std::string m_text;
-    size_t m_pos = 0;
+    bool ok = false;
 };
 
 // One sequence holding every step kind with values other than the defaults, and a second one
@@ -78,10 +68,9 @@ const char* const kEveryKindScript = "SEQLISTBEGIN\r\n"
                                      "SEQLISTEND\r\n";
 
 inline void FillEveryKind(CInstrumentConnection& inst) {
-    StringTokenStream ts(kEveryKindScript);
-    ts.SetSpanLines(true);
-    EXPECT_TRUE(ReadSequenceList(ts, inst));
-    EXPECT_EQ(ts.GetErrorCount(), 0u) << ts.GetErrorText();
+    ScriptReader read(kEveryKindScript, inst);
+    EXPECT_TRUE(read.ok);
+    EXPECT_EQ(read->GetErrorCount(), 0u) << read->GetErrorText();
 }
 
 class SeqTest : public ::testing::Test {
@@ -112,7 +101,5 @@ protected:
         return texts;
     }
 };
-
-using config_test::TempFolder;
 
 } // namespace seq_test

@@ -1,6 +1,5 @@
 #include "app/TextSupportHooks.h"
 #include "model/InstrumentKeywords.h"
-#include "support/ByteStream.h"
 #include "support/GasUnitRegistry.h"
 #include "support/NamedObjectList.h"
 #include "support/TextSupport.h"
@@ -8,8 +7,6 @@
 #include "support_lib/Fakes.h"
 
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 namespace {
 
@@ -92,22 +89,6 @@ TEST_F(GasUnit, DefinitionLines) {
     EXPECT_EQ(so2.GetDescription(DESC_DEFINITION).str(),
               "GASNAME \"SO2\" \"Sulfur dioxide\" 102 64.06 1.00 DISABLE");
     EXPECT_EQ(so2.GetDescription(0).str(), "SO2");
-    EUnitDesc ppm(UNIT_PPM, "PPM", 1);
-    EXPECT_EQ(ppm.GetDescription(DESC_DEFINITION).str(), "GASUNIT \"PPM\" 201 1");
-}
-
-TEST_F(GasUnit, AShortReadChangesNothing) {
-    EGasDesc so2(GAS_SO2, "SO2", 64.0588f);
-    ByteStream out;
-    const size_t n = so2.SerializeTo(out);
-    // Type, id, two names, then weight, coefficient and enabled: ten bytes.
-    EXPECT_EQ(n, 2u + 2u + 4u + 1u + 10u);
-    std::vector<uint8_t> cut(out.Data().begin(), out.Data().end() - 3);
-    EGasDesc untouched;
-    ByteStream shortIn(cut, 0);
-    EXPECT_EQ(untouched.SerializeTo(shortIn), n - 3);
-    EXPECT_EQ(untouched.GetName().str(), "");
-    EXPECT_FALSE(untouched.IsEnabled());
 }
 
 TEST(TextSupport, StartUpRegistersGasesAndUnitsAndSortsTablesAndShutDownFreesThem) {

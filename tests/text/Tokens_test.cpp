@@ -1,16 +1,64 @@
+#include "model/CommInstrumentTokenStream.h"
 #include "model/ConfigFileTokenStream.h"
 #include "model/ConfigKeywords.h"
 #include "model/InstrumentKeywords.h"
-#include "model/InstrumentTokenStream.h"
 #include "support/GasUnitRegistry.h"
+#include "support/NamedObject.h"
+#include "support_lib/Fakes.h"
+#include "support_lib/ScriptedLink.h"
 #include "text/TextStreams.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
+
+// The codes and texts of every token up to the end of the input.
+std::vector<std::pair<int, std::string>> AllTokens(TokenStream& ts, int hint = 6) {
+    std::vector<std::pair<int, std::string>> out;
+    for (int guard = 0; guard < 10000; ++guard) {
+        const int code = ts.GetToken(hint);
+        if (code == TOKEN_END && ts.AtEndOfInput())
+            break;
+        out.emplace_back(code, ts.GetTokenText());
+    }
+    return out;
+}
+
+// Each token of the text read with one hint: I and R with the value (x for hexadecimal),
+// S and B with the text, P with the punctuation, U and G with the registered unit's or gas's
+// name, K with a keyword's or phrase's text.
+std::string Dump(const std::string& text, int hint) {
+    TextStream ts(text);
+    std::ostringstream out;
+    for (int guard = 0; guard < 100; ++guard) {
+        const int code = ts->GetToken(hint);
+        if (code == TOKEN_END)
+            break;
+        out << (out.tellp() ? " " : "");
+        if (code == TOKEN_INTEGER)
+            out << 'I' << ts->GetIntValue() << (ts->IsHexadecimal() ? "x" : "");
+        else if (code == TOKEN_REAL)
+            out << 'R' << ts->GetRealValue() << (ts->IsHexadecimal() ? "x" : "");
+        else if (code == TOKEN_UNIT || code == TOKEN_GAS)
+            out << (code == TOKEN_UNIT ? 'U' : 'G') << ts->GetObject()->GetName().str();
+        else if (code == TOKEN_STRING || code == TOKEN_BAD)
+            out << (code == TOKEN_STRING ? 'S' : 'B') << ts->GetTokenText();
+        else if (code == TOKEN_MINUS || code == TOKEN_PLUS || code == TOKEN_DOT ||
+                 (code >= TOK_COLON && code <= TOK_RBRACKET))
+            out << 'P' << ts->GetTokenText();
+        else
+            out << 'K' << ts->GetTokenText();
+    }
+    return out.str();
+}
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -18,64 +66,55 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// Every keyword and phrase is found by its table's search, so this also shows the tables
-// sorted as the search expects; a phrase is matched whole, before words and numbers.
-TEST(TokenKeywords, EveryKeywordAndPhraseIsFoundInAnyCase) {
-    const std::pair<const TokenTableEntry*, uint32_t> tables[] = {
-        {InstrumentKeywordTable(), kInstrumentKeywordCount},
-        {InstrumentPhraseTable(), kInstrumentPhraseCount}};
-    for (const auto& [table, count] : tables) {
+// Every keyword and phrase, of the instrument and of the configuration file, is found by its
+// table's search in any case and named by its text, so the tables are sorted as the search
+// expects; a phrase is matched whole, before words and numbers.
+TEST(TokenKeywords, EveryKeywordAndPhraseIsFoundInAnyCaseAndNamed) {
+    const struct {
+        const TokenTableEntry* table;
+        uint32_t count;
+        bool config;
+    } tables[] = {{InstrumentKeywordTable(), kInstrumentKeywordCount, false},
+                  {InstrumentPhraseTable(), kInstrumentPhraseCount, false},
+                  {ConfigKeywordTable(), kConfigKeywordCount, true}};
+    for (const auto& [table, count, config] : tables) {
         for (uint32_t i = 0; i < count; ++i) {
-            for (const std::string& text : {std::string(table[i].text), Lower(table[i].text)}) {
-                TextStream ts(text + " 1\r\n");
-                EXPECT_EQ(ts->GetToken(), table[i].code) << text;
+            const TokenTableEntry& entry = table[i];
+            for (const std::string& text : {std::string(entry.text), Lower(entry.text)}) {
+                TempFile file = TempTextFile(text + " 1\r\n");
+                std::unique_ptr<FileInstrumentTokenStream> ts;
+                if (config)
+                    ts = std::make_unique<ConfigFileTokenStream>(file.get());
+                else
+                    ts = std::make_unique<FileInstrumentTokenStream>(file.get(), 10000);
+                EXPECT_EQ(ts->GetToken(), entry.code) << text;
                 EXPECT_EQ(ts->GetToken(), TOKEN_INTEGER) << text;
             }
+            // A code two texts share is named by the first.
+            const auto named = [&entry](const TokenTableEntry& e) { return e.code == entry.code; };
+            EXPECT_STREQ(config ? ConfigFileTokenStream::TokenName(entry.code)
+                                : InstrumentTokenStream::TokenName(entry.code),
+                         std::find_if(table, table + count, named)->text);
         }
     }
-}
-
-TEST(TokenKeywords, TokenNames) {
-    const std::pair<int, const char*> rows[] = {{KW_DASBEGIN, "DASBEGIN"},
-                                                {PH_LOG_ON_FAILED, "LOG ON FAILED"},
-                                                {TOKEN_MINUS, "-"},
-                                                {TOKEN_INTEGER, "Unknown"}};
-    for (const auto& [code, name] : rows)
-        EXPECT_STREQ(InstrumentTokenStream::TokenName(code), name) << code;
+    EXPECT_STREQ(InstrumentTokenStream::TokenName(TOKEN_MINUS), "-");
+    EXPECT_STREQ(InstrumentTokenStream::TokenName(TOKEN_INTEGER), "Unknown");
     // The configuration stream's own codes overlap these; past its tables it falls back.
     EXPECT_STREQ(ConfigFileTokenStream::TokenName(PH_LOG_ON_SUCCESSFUL), "LOG ON SUCCESSFUL");
     EXPECT_STREQ(ConfigFileTokenStream::TokenName(TOKEN_MINUS), "-");
 }
 
-// ---- the configuration file's words ----------------------------------------------------
-
-struct ConfigText {
-    explicit ConfigText(const std::string& text) : file(text), stream(file.get()) {
-        InitSupportLibrary();
-    }
-    TempTextFile file;
-    ConfigFileTokenStream stream;
-};
-
-TEST(ConfigTokens, EveryKeywordHasItsCode) {
-    const TokenTableEntry* table = ConfigKeywordTable();
-    for (uint32_t i = 0; i < kConfigKeywordCount; ++i) {
-        ConfigText c(table[i].text);
-        EXPECT_EQ(c.stream.GetToken(), table[i].code) << table[i].text;
-        EXPECT_STREQ(ConfigFileTokenStream::TokenName(table[i].code), table[i].text);
-    }
-}
-
 TEST(ConfigTokens, WordsAreNeverUnitsOrGasesAndInstrumentPunctuationIsBad) {
     // Unit and gas codes 100 and 101 are "=" and MODEM_NAME here.
-    ConfigText c("ppb NO : - 5");
-    EXPECT_EQ(c.stream.GetToken(), TOKEN_STRING);
-    EXPECT_EQ(c.stream.GetToken(), TOKEN_STRING);
-    EXPECT_EQ(c.stream.GetObject(), nullptr);
-    EXPECT_EQ(c.stream.GetToken(), TOKEN_BAD);
-    EXPECT_EQ(c.stream.GetToken(), TOKEN_MINUS); // no digit follows, so no sign
-    EXPECT_EQ(c.stream.GetToken(), TOKEN_INTEGER);
-    EXPECT_EQ(c.stream.GetIntValue(), 5);
+    TempFile file = TempTextFile("ppb NO : - 5");
+    ConfigFileTokenStream c(file.get());
+    EXPECT_EQ(c.GetToken(), TOKEN_STRING);
+    EXPECT_EQ(c.GetToken(), TOKEN_STRING);
+    EXPECT_EQ(c.GetObject(), nullptr);
+    EXPECT_EQ(c.GetToken(), TOKEN_BAD);
+    EXPECT_EQ(c.GetToken(), TOKEN_MINUS); // no digit follows, so no sign
+    EXPECT_EQ(c.GetToken(), TOKEN_INTEGER);
+    EXPECT_EQ(c.GetIntValue(), 5);
 }
 
 TEST(Tokens, Table) {
@@ -131,6 +170,77 @@ TEST(TokenNumbers, RealsBeyondTheDoubleRangeSaturateInsteadOfReadingAsZero) {
         EXPECT_EQ(ts->GetToken(), TOKEN_REAL);
         EXPECT_EQ(ts->GetRealValue(), want);
     }
+}
+
+// ---- where lines and input end -------------------------------------------------------
+
+using Tokens = std::vector<std::pair<int, std::string>>;
+
+// A blank line ends the line but not the input; spanning lines reads on to the input's end.
+TEST(TokenSources, LineAndInputEnds) {
+    const std::string text = "seqlistbegin\r\n\r\n  seqbegin\r\n";
+    const struct {
+        bool span;
+        Tokens expected;
+    } rows[] = {
+        {false,
+         {{KW_SEQLISTBEGIN, "seqlistbegin"},
+          {TOKEN_END, ""},
+          {TOKEN_END, ""},
+          {KW_SEQBEGIN, "seqbegin"},
+          {TOKEN_END, ""}}},
+        {true, {{KW_SEQLISTBEGIN, "seqlistbegin"}, {KW_SEQBEGIN, "seqbegin"}}},
+    };
+    for (const auto& r : rows) {
+        TextStream ts(text);
+        ts->SetSpanLines(r.span);
+        EXPECT_EQ(AllTokens(ts.stream), r.expected) << r.span;
+        EXPECT_EQ(ts->GetTokenText(), "<end of file>");
+        EXPECT_EQ(ts->GetLineCount(), 3u);
+        // The end stays the end.
+        EXPECT_EQ(ts->GetToken(), TOKEN_END);
+        EXPECT_TRUE(ts->AtEndOfInput());
+        EXPECT_FALSE(ts->IsTimedOut());
+    }
+}
+
+TEST(TokenSources, SmallBuffersGiveTheSameTokens) {
+    const std::string text = "channelbegin\r\n name \"Long channel name\" 0x1F 12.5\r\nend";
+    TextStream reference(text);
+    const Tokens expected = AllTokens(reference.stream);
+    for (size_t size : {0, 1, 2, 7, 13}) {
+        TextStream ts(text, size);
+        EXPECT_EQ(AllTokens(ts.stream), expected) << "buffer " << size;
+    }
+}
+
+// Each read from a live link is one line; an empty read is a time-out whose flag stays set.
+TEST(LiveLinkTokens, LinesTimeOutsAndAPartialLine) {
+    InitSupportLibrary();
+    TestApp t;
+    ScriptedLink link;
+    link.open = true;
+    link.Feed("LOG ON SUCCESSFUL\r\nK 1\r\npartial");
+    CommInstrumentTokenStream ts(link, 500);
+    EXPECT_EQ(ts.GetToken(), PH_LOG_ON_SUCCESSFUL);
+    EXPECT_EQ(ts.GetCurrentLine(), "LOG ON SUCCESSFUL\r\n");
+    EXPECT_EQ(ts.GetToken(), TOKEN_END);
+    ts.SetReceiveTimeout(10000);
+    ts.SetSpanLines(true);
+    EXPECT_EQ(ts.GetToken(), KW_K);
+    EXPECT_EQ(ts.GetToken(), TOKEN_INTEGER);
+    EXPECT_EQ(link.timeouts, (std::vector<unsigned>{500, 10000}));
+    // A last line without its line feed is still a line.
+    EXPECT_EQ(ts.GetToken(), TOKEN_STRING);
+    EXPECT_EQ(ts.GetTokenText(), "partial");
+    EXPECT_FALSE(ts.IsTimedOut());
+    EXPECT_EQ(ts.GetToken(), TOKEN_END);
+    EXPECT_TRUE(ts.AtEndOfInput());
+    EXPECT_TRUE(ts.IsTimedOut());
+    // A later line does not clear the flag.
+    link.Feed("K 2\r\n");
+    EXPECT_EQ(ts.GetToken(), KW_K);
+    EXPECT_TRUE(ts.IsTimedOut());
 }
 
 } // namespace

@@ -4,14 +4,11 @@
 #include "connections/SiteConnection.h"
 #include "instruments/InstrumentConnection.h"
 #include "instruments/InstrumentPanel.h"
-#include "instruments/gui/InstPropertyPages.h"
-#include "instruments/gui/InstPropertySheet.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 #include "support_lib/GuiTestApp.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -73,35 +70,14 @@ struct InstrumentsDialogTest : ::testing::Test {
     }
 };
 
-TEST_F(InstrumentsDialogTest, ModesListSortedIgnoringCase) {
-    Add("charlie");
-    Add("Alpha");
-    Add("bravo");
-    app->SetCloseOnConnect(false);
-    CInstrumentsDialog d(*app, CInstrumentsDialog::MODE_CONNECT);
-    EXPECT_EQ(d.EntryTexts(), (QStringList{"Alpha", "bravo", "charlie"}));
-    EXPECT_EQ(d.SelectedRow(), 0);
-    EXPECT_FALSE(d.CloseOnConnectBox().isChecked());
-    d.show();
-    EXPECT_EQ(d.windowTitle(), "Instruments");
-    EXPECT_TRUE(d.ConnectButton().isVisible() && d.ConnectButton().isDefault());
-    EXPECT_TRUE(d.CloseOnConnectBox().isEnabled());
-    SaveShot(d, "instruments-connect");
-
-    CInstrumentsDialog edit(*app, CInstrumentsDialog::MODE_EDIT);
-    edit.show();
-    EXPECT_FALSE(edit.ConnectButton().isVisible() || edit.ConnectButton().isEnabled());
-    EXPECT_FALSE(edit.CloseOnConnectBox().isEnabled());
-    EXPECT_TRUE(edit.CloseButton().isDefault());
-    edit.OnConnect(); // not reachable in edit mode, not even by calling it
-    EXPECT_TRUE(site->connectRequests.empty());
-}
-
 TEST_F(InstrumentsDialogTest, ConnectAndTheCloseOnConnectBox) {
     CInstrumentConnection* zulu = Add("Zulu");
-    CInstrumentConnection* mike = Add("Mike");
+    CInstrumentConnection* mike = Add("mike"); // sorted first, case aside
     CInstrumentsDialog d(*app, CInstrumentsDialog::MODE_CONNECT);
     d.show();
+    EXPECT_EQ(d.windowTitle(), "Instruments");
+    EXPECT_EQ(d.SelectedRow(), 0);
+    SaveShot(d, "instruments-connect");
     d.SelectRow(1);
     d.CloseOnConnectBox().setChecked(false);
     d.OnConnect();
@@ -114,7 +90,7 @@ TEST_F(InstrumentsDialogTest, ConnectAndTheCloseOnConnectBox) {
     zulu->SetConnected(true);
     d.OnConnectionChanged(zulu->GetId());
     d.OnConnectionChanged(0xDEADBEEF);
-    EXPECT_EQ(d.EntryTexts(), (QStringList{"Mike", "Zulu (Connected)"}));
+    EXPECT_EQ(d.EntryTexts(), (QStringList{"mike", "Zulu (Connected)"}));
     EXPECT_EQ(d.SelectedRow(), 0);
     // A connected or still connecting entry sends nothing.
     d.SelectRow(1);
@@ -129,10 +105,14 @@ TEST_F(InstrumentsDialogTest, ConnectAndTheCloseOnConnectBox) {
     app->SetCloseOnConnect(true);
     d.CloseButton().click();
     EXPECT_FALSE(app->GetCloseOnConnect());
+    CInstrumentsDialog edit(*app, CInstrumentsDialog::MODE_EDIT);
+    edit.OnConnect(); // not reachable in edit mode, not even by calling it
+    EXPECT_EQ(site->connectRequests.size(), 1u);
 
     // Checked, a connect (a double-click too) closes the dialog.
     CInstrumentsDialog again(*app, CInstrumentsDialog::MODE_CONNECT);
     again.show();
+    EXPECT_FALSE(again.CloseOnConnectBox().isChecked()) << "as it was left";
     again.CloseOnConnectBox().setChecked(true);
     again.OnDoubleClick();
     EXPECT_FALSE(again.isVisible());
@@ -194,10 +174,7 @@ TEST_F(InstrumentsDialogTest, NewDuplicateAndEdit) {
     connected->SetConnected(true);
     app->SetConfirmDeletes(false);
     CInstrumentsDialog d(*app, CInstrumentsDialog::MODE_EDIT);
-    // A connected instrument is neither edited nor deleted.
-    d.SelectRow(1);
-    d.EditButton().click();
-    d.DeleteButton().click();
+    d.SelectRow(1); // a connected instrument is not edited
     d.OnDoubleClick();
     EXPECT_EQ(editorCalls, 0);
     EXPECT_FALSE(app->IsModified());
@@ -284,6 +261,7 @@ TEST_F(InstrumentsDialogTest, ButtonsThatCannotActAreGreyed) {
     } rows[] = {
         {"free, connect mode", D::MODE_CONNECT, 0, true, true, true, true},
         {"connected, connect mode", D::MODE_CONNECT, 1, false, true, false, false},
+        {"free, edit mode", D::MODE_EDIT, 0, false, true, true, true},
         {"empty, connect mode", D::MODE_CONNECT, -1, false, false, false, false},
     };
     for (const auto& r : rows) {
@@ -299,23 +277,11 @@ TEST_F(InstrumentsDialogTest, ButtonsThatCannotActAreGreyed) {
                              d.EditButton().isEnabled(), d.DeleteButton().isEnabled()),
                   std::tuple(r.connect, r.duplicate, r.edit, r.remove));
         EXPECT_TRUE(d.NewButton().isEnabled() && d.CloseButton().isEnabled());
-    }
-}
-
-TEST_F(InstrumentsDialogTest, ANewInstrumentsSiteBoxIsEmptyUntilASiteIsChosen) {
-    auto* harbour = new CSiteConnection;
-    harbour->SetName("Harbour");
-    app->Sites().AddTail(harbour);
-    CInstrumentConnection inst;
-    CInstPropertySheet sheet(inst);
-    QComboBox& box = sheet.Basic().Site();
-    for (const char* when : {"new", "after Defaults"}) {
-        EXPECT_EQ(std::tuple(box.currentIndex(), box.currentText(), box.placeholderText()),
-                  std::tuple(-1, QString(), QString()))
-            << when;
-        box.setCurrentIndex(box.findText("Harbour"));
-        ASSERT_EQ(box.currentText(), "Harbour");
-        sheet.Basic().OnDefaults(); // back to no site
+        // Only connecting has the Connect button, as the default, and the box.
+        const bool connecting = r.mode == D::MODE_CONNECT;
+        EXPECT_EQ(std::tuple(d.ConnectButton().isHidden(), d.ConnectButton().isDefault(),
+                             d.CloseButton().isDefault(), d.CloseOnConnectBox().isEnabled()),
+                  std::tuple(!connecting, connecting, !connecting, connecting));
     }
 }
 

@@ -21,9 +21,6 @@ struct FileDialogTest : ::testing::Test {
     TestApp app;
     QTemporaryDir dir;
     QString existing, fresh;
-    // The replace-or-append answers to give, and the names asked about.
-    std::vector<int> answers;
-    QStringList asked;
     void SetUp() override {
         EnsureGuiTestApp();
         ASSERT_TRUE(dir.isValid());
@@ -33,60 +30,7 @@ struct FileDialogTest : ::testing::Test {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("x\n");
     }
-    void Script(CAppFileDialog& dlg) {
-        dlg.SetPrompter([this](const QString& name) {
-            asked.push_back(name);
-            const int r = answers.empty() ? 0 : answers.front();
-            if (!answers.empty())
-                answers.erase(answers.begin());
-            return r;
-        });
-    }
 };
-
-// Each name the chooser would accept, checked in turn: an existing file asks (with the
-// overwrite flag only), the answer decides, and a new file clears an earlier Append.
-TEST_F(FileDialogTest, NameChecksTable) {
-    const int append = CFileSaveAsDialog::RESULT_APPEND,
-              replace = CFileSaveAsDialog::RESULT_REPLACE;
-    const struct {
-        unsigned flags;
-        std::vector<int> answers;
-        std::vector<std::pair<bool, bool>> names; // existing?, accepted
-        bool append;
-        size_t asked;
-    } rows[] = {
-        {kSaveFlags, {append}, {{true, true}}, true, 1},
-        {kSaveFlags, {append, replace}, {{true, true}, {true, true}}, false, 2},
-        {kSaveFlags, {QDialog::Rejected}, {{true, false}}, false, 1},
-        {kSaveFlags, {append}, {{true, true}, {false, true}}, false, 1},
-        {CAppFileDialog::OFN_HIDEREADONLY, {}, {{true, true}, {false, true}}, false, 0},
-    };
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        const auto& r = rows[i];
-        CAppFileDialog dlg(false, QStringLiteral(".txt"), existing, r.flags, kFilter);
-        answers = r.answers;
-        asked.clear();
-        Script(dlg);
-        for (auto [old, accepted] : r.names)
-            EXPECT_EQ(dlg.OnFileNameOK(old ? existing : fresh), accepted) << "row " << i;
-        EXPECT_EQ(dlg.GetAppend(), r.append) << "row " << i;
-        EXPECT_EQ(asked.size(), r.asked) << "row " << i;
-    }
-}
-
-TEST_F(FileDialogTest, TheDefaultExtensionIsAddedBeforeTheExistenceCheck) {
-    // "old" becomes "old.txt", which exists, so the question is asked.
-    CAppFileDialog dlg(false, QStringLiteral(".txt"), dir.filePath(QStringLiteral("old")),
-                       kSaveFlags, kFilter);
-    EXPECT_TRUE(dlg.testOption(QFileDialog::DontConfirmOverwrite)); // the question is ours
-    answers = {CFileSaveAsDialog::RESULT_REPLACE};
-    Script(dlg);
-    dlg.show();
-    dlg.accept();
-    EXPECT_EQ(asked, QStringList{existing});
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-}
 
 // Runs action on the replace-or-append prompt once its modal loop runs. Retries a bounded
 // number of times; if the prompt never appears, every window is closed so the test ends.
@@ -127,7 +71,7 @@ TEST_F(FileDialogTest, TheRealPromptDecidesWhetherTheChooserCloses) {
     // Cancel keeps the chooser open with the same name.
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.GetPathName(), existing);
-    for (bool append : {true, false}) {
+    for (bool append : {false, true}) {
         WithPrompt([append](CFileSaveAsDialog& prompt) {
             (append ? prompt.AppendButton() : prompt.ReplaceButton()).click();
         });
@@ -136,6 +80,32 @@ TEST_F(FileDialogTest, TheRealPromptDecidesWhetherTheChooserCloses) {
         EXPECT_FALSE(dlg.isVisible());
         EXPECT_EQ(dlg.GetAppend(), append);
     }
+    // A new name asks nothing and clears the earlier Append.
+    EXPECT_TRUE(dlg.OnFileNameOK(fresh));
+    EXPECT_FALSE(dlg.GetAppend());
+}
+
+// "old" becomes "old.txt", which exists, so the question is asked. Without the overwrite flag
+// nothing is asked.
+TEST_F(FileDialogTest, TheDefaultExtensionIsAddedBeforeTheExistenceCheck) {
+    CAppFileDialog dlg(false, QStringLiteral(".txt"), dir.filePath(QStringLiteral("old")),
+                       kSaveFlags, kFilter);
+    EXPECT_TRUE(dlg.testOption(QFileDialog::DontConfirmOverwrite)); // the question is ours
+    QString asked;
+    WithPrompt([&asked](CFileSaveAsDialog& prompt) {
+        asked = prompt.Message().text();
+        prompt.ReplaceButton().click();
+    });
+    dlg.show();
+    dlg.accept();
+    EXPECT_EQ(asked, existing + QStringLiteral(" already exists."));
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    CAppFileDialog plain(false, QStringLiteral(".txt"), existing, CAppFileDialog::OFN_HIDEREADONLY,
+                         kFilter);
+    int asks = 0;
+    plain.SetPrompter([&asks](const QString&) { return ++asks; });
+    EXPECT_TRUE(plain.OnFileNameOK(existing));
+    EXPECT_EQ(asks, 0);
 }
 
 } // namespace
