@@ -28,13 +28,19 @@ Strings Commands(const std::string& wire) {
     return out;
 }
 
-// What the program prints for the display after each of the keys (none: once).
+// What the program prints for the display after each of the keys (none: once), as a
+// reference copy of the simulated instrument shows it.
 std::string Shown(const SimConfig& config, const std::vector<int>& keys) {
-    std::string text;
-    for (size_t n = keys.empty() ? 0 : 1; n <= keys.size(); ++n)
-        for (const std::string& line :
-             e2e::DisplayAfterKeys(config, std::vector<int>(keys.begin(), keys.begin() + n)))
-            text += line + "\n";
+    SimInstrument reference(config);
+    auto show = [&] {
+        const std::string d = reference.DisplayContents();
+        return d.substr(0, 40) + "\n" + d.substr(40, 40) + "\n";
+    };
+    std::string text = keys.empty() ? show() : "";
+    for (int key : keys) {
+        reference.Receive("\x03k " + std::to_string(key - 1) + "\r\n");
+        text += show();
+    }
     return text;
 }
 
@@ -45,6 +51,16 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
         before.insert(before.end(), more.begin(), more.end());
         return before;
     };
+    auto each = [](const Strings& commands, int times) {
+        Strings out;
+        for (const std::string& c : commands)
+            out.insert(out.end(), static_cast<size_t>(times), c);
+        return out;
+    };
+    // Each command of a connect whose every reply ends without an answer, tried three times.
+    const Strings unanswered =
+        each({"v RS232_MODE", "/ k disp", "k disp", "v das_hold_off", "v config"}, 3);
+    const std::string ended = "The instrument's reply ended without its display.\n";
     struct Row {
         const char* name;
         SimConfig config;
@@ -55,8 +71,11 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
     };
     // clang-format off
     const Row rows[] = {
-        {"display", {}, {"display"}, {}, "", connect},
         {"display through garbage", {.fault = SimFault::Garbage}, {"display"}, {}, "", connect},
+        {"every command answered only when repeated", {.fault = SimFault::SecondTry}, {"display"}, {}, "", each(connect, 2)},
+        // Each attempt ends at the blank line, not at the time-out.
+        {"every reply blank at once", {.fault = SimFault::BlankFirst}, {"display"}, {}, ended, unanswered},
+        {"no password for an instrument that wants one", {.password = 5}, {"display"}, {}, ended, unanswered},
         {"display with an ID over a slow terminal", {.instrumentId = 200, .replyDelayMs = 20, .link = pty}, {"--id", "200", "display"}, {}, "",
          {"v 200 RS232_MODE", "/ 200 k disp", "v 200 das_hold_off", "v 200 config"}},
         {"keys in order", {}, {"key", "INSTRUMENT", "8", "1", "8", "2"}, {8, 1, 8, 2}, "",
@@ -109,24 +128,19 @@ TEST(CliSession, DisplayKeysAndFailuresWithTheirOutputAndCommands) {
 }
 
 TEST(CliInfo, LinesInTheirOrderAndFormat) {
-    TempDir dir;
     const RunResult r =
-        Sim({.type = "Calibrator", .libraryRevision = "2.3", .serialNumber = "4711"})
-            .Cli({"--log", dir.File("errors.log"), "--log-errors", "info"});
+        Sim({.type = "Calibrator", .libraryRevision = "2.3", .serialNumber = "ABC 0042"})
+            .Cli({"info"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(ReadAll(dir.File("errors.log")).find("Command"), std::string::npos); // errors only
-    Strings lines = e2e::Lines(r.out);
-    ASSERT_EQ(lines.size(), 17u) << r.out;
-    lines.erase(lines.begin() + 11);
-    lines.erase(lines.begin() + 9);
-    EXPECT_EQ(
-        lines,
-        (Strings{"Instrument Type: Calibrator", "Serial Number: 4711", "Firmware Revision: E.7",
-                 "Library Revision: 2.3 ", "Has AMX: No", "Has DAS: Yes", "Has New DAS: No",
-                 "Has DAS Hex Command: Yes", "Has DAS From/To Commands: No",
-                 "Has DAS Script Command: Yes", "Has Calibrator Script Command: Yes",
-                 "Has Calibrator Duration Command: Yes", "Has Calibrator Level Command: No",
-                 "Has Keyboard Slash Command: Yes", "Has XON/XOFF Flow Control: No"}));
+    // The serial number is the rest of its line, blanks kept.
+    EXPECT_EQ(r.out, "Instrument Type: Calibrator\nSerial Number: ABC 0042\n"
+                     "Firmware Revision: E.7\nLibrary Revision: 2.3 \nHas AMX: No\n"
+                     "Has DAS: Yes\nHas New DAS: No\nHas DAS Hex Command: Yes\n"
+                     "Has DAS From/To Commands: No\nHas DAS Records Command: No\n"
+                     "Has DAS Script Command: Yes\nHas DAS Event/Parameter Commands: No\n"
+                     "Has Calibrator Script Command: Yes\nHas Calibrator Duration Command: Yes\n"
+                     "Has Calibrator Level Command: No\nHas Keyboard Slash Command: Yes\n"
+                     "Has XON/XOFF Flow Control: No\n");
 }
 
 TEST(CliConfiguration, ListFindAndRefuseInstrumentsOfAFile) {
@@ -141,19 +155,17 @@ TEST(CliConfiguration, ListFindAndRefuseInstrumentsOfAFile) {
                      "instrument\tOzone\tSim\ninstrument\tOrphan\tLocal Site\n");
     r = RunCli({"--config", path, "--log", dir.File("all.log"), "display", "OZONE"}); // any case
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(e2e::Lines(r.out), e2e::DisplayAfterKeys(sim.config, {}));
+    EXPECT_EQ(r.out, Shown(sim.config, {}));
     for (const char* category : {"Command", "Response"})
         EXPECT_NE(ReadAll(dir.File("all.log")).find(category), std::string::npos) << category;
 
-    const std::string lonely = dir.File("lonely.cfx"), bad = dir.File("bad.cfx");
+    const std::string lonely = dir.File("lonely.cfx");
     WriteAll(lonely, "\r\nINST_NAME = \"Lonely\"\r\n");
-    WriteAll(bad, "\r\nSITE_NAME = \"A\"\r\n  INST_ID = 3\r\n");
     const std::pair<Strings, std::string> failures[] = {
         {{"--config", lonely, "display", "lonely"},
          "Unable to connect to Lonely because the site is invalid.\n"},
         {{"-c", dir.File("none.cfx"), "list"},
          "Unable to load network configuration file " + dir.File("none.cfx") + ".\n"},
-        {{"-c", bad, "list"}, "Syntax error encountered at 'INST_ID', on line 3"},
     };
     for (const auto& [args, err] : failures) {
         r = RunCli(args);
@@ -172,8 +184,6 @@ TEST(CliConvert, TextToStandardAndBackKeepsTheFileAndASyntaxErrorLeavesTheOutput
     WriteAll(dir.File("in.cfx"), text);
     RunResult r = RunCli({"convert", dir.File("in.cfx"), dir.File("standard.cfg")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(ReadAll(dir.File("standard.cfg")).substr(0, 8),
-              std::string("\xB4\xD0\x54\xA5\x14\0\0\0", 8));
     r = RunCli({"convert", dir.File("standard.cfg"), dir.File("back.cfx")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadAll(dir.File("back.cfx")), text);
@@ -220,6 +230,7 @@ TEST(CliUsage, MessagesAndHelp) {
         {{"--tcp", link, "das", "download", "--select", "between=2106-01-01T00:00,1969-01-01T00:00"}, 2,
          "Starting year of 2106 is not supported by the instrument. Please make sure the year is between 1970 and 2105.\nEnding year of 1969 is not supported"},
         {{"--tcp", link, "seq", "fetch"}, 2, "A subcommand is required\nTry gasquill-cli seq --help.\n"},
+        {{"--tcp", link, "list", "a"}, 2, "list takes no arguments"},
         {{"--help"}, 0, "key [INSTRUMENT] KEY..."},
         {{"key", "--help"}, 0, "usage: gasquill-cli [GLOBAL OPTIONS] key [INSTRUMENT] KEY...\n"},
     };

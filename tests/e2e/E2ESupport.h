@@ -1,10 +1,8 @@
 #pragma once
-// The whole program against the simulated instrument: a rig that connects one
-// instrument through a real site and transport (loopback TCP or a
-// pseudo-terminal) to an in-process gasquill-sim, and gasquill-cli run as a
-// child process against one. Waits have generous limits so that a fault shows
-// as a failed check instead of a hung test; no check measures how long
-// anything took.
+// The whole program against the simulated instrument: a rig that connects one instrument
+// through a real site and transport to an in-process gasquill-sim, and gasquill-cli run as a
+// child process against one. Waits have generous limits, so that a fault fails a check
+// instead of hanging the test.
 
 #include "base/StateLock.h"
 #include "connections/CommPortConnection.h"
@@ -45,16 +43,6 @@ inline size_t Count(const std::string& haystack, const std::string& needle) {
          at = haystack.find(needle, at + needle.size()))
         ++n;
     return n;
-}
-
-inline Strings Lines(const std::string& text) {
-    Strings lines;
-    for (size_t start = 0; start < text.size();) {
-        const size_t nl = text.find('\n', start);
-        lines.push_back(text.substr(start, nl == std::string::npos ? nl : nl - start));
-        start = nl == std::string::npos ? text.size() : nl + 1;
-    }
-    return lines;
 }
 
 // A loopback TCP socket listening on a port of its own, and that port.
@@ -142,12 +130,6 @@ public:
     bool Connect() {
         return Request(MSG_CONNECT, [this] { return inst->RequestConnect(); });
     }
-    bool Key(int key) {
-        return Request(MSG_KEY_PRESS, [this, key] { return inst->RequestKey(key), true; });
-    }
-    bool Refresh() {
-        return Request(MSG_REFRESH_DISPLAY, [this] { return inst->RequestDisplayUpdate(), true; });
-    }
     bool Disconnect() {
         return Request(MSG_DISCONNECT, [this] { return inst->RequestDisconnect(), true; }) &&
                site->WaitForWorkers(kWaitLimitMs);
@@ -159,15 +141,6 @@ public:
                inst->GetStream() == nullptr && inst->GetIdleCount() == 1;
     }
 
-    // What the instrument received. Every command's reply is read before the next
-    // command goes out, so once a request has finished the instrument has seen
-    // all of its bytes; `last` waits for bytes that were sent without waiting for
-    // their reply.
-    std::string Wire(const std::string& last = "") {
-        if (!last.empty())
-            server->WaitForReceived(last, kWaitLimitMs);
-        return server->Received();
-    }
     std::string SimDisplay() {
         std::string text;
         server->WithInstrument([&](SimInstrument& s) { text = s.DisplayContents(); });
@@ -222,24 +195,16 @@ inline RunResult RunCli(const Strings& args, unsigned limitMs = kWaitLimitMs) {
     posix_spawn_file_actions_destroy(&actions);
     RunResult result;
     if (rc == 0) {
-        // A process descriptor becomes readable when the child ends; where there is none,
-        // look every few milliseconds.
+        // A process descriptor becomes readable when the child ends.
         const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-        int status = 0;
-        bool ended = false;
-        while (!ended && std::chrono::steady_clock::now() < end) {
-            pollfd p{pidfd, POLLIN, 0};
-            ::poll(&p, 1, pidfd >= 0 ? static_cast<int>(limitMs) : 5);
-            ended = ::waitpid(pid, &status, WNOHANG) == pid;
-        }
-        if (!ended) {
+        pollfd p{pidfd, POLLIN, 0};
+        if (pidfd < 0 || ::poll(&p, 1, static_cast<int>(limitMs)) != 1)
             ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
         if (pidfd >= 0)
             ::close(pidfd);
-        if (ended && WIFEXITED(status))
+        if (WIFEXITED(status))
             result.exitCode = WEXITSTATUS(status);
     }
     result.out = Drain(out);
@@ -283,15 +248,5 @@ struct Sim {
     SimConfig config;
     std::unique_ptr<SimServer> server;
 };
-
-// The two display lines a reference copy of the simulated instrument shows
-// after the keys.
-inline Strings DisplayAfterKeys(const SimConfig& config, const std::vector<int>& keys) {
-    SimInstrument reference(config);
-    for (int key : keys)
-        reference.Receive("\x03k " + std::to_string(key - 1) + "\r\n");
-    const std::string d = reference.DisplayContents();
-    return {d.substr(0, 40), d.substr(40, 40)};
-}
 
 } // namespace e2e

@@ -1,7 +1,6 @@
 #pragma once
-// The modem tests' stand-ins: a small AT-command modem on a pseudo-terminal, a
-// built-in-modem link to it, and a telephony service that answers calls as the
-// test chose.
+// The modem tests' stand-ins: a small AT-command modem on a pseudo-terminal, a built-in-modem
+// link to it, and a telephony service that answers calls as the test chose.
 
 #include "connections/ConnTestSupport.h"
 #include "connections/ModemConnection.h"
@@ -14,30 +13,29 @@
 #include "support_lib/Fakes.h"
 
 #include <algorithm>
-#include <cctype>
 #include <fcntl.h>
-#include <map>
 
-// The modem runs on a thread of its own. It answers every AT command with OK
-// (unless told not to), answers a dial (ATD...) as the test chose, and after a
-// connect echoes data until "+++" brings it back to command mode with OK. It
-// records every command line (without its CR) and each escape as "+++".
+// What a modem answers to a dial.
+namespace dial {
+inline const std::string kConnect = "\r\nCONNECT 9600\r\n";
+inline const std::string kRingThenConnect = "\r\nRING\r\n\r\nCONNECT\r\n";
+inline const std::string kRing = "\r\nRING\r\n";
+inline const std::string kBusy = "\r\nBUSY\r\n";
+inline const std::string kNoCarrier = "\r\nNO CARRIER\r\n";
+inline const std::string kSilent;
+} // namespace dial
+
+// An AT-command modem on a pseudo-terminal, run on a thread of its own. It notes each line
+// (without its CR) and answers it by the rule of the longest prefix it starts with, the
+// latest of equals: OK to an AT command and a connect to a dial unless the test chose
+// otherwise. A line no rule takes is echoed, as data is after a connect; "+++" is noted and
+// answered with OK. A repeating answer goes out again every few milliseconds until
+// anything comes.
 class FakeModem {
 public:
-    enum class DialAnswer {
-        Connect,
-        RingThenConnect,
-        Busy,
-        NoCarrier,
-        Silent,
-        Chatter,
-        ConnectLoneCrWithData
-    };
-    // What follows a connect ended by a lone CR, as a modem set to end its lines
-    // so sends it.
-    static constexpr const char* kEarlyData = "HELLO";
-
     FakeModem() {
+        On("AT", "\r\nOK\r\n");
+        On("ATD", dial::kConnect);
         if (!pty.Ok())
             return;
         ::fcntl(pty.Master(), F_SETFL, ::fcntl(pty.Master(), F_GETFL) | O_NONBLOCK);
@@ -51,14 +49,11 @@ public:
     bool Ready() const { return m_thread.joinable(); }
     const std::string& Path() const { return pty.Path(); }
     bool LineSpeed(uint32_t& baud) const { return GetSerialBaudRate(pty.Master(), baud); }
-    void SetDialAnswer(DialAnswer a) { m_answer = a; }
-    void SetAnswersOk(bool on) { m_answersOk = on; }
-    // A slow modem with echo on: a command other than a dial is echoed echoMs
-    // after it came and answered okMs after the echo.
-    void SetSlowEchoedReplies(unsigned echoMs, unsigned okMs) {
-        m_echoMs = echoMs;
-        m_okMs = okMs;
+    void On(const std::string& prefix, const std::string& reply, bool repeat = false) {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_rules.push_back({prefix, reply, repeat});
     }
+    void SetDialAnswer(const std::string& reply, bool repeat = false) { On("ATD", reply, repeat); }
     std::vector<std::string> Commands() const {
         std::lock_guard<std::mutex> g(m_lock);
         return m_commands;
@@ -82,73 +77,37 @@ public:
     conntest::Pty pty;
 
 private:
-    // Only the modem thread touches the state and the pending characters.
-    enum class State { Command, Dialing, Chattering, Data };
-
-    void Send(const std::string& text) {
-        for (size_t done = 0; done < text.size() && !m_stop;) {
-            const ssize_t n = ::write(pty.Master(), text.data() + done, text.size() - done);
-            if (n > 0)
-                done += static_cast<size_t>(n);
-            else
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-    void Record(const std::string& command, State next) {
+    struct Rule {
+        std::string prefix, reply;
+        bool repeat;
+    };
+    // A reply that finds the terminal full is dropped rather than waited on.
+    void Send(const std::string& text) { conntest::WriteFd(pty.Master(), text); }
+    // Notes the line and gives the rule that answers it.
+    Rule Note(const std::string& line) {
         std::lock_guard<std::mutex> g(m_lock);
-        m_commands.push_back(command);
-        m_state = next;
-    }
-    void Command(const std::string& line) {
-        std::string upper = line;
-        for (char& c : upper)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (upper.rfind("ATD", 0) != 0) {
-            Record(line, State::Command);
-            if (upper.rfind("AT", 0) != 0)
-                return;
-            if (m_echoMs || m_okMs) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(m_echoMs));
-                Send(line + "\r\n");
-                std::this_thread::sleep_for(std::chrono::milliseconds(m_okMs));
-            }
-            if (m_answersOk)
-                Send("\r\nOK\r\n");
-            return;
-        }
-        static const std::map<DialAnswer, std::pair<std::string, State>> answers = {
-            {DialAnswer::Connect, {"\r\nCONNECT 9600\r\n", State::Data}},
-            {DialAnswer::RingThenConnect, {"\r\nRING\r\n\r\nCONNECT\r\n", State::Data}},
-            {DialAnswer::Busy, {"\r\nBUSY\r\n", State::Command}},
-            {DialAnswer::NoCarrier, {"\r\nNO CARRIER\r\n", State::Command}},
-            {DialAnswer::Silent, {"", State::Dialing}},
-            {DialAnswer::Chatter, {"", State::Chattering}},
-            {DialAnswer::ConnectLoneCrWithData,
-             {std::string("\rCONNECT 9600\r") + kEarlyData, State::Data}}};
-        const auto& [reply, next] = answers.at(m_answer);
-        Record(line, next);
-        Send(reply);
+        m_commands.push_back(line);
+        Rule answer{"", line + "\r", false};
+        for (const Rule& r : m_rules)
+            if (line.rfind(r.prefix, 0) == 0 && r.prefix.size() >= answer.prefix.size())
+                answer = r;
+        return answer;
     }
     void Take(char c) {
+        m_repeat.clear(); // anything that comes ends a repeating answer
         m_pending.push_back(c);
         if (m_pending.size() >= 3 && m_pending.compare(m_pending.size() - 3, 3, "+++") == 0) {
             m_pending.clear();
-            Record("+++", State::Command);
+            Note("+++");
             Send("\r\nOK\r\n");
-        } else if (m_state == State::Data) {
-            if (c != '+')
-                Send(std::string(1, c));
-            m_pending.erase(0, m_pending.size() > 2 ? m_pending.size() - 2 : 0);
-        } else {
-            m_state = State::Command; // any character ends a dial in progress
-            if (c == '\n')
-                m_pending.pop_back();
-            else if (c == '\r') {
-                m_pending.pop_back();
-                const std::string line = m_pending;
-                m_pending.clear();
-                Command(line);
-            }
+        } else if (c == '\n') {
+            m_pending.pop_back();
+        } else if (c == '\r') {
+            m_pending.pop_back();
+            const Rule answer = Note(std::exchange(m_pending, std::string()));
+            Send(answer.reply);
+            if (answer.repeat)
+                m_repeat = answer.reply;
         }
     }
     void Run() {
@@ -160,8 +119,8 @@ private:
                 const ssize_t n = ::read(pty.Master(), buffer, sizeof buffer);
                 for (ssize_t i = 0; i < n; ++i)
                     Take(buffer[i]);
-            } else if (m_state == State::Chattering) {
-                Send("\r\nRING\r\n");
+            } else if (!m_repeat.empty()) {
+                Send(m_repeat);
             } else if (r > 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5)); // hang-up noise
             }
@@ -169,18 +128,15 @@ private:
     }
 
     std::thread m_thread;
-    std::atomic<bool> m_stop{false}, m_answersOk{true};
-    std::atomic<DialAnswer> m_answer{DialAnswer::Connect};
-    std::atomic<unsigned> m_echoMs{0}, m_okMs{0};
-    mutable std::mutex m_lock; // guards the commands
+    std::atomic<bool> m_stop{false};
+    mutable std::mutex m_lock; // guards the rules and the commands
+    std::vector<Rule> m_rules;
     std::vector<std::string> m_commands;
-    State m_state = State::Command;
-    std::string m_pending;
+    std::string m_pending, m_repeat; // only the modem's thread touches these
 };
 
-// A built-in-modem link to a fake modem: one modem definition, an instrument to
-// receive the status texts, and a sleep that records the pauses instead of
-// taking them.
+// A built-in-modem link to a fake modem: one modem definition, an instrument to receive the
+// status texts, and a sleep that records the pauses instead of taking them.
 class ModemLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -214,12 +170,6 @@ protected:
         std::lock_guard<std::mutex> guard(m_sleepLock);
         return m_sleeps;
     }
-    // The commands since the first `from`.
-    std::vector<std::string> CommandsFrom(size_t from) {
-        const auto c = fake.Commands();
-        return std::vector<std::string>(c.begin() + static_cast<long>(std::min(from, c.size())),
-                                        c.end());
-    }
 
     TestApp app;
     FakeModem fake;
@@ -233,10 +183,9 @@ private:
 };
 
 // A telephony service that answers every call as the test chose, at once and on
-// the caller's thread, and records what it was asked: "open <index>", "close
-// <line>", "call <line> <number>", "drop <call>", "stream <call>". A connected
-// call's byte stream is the slave of a pseudo-terminal; the test talks on its
-// master (the peer).
+// the caller's thread, and logs what it was asked: "open <index>", "close <line>",
+// "call <line> <number>", "drop <call>", "stream <call>". A connected call's byte
+// stream is the slave of a pseudo-terminal; the test talks on its master (the peer).
 class ScriptedTelephony : public TelephonyService {
 public:
     std::vector<TelephonyLineInfo> lines;
@@ -248,11 +197,8 @@ public:
     std::string earlyData; // read before the stream was handed over: given first
     std::vector<TelephonyMessage> othersDuringCall; // other calls' notices during a call
     conntest::Pty peer;
+    std::vector<std::string> log;
 
-    std::vector<std::string> Log() const {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_log;
-    }
     void Notice(uint32_t line, uint32_t call, TelephonyCallState state) {
         PostMessage(TelephonyMessage{line, call, state});
     }
@@ -264,17 +210,17 @@ public:
         return index < lines.size();
     }
     int32_t OpenLine(size_t index, uint32_t& line) override {
-        Record("open " + std::to_string(index));
+        log.push_back("open " + std::to_string(index));
         if (openResult == 0)
             line = nextLine++;
         return openResult;
     }
     int32_t CloseLine(uint32_t line) override {
-        Record("close " + std::to_string(line));
+        log.push_back("close " + std::to_string(line));
         return 0;
     }
     int32_t MakeCall(uint32_t line, const std::string& number, uint32_t& call) override {
-        Record("call " + std::to_string(line) + " " + number);
+        log.push_back("call " + std::to_string(line) + " " + number);
         if (makeCallResult < 1)
             return makeCallResult;
         call = nextCall++;
@@ -286,13 +232,13 @@ public:
         return makeCallResult;
     }
     int32_t Drop(uint32_t call) override {
-        Record("drop " + std::to_string(call));
+        log.push_back("drop " + std::to_string(call));
         if (noticeOnDrop)
             Notice(m_lastLine, call, TelephonyCallState::Disconnected);
         return 1;
     }
     std::unique_ptr<TelephonyStream> GetCallStream(uint32_t call) override {
-        Record("stream " + std::to_string(call));
+        log.push_back("stream " + std::to_string(call));
         if (!giveStream)
             return nullptr;
         const int fd = ::open(peer.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -300,11 +246,5 @@ public:
     }
 
 private:
-    void Record(const std::string& entry) {
-        std::lock_guard<std::mutex> guard(m_lock);
-        m_log.push_back(entry);
-    }
-    mutable std::mutex m_lock;
-    std::vector<std::string> m_log;
     uint32_t m_lastLine = 0;
 };

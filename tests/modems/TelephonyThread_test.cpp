@@ -1,7 +1,6 @@
-// The telephony layer over an AT-command modem: every call runs on a thread of
-// its own, and its notices arrive through the shared queue; and the
-// Windows-modem transport over it (a disconnect request from another thread is
-// seen with the built-in modem).
+// The telephony layer over an AT-command modem: every call runs on a thread of its own, and its
+// notices arrive through the shared queue; and the Windows-modem transport over it (a disconnect
+// request from another thread is seen with the built-in modem).
 
 #include "ModemTestSupport.h"
 
@@ -13,7 +12,6 @@
 
 namespace {
 
-using DialAnswer = FakeModem::DialAnswer;
 using S = TelephonyCallState;
 
 class ATLine : public ::testing::Test {
@@ -31,7 +29,7 @@ protected:
     }
     // Places a call and returns its first notice that is not "dialing" (Dialing
     // if none).
-    S Call(uint32_t& call, DialAnswer answer = DialAnswer::Connect) {
+    S Call(uint32_t& call, const std::string& answer = dial::kConnect) {
         fake.SetDialAnswer(answer);
         EXPECT_GT(backend->MakeCall(line, "5551234", call), 0);
         return Outcome(call);
@@ -59,46 +57,41 @@ protected:
     uint32_t line = 0;
 };
 
-TEST_F(ATLine, ConnectHandsOverThePortAndADropHangsUp) {
-    uint32_t call = 0;
-    ASSERT_EQ(Call(call), S::Connected);
-    EXPECT_EQ(fake.CountCommand("ATD5551234"), 1u);
+// A connect hands the port over (data right behind a connect ended by a lone CR reaches
+// the stream); a drop hangs up.
+TEST_F(ATLine, EachAnswerGivesItsNoticeAndOnlyAConnectAStream) {
+    const std::tuple<std::string, S, std::string> rows[] = {
+        {dial::kConnect, S::Connected, ""},
+        {dial::kRingThenConnect, S::Connected, ""},
+        {"\rCONNECT 9600\rHELLO", S::Connected, "HELLO"}, // lines ended by a lone CR
+        {dial::kBusy, S::Busy, ""},
+        {dial::kNoCarrier, S::Disconnected, ""}};
+    for (const auto& [answer, want, early] : rows) {
+        uint32_t call = 0;
+        EXPECT_EQ(Call(call, answer), want) << answer;
+        std::unique_ptr<TelephonyStream> stream = backend->GetCallStream(call);
+        EXPECT_EQ(stream != nullptr, want == S::Connected) << answer;
+        EXPECT_EQ(stream ? ReadStream(*stream, early.size()) : "", early) << answer;
+        if (answer == dial::kConnect) {
+            ASSERT_TRUE(stream->WriteAll("ping\r"));
+            EXPECT_EQ(ReadStream(*stream, 5), "ping\r"); // the echo
+            uint32_t again = 0;                          // a line has one call at a time
+            EXPECT_EQ(backend->MakeCall(line, "5550000", again), TelephonyService::ERR_IN_USE);
+        }
+        stream.reset();
+        backend->Drop(call);
+        EXPECT_EQ(Outcome(call), S::Disconnected) << answer;
+    }
+    EXPECT_EQ(fake.CountCommand("ATD5551234"), std::size(rows));
+    EXPECT_TRUE(fake.WaitForCommand("ATH0"));
+    EXPECT_EQ(fake.CountCommand("+++"), 3u);
     uint32_t baud = 0; // the line's rate has no standard code
     ASSERT_TRUE(fake.LineSpeed(baud));
     EXPECT_EQ(baud, 12345u);
-    std::unique_ptr<TelephonyStream> stream = backend->GetCallStream(call);
-    ASSERT_NE(stream, nullptr);
-    ASSERT_TRUE(stream->WriteAll("ping\r"));
-    EXPECT_EQ(ReadStream(*stream, 5), "ping\r"); // the echo
-    uint32_t again = 0;                          // a line has one call at a time
-    EXPECT_EQ(backend->MakeCall(line, "5550000", again), TelephonyService::ERR_IN_USE);
-    ASSERT_GT(backend->Drop(call), 0);
-    EXPECT_EQ(Outcome(call), S::Disconnected);
-    EXPECT_TRUE(fake.WaitForCommand("ATH0"));
-    EXPECT_EQ(fake.CountCommand("+++"), 1u);
-}
-
-// Data right behind a connect ended by a lone CR reaches the stream.
-TEST_F(ATLine, EachAnswerGivesItsNoticeAndOnlyAConnectAStream) {
-    const std::tuple<DialAnswer, S, std::string> rows[] = {
-        {DialAnswer::RingThenConnect, S::Connected, ""},
-        {DialAnswer::ConnectLoneCrWithData, S::Connected, FakeModem::kEarlyData},
-        {DialAnswer::Busy, S::Busy, ""},
-        {DialAnswer::NoCarrier, S::Disconnected, ""}};
-    for (const auto& [answer, want, early] : rows) {
-        uint32_t call = 0;
-        EXPECT_EQ(Call(call, answer), want) << int(answer);
-        std::unique_ptr<TelephonyStream> stream = backend->GetCallStream(call);
-        EXPECT_EQ(stream != nullptr, want == S::Connected) << int(answer);
-        EXPECT_EQ(stream ? ReadStream(*stream, early.size()) : "", early) << int(answer);
-        stream.reset();
-        backend->Drop(call);
-        EXPECT_EQ(Outcome(call), S::Disconnected) << int(answer);
-    }
 }
 
 TEST_F(ATLine, DropsWhileDialingEvenFromTwoThreadsAtOnceEndTheCall) {
-    fake.SetDialAnswer(DialAnswer::Silent);
+    fake.SetDialAnswer(dial::kSilent);
     uint32_t call = 0;
     ASSERT_GT(backend->MakeCall(line, "5551234", call), 0);
     ASSERT_TRUE(fake.WaitForCommand("ATD"));
@@ -167,7 +160,7 @@ TEST_F(WindowsModemSite, BusyFailsAtOnceWithoutPilingUpNoticesAndThenCallsCarryD
     // Each failed call leaves its closing notice behind (it comes once the
     // transport has stopped listening); the next call clears it, so it never
     // grows past one.
-    fake.SetDialAnswer(DialAnswer::Busy);
+    fake.SetDialAnswer(dial::kBusy);
     for (int i = 0; i < 4; ++i)
         EXPECT_FALSE(link.Open(&inst));
     EXPECT_EQ(inst.GetDisplayText(), "Dialing 5551234...");
@@ -178,14 +171,11 @@ TEST_F(WindowsModemSite, BusyFailsAtOnceWithoutPilingUpNoticesAndThenCallsCarryD
         ++left;
     EXPECT_EQ(left, 1u);
     EXPECT_FALSE(link.Open(&inst));
-    fake.SetDialAnswer(DialAnswer::Connect); // the line is free again for the next try
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(link.Open(&inst));
-        ASSERT_TRUE(link.Write("k disp\r"));
-        EXPECT_EQ(link.ReadString(5000, '\r'), "k disp\r");
-        EXPECT_TRUE(link.Close());
-        EXPECT_FALSE(link.IsOpen());
-    }
+    fake.SetDialAnswer(dial::kConnect); // the line is free again for the next try
+    ASSERT_TRUE(link.Open(&inst));
+    ASSERT_TRUE(link.Write("k disp\r"));
+    EXPECT_EQ(link.ReadString(5000, '\r'), "k disp\r");
+    EXPECT_TRUE(link.Close());
     TelephonyMessage m;
     EXPECT_FALSE(service->GetMessage(m, 0));
 }

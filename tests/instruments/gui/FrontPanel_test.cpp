@@ -1,7 +1,10 @@
 // The front panel window: placement, notices, keys and command button, the ways it closes
-// and what closing asks of the instrument; its information window and 2 x 40 display.
+// and what closing asks of the instrument; its information window and 2 x 40 display; the
+// built-in demo's instruments and command line (loading its configuration and the run from
+// the panel to each instrument are the DAS and sequence windows' own tests).
 
 #include "PanelTestSupport.h"
+#include "app/gui/Demo.h"
 #include "instruments/Capabilities.h"
 #include "instruments/InstrumentTestSupport.h"
 #include "instruments/gui/DisplayFont.h"
@@ -15,7 +18,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -47,10 +49,6 @@ bool AllBlack(const QImage& img) {
     QImage black = img.convertToFormat(QImage::Format_RGB32);
     black.fill(Qt::black);
     return img.convertToFormat(QImage::Format_RGB32) == black;
-}
-
-QImage Picture(const QLabel& label) {
-    return label.pixmap().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 class FrontPanelTest : public ::testing::Test {
@@ -98,22 +96,15 @@ protected:
     QPointer<CFrontPanelDialog> panel;
 };
 
-TEST_F(FrontPanelTest, PlacementCaptionAndCascade) {
+TEST_F(FrontPanelTest, PlacementAndCaption) {
     Open();
     EXPECT_EQ(panel->frameGeometry().topLeft(), QPoint(20, 184)); // under the main window
-    EXPECT_EQ(panel->size(), QSize(522, 135));
-    EXPECT_EQ(panel->minimumSize(), panel->maximumSize()) << "not resizable";
     EXPECT_EQ(panel->windowTitle(), "Ozone at North");
     SaveShot(*panel, "front-panel-new");
 
-    // A further panel moves one title bar down and right and, without a site in use, keeps
-    // its own caption; the place a closing panel leaves is taken again.
-    const int step = panel->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    // Without a site in use a panel keeps its own caption.
     CInstrumentConnection other;
-    std::unique_ptr<CFrontPanelDialog> second(new CFrontPanelDialog(other));
-    second->show();
-    EXPECT_EQ(second->frameGeometry().topLeft(), QPoint(20 + step, 184 + step));
-    EXPECT_EQ(second->windowTitle(), "gasquill Graphical Interface");
+    EXPECT_EQ(CFrontPanelDialog(other).windowTitle(), "gasquill Graphical Interface");
     // Closed by the program (an automatic disconnect), a panel asks nobody, has the
     // instrument disconnected and stores its place, which the next panel takes.
     panel->move(300, 410);
@@ -134,7 +125,7 @@ TEST_F(FrontPanelTest, StatusTextsFromAnyThreadShowOnTheFirstRow) {
     Pump();
     EXPECT_EQ(panel->Display().RowText(0), Pad("Connecting to Ozone..."));
     EXPECT_EQ(panel->Display().RowText(1), std::string(40, ' '));
-    EXPECT_EQ(Picture(*panel->DisplayControl()),
+    EXPECT_EQ(panel->DisplayControl()->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
               panel->Display().Bitmap().convertToFormat(QImage::Format_RGB32));
     std::thread worker([this] {
         for (int i = 0; i < 200; ++i)
@@ -157,7 +148,6 @@ TEST_F(FrontPanelTest, IdentificationChoosesTheCommand) {
         {1, 1, "&Download, graph, save data...", "&Download, graph, save data...", 0x1100},
         {2, 2, "&Configure sequences...", "C&onfigure sequences...", 0x1200},
         {3, 0, "", "&Instrument information...", 0x1000},
-        {0x20, 0, "", "&Instrument information...", 0x1000},
         // clang-format on
     };
     for (const auto& r : rows) {
@@ -175,8 +165,6 @@ TEST_F(FrontPanelTest, IdentificationChoosesTheCommand) {
         panel->Post(MSG_IDENTIFIED, r.param, 0);
         Pump();
         EXPECT_EQ(panel->SystemMenu()->actions().size(), items);
-        EXPECT_TRUE(panel->SystemMenu()->actions().at(2)->isSeparator());
-        EXPECT_EQ(panel->SystemMenu()->actions().at(3)->text(), "&Instrument information...");
         delete panel.data();
     }
 }
@@ -332,34 +320,12 @@ TEST(QtMessageTarget, DeliversOnTheReceiversThreadAndNothingAfterADetach) {
 
 // ---- the 2 x 40 display
 
-TEST(DisplayWindow, StartsBlackAndDrawsTheFontsGlyphsAtTheirCells) {
+// Only changed characters copy a glyph: the same text again copies nothing, and blanking a
+// character draws its cell dark again.
+TEST(DisplayWindow, DrawsTheFontsGlyphsAtTheirCellsAndOnlyWhereTheTextChanged) {
     paneltest::EnsureQt();
     CDisplayWindow d(nullptr, 2, 40, false);
     EXPECT_TRUE(AllBlack(d.Bitmap()));
-    EXPECT_EQ(d.RowText(0) + d.RowText(1), std::string(80, ' '));
-    EXPECT_EQ(d.GlyphCopies(), 0u); // clearing is not a copy of the blank glyph
-    d.SetCursor(1, 38);
-    d.Write("O3");
-    EXPECT_EQ(Cell(d, 1, 38), Glyph('O'));
-    EXPECT_EQ(Cell(d, 1, 39), Glyph('3'));
-    d.SetCursor(0, 5); // a byte above 127 uses its own cell of the grid
-    d.Write(std::string(1, '\xB0'));
-    EXPECT_EQ(Cell(d, 0, 5), Glyph(0xB0));
-    // A cursor outside the display is kept on it; writing wraps from the last cell.
-    d.SetCursor(5, 99);
-    EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(1, 39));
-    d.Write("XY");
-    EXPECT_EQ(d.RowText(1).back(), 'X');
-    EXPECT_EQ(d.RowText(0).front(), 'Y');
-    d.SetCursor(-3, -1);
-    EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(0, 0));
-}
-
-TEST(DisplayWindow, OnlyChangedCharactersCopyAGlyph) {
-    paneltest::EnsureQt();
-    CDisplayWindow d(nullptr, 2, 40, false);
-    // The same text again copies nothing; one changed character costs one copy, and so
-    // does blanking one: the cell is drawn dark again.
     const struct {
         const char* text;
         uint64_t copies;
@@ -371,6 +337,36 @@ TEST(DisplayWindow, OnlyChangedCharactersCopyAGlyph) {
     }
     EXPECT_EQ(Cell(d, 0, 5), Glyph('3'));
     EXPECT_TRUE(AllBlack(Cell(d, 0, 2)));
+    d.SetCursor(0, 5); // a byte above 127 uses its own cell of the grid
+    d.Write(std::string(1, '\xB0'));
+    EXPECT_EQ(Cell(d, 0, 5), Glyph(0xB0));
+    // A cursor outside the display is kept on it; writing wraps from the last cell.
+    d.SetCursor(5, 99);
+    EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(1, 39));
+    d.Write("XY");
+    EXPECT_EQ(Cell(d, 1, 39), Glyph('X'));
+    EXPECT_EQ(d.RowText(0).front(), 'Y');
+    d.SetCursor(-3, -1);
+    EXPECT_EQ(std::pair(d.CursorRow(), d.CursorColumn()), std::pair(0, 0));
+}
+
+// ---- the demo
+
+TEST(Demo, StartsInItsOwnFolderAndTheCommandLineTakesItsFile) {
+    paneltest::EnsureQt();
+    TestApp app;
+    Demo demo;
+    std::string error;
+    ASSERT_TRUE(demo.Start(error)) << error;
+    ASSERT_TRUE(demo.WriteConfiguration(*app, error)) << error;
+    EXPECT_NE(demo.MonitorPort(), demo.CalibratorPort());
+    EXPECT_TRUE(demo.SettingsPath().startsWith(QString::fromStdString(demo.Folder())))
+        << "the demo's profile lives in its own folder";
+    const char* argv[] = {"gasquill", "--demo", "other.cfg"};
+    EXPECT_TRUE(Demo::Requested(3, argv));
+    EXPECT_FALSE(Demo::Requested(1, argv));
+    EXPECT_EQ(demo.Arguments(3, argv),
+              (std::vector<std::string>{"gasquill", demo.ConfigurationPath()}));
 }
 
 } // namespace
