@@ -27,13 +27,8 @@
 
 namespace {
 
+// The first line of a from= report may be long in coming: the instrument searches its records.
 constexpr unsigned kFirstReplyWaitMs = 60000;
-// The whole reply's bound. Each line of a well-behaved instrument arrives within one receive
-// time-out (a longer pause ends the records), so N records and the reply's end take less than
-// the first wait and N + 1 time-outs. Twice the expected count and some spare lines leave
-// room for records stored while the download runs and for a count that is out of date; a
-// peer that trickles lines without end is cut there, and the download fails.
-constexpr int64_t kSpareLines = 1000;
 // Room kept ahead for a download's records, whatever count the instrument claims.
 constexpr int32_t kMaxReserve = 1 << 20;
 
@@ -45,33 +40,6 @@ std::string DateText(uint32_t seconds) {
 // first is the end of the records.
 bool ReplyCut(const CConnection& link) {
     return link.IsCancelled() || link.HasLinkFailed() || !link.IsOpen();
-}
-
-// The first line of a report may be long in coming (the instrument searches its records for
-// from=): its wait is taken in steps of this length, so that a link the peer has closed, or a
-// cancel, ends it at once rather than after the whole wait.
-constexpr unsigned kFirstWaitStepMs = 100;
-
-size_t ReadFirstLine(CConnection& link, char* line, size_t max, unsigned waitMs, unsigned restMs) {
-    size_t n = 0;
-    for (;;) {
-        const unsigned step = std::min(waitMs, kFirstWaitStepMs);
-        n = link.Read(line, max, step, '\n');
-        waitMs -= step;
-        // Looked at only after a read: what arrived before the link closed is still read.
-        if (n > 0 || waitMs == 0 || ReplyCut(link))
-            break;
-    }
-    // A line that began as a step ran out is read on to its end.
-    if (n > 0 && n < max && line[n - 1] != '\n')
-        n += link.Read(line + n, max - n, restMs, '\n');
-    return n;
-}
-
-LinkClock::TimePoint ReplyDeadline(unsigned firstWaitMs, unsigned receiveTimeoutMs,
-                                   int32_t expected) {
-    const int64_t lines = 2 * static_cast<int64_t>(std::max(expected, 0)) + kSpareLines;
-    return LinkClock::Now() + std::chrono::milliseconds(firstWaitMs + lines * receiveTimeoutMs);
 }
 
 // "records" reply for the channel: the count it reports, if a line gave one.
@@ -142,7 +110,12 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
     if (caps & CAP_DAS_RECORDS) {
         protocol.SendCommand("d", "records \"" + name + "\"");
         bool sameName = false;
-        if (const auto n = ReadRecordCount(protocol, *ts, name, sameName)) {
+        std::optional<int32_t> n;
+        transfer.ReadListing([&] {
+            n = ReadRecordCount(protocol, *ts, name, sameName);
+            return true;
+        });
+        if (n) {
             expected = *n;
             if (sameName && *n < 1) {
                 protocol.Deselect();
@@ -199,7 +172,7 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
         ok = protocol.SendCommand("d", command);
         const unsigned receiveTimeout = static_cast<unsigned>(inst.GetReceiveTimeout());
         unsigned wait = dated ? kFirstReplyWaitMs : receiveTimeout;
-        const auto deadline = ReplyDeadline(wait, receiveTimeout, expected);
+        const auto deadline = CInstrumentTransfer::ListingDeadline(wait, receiveTimeout, expected);
         char line[CHexRecordReader::kMaxLineLength + 1];
         bool overlong = false; // the rest of a line longer than the limit is being passed over
         std::string text;      // reused: one line's copy for the log, without an allocation each
@@ -222,10 +195,11 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 // A read after the first takes at most its wait and a step: the deadline
                 // cannot pass in the reads that fit into what is left, so the clock is read
                 // again only then (it costs as much as the rest of a line's work).
-                unchecked = first ? 0 : left / (receiveTimeout + kFirstWaitStepMs) - 1;
+                unchecked = first ? 0 : left / (receiveTimeout + CConnection::kWaitStepMs) - 1;
             }
-            const size_t n = first ? ReadFirstLine(link, line, CHexRecordReader::kMaxLineLength,
-                                                   wait, receiveTimeout)
+            // The first wait is taken in steps, so that a link the peer has closed ends it.
+            const size_t n = first ? link.ReadAwaited(line, CHexRecordReader::kMaxLineLength, wait,
+                                                      receiveTimeout, '\n')
                                    : link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
             wait = receiveTimeout;
             if (n == 0) {
@@ -253,19 +227,16 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
         const DateTime instDate(static_cast<uint32_t>(date.value_or(0)));
         const uint32_t yearStart = DateTime(instDate.GetYear(), 1, 1).GetSeconds();
         CCompactRecordReader reader(*this, yearStart);
-        const unsigned saved = ts->GetReceiveTimeout();
+        const unsigned receiveTimeout = ts->GetReceiveTimeout();
+        const unsigned wait = dated ? kFirstReplyWaitMs : receiveTimeout;
         const auto savedDeadline = ts->GetDeadline();
-        if (dated)
-            ts->SetReceiveTimeout(kFirstReplyWaitMs);
         ok = protocol.SendCommand("d", command);
-        ts->SetDeadline(ReplyDeadline(ts->GetReceiveTimeout(), saved, expected));
-        bool first = true;
+        // As for the hexadecimal form, the first wait is taken in steps: a cancel or a link
+        // the peer has closed ends it at once, as a failure.
+        ts->SetFirstLineWait(wait);
+        ts->SetDeadline(CInstrumentTransfer::ListingDeadline(wait, receiveTimeout, expected));
         while (ok) {
             const auto result = reader.ReadLine(*ts);
-            if (first) {
-                ts->SetReceiveTimeout(saved);
-                first = false;
-            }
             if (result == CCompactRecordReader::END_OF_DATA) {
                 ok = !ReplyCut(link) &&
                      ts->GetLastReadEnd() != CommInstrumentTokenStream::ReadEnd::Overran;
@@ -276,7 +247,7 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
             else if (result == CCompactRecordReader::NEW_RECORD)
                 transfer.Post(DASM_STEP);
         }
-        ts->SetReceiveTimeout(saved);
+        ts->SetFirstLineWait(0);
         ts->SetDeadline(savedDeadline);
         reader.Finish(instDate.GetSeconds() + 1, from, to);
     }

@@ -67,17 +67,20 @@ int CountStoredRecords(CInstrumentTransfer& transfer) {
     if (!transfer.Protocol().SendCommand("d", "records"))
         return 0;
     int count = 0;
-    for (int line = 0; line < kMaxListLines; ++line) {
-        int64_t minutes = 0;
-        int id = 0;
-        const int header = transfer.Protocol().ReadReplyHeader(minutes, id);
-        if (header == TOKEN_END)
-            break;
-        if (header == CInstrumentProtocol::kReplyD && ts->GetToken() == TOKEN_STRING &&
-            ts->GetToken() == KW_RECORDS && ts->GetToken() == TOK_EQUALS &&
-            ts->GetToken() == TOKEN_INTEGER)
-            ++count;
-    }
+    transfer.ReadListing([&] {
+        for (int line = 0; line < kMaxListLines; ++line) {
+            int64_t minutes = 0;
+            int id = 0;
+            const int header = transfer.Protocol().ReadReplyHeader(minutes, id);
+            if (header == TOKEN_END)
+                break;
+            if (header == CInstrumentProtocol::kReplyD && ts->GetToken() == TOKEN_STRING &&
+                ts->GetToken() == KW_RECORDS && ts->GetToken() == TOK_EQUALS &&
+                ts->GetToken() == TOKEN_INTEGER)
+                ++count;
+        }
+        return true;
+    });
     return count;
 }
 
@@ -86,38 +89,43 @@ namespace {
 // Fetches one of the instrument's name lists ("d event", "d parameter") into list: the
 // old entries go, then each line of the wanted kinds is read by addLine, which gives false
 // at a line that breaks the list's form (the rest of the reply is not read as the list).
+// False when the reply was cut off (its deadline, a cancel, a broken link) or never came.
 template <typename AddLine>
-void FetchDASList(CInstrumentTransfer& transfer, const char* command, CNamedObjectList& list,
+bool FetchDASList(CInstrumentTransfer& transfer, const char* command, CNamedObjectList& list,
                   std::initializer_list<int> kinds, AddLine addLine) {
     CInstrumentConnection& inst = transfer.Instrument();
     CommInstrumentTokenStream* ts = inst.GetStream();
     if (!ts || !transfer.Protocol().SendCommand("d", command))
-        return;
+        return false;
     {
         StateGuard guard(AppStateLock());
         list.DeleteAll();
         DASSetModified();
     }
-    for (int line = 0; line < kMaxListLines; ++line) {
-        const int code = LineStart(*ts);
-        if (code == TOKEN_END)
-            break;
-        if (std::find(kinds.begin(), kinds.end(), code) == kinds.end())
-            continue;
-        const int level = ts->GetToken();
-        if (!IsLevel(level) || ts->GetToken() != TOKEN_STRING)
-            break;
-        const std::string name = ts->GetTokenText();
-        if (ts->GetToken() != TOKEN_INTEGER || !addLine(*ts, code, level, name))
-            break;
-    }
+    return transfer.ReadListing([&] {
+        for (int line = 0; line < kMaxListLines; ++line) {
+            const int code = LineStart(*ts);
+            if (code == TOKEN_END)
+                return true;
+            if (std::find(kinds.begin(), kinds.end(), code) == kinds.end())
+                continue;
+            const int level = ts->GetToken();
+            if (!IsLevel(level) || ts->GetToken() != TOKEN_STRING)
+                return true;
+            const std::string name = ts->GetTokenText();
+            if (ts->GetToken() != TOKEN_INTEGER || !addLine(*ts, code, level, name))
+                return true;
+        }
+        ts->NoteOverran();
+        return false;
+    });
 }
 
 } // namespace
 
-void FetchDASEvents(CInstrumentTransfer& transfer) {
+bool FetchDASEvents(CInstrumentTransfer& transfer) {
     CNamedObjectList& list = transfer.Instrument().DasEvents();
-    FetchDASList(
+    return FetchDASList(
         transfer, "event", list, {KW_EVENT, KW_TIMEREVENT},
         [&list](CommInstrumentTokenStream& ts, int code, int level, const std::string& name) {
             StateGuard guard(AppStateLock());
@@ -126,17 +134,18 @@ void FetchDASEvents(CInstrumentTransfer& transfer) {
         });
 }
 
-void FetchDASPoints(CInstrumentTransfer& transfer) {
+bool FetchDASPoints(CInstrumentTransfer& transfer) {
     CNamedObjectList& list = transfer.Instrument().DasPoints();
-    FetchDASList(transfer, "parameter", list, {KW_DATAPOINT},
-                 [&list](CommInstrumentTokenStream& ts, int, int level, const std::string& name) {
-                     const int32_t number = ts.GetIntValue();
-                     if (ts.GetToken() != TOKEN_STRING)
-                         return false;
-                     StateGuard guard(AppStateLock());
-                     list.AddTail(new CDASPoint(name, number, ts.GetTokenText(), level));
-                     return true;
-                 });
+    return FetchDASList(
+        transfer, "parameter", list, {KW_DATAPOINT},
+        [&list](CommInstrumentTokenStream& ts, int, int level, const std::string& name) {
+            const int32_t number = ts.GetIntValue();
+            if (ts.GetToken() != TOKEN_STRING)
+                return false;
+            StateGuard guard(AppStateLock());
+            list.AddTail(new CDASPoint(name, number, ts.GetTokenText(), level));
+            return true;
+        });
 }
 
 bool FetchDASConfiguration(CInstrumentTransfer& transfer) {
@@ -152,9 +161,11 @@ bool FetchDASConfiguration(CInstrumentTransfer& transfer) {
         steps += 2;
     transfer.Post(DASM_RANGE, static_cast<uintptr_t>(steps));
     if (lists) {
-        FetchDASEvents(transfer);
+        if (!FetchDASEvents(transfer))
+            return false;
         transfer.Post(DASM_STEP);
-        FetchDASPoints(transfer);
+        if (!FetchDASPoints(transfer))
+            return false;
         transfer.Post(DASM_STEP);
     }
     const bool script = inst.HasCapability(CAP_DAS_SCRIPT);
@@ -166,32 +177,35 @@ bool FetchDASConfiguration(CInstrumentTransfer& transfer) {
         DASSetModified();
     }
     // The configuration is one token stream across its lines.
-    transfer.SetSpanLines(true);
-    ts->SetNeedLine(true);
-    ts->GetToken();
-    if (script) {
-        if (ts->GetTokenCode() != KW_DASBEGIN)
-            return false;
+    const bool read = transfer.ReadListing([&] {
+        transfer.SetSpanLines(true);
+        ts->SetNeedLine(true);
         ts->GetToken();
-    }
-    const int channelStart = script ? int{KW_CHANNELBEGIN} : int{PH_SETUP_PROPERTIES_FOR};
-    while (ts->GetTokenCode() == channelStart) {
-        auto channel = std::make_unique<CDASChannel>(&inst);
-        if (!channel->Parse(*ts, script ? unsigned{TEXT_SCRIPT} : 0u))
-            return false;
-        {
-            StateGuard guard(AppStateLock());
-            inst.DasChannels().AddTail(channel.release());
+        if (script) {
+            if (ts->GetTokenCode() != KW_DASBEGIN)
+                return false;
+            ts->GetToken();
         }
-        transfer.Post(DASM_STEP);
-    }
-    if (script) {
-        if (ts->GetTokenCode() != KW_DASEND)
-            return false;
-        ts->GetToken();
-    }
-    transfer.SetSpanLines(false);
-    if (ts->GetTokenCode() != TOKEN_END)
+        const int channelStart = script ? int{KW_CHANNELBEGIN} : int{PH_SETUP_PROPERTIES_FOR};
+        while (ts->GetTokenCode() == channelStart) {
+            auto channel = std::make_unique<CDASChannel>(&inst);
+            if (!channel->Parse(*ts, script ? unsigned{TEXT_SCRIPT} : 0u))
+                return false;
+            {
+                StateGuard guard(AppStateLock());
+                inst.DasChannels().AddTail(channel.release());
+            }
+            transfer.Post(DASM_STEP);
+        }
+        if (script) {
+            if (ts->GetTokenCode() != KW_DASEND)
+                return false;
+            ts->GetToken();
+        }
+        transfer.SetSpanLines(false);
+        return ts->GetTokenCode() == TOKEN_END;
+    });
+    if (!read)
         return false;
     RestoreAllStoreSamples(inst);
     inst.SetDasModified(false);

@@ -27,9 +27,10 @@ enum DASMessage : unsigned {
 // The number of channels the "records" command reports (0 without the command).
 int CountStoredRecords(CInstrumentTransfer& transfer);
 // Replace the instrument's event / data point list with the instrument's ("event" and
-// "parameter" commands). A malformed line ends the list early.
-void FetchDASEvents(CInstrumentTransfer& transfer);
-void FetchDASPoints(CInstrumentTransfer& transfer);
+// "parameter" commands). A malformed line ends the list early; false when the reply was cut
+// off (its deadline passed, a cancel, a broken link) or the command could not be sent.
+bool FetchDASEvents(CInstrumentTransfer& transfer);
+bool FetchDASPoints(CInstrumentTransfer& transfer);
 
 // Transfer bodies: true on success.
 bool FetchDASConfiguration(CInstrumentTransfer& transfer);

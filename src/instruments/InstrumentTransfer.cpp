@@ -56,6 +56,27 @@ bool CInstrumentTransfer::InputEnded() {
     return ts->GetConnection().ReadString(ts->GetReceiveTimeout(), -1).empty();
 }
 
+std::chrono::steady_clock::time_point
+CInstrumentTransfer::ListingDeadline(unsigned firstWaitMs, unsigned receiveTimeoutMs,
+                                     int64_t expectedLines) {
+    const int64_t lines = 2 * std::max<int64_t>(expectedLines, 0) + kSpareLines;
+    return LinkClock::Now() + std::chrono::milliseconds(firstWaitMs + lines * receiveTimeoutMs);
+}
+
+bool CInstrumentTransfer::ReadListing(const std::function<bool()>& read) {
+    CommInstrumentTokenStream* ts = m_inst.GetStream();
+    if (!ts)
+        return read();
+    using End = CommInstrumentTokenStream::ReadEnd;
+    const auto saved = ts->GetDeadline();
+    const unsigned timeout = ts->GetReceiveTimeout();
+    ts->SetDeadline(ListingDeadline(timeout, timeout));
+    const bool ok = read();
+    ts->SetDeadline(saved);
+    const End end = ts->GetLastReadEnd();
+    return ok && end != End::Overran && end != End::Cancelled && end != End::PeerGone;
+}
+
 bool CInstrumentTransfer::SendScript(const std::string& script, unsigned progressRange,
                                      unsigned progressStep, int confirmationCode) {
     SiteLink* site = m_inst.GetSiteInUse();

@@ -5,6 +5,8 @@
 // result. The transfer bodies belong to the DAS and sequence code; this file gives them the
 // frame and the pieces they share (progress, listings, scripts, confirmations).
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -36,6 +38,19 @@ public:
     void SetSpanLines(bool span);
     // True when nothing more arrives within the receive time-out (the listing is over).
     bool InputEnded();
+
+    // The latest end of a reply of many lines (a listing, a record download): firstWaitMs for
+    // its first line, then one receive time-out for each of twice the lines expected and
+    // kSpareLines more. An instrument that answers sends each line within a time-out (a
+    // longer pause ends the reply), so only a peer that trickles lines without end reaches it.
+    static std::chrono::steady_clock::time_point
+    ListingDeadline(unsigned firstWaitMs, unsigned receiveTimeoutMs, int64_t expectedLines = 0);
+    static constexpr int64_t kSpareLines = 1000;
+    // Runs read (the reading of a listing whose command has just gone out) with the stream's
+    // reads bounded by a listing deadline from now; the stream's deadline before it comes
+    // back after. True when read gives true and the listing ended in quiet: not at the
+    // deadline, at a cancel or at a link that broke.
+    bool ReadListing(const std::function<bool()>& read);
 
     // Sends a script: posts progressRange with the number of LF characters, discards unread
     // input once, writes it line by line (each up to and including its LF) without purge or

@@ -6,6 +6,7 @@
 #include "platform/LinkClock.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 const char kTimedOutText[] = "Timed out waiting for response from instrument.";
@@ -19,10 +20,10 @@ bool CommInstrumentTokenStream::IsCancelled() const {
     return m_connection.IsCancelled();
 }
 
-unsigned CommInstrumentTokenStream::NextWait(bool& overran) const {
+unsigned CommInstrumentTokenStream::NextWait(bool& overran, unsigned wantMs) const {
     overran = false;
     if (!m_deadline)
-        return m_receiveTimeoutMs;
+        return wantMs;
     const long left = static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - LinkClock::Now())
             .count());
@@ -30,7 +31,7 @@ unsigned CommInstrumentTokenStream::NextWait(bool& overran) const {
         overran = true;
         return 0;
     }
-    return std::min(m_receiveTimeoutMs, static_cast<unsigned>(left));
+    return std::min(wantMs, static_cast<unsigned>(left));
 }
 
 std::string CommInstrumentTokenStream::ReadLine() {
@@ -40,14 +41,22 @@ std::string CommInstrumentTokenStream::ReadLine() {
     // alone would read as the blank line that ends this reply.
     if (m_cutOff)
         m_cutOff = !SkipRestOfLine();
-    const unsigned wait = NextWait(overran);
+    const unsigned firstWait = std::exchange(m_firstLineWaitMs, 0u);
+    const unsigned wait = NextWait(overran, firstWait ? firstWait : m_receiveTimeoutMs);
     std::string line;
     if (IsCancelled())
         m_lastEnd = ReadEnd::Cancelled;
     else if (overran)
         m_lastEnd = ReadEnd::Overran;
     else {
-        line = m_connection.ReadString(wait, kLineTerminator);
+        if (firstWait == 0)
+            line = m_connection.ReadString(wait, kLineTerminator);
+        else if (m_connection.IsOpen()) {
+            char buffer[CConnection::kReadLimit];
+            const size_t n = m_connection.ReadAwaited(buffer, sizeof buffer, wait,
+                                                      NextWait(overran), kLineTerminator);
+            line.assign(buffer, n);
+        }
         if (!line.empty())
             m_lastEnd = ReadEnd::Line;
         else if (IsCancelled())

@@ -37,6 +37,10 @@ public:
     void SetReceiveTimeout(unsigned ms) { m_receiveTimeoutMs = ms; }
     CConnection& GetConnection() const { return m_connection; }
 
+    // The next line alone may take up to ms to begin; that wait is taken in steps, so that a
+    // link that fails or closes ends it at once. 0: the receive time-out, as for every line.
+    void SetFirstLineWait(unsigned ms) { m_firstLineWaitMs = ms; }
+
     // The point after which no more of the current reply is read (none: only the receive
     // time-out bounds each line).
     void SetDeadline(std::optional<TimePoint> deadline) { m_deadline = deadline; }
@@ -55,13 +59,15 @@ public:
 private:
     // The wait for the next read: the receive time-out, cut to what is left before the
     // deadline; 0 when the deadline has passed.
-    unsigned NextWait(bool& overran) const;
+    unsigned NextWait(bool& overran) const { return NextWait(overran, m_receiveTimeoutMs); }
+    unsigned NextWait(bool& overran, unsigned wantMs) const;
     // Reads the rest of an over-long line up to its end; false when a deadline or a cancel
     // cut it off first, so that its end is still to come.
     bool SkipRestOfLine();
 
     CConnection& m_connection;
     unsigned m_receiveTimeoutMs;
+    unsigned m_firstLineWaitMs = 0;
     std::optional<TimePoint> m_deadline;
     ReadEnd m_lastEnd = ReadEnd::Line;
     bool m_tooLong = false;

@@ -54,6 +54,14 @@ public:
     virtual std::string ReadString(unsigned timeoutMs, int terminator);
     // Stores up to maxCount bytes; never blocks longer than the time-out plus one poll step.
     virtual size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) = 0;
+    // A long wait for a line to begin (a report the instrument first searches its records
+    // for) is taken in steps of this length (ms).
+    static constexpr unsigned kWaitStepMs = 100;
+    // As Read, but waits for the first bytes in steps for up to waitMs, so that a link that
+    // fails or closes ends the wait at once, as a cancel does; a line that has begun is read
+    // on to its terminator for up to restMs more.
+    size_t ReadAwaited(char* buffer, size_t maxCount, unsigned waitMs, unsigned restMs,
+                       int terminator);
     virtual bool Write(const std::string& text) = 0;
     virtual bool IsOpen() const = 0;
     // Shows the kind's properties dialog (through the editor the GUI installs).

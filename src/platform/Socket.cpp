@@ -63,7 +63,7 @@ struct LookUp {
 } // namespace
 
 bool Socket::ResolveIPv4(const std::string& host, uint32_t& address, const std::atomic<bool>* abort,
-                         unsigned limitMs) {
+                         unsigned limitMs, LookUpFn lookUp) {
     in_addr a{};
     if (::inet_aton(host.c_str(), &a) != 0) {
         address = a.s_addr;
@@ -74,10 +74,12 @@ bool Socket::ResolveIPv4(const std::string& host, uint32_t& address, const std::
     // A name server that does not answer would hold the caller for as long as the system
     // retries: the look-up runs on a thread of its own, waited for in steps.
     auto state = std::make_shared<LookUp>();
+    if (!lookUp)
+        lookUp = LookUpIPv4;
     try {
-        std::thread([state, host] {
+        std::thread([state, host, lookUp = std::move(lookUp)] {
             uint32_t found = 0;
-            const bool ok = LookUpIPv4(host, found);
+            const bool ok = lookUp(host, found);
             std::lock_guard<std::mutex> guard(state->lock);
             state->ok = ok;
             state->address = found;

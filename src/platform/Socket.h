@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class Socket {
@@ -18,12 +19,16 @@ public:
     static constexpr unsigned kResolveLimitMs = 10000;
     static constexpr unsigned kResolveStepMs = 20;
 
+    // A name look-up that blocks until it has an answer: the system's (getaddrinfo) unless
+    // another is given.
+    using LookUpFn = std::function<bool(const std::string& host, uint32_t& addressNetworkOrder)>;
+
     // The first IPv4 address of host: a dotted address as written, else the name resolved.
     // A look-up ends, failed, once abort is set or after limitMs, whatever the name servers
     // do (the system's call runs out on a thread of its own).
     static bool ResolveIPv4(const std::string& host, uint32_t& addressNetworkOrder,
                             const std::atomic<bool>* abort = nullptr,
-                            unsigned limitMs = kResolveLimitMs);
+                            unsigned limitMs = kResolveLimitMs, LookUpFn lookUp = nullptr);
 
     // Resolves host (see ResolveIPv4), creates the socket and connects (waiting until the
     // system gives up, or until abort is set: it is looked at every 50 ms); the socket stays

@@ -35,9 +35,11 @@ bool FetchSequences(CInstrumentTransfer& t) {
     ts->SetNeedLine(true);
     t.SetSpanLines(true);
     size_t count = 0;
-    const bool ok = ReadSequenceList(*ts, inst, [&] {
-        t.Post(MSG_SEQ_PROGRESS_STEP);
-        return ++count <= kRunawaySequences;
+    const bool ok = t.ReadListing([&] {
+        return ReadSequenceList(*ts, inst, [&] {
+            t.Post(MSG_SEQ_PROGRESS_STEP);
+            return ++count <= kRunawaySequences;
+        });
     });
     if (!ok)
         return false;

@@ -604,12 +604,15 @@ struct BoundsRow {
     long lines, stepMs, cancelAt; // after the report: lines records, stepMs apart, then quiet
     bool closes, ok;
     long minSent, maxSent;
+    bool compact = false;
 };
 
 struct Peer : ScriptedLink {
-    explicit Peer(const BoundsRow& row) : r(row), untilNext(row.stepMs) {}
+    explicit Peer(const BoundsRow& row, const char* to = "report",
+                  std::string line = "88130000010000000000C03F000020402144\r\n") // with its CRC
+        : r(row), untilNext(row.stepMs), answers(to), reply(std::move(line)) {}
     size_t Read(char* buffer, size_t, unsigned timeout, int) override {
-        if (Writes().back().find("report") == std::string::npos)
+        if (Writes().back().find(answers) == std::string::npos)
             return 0;
         SetLinkFailed(r.closes);
         if (r.closes || sent >= r.lines || untilNext > timeout) {
@@ -621,11 +624,13 @@ struct Peer : ScriptedLink {
         untilNext = r.stepMs;
         if (++sent == r.cancelAt)
             CancelRead();
-        std::memcpy(buffer, "88130000010000000000C03F000020402144\r\n", 38); // with its CRC
-        return 38;
+        std::memcpy(buffer, reply.data(), reply.size());
+        return reply.size();
     }
     const BoundsRow& r;
     long untilNext, sent = 0;
+    const char* answers;
+    std::string reply;
 };
 
 } // namespace
@@ -636,6 +641,7 @@ TEST(DASDownloadBounds, ACancelAClosedLinkOrTheDeadlineEndsIt) {
         {1 << 30, kTimeout * 9 / 10, 0, false, false, kBound - 3, kBound}, // trickles
         {1 << 30, 0, 50, false, false, 50, 50},                            // floods, is cancelled
         {0, 0, 0, true, false, 0, 0},                                      // has closed
+        {0, 0, 0, true, false, 0, 0, true},                                // the same, compact form
     };
     LinkClock::Set([] { return g_now; },
                    [](unsigned ms) { g_now += std::chrono::milliseconds(ms); });
@@ -645,7 +651,7 @@ TEST(DASDownloadBounds, ACancelAClosedLinkOrTheDeadlineEndsIt) {
         Peer& peer = *new Peer(r); // the site owns it
         CInstrumentConnection* inst = dastest::ConnectedInstrument(app, peer, kTimeout);
         inst->SetReceiveTimeout(kTimeout);
-        inst->SetCapabilities(CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_FROM_TO);
+        inst->SetCapabilities((r.compact ? 0u : CAP_DAS_HEX | CAP_NEW_DAS) | CAP_DAS_FROM_TO);
         auto* ch = static_cast<CDASChannel*>(inst->DasChannels().At(0));
         ch->SetSelected(true);
         ch->GetSelection().SetType(r.closes ? 1 : 0); // since the last: from=, a minute's wait
@@ -654,6 +660,31 @@ TEST(DASDownloadBounds, ACancelAClosedLinkOrTheDeadlineEndsIt) {
         EXPECT_EQ(DownloadDASData(*inst, {ch->GetHandle()}, nullptr), r.ok);
         EXPECT_TRUE(peer.sent >= r.minSent && peer.sent <= r.maxSent) << peer.sent;
         EXPECT_TRUE(!r.closes || g_now - start < std::chrono::seconds(1));
+        inst->SetStream(nullptr);
+        inst->SetSiteInUse(nullptr);
+    }
+    LinkClock::Set(nullptr, nullptr);
+}
+
+// A listing is bounded in time as a download is (the first line's time-out and 1000 more), not
+// only by its line count; a listing cut off, by that or by a cancel, fails the whole fetch.
+TEST(DASDownloadBounds, AListingEndsAtItsDeadlineOrACancelAsAFailure) {
+    const BoundsRow rows[] = {
+        {5, kTimeout / 2, 0, false, true, 5, 5},                            // ends in quiet
+        {1 << 30, kTimeout * 9 / 10, 0, false, false, 1110, 1001 * 10 / 9}, // trickles
+        {1 << 30, 0, 50, false, false, 50, 50},                             // floods, is cancelled
+    };
+    LinkClock::Set([] { return g_now; },
+                   [](unsigned ms) { g_now += std::chrono::milliseconds(ms); });
+    for (const BoundsRow& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        TestApp app;
+        Peer& peer = *new Peer(r, "event", "EVENT LOW EXITZR 2\r\n");
+        CInstrumentConnection* inst = dastest::ConnectedInstrument(app, peer, kTimeout);
+        inst->SetCapabilities(CAP_DAS_EVENT_PARAM);
+        EXPECT_EQ(FetchDASConfiguration(*inst, nullptr), r.ok);
+        EXPECT_TRUE(peer.sent >= r.minSent && peer.sent <= r.maxSent) << peer.sent;
+        EXPECT_EQ(inst->DasEvents().GetCount(), static_cast<size_t>(peer.sent));
         inst->SetStream(nullptr);
         inst->SetSiteInUse(nullptr);
     }

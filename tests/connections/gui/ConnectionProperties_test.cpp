@@ -109,7 +109,6 @@ TEST_F(ConnectionTest, EachObjectOpensItsOwnDialogWithItsTitleAndRefusals) {
         {tcpDlg, tcpDlg.Port(), "65536", port},
         {tcpDlg, tcpDlg.Port(), "99999999999999999999", port},
         {tcpDlg, tcpDlg.Port(), "80a", integer},
-        {tcpDlg, tcpDlg.Port(), "", integer},
         {modemDlg, modemDlg.Timeout(), "2 min", integer},
         {tapiDlg, tapiDlg.Timeout(), "301", timeOut},
         {portDlg, *portDlg.BaudRate().lineEdit(), "0",
