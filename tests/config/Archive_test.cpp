@@ -147,6 +147,21 @@ TEST(ArchiveDamage, HugeLengthsFailBeforeAnythingIsAllocated) {
     EXPECT_THROW(w.ReadString(), CArchiveException);
 }
 
+TEST(NamedObject, WritesTheNameThenTheIdAfterItsClassRecord) {
+    CNamedObject obj("Pump", 0x01020304);
+    CArchive record;
+    record.WriteObject<CNamedObject>(&obj);
+    std::vector<uint8_t> expected = {0xFF, 0xFF, 0, 0, 12, 0};
+    for (char c : std::string("CNamedObject"))
+        expected.push_back(static_cast<uint8_t>(c));
+    expected.insert(expected.end(), {4, 'P', 'u', 'm', 'p', 4, 3, 2, 1});
+    EXPECT_EQ(record.Bytes(), expected);
+    CArchive in(std::vector<uint8_t>(record.Bytes().begin() + 18, record.Bytes().end()));
+    CNamedObject back;
+    back.Serialize(in);
+    EXPECT_EQ(std::pair(back.GetName(), back.GetId()), std::pair(std::string("Pump"), 0x01020304u));
+}
+
 TEST(NamedObjectList, FindFoldsAsciiCaseOnlyAndPrefersTheHead) {
     CNamedObjectList list;
     auto* first = new CNamedObject("SITE1", 1);

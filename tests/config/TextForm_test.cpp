@@ -163,6 +163,11 @@ TEST(TextRoundTrip, EveryByteAndNumberAtItsEdgesSurvives) {
         EXPECT_EQ(u->Modems().At(i)->GetName(), names[i]);
         EXPECT_EQ(As<CModemSettings>(u->Modems().At(i))->GetOkResponse(), names[i]);
     }
+    // A copied list holds copies of its own.
+    const CNamedObjectList copy(u->Modems());
+    ASSERT_EQ(copy.GetCount(), names.size());
+    EXPECT_NE(copy.At(1), u->Modems().At(1));
+    EXPECT_EQ(As<CModemSettings>(copy.At(1))->GetOkResponse(), names[1]);
     EXPECT_EQ(Inst(u, 0)->GetPassword(), 0xFFFFFFFFu);
     EXPECT_EQ(Inst(u, 0)->GetInstrumentId(), -2147483647 - 1);
     EXPECT_EQ(Inst(u, 0)->GetReceiveTimeout(), 2147483647);

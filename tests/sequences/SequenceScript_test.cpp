@@ -75,6 +75,8 @@ TEST_F(SeqTest, DisplayTextsOfEveryStepKindSurviveACopy) {
         EXPECT_EQ(step->GetText(0), edited[i]);
         EXPECT_EQ(step->GetOwner(), copy.get());
         EXPECT_NE(step, seq->Steps().At(i));
+        // Purge and standby have nothing to edit.
+        EXPECT_EQ(step->IsEditable(), i != 5 && i != 6);
     }
 }
 
