@@ -141,6 +141,9 @@ TEST(TcpOpen, BadTargetsFail) {
     tcp.SetAddress("127.0.0.1");
     tcp.SetPort(65536u + 80);
     EXPECT_FALSE(tcp.Open(nullptr) || tcp.IsOpen());
+    // The site window edits a copy, which keeps the target.
+    std::unique_ptr<CConnection> copy(tcp.Clone());
+    EXPECT_EQ(static_cast<CTCPConnection&>(*copy).GetAddress(), "127.0.0.1");
 }
 
 } // namespace

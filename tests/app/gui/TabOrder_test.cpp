@@ -8,6 +8,8 @@
 #include "instruments/gui/InstPropertySheet.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiTestApp.h"
+#include "ui/DialogButtons.h"
+#include "ui/FileSaveAsDialog.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -94,7 +96,11 @@ TEST(TabOrder, TheSheetReadsFromTheTopWithOkAndCancelLastAndTheButtonsCarryIcons
         EXPECT_TRUE(cycle[i].startsWith(expected[i])) << cycle.join(" | ").toStdString();
 
     CInstrumentsDialog list(*app, CInstrumentsDialog::MODE_EDIT);
-    QPushButton* const buttons[] = {sheet.OkButton(), sheet.CancelButton(), &list.CloseButton()};
+    CFileSaveAsDialog prompt("a.txt");
+    QPushButton plain("OK");
+    StyleAsStandardButton(plain, QDialogButtonBox::Ok);
+    QPushButton* const buttons[] = {sheet.OkButton(), sheet.CancelButton(), &list.CloseButton(),
+                                    &prompt.CancelButton(), &plain};
     for (QPushButton* button : buttons)
         EXPECT_FALSE(button->icon().isNull()) << button->text().toStdString();
     QApplication::setStyle(QStyleFactory::create(before));
