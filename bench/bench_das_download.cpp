@@ -3,8 +3,7 @@
 //
 // BM_SimulatorSendsRecords: the simulator's own time to send the records, to a reader
 // that only drains the socket. BM_DownloadRecords: the program's download of the same
-// records, timed from the request to the last record read ("to_last_record_s"; the records
-// are stored by the batch, the last at the blank line that follows at once) and to the
+// records, timed from the request to the last record stored ("to_last_record_s") and to the
 // end of the download, which comes one quiet receive time-out after the last line
 // ("to_end_s"); its time set against BM_SimulatorSendsRecords is the download's overhead.
 // At a line rate (BM_DownloadAtLineRate) "of_line_rate" is the download's byte rate over
@@ -108,7 +107,7 @@ class Watcher : public InstrumentPanel {
 public:
     void Post(unsigned message, uintptr_t wParam, intptr_t) override {
         if (message == DASM_STEP) {
-            // A record read, from the worker alone: counted without a lock, and timed only
+            // A record stored, from the worker alone: counted without a lock, and timed only
             // at the first and the last, so that the watcher adds next to nothing per record.
             // The result message that follows, under the lock, hands the figures over.
             if (steps == 0)
