@@ -88,42 +88,18 @@ CHexRecordReader::CHexRecordReader(const CDASChannel& channel, bool withCrc)
         auto* p = static_cast<CDASParameter*>(obj);
         m_slots.push_back({all || p->IsSelected() ? p : nullptr, p->GetInstrumentStoresSamples()});
     }
-    m_waiting.reserve(kBatch);
-}
-
-CHexRecordReader::~CHexRecordReader() {
-    Flush();
 }
 
 CHexRecordReader::Result CHexRecordReader::Take(const char* line, size_t length,
                                                 std::optional<uint32_t> from,
                                                 std::optional<uint32_t> to) {
     uint8_t bytes[kMaxRecordSize];
-    if (!Decode(line, length, m_recordSize, m_withCrc, bytes)) {
-        Flush();
+    if (!Decode(line, length, m_recordSize, m_withCrc, bytes))
         return BAD_LINE;
-    }
     const uint32_t time = Le32(bytes);
     if ((from && time < *from) || (to && time > *to))
         return OUT_OF_RANGE;
-    m_waiting.emplace_back();
-    std::memcpy(m_waiting.back().bytes, bytes, static_cast<size_t>(m_recordSize));
-    if (m_waiting.size() == kBatch)
-        Flush();
-    return STORED;
-}
-
-void CHexRecordReader::Flush() {
-    if (m_waiting.empty())
-        return;
     StateGuard guard(AppStateLock());
-    for (const Waiting& w : m_waiting)
-        Store(w.bytes);
-    m_waiting.clear();
-}
-
-void CHexRecordReader::Store(const uint8_t* bytes) {
-    const uint32_t time = Le32(bytes);
     const uint8_t* p = bytes + 4;
     for (const Slot& slot : m_slots) {
         int32_t samples = 1;
@@ -143,4 +119,5 @@ void CHexRecordReader::Store(const uint8_t* bytes) {
             slot.parameter->Records().emplace_back(value, samples, time, true);
         }
     }
+    return STORED;
 }

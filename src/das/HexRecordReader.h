@@ -1,8 +1,7 @@
 #pragma once
 // Checks, decodes and stores the lines of a hexadecimal report. The channel's layout (its
 // parameters, which of them store samples and which take part in the download) is taken
-// once, so a line costs a decode and one append per parameter that takes part. Records are
-// stored in batches, under one take of the state lock each.
+// once, so a line costs a decode and one append per parameter that takes part.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,22 +20,14 @@ public:
     // withCrc: the instrument has the new DAS, whose lines are the record with a CRC-16;
     // otherwise a marker character, the record without CRC and a checksum byte.
     CHexRecordReader(const CDASChannel& channel, bool withCrc);
-    // Stores what is still waiting.
-    ~CHexRecordReader();
-    CHexRecordReader(const CHexRecordReader&) = delete;
-    CHexRecordReader& operator=(const CHexRecordReader&) = delete;
 
     enum Result { STORED, BAD_LINE, OUT_OF_RANGE };
     // One line, with or without its line end. A line that fails its check, is shorter than a
     // record or longer than kMaxLineLength is BAD_LINE; a record before from or after to is
-    // OUT_OF_RANGE; otherwise every parameter that takes part gets a record. The records of
-    // up to kBatch lines wait and are stored together, under one take of the state lock: when
-    // the batch is full, at a line that is no record (the blank line that ends a report), at
-    // Flush and when the reader goes.
+    // OUT_OF_RANGE; otherwise every parameter that takes part gets a record (under the state
+    // lock).
     Result Take(const char* line, size_t length, std::optional<uint32_t> from = std::nullopt,
                 std::optional<uint32_t> to = std::nullopt);
-    void Flush();
-    static constexpr size_t kBatch = 64;
 
     // Decodes the record bytes of a line into out (room for kMaxRecordSize); false when the
     // line fails. recordSize counts the CRC bytes, as the channel gives it.
@@ -51,13 +42,7 @@ private:
         CDASParameter* parameter; // null when it does not take part
         bool samples;
     };
-    struct Waiting {
-        uint8_t bytes[kMaxRecordSize];
-    };
-    void Store(const uint8_t* bytes);
-
     std::vector<Slot> m_slots;
-    std::vector<Waiting> m_waiting; // room for kBatch, taken once
     int m_recordSize;
     bool m_withCrc;
 };

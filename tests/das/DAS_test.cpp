@@ -427,27 +427,6 @@ TEST_F(DASExchangeTest, SendWritesTheScriptLineByLine) {
     EXPECT_TRUE(inst->GetDasModified());
 }
 
-TEST(HexRecords, AreStoredByTheBatchAtTheLineThatEndsTheReportAndAtTheEnd) {
-    CDASChannel ch;
-    CDASParameter* nox = AddParameter(ch, "NOX", 1);
-    ch.SetSelected(true);
-    const size_t batch = CHexRecordReader::kBatch;
-    {
-        CHexRecordReader reader(ch, true);
-        for (uint32_t i = 0; i < batch + 3; ++i) {
-            const std::string line = HexLine(1000 + i, {{1.0f, -1}});
-            ASSERT_EQ(reader.Take(line.data(), line.size()), CHexRecordReader::STORED);
-        }
-        EXPECT_EQ(nox->GetRecordCount(), batch) << "a full batch at once";
-        EXPECT_EQ(reader.Take("\r\n", 2), CHexRecordReader::BAD_LINE);
-        EXPECT_EQ(nox->GetRecordCount(), batch + 3) << "the blank line";
-        const std::string last = HexLine(5000, {{2.0f, -1}});
-        reader.Take(last.data(), last.size());
-    }
-    ASSERT_EQ(nox->GetRecordCount(), batch + 4) << "the reader's end";
-    EXPECT_EQ(nox->GetRecord(batch + 3)->GetTime(), 5000u);
-}
-
 TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
     const uint32_t t0 = 1700000000;
     const uint32_t caps = CAP_DAS_HEX | CAP_NEW_DAS | CAP_DAS_RECORDS | CAP_DAS_FROM_TO;
