@@ -572,13 +572,8 @@ TEST(DASSimulatorTest, ConfigurationAndDataThroughTheSiteWorker) {
     EnsureGuiTestApp();
     TestApp app;
     Demo demo;
-    CNetworkConfiguration::Install(*app);
-    CFrontPanelDialog::Install(*app);
     InstallDAS();
-    std::string error;
-    ASSERT_TRUE(demo.Start(error)) << error;
-    ASSERT_TRUE(demo.WriteConfiguration(*app, error)) << error;
-    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*app, demo.ConfigurationPath(), false, true));
+    ASSERT_TRUE(paneltest::LoadDemo(demo, *app));
     // No worker runs before the connect: the lists are read without the lock.
     auto* inst =
         dynamic_cast<CInstrumentConnection*>(app->Instruments().FindByName(Demo::kMonitorName));

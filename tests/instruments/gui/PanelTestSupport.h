@@ -2,7 +2,11 @@
 // Shared by the front panel tests: one QApplication for the program, an application object
 // with a recording prompt, and a way to let queued events run until something holds.
 
+#include "app/NetworkConfiguration.h"
+#include "app/VANTIQApp.h"
+#include "app/gui/Demo.h"
 #include "connections/gui/DialogTestSupport.h"
+#include "instruments/gui/FrontPanelDialog.h"
 #include "support_lib/Fakes.h"
 #include "support_lib/GuiShot.h"
 
@@ -12,6 +16,8 @@
 #include <QInputDevice>
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
+#include <string>
 #include <thread>
 
 namespace paneltest {
@@ -28,6 +34,19 @@ inline void EnsureQt() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // One application object per test program, shared with the other dialog tests here.
     dialogtest::Qt();
+}
+
+// Starts the demo's simulated instruments and loads their network into app, as the program's
+// --demo does, with the configuration file and front panel commands installed.
+inline testing::AssertionResult LoadDemo(Demo& demo, CVANTIQApp& app) {
+    CNetworkConfiguration::Install(app);
+    CFrontPanelDialog::Install(app);
+    std::string error;
+    if (!demo.Start(error) || !demo.WriteConfiguration(app, error))
+        return testing::AssertionFailure() << error;
+    if (!CNetworkConfiguration::LoadSave(app, demo.ConfigurationPath(), false, true))
+        return testing::AssertionFailure() << "the demo's network did not load";
+    return testing::AssertionSuccess();
 }
 
 // Runs the event loop, deferred deletes included, until done() holds or a generous bound passes.

@@ -349,14 +349,9 @@ void SequenceWindowTest::Drive(W& w) {
 
 TEST_F(SequenceWindowTest, FromThePanelToTheSimulatedCalibratorsScript) {
     Demo demo;
-    CNetworkConfiguration::Install(*app);
-    CFrontPanelDialog::Install(*app);
     InstallSequenceWindow();
     app->SetConfirmDeletes(true);
-    std::string error;
-    ASSERT_TRUE(demo.Start(error)) << error;
-    ASSERT_TRUE(demo.WriteConfiguration(*app, error)) << error;
-    ASSERT_TRUE(CNetworkConfiguration::LoadSave(*app, demo.ConfigurationPath(), false, true));
+    ASSERT_TRUE(paneltest::LoadDemo(demo, *app));
     auto* cal =
         dynamic_cast<CInstrumentConnection*>(app->Instruments().FindByName(Demo::kCalibratorName));
     ASSERT_TRUE(cal && cal->RequestConnect());
