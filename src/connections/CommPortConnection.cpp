@@ -345,6 +345,10 @@ bool CCommPortConnection::IsOpen() const {
     return m_port != nullptr;
 }
 
+size_t CCommPortConnection::TakeArrived(char* buffer, size_t maxCount, int terminator) {
+    return m_receive.TakeWhole(buffer, maxCount, terminator);
+}
+
 size_t CCommPortConnection::Read(char* buffer, size_t maxCount, unsigned timeoutMs,
                                  int terminator) {
     std::shared_ptr<SerialPort> port;

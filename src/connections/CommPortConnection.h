@@ -71,6 +71,7 @@ public:
     // Discards buffered and queued input; the output is not touched.
     bool Purge() override;
     size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) override;
+    size_t TakeArrived(char* buffer, size_t maxCount, int terminator) override;
     bool Write(const std::string& text) override;
     bool IsOpen() const override;
     CConnection* Clone() const override { return new CCommPortConnection(*this); }

@@ -267,6 +267,10 @@ bool CTAPIModemConnection::Purge() {
     return m_stream->FlushInput();
 }
 
+size_t CTAPIModemConnection::TakeArrived(char* buffer, size_t maxCount, int terminator) {
+    return m_receive.TakeWhole(buffer, maxCount, terminator);
+}
+
 size_t CTAPIModemConnection::Read(char* buffer, size_t maxCount, unsigned timeoutMs,
                                   int terminator) {
     TelephonyStream* stream;

@@ -45,6 +45,7 @@ public:
     bool Close() override;
     bool Purge() override;
     size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) override;
+    size_t TakeArrived(char* buffer, size_t maxCount, int terminator) override;
     bool Write(const std::string& text) override;
     // True while the byte stream of a connected call is held.
     bool IsOpen() const override;

@@ -153,6 +153,10 @@ bool CTCPConnection::IsOpen() const {
     return m_socket != nullptr;
 }
 
+size_t CTCPConnection::TakeArrived(char* buffer, size_t maxCount, int terminator) {
+    return m_receive.TakeWhole(buffer, maxCount, terminator);
+}
+
 size_t CTCPConnection::Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) {
     // A line that has already arrived is handed over without a look at the socket: a record
     // download reads many thousands of them.

@@ -55,6 +55,7 @@ public:
     // until a cancel; true if open.
     bool Purge() override;
     size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) override;
+    size_t TakeArrived(char* buffer, size_t maxCount, int terminator) override;
     // True only if the socket took every byte.
     bool Write(const std::string& text) override;
     bool IsOpen() const override;

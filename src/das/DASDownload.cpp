@@ -31,6 +31,9 @@ namespace {
 constexpr unsigned kFirstReplyWaitMs = 60000;
 // Room kept ahead for a download's records, whatever count the instrument claims.
 constexpr int32_t kMaxReserve = 1 << 20;
+// Lines already received that one hold of the state lock takes at most, so that a flood of
+// short lines does not keep the window from the lock for long.
+constexpr int kLinesPerHold = 256;
 
 std::string DateText(uint32_t seconds) {
     return Format(DateTime(seconds), DATE_FMT_MMDDYYYY_HHMMSS).str();
@@ -177,6 +180,23 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
         bool overlong = false; // the rest of a line longer than the limit is being passed over
         std::string text;      // reused: one line's copy for the log, without an allocation each
         int64_t unchecked = 0; // reads that may pass before the clock is read again
+        // One line of n bytes; false when it ends the download (ok says how).
+        auto handle = [&](size_t n) {
+            text.assign(line, n);
+            DASLogMessage(LOG_RESPONSE, text);
+            const bool complete = line[n - 1] == '\n';
+            if (overlong || (!complete && n == CHexRecordReader::kMaxLineLength)) {
+                overlong = !complete;
+                return true;
+            }
+            if (!complete && ReplyCut(link)) {
+                ok = false; // cut in the middle of a line
+                return false;
+            }
+            if (reader.Take(line, n, from, to) != CHexRecordReader::BAD_LINE)
+                transfer.Post(DASM_STEP);
+            return true;
+        };
         for (bool first = true; ok; first = false) {
             // Looked at for every line: a peer that floods must not hold off a disconnect.
             if (link.IsCancelled()) {
@@ -198,29 +218,30 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 unchecked = first ? 0 : left / (receiveTimeout + CConnection::kWaitStepMs) - 1;
             }
             // The first wait is taken in steps, so that a link the peer has closed ends it.
-            const size_t n = first ? link.ReadAwaited(line, CHexRecordReader::kMaxLineLength, wait,
-                                                      receiveTimeout, '\n')
-                                   : link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
+            size_t n = first ? link.ReadAwaited(line, CHexRecordReader::kMaxLineLength, wait,
+                                                receiveTimeout, '\n')
+                             : link.Read(line, CHexRecordReader::kMaxLineLength, wait, '\n');
             wait = receiveTimeout;
             if (n == 0) {
                 // Only quiet before the deadline ends the records.
                 ok = !ReplyCut(link) && LinkClock::Now() < deadline;
                 break;
             }
-            text.assign(line, n);
-            DASLogMessage(LOG_RESPONSE, text);
-            const bool complete = line[n - 1] == '\n';
-            if (overlong || (!complete && n == CHexRecordReader::kMaxLineLength)) {
-                overlong = !complete;
-                continue;
-            }
-            if (!complete && ReplyCut(link)) {
-                ok = false; // cut in the middle of a line
+            if (!handle(n))
                 break;
+            // The lines that have already arrived behind it are taken under one hold of the
+            // state lock, so that each costs no lock and release of its own. None of them
+            // waits, so the deadline cannot pass among them; a cancel still ends them.
+            StateGuard guard(AppStateLock());
+            bool more = true;
+            for (int i = 0; more && i < kLinesPerHold && !link.IsCancelled(); ++i) {
+                n = link.TakeArrived(line, CHexRecordReader::kMaxLineLength, '\n');
+                if (n == 0)
+                    break;
+                more = handle(n);
             }
-            const auto result = reader.Take(line, n, from, to);
-            if (result != CHexRecordReader::BAD_LINE)
-                transfer.Post(DASM_STEP);
+            if (!more)
+                break;
         }
     } else {
         const std::optional<int64_t> date = protocol.GetInstrumentDate();

@@ -54,6 +54,12 @@ public:
     virtual std::string ReadString(unsigned timeoutMs, int terminator);
     // Stores up to maxCount bytes; never blocks longer than the time-out plus one poll step.
     virtual size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) = 0;
+    // What Read would store if the bytes already received complete it (the count or the
+    // terminator); otherwise 0 and nothing is taken. Never waits nor looks at the link.
+    virtual size_t TakeArrived(char* buffer, size_t maxCount, int terminator) {
+        (void)buffer, (void)maxCount, (void)terminator;
+        return 0;
+    }
     // A long wait for a line to begin (a report the instrument first searches its records
     // for) is taken in steps of this length (ms).
     static constexpr unsigned kWaitStepMs = 100;
