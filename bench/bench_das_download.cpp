@@ -7,7 +7,8 @@
 // end of the download, which comes one quiet receive time-out after the last line
 // ("to_end_s"); its time set against BM_SimulatorSendsRecords is the download's overhead.
 // At a line rate (BM_DownloadAtLineRate) "of_line_rate" is the download's byte rate over
-// the line's.
+// the line's. "cores_split" is 1 when the simulator and the program ran on cores of their own
+// (see CoreSplit).
 
 #include "app/VANTIQApp.h"
 #include "base/MemorySettingsStore.h"
@@ -27,10 +28,14 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -52,6 +57,40 @@ SimConfig SimWith(uint32_t records, uint32_t lineRate) {
     return c;
 }
 
+// The simulator stands for an instrument, which has a processor of its own: with two or more
+// cores its thread keeps the first and the program (or the draining reader) the second, so
+// that neither waits for the other's core. Threads take the affinity of the thread that
+// starts them; the destructor gives the caller every core back. GASQUILL_BENCH_SHARED_CORES=1
+// leaves every thread free to run anywhere, for the figure with both sides on shared cores.
+class CoreSplit {
+public:
+    CoreSplit() {
+        pthread_getaffinity_np(pthread_self(), sizeof m_all, &m_all);
+        const char* shared = std::getenv("GASQUILL_BENCH_SHARED_CORES");
+        m_split = CPU_COUNT(&m_all) >= 2 && !(shared && std::string(shared) == "1");
+    }
+    ~CoreSplit() { pthread_setaffinity_np(pthread_self(), sizeof m_all, &m_all); }
+    bool Possible() const { return m_split; }
+    // The n-th core the process may use (0 or 1).
+    void PinTo(int n) {
+        if (!Possible())
+            return;
+        for (int cpu = 0, seen = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &m_all) && seen++ == n) {
+                cpu_set_t one;
+                CPU_ZERO(&one);
+                CPU_SET(cpu, &one);
+                pthread_setaffinity_np(pthread_self(), sizeof one, &one);
+                return;
+            }
+        }
+    }
+
+private:
+    cpu_set_t m_all{};
+    bool m_split = false;
+};
+
 int ConnectTo(uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
@@ -66,9 +105,13 @@ int ConnectTo(uint16_t port) {
 }
 
 void BM_SimulatorSendsRecords(benchmark::State& state) {
+    CoreSplit cores;
+    cores.PinTo(0);
     SimServer sim(SimWith(kRecords, 0));
     std::string error;
-    if (!sim.Start(error)) {
+    const bool started = sim.Start(error);
+    cores.PinTo(1);
+    if (!started) {
         state.SkipWithError(error.c_str());
         return;
     }
@@ -100,6 +143,13 @@ void BM_SimulatorSendsRecords(benchmark::State& state) {
         ::close(fd);
     }
     state.counters["records"] = kRecords;
+    state.counters["cores_split"] = cores.Possible();
+}
+
+int64_t ThreadCpuNs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
 // The front panel and the window of the download: counts what the worker posts.
@@ -110,10 +160,15 @@ public:
             // A record stored, from the worker alone: counted without a lock, and timed only
             // at the first and the last, so that the watcher adds next to nothing per record.
             // The result message that follows, under the lock, hands the figures over.
-            if (steps == 0)
+            // The worker's own processor time is read here too, on the worker's thread.
+            if (steps == 0) {
                 firstStep = Clock::now();
-            if (++steps == expected)
+                firstCpu = ThreadCpuNs();
+            }
+            if (++steps == expected) {
                 lastStep = Clock::now();
+                lastCpu = ThreadCpuNs();
+            }
             return;
         }
         std::lock_guard<std::mutex> g(m_lock);
@@ -141,6 +196,7 @@ public:
     unsigned last = 0, done = 0;
     uint64_t steps = 0, expected = 0;
     Clock::time_point firstStep, lastStep;
+    int64_t firstCpu = 0, lastCpu = 0;
 
 private:
     std::mutex m_lock;
@@ -154,9 +210,13 @@ void Download(benchmark::State& state, uint32_t records, uint32_t lineRate) {
     MemorySettingsStore settings;
     CVANTIQApp app(settings);
     InstallDAS();
+    CoreSplit cores;
+    cores.PinTo(0);
     SimServer sim(SimWith(records, lineRate));
     std::string error;
-    if (!sim.Start(error)) {
+    const bool started = sim.Start(error);
+    cores.PinTo(1);
+    if (!started) {
         state.SkipWithError(error.c_str());
         return;
     }
@@ -191,7 +251,7 @@ void Download(benchmark::State& state, uint32_t records, uint32_t lineRate) {
     }
     if (!channel)
         state.SkipWithError("the simulator could not be connected or its DAS not fetched");
-    double toFirst = 0, toLast = 0, toEnd = 0;
+    double toFirst = 0, toLast = 0, toEnd = 0, workerCpu = 0;
     for (auto _ : state) {
         if (!channel)
             break;
@@ -208,12 +268,18 @@ void Download(benchmark::State& state, uint32_t records, uint32_t lineRate) {
         toFirst = std::chrono::duration<double>(watcher.firstStep - start).count();
         toLast = std::chrono::duration<double>(watcher.lastStep - start).count();
         toEnd = std::chrono::duration<double>(Clock::now() - start).count();
+        workerCpu = records > 1 ? static_cast<double>(watcher.lastCpu - watcher.firstCpu) /
+                                      static_cast<double>(records - 1)
+                                : 0;
         state.SetIterationTime(toLast);
     }
     state.counters["records"] = records;
+    state.counters["cores_split"] = cores.Possible();
     state.counters["to_first_record_s"] = toFirst;
     state.counters["to_last_record_s"] = toLast;
     state.counters["to_end_s"] = toEnd;
+    // The site worker's processor time per record, between the first and the last.
+    state.counters["worker_cpu_ns_per_record"] = workerCpu;
     if (lineRate > 0 && toLast > 0) {
         // Every record line is 2 x 18 hex digits and CR LF; the report adds a blank line.
         const double bytes = records * 38.0;
