@@ -493,6 +493,16 @@ TEST_F(DASExchangeTest, HexDownloadCommandsAndRecords) {
     EXPECT_FALSE(P(0)->GetRecord(1)->IsValid());
 }
 
+// CRC-16/CCITT-FALSE: its published check value, and odd and even lengths around it.
+TEST(DASHexRecords, CrcCheckValues) {
+    const std::pair<const char*, uint16_t> rows[] = {
+        {"", 0xFFFF}, {"A", 0xB915}, {"12345678", 0xA12B}, {"123456789", 0x29B1}};
+    for (const auto& [text, crc] : rows)
+        EXPECT_EQ(
+            CHexRecordReader::Crc16(reinterpret_cast<const uint8_t*>(text), std::strlen(text)), crc)
+            << '"' << text << '"';
+}
+
 TEST_F(DASExchangeTest, OldChecksumFormAndEmptyChannel) {
     inst->SetCapabilities(CAP_DAS_HEX | CAP_DAS_RECORDS);
     P(0)->SetInstrumentStoresSamples(false);
