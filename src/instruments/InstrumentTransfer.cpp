@@ -49,13 +49,6 @@ void CInstrumentTransfer::SetSpanLines(bool span) {
         ts->SetSpanLines(span);
 }
 
-bool CInstrumentTransfer::InputEnded() {
-    CommInstrumentTokenStream* ts = m_inst.GetStream();
-    if (!ts)
-        return false;
-    return ts->GetConnection().ReadString(ts->GetReceiveTimeout(), -1).empty();
-}
-
 std::chrono::steady_clock::time_point
 CInstrumentTransfer::ListingDeadline(unsigned firstWaitMs, unsigned receiveTimeoutMs,
                                      int64_t expectedLines) {

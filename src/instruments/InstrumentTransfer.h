@@ -36,8 +36,6 @@ public:
     // Listings: while span lines is set, blank lines inside a listing do not end it. The
     // frame clears it at the end.
     void SetSpanLines(bool span);
-    // True when nothing more arrives within the receive time-out (the listing is over).
-    bool InputEnded();
 
     // The latest end of a reply of many lines (a listing, a record download): firstWaitMs for
     // its first line, then one receive time-out for each of twice the lines expected and
