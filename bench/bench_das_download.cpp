@@ -70,10 +70,10 @@ public:
         m_split = CPU_COUNT(&m_all) >= 2 && !(shared && std::string(shared) == "1");
     }
     ~CoreSplit() { pthread_setaffinity_np(pthread_self(), sizeof m_all, &m_all); }
-    bool Possible() const { return m_split; }
+    bool IsSplit() const { return m_split; }
     // The n-th core the process may use (0 or 1).
     void PinTo(int n) {
-        if (!Possible())
+        if (!IsSplit())
             return;
         for (int cpu = 0, seen = 0; cpu < CPU_SETSIZE; ++cpu) {
             if (CPU_ISSET(cpu, &m_all) && seen++ == n) {
@@ -143,7 +143,7 @@ void BM_SimulatorSendsRecords(benchmark::State& state) {
         ::close(fd);
     }
     state.counters["records"] = kRecords;
-    state.counters["cores_split"] = cores.Possible();
+    state.counters["cores_split"] = cores.IsSplit();
 }
 
 int64_t ThreadCpuNs() {
@@ -274,7 +274,7 @@ void Download(benchmark::State& state, uint32_t records, uint32_t lineRate) {
         state.SetIterationTime(toLast);
     }
     state.counters["records"] = records;
-    state.counters["cores_split"] = cores.Possible();
+    state.counters["cores_split"] = cores.IsSplit();
     state.counters["to_first_record_s"] = toFirst;
     state.counters["to_last_record_s"] = toLast;
     state.counters["to_end_s"] = toEnd;
