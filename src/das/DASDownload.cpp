@@ -180,6 +180,13 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
         bool overlong = false; // the rest of a line longer than the limit is being passed over
         std::string text;      // reused: one line's copy for the log, without an allocation each
         int64_t unchecked = 0; // reads that may pass before the clock is read again
+        // Records stored and not yet posted: the window is told outside the state lock,
+        // since what it does with a post may take that lock after locks of its own.
+        size_t unposted = 0;
+        auto postSteps = [&] {
+            for (; unposted > 0; --unposted)
+                transfer.Post(DASM_STEP);
+        };
         // One line of n bytes; false when it ends the download (ok says how).
         auto handle = [&](size_t n) {
             text.assign(line, n);
@@ -194,7 +201,7 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 return false;
             }
             if (reader.Take(line, n, from, to) != CHexRecordReader::BAD_LINE)
-                transfer.Post(DASM_STEP);
+                ++unposted;
             return true;
         };
         for (bool first = true; ok; first = false) {
@@ -227,19 +234,20 @@ bool CDASChannel::DownloadRecords(CInstrumentTransfer& transfer) {
                 ok = !ReplyCut(link) && LinkClock::Now() < deadline;
                 break;
             }
-            if (!handle(n))
-                break;
+            bool more = handle(n);
             // The lines that have already arrived behind it are taken under one hold of the
             // state lock, so that each costs no lock and release of its own. None of them
             // waits, so the deadline cannot pass among them; a cancel still ends them.
-            StateGuard guard(AppStateLock());
-            bool more = true;
-            for (int i = 0; more && i < kLinesPerHold && !link.IsCancelled(); ++i) {
-                n = link.TakeArrived(line, CHexRecordReader::kMaxLineLength, '\n');
-                if (n == 0)
-                    break;
-                more = handle(n);
+            {
+                StateGuard guard(AppStateLock());
+                for (int i = 0; more && i < kLinesPerHold && !link.IsCancelled(); ++i) {
+                    n = link.TakeArrived(line, CHexRecordReader::kMaxLineLength, '\n');
+                    if (n == 0)
+                        break;
+                    more = handle(n);
+                }
             }
+            postSteps();
             if (!more)
                 break;
         }
