@@ -56,8 +56,7 @@ public:
     virtual size_t Read(char* buffer, size_t maxCount, unsigned timeoutMs, int terminator) = 0;
     // What Read would store if the bytes already received complete it (the count or the
     // terminator); otherwise 0 and nothing is taken. Never waits nor looks at the link.
-    virtual size_t TakeArrived(char* buffer, size_t maxCount, int terminator) {
-        (void)buffer, (void)maxCount, (void)terminator;
+    virtual size_t TakeArrived(char* /*buffer*/, size_t /*maxCount*/, int /*terminator*/) {
         return 0;
     }
     // A long wait for a line to begin (a report the instrument first searches its records
